@@ -1,0 +1,113 @@
+// The message table: one global text variable per message key and registering window,
+// holding its built-in English text until a language file replaces it, and the
+// windows' variable lists that bind keys to those variables.
+//
+// The variables are ordinary globals with dynamic initialisation: read them at run time, not from
+// the static initialisers of other translation units. There is one user-interface thread and no
+// locking.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Main window (TfrmShelvix), registered in this order by RegisterShelvixMessages.
+namespace ShelvixMessages {
+extern std::string msgError;
+extern std::string msgSelect;
+extern std::string msgNoAdd;
+extern std::string msgSameSerial;
+extern std::string msgQuestion;
+extern std::string msgModified;
+extern std::string msgNoSave;
+extern std::string msgNoLoad;
+extern std::string msgFiles;
+extern std::string msgDirs;
+extern std::string msgSure;
+extern std::string msgNoRestore;
+extern std::string msgHint;
+extern std::string msgNoUpdate;
+extern std::string msgNoCleanUp;
+extern std::string msgErrorCleanUp;
+extern std::string msgName;
+extern std::string msgLabel;
+extern std::string msgSerial;
+extern std::string msgSize;
+extern std::string msgCategory;
+extern std::string msgNotice;
+extern std::string msgAvail;
+extern std::string msgNoUnrar;
+extern std::string msgNoImport;
+extern std::string msgNoAttach;
+extern std::string msgSxName;
+extern std::string msgNoContent;
+extern std::string msgDiskFull;
+extern std::string msgLost;
+extern std::string msgDone;
+extern std::string msgRepairState;
+extern std::string msgWasChanged;
+extern std::string msgLoadDB;
+extern std::string msgSaveDB;
+extern std::string msgReloadDB;
+extern std::string msgBackupFailed;
+} // namespace ShelvixMessages
+
+// Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
+// window's.
+namespace SearchMessages {
+extern std::string msgResults;
+extern std::string msgValueSizeFrom;
+extern std::string msgValueSizeTo;
+extern std::string msgError;
+} // namespace SearchMessages
+
+// Categories window (TfrmCategories).
+namespace CategoryMessages {
+extern std::string msgExist;
+extern std::string msgAssigned;
+extern std::string msgNoCatLoad;
+extern std::string msgNoCatImport;
+} // namespace CategoryMessages
+
+// A window's variable list (the `Variables` element of the language file): ordered pairs of a
+// message key and the variable it is bound to. The list does not own the variables. Keys are
+// compared without regard to ASCII letter case; other bytes compare exactly.
+class TranslatorVariables {
+public:
+    struct Entry {
+        std::string key;       // as registered
+        std::string* variable; // never null
+    };
+
+    // Appends a pair; an existing pair with the same key is kept (no dedupe).
+    void Add(std::string_view key, std::string* variable);
+
+    // The variable of the first pair whose key matches, or nullptr when none does.
+    std::string* Find(std::string_view key) const;
+
+    std::size_t Count() const { return entries_.size(); }
+    // Index access in registration order; an index at or beyond Count() throws std::out_of_range.
+    const std::string& Key(std::size_t index) const { return entries_.at(index).key; }
+    std::string* Variable(std::size_t index) const { return entries_.at(index).variable; }
+
+    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
+    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+
+    void Clear() { entries_.clear(); }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+// Appends (key, variable) to `list`. `variable` must not be null.
+void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
+
+// Register a window's keys in their fixed order: 37 for the main window, 4 for the
+// search window, 4 for the categories window. Each call appends; calling twice registers twice.
+void RegisterShelvixMessages(TranslatorVariables& list);
+void RegisterSearchMessages(TranslatorVariables& list);
+void RegisterCategoryMessages(TranslatorVariables& list);
+
+// Sets every message variable of all three windows back to its built-in English text.
+void ResetMessagesToBuiltIn();

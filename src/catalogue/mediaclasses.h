@@ -1,0 +1,185 @@
+// The catalogue in memory: CMedienListe owns its media, a CMedium owns its tree of entries
+// (CFile), and both refer to categories by their position in the catalogue's list of names.
+#pragma once
+
+#include "entryarena.h"
+#include "streams.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CMedienListe;
+class CMedium;
+
+enum EntryKind : int32_t { kindFile = 1, kindFolder = 2, kindArchive = 3 };
+constexpr uint32_t faDirectory = 0x10;
+
+// A file's modification stamp: any difference between two stamps counts as a change.
+struct FileStamp {
+    bool exists = false;
+    int64_t seconds = 0;
+    int64_t nanoseconds = 0;
+    int64_t size = 0;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp Of(const std::string& path);
+};
+
+class CFile {
+public:
+    // Entries live in their medium's arena: create them through Create, never with new.
+    static CFile* Create(CMedium* medium, CFile* parent);
+
+    int32_t Category = -1;
+    double Date = 0;
+    CMedium* Medium;
+    int64_t Size = 0; // 64-bit here; the files hold it as described in docs/catalogue-format.md
+    int32_t Kind = 0;
+    CFile* Parent;
+    int32_t Version = 1;
+
+    std::string_view Name() const { return {name_, nameLength_}; }
+    void SetName(std::string_view name);
+
+    int ChildCount() const { return children_.Count(); }
+    CFile* GetEntry(int index) const { return children_.At(index); }
+    const EntryList& Children() const { return children_; }
+    void AddChild(CFile* child);
+    void ReserveChildren(uint32_t count);
+    // Unlinks a child; its storage stays with the medium.
+    CFile* ExtractChild(int index) { return children_.Extract(index); }
+
+    bool HasChildrenKind() const { return (Kind & 2) != 0; }
+    std::string CategoryName() const;
+    bool UsesCategory(int32_t index) const;
+    void SetCategoryDeep(int32_t index);
+    int FolderChildCount() const;
+    bool SetFrom(std::string_view path, uint32_t attributes, int32_t category, int64_t size,
+                 double date);
+    std::string FolderPath() const;
+
+    // One record and everything beneath it. False on any error; the stream is then abandoned.
+    bool Read(TStream& stream);
+    bool Write(TStream& stream) const;
+
+private:
+    CFile(CMedium* medium, CFile* parent) : Medium(medium), Parent(parent) {}
+    const char* name_ = "";
+    uint32_t nameLength_ = 0;
+    EntryList children_;
+    friend class CMedium;
+};
+
+struct VolumeInfo {
+    uint32_t driveType = 0;
+    std::string label;
+    uint32_t serial = 0;
+};
+// Reads the drive type, label and serial of the file system holding a path. Returns false when
+// the path has no readable file system; driveType is set as far as it could be determined.
+using VolumeInfoReader = std::function<bool(const std::string& path, VolumeInfo& info)>;
+void SetVolumeInfoReader(VolumeInfoReader reader);
+
+class CMedium {
+public:
+    explicit CMedium(CMedienListe* owner);
+    ~CMedium();
+    CMedium(const CMedium&) = delete;
+    CMedium& operator=(const CMedium&) = delete;
+
+    int32_t Category = -1;
+    int32_t FolderCount = 0;
+    int32_t FileCount = 0;
+    int32_t DataOffset = -1;
+    std::string Notice;
+    std::string VolumeLabel;
+    bool ContentLoaded = false;
+    CMedienListe* Owner;
+    std::string Name;
+    bool Stored = false;
+    std::string Serial;
+    int64_t TotalSize = 0;
+    uint32_t DriveType = 0;
+    int32_t Version = 1;
+    bool Present = true;
+    int32_t ContentLength = 0;
+
+    int EntryCount() const { return entries_.Count(); }
+    CFile* GetEntry(int index) const { return entries_.At(index); }
+    const EntryList& Entries() const { return entries_; }
+    void AddEntry(CFile* entry);
+    CFile* ExtractEntry(int index) { return entries_.Extract(index); }
+    // Drops the whole tree and its storage.
+    void ClearEntries();
+
+    void SetOwner(CMedienListe* owner) { Owner = owner; }
+    std::string CategoryName() const;
+    bool UsesCategory(int32_t index) const;
+    int FolderChildCount() const;
+    void RemapCategories(CMedienListe& target);
+    bool ReadVolumeInfo(const std::string& path);
+
+    bool ReadHeader(TStream& stream);
+    bool WriteHeader(TStream& stream) const;
+    bool LoadContent(const std::string& dataFileName);
+    bool WriteContent(TStream& dataFile);
+    // The content block as it is written, before compression.
+    bool WriteContentRecords(TStream& stream) const;
+    bool ReadContentRecords(TStream& stream);
+
+    EntryArena& Arena() { return arena_; }
+
+private:
+    EntryList entries_;
+    EntryArena arena_;
+};
+
+class CMedienListe {
+public:
+    CMedienListe() = default;
+    ~CMedienListe();
+    CMedienListe(const CMedienListe&) = delete;
+    CMedienListe& operator=(const CMedienListe&) = delete;
+
+    std::vector<std::string> Categories;
+    std::string FileName;
+    std::string DataFileName;
+    bool Modified = false;
+    int32_t Version = 1;
+    FileStamp FileAge;
+    FileStamp DataFileAge;
+    std::function<void(int percent)> OnProgress;
+
+    int Count() const { return static_cast<int>(media_.size()); }
+    CMedium* GetMedium(int index) const;
+    CMedium* AddMedium(std::unique_ptr<CMedium> medium);
+    std::unique_ptr<CMedium> ExtractMedium(int index);
+    void DeleteMedium(int index);
+
+    bool IsModified() const;
+    void SetModified(bool flag) { Modified = flag; }
+    int IndexOfCategory(std::string_view name) const;
+    bool CategoryInUse(int32_t index) const;
+    int PresentCount() const;
+    bool FilesChangedOnDisk() const;
+    CMedium* AddMediumFromPath(const std::string& path);
+    // The names a category pick list shows: ascending without regard to ASCII case, each once.
+    std::vector<std::string> CategoryPickList() const;
+    bool LoadCategories(const std::string& fileName);
+    bool SaveCategories(const std::string& fileName) const;
+
+    bool Load(const std::string& fileName);
+    bool Save(const std::string& fileName);
+    void ReportProgress(int64_t done, int64_t total) const;
+
+private:
+    std::vector<std::unique_ptr<CMedium>> media_;
+};
+
+// The data file belonging to an index file: every ".SXF" (any case) becomes ".SXD".
+std::string DataFileNameOf(const std::string& indexFileName);
+// Rounds done/total*100 to the nearest integer, ties to the even one.
+int ProgressPercent(int64_t done, int64_t total);

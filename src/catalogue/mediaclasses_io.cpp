@@ -1,0 +1,348 @@
+// Reading and writing the catalogue's index file, data file and content blocks.
+#include "mediaclasses.h"
+
+#include "IO_BZIP.h"
+#include "catalogue/savepair.h"
+#include "entrywalk.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+// Sizes of 2 GiB and more do not fit the record's 32-bit field: the field holds its largest
+// value and the exact size follows the last record in a trailer (docs/catalogue-format.md).
+constexpr int32_t kSaturatedSize = INT32_MAX;
+constexpr int32_t kLargeSizeTag = 0x34365853; // "SX64"
+constexpr int64_t kSmallestRecord = 7 * 4 + 4;
+
+struct LargeSize {
+    int32_t number; // depth-first position of the entry in the block
+    int64_t size;
+};
+
+void WriteRecord(TStream& stream, const CFile& e, int32_t number, std::vector<LargeSize>& large) {
+    WriteInt(stream, e.Version);
+    WriteInt(stream, e.Category);
+    WriteDouble(stream, LocalToStored(e.Date));
+    WriteString(stream, e.Name());
+    int32_t field = static_cast<int32_t>(std::clamp<int64_t>(e.Size, INT32_MIN, kSaturatedSize));
+    if (e.Size > kSaturatedSize) large.push_back({number, e.Size});
+    WriteInt(stream, field);
+    WriteInt(stream, e.Kind);
+    WriteInt(stream, e.ChildCount());
+}
+
+// Writes the records of `roots` depth first; `single` writes one entry and its subtree instead.
+void WriteTree(TStream& stream, const EntryList* roots, const CFile* single,
+               std::vector<LargeSize>& large) {
+    int32_t number = 0;
+    auto visit = [&](const CFile* e) {
+        WriteRecord(stream, *e, number++, large);
+        return false;
+    };
+    if (single) {
+        visit(single);
+        WalkEntries(single->Children(), visit);
+    } else {
+        WalkEntries(*roots, visit);
+    }
+}
+
+// The fields of one record into `e`; answers its child count.
+int32_t ReadRecord(TStream& stream, CFile& e, std::string& nameBuffer) {
+    const int32_t version = ReadInt(stream);
+    if (version > 1) throw EShelvixError("File Read Error: Version");
+    e.Version = version;
+    e.Category = ReadInt(stream);
+    e.Date = StoredToLocal(ReadDouble(stream));
+    ReadStringTo(stream, nameBuffer);
+    e.SetName(nameBuffer);
+    e.Size = ReadInt(stream);
+    e.Kind = ReadInt(stream);
+    return ReadInt(stream);
+}
+
+// Reads records depth first. With `single`, fills it and its subtree; otherwise reads `count`
+// top-level entries into the medium. Saturated sizes are noted for the trailer.
+void ReadTree(TStream& stream, CMedium& medium, CFile* single, int32_t count,
+              std::vector<std::pair<int32_t, CFile*>>& saturated) {
+    struct Frame {
+        CFile* parent;
+        int32_t remaining;
+    };
+    std::string nameBuffer;
+    int32_t number = 0;
+    std::vector<Frame> stack;
+    auto reserveFor = [&](int32_t children) {
+        // Never trust a count further than the bytes that could hold it.
+        const int64_t room = std::max<int64_t>(stream.Remaining(), 0) / kSmallestRecord;
+        return static_cast<uint32_t>(std::min<int64_t>(children, room));
+    };
+    auto readOne = [&](CFile* e) {
+        const int32_t children = ReadRecord(stream, *e, nameBuffer);
+        if (e->Size == kSaturatedSize) saturated.emplace_back(number, e);
+        ++number;
+        if (children > 0) {
+            e->ReserveChildren(reserveFor(children));
+            stack.push_back({e, children});
+        }
+    };
+    if (single) {
+        readOne(single);
+    } else if (count > 0) {
+        stack.push_back({nullptr, count});
+    }
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.remaining <= 0) {
+            stack.pop_back();
+            continue;
+        }
+        --frame.remaining;
+        CFile* parent = frame.parent;
+        CFile* e = CFile::Create(&medium, parent);
+        if (parent) parent->AddChild(e);
+        else medium.AddEntry(e);
+        readOne(e);
+    }
+}
+
+void ReadLargeSizes(TStream& stream, std::vector<std::pair<int32_t, CFile*>>& saturated) {
+    if (stream.Remaining() < 4) return;
+    if (ReadInt(stream) != kLargeSizeTag) return; // bytes this version does not know: ignored
+    const int32_t count = ReadInt(stream);
+    if (count < 0 || count > stream.Remaining() / 12) throw EShelvixError("File Read Error: Int");
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t number = ReadInt(stream);
+        const int64_t size = ReadInt64(stream);
+        auto it = std::lower_bound(saturated.begin(), saturated.end(), number,
+                                   [](const auto& p, int32_t n) { return p.first < n; });
+        if (it == saturated.end() || it->first != number || size <= kSaturatedSize)
+            throw EShelvixError("File Read Error: Int64");
+        it->second->Size = size;
+    }
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+bool CFile::Write(TStream& stream) const {
+    try {
+        std::vector<LargeSize> large;
+        WriteTree(stream, nullptr, this, large);
+        return true;
+    } catch (const EShelvixError&) {
+        return false;
+    }
+}
+
+bool CFile::Read(TStream& stream) {
+    try {
+        std::vector<std::pair<int32_t, CFile*>> saturated;
+        ReadTree(stream, *Medium, this, 0, saturated);
+        return true;
+    } catch (const EShelvixError&) {
+        return false;
+    }
+}
+
+bool CMedium::ReadHeader(TStream& stream) {
+    Stored = false;
+    try {
+        const int32_t version = ReadInt(stream);
+        if (version > 1) return false;
+        Version = version;
+        Category = ReadInt(stream);
+        FolderCount = ReadInt(stream);
+        FileCount = ReadInt(stream);
+        DataOffset = ReadInt(stream);
+        Notice = ReadString(stream);
+        VolumeLabel = ReadString(stream);
+        Name = ReadString(stream);
+        Serial = ReadString(stream);
+        TotalSize = ReadInt64(stream);
+        DriveType = static_cast<uint32_t>(ReadInt(stream));
+        Present = ReadBool(stream);
+        ContentLength = ReadInt(stream);
+    } catch (const EShelvixError&) {
+        return false;
+    }
+    Stored = true;
+    return true;
+}
+
+bool CMedium::WriteHeader(TStream& stream) const {
+    try {
+        WriteInt(stream, Version);
+        WriteInt(stream, Category);
+        WriteInt(stream, FolderCount);
+        WriteInt(stream, FileCount);
+        WriteInt(stream, DataOffset);
+        WriteString(stream, Notice);
+        WriteString(stream, VolumeLabel);
+        WriteString(stream, Name);
+        WriteString(stream, Serial);
+        WriteInt64(stream, TotalSize);
+        WriteInt(stream, static_cast<int32_t>(DriveType));
+        WriteBool(stream, Present);
+        WriteInt(stream, ContentLength);
+        return true;
+    } catch (const EShelvixError&) {
+        return false;
+    }
+}
+
+bool CMedium::WriteContentRecords(TStream& stream) const {
+    try {
+        WriteInt(stream, EntryCount());
+        std::vector<LargeSize> large;
+        WriteTree(stream, &entries_, nullptr, large);
+        if (!large.empty()) {
+            WriteInt(stream, kLargeSizeTag);
+            WriteInt(stream, static_cast<int32_t>(large.size()));
+            for (const LargeSize& l : large) {
+                WriteInt(stream, l.number);
+                WriteInt64(stream, l.size);
+            }
+        }
+        return true;
+    } catch (const EShelvixError&) {
+        return false;
+    }
+}
+
+bool CMedium::ReadContentRecords(TStream& stream) {
+    const int before = EntryCount();
+    try {
+        const int32_t count = ReadInt(stream);
+        entries_.Reserve(arena_, static_cast<uint32_t>(before) +
+                                     static_cast<uint32_t>(std::clamp<int64_t>(
+                                         count, 0, stream.Remaining() / kSmallestRecord)));
+        std::vector<std::pair<int32_t, CFile*>> saturated;
+        ReadTree(stream, *this, nullptr, count, saturated);
+        ReadLargeSizes(stream, saturated);
+        return true;
+    } catch (const EShelvixError&) {
+        // A half-read tree is of no use to anyone: drop what this call added.
+        if (before == 0) ClearEntries();
+        else
+            while (EntryCount() > before) ExtractEntry(EntryCount() - 1);
+        return false;
+    }
+}
+
+bool CMedium::LoadContent(const std::string& dataFileName) {
+    ContentLoaded = false;
+    if (!FileExists(dataFileName)) return false;
+    auto file = OpenFile(dataFileName, true);
+    if (!file || !file->Seek(DataOffset)) return false;
+    TMemoryStream memory;
+    if (!DecompressCount(*file, memory, ContentLength)) return false;
+    memory.Seek(0);
+    ContentLoaded = ReadContentRecords(memory);
+    return ContentLoaded;
+}
+
+bool CMedium::WriteContent(TStream& dataFile) {
+    Stored = true;
+    TMemoryStream memory;
+    if (!dataFile.Seek(DataOffset) || !WriteContentRecords(memory) || memory.Size() > INT32_MAX ||
+        !CompressToFile(memory, dataFile)) {
+        Stored = false;
+        return false;
+    }
+    ContentLength = static_cast<int32_t>(memory.Size());
+    return true;
+}
+
+bool CMedienListe::Load(const std::string& fileName) {
+    if (!FileExists(fileName)) return false;
+    const std::string dataName = DataFileNameOf(fileName);
+    if (!FileExists(dataName)) return false;
+    FileName = fileName;
+    DataFileName = dataName;
+    FileAge = FileStamp::Of(fileName);
+    DataFileAge = FileStamp::Of(dataName);
+    auto index = LoadCompressedFile(fileName);
+    if (!index) return false;
+    // Not read here, but a data file that cannot be opened for writing cannot be saved back.
+    auto data = OpenFile(dataName, true);
+    if (!data) return false;
+    try {
+        const int32_t version = ReadInt(*index);
+        if (version > 1) return false;
+        Version = version;
+        const int32_t categories = ReadInt(*index);
+        for (int32_t i = 0; i < categories; ++i) Categories.push_back(ReadString(*index));
+        const int32_t media = ReadInt(*index);
+        for (int32_t i = 0; i < media; ++i) {
+            ReportProgress(i, media);
+            auto medium = std::make_unique<CMedium>(this);
+            if (!medium->ReadHeader(*index)) return false;
+            AddMedium(std::move(medium));
+        }
+    } catch (const EShelvixError&) {
+        return false;
+    }
+    return true;
+}
+
+bool CMedienListe::Save(const std::string& fileName) {
+    const std::string dataName = DataFileNameOf(fileName);
+    if (dataName == fileName) return false; // one file cannot be both index and data file
+    // A medium written without its content would lose it: bring every content in first.
+    for (auto& m : media_)
+        if (!m->ContentLoaded && m->DataOffset >= 0 && !m->LoadContent(DataFileName)) return false;
+
+    struct Before {
+        bool stored;
+        int32_t offset, length;
+    };
+    std::vector<Before> before;
+    for (auto& m : media_) {
+        before.push_back({m->Stored, m->DataOffset, m->ContentLength});
+        m->Stored = false;
+        m->DataOffset = -1;
+    }
+    auto restore = [&] {
+        for (size_t i = 0; i < media_.size(); ++i) {
+            media_[i]->Stored = before[i].stored;
+            media_[i]->DataOffset = before[i].offset;
+            media_[i]->ContentLength = before[i].length;
+        }
+        return false;
+    };
+
+    PairWriter pair(fileName, dataName);
+    TStream* data = pair.BeginData();
+    if (!data) return restore();
+    TMemoryStream index;
+    try {
+        WriteInt(index, Version);
+        WriteInt(index, static_cast<int32_t>(Categories.size()));
+        for (const auto& name : Categories) WriteString(index, name);
+        WriteInt(index, Count());
+    } catch (const EShelvixError&) {
+        return restore();
+    }
+    for (int i = 0; i < Count(); ++i) {
+        ReportProgress(i, Count());
+        CMedium& m = *media_[static_cast<size_t>(i)];
+        const int64_t position = data->Position();
+        if (position > INT32_MAX) return restore();
+        m.DataOffset = static_cast<int32_t>(position);
+        if (!m.WriteContent(*data) || !m.WriteHeader(index)) return restore();
+    }
+    if (!pair.Commit(index)) return restore();
+    DataFileName = dataName;
+    FileName = fileName;
+    FileAge = FileStamp::Of(fileName);
+    DataFileAge = FileStamp::Of(dataName);
+    Modified = false;
+    return true;
+}

@@ -1,0 +1,118 @@
+#include "savepair.h"
+
+#include "IO_BZIP.h"
+#include "faults.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name beside `target` that no file has yet, created empty and locked.
+std::unique_ptr<TFileStream> CreateTemporary(const std::string& target, const char* purpose,
+                                             std::string& name) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + "." + purpose + "-" + std::to_string(::getpid()) + "-" +
+               std::to_string(++counter);
+        auto file = TFileStream::Open(name, TFileStream::Mode::CreateExclusive);
+        if (file) {
+            // The new file keeps the permissions of the one it replaces.
+            struct stat st {};
+            if (::stat(target.c_str(), &st) == 0) ::fchmod(file->Handle(), st.st_mode & 07777);
+            return file;
+        }
+        if (errno != EEXIST) break;
+    }
+    name.clear();
+    return nullptr;
+}
+
+// An existing target must be writable by us and not in use by another program.
+bool TargetFree(const std::string& path, int& lockHandle) {
+    lockHandle = -1;
+    if (::access(path.c_str(), F_OK) != 0) return true;
+    if (::access(path.c_str(), W_OK) != 0) return false;
+    lockHandle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0;
+}
+
+void SyncFolder(const std::string& path) {
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+PairWriter::PairWriter(std::string indexName, std::string dataName)
+    : indexName_(std::move(indexName)), dataName_(std::move(dataName)) {}
+
+PairWriter::~PairWriter() {
+    data_.reset();
+    if (!dataTemp_.empty()) ::unlink(dataTemp_.c_str());
+    if (!indexTemp_.empty()) ::unlink(indexTemp_.c_str());
+    if (!oldDataLink_.empty()) ::unlink(oldDataLink_.c_str());
+}
+
+TStream* PairWriter::BeginData() {
+    if (faults::Fail("create-data")) return nullptr;
+    data_ = CreateTemporary(dataName_, "new", dataTemp_);
+    return data_.get();
+}
+
+bool PairWriter::Commit(const TMemoryStream& index) {
+    if (!data_ || !data_->Sync() || faults::Fail("sync-data")) return false;
+    if (faults::Fail("create-index")) return false;
+    auto indexFile = CreateTemporary(indexName_, "new", indexTemp_);
+    if (!indexFile || !CompressToFile(index, *indexFile) || !indexFile->Sync() ||
+        faults::Fail("sync-index"))
+        return false;
+
+    int indexLock = -1, dataLock = -1;
+    const bool free = TargetFree(indexName_, indexLock) && TargetFree(dataName_, dataLock) &&
+                      !faults::Fail("lock-targets");
+    auto unlock = [&] {
+        if (indexLock >= 0) ::close(indexLock);
+        if (dataLock >= 0) ::close(dataLock);
+    };
+    if (!free) {
+        unlock();
+        return false;
+    }
+    // Keep a second name for the old data file until the index is in place: if the index
+    // cannot be put there, the old data goes back and the old pair stays whole.
+    if (::access(dataName_.c_str(), F_OK) == 0) {
+        oldDataLink_ = dataName_ + ".old-" + std::to_string(::getpid());
+        ::unlink(oldDataLink_.c_str());
+        if (::link(dataName_.c_str(), oldDataLink_.c_str()) != 0) oldDataLink_.clear();
+    }
+    if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
+        unlock();
+        return false;
+    }
+    dataTemp_.clear();
+    if (faults::Fail("rename-index") || ::rename(indexTemp_.c_str(), indexName_.c_str()) != 0) {
+        if (!oldDataLink_.empty() && ::rename(oldDataLink_.c_str(), dataName_.c_str()) == 0)
+            oldDataLink_.clear();
+        unlock();
+        return false;
+    }
+    indexTemp_.clear();
+    unlock();
+    data_.reset();
+    SyncFolder(indexName_);
+    return true;
+}

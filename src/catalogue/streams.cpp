@@ -1,0 +1,148 @@
+#include "streams.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "faults.h"
+
+int64_t TStream::Remaining() const {
+    const int64_t size = Size();
+    if (size < 0) return -1;
+    const int64_t left = size - Position();
+    return left > 0 ? left : 0;
+}
+
+TMemoryStream::~TMemoryStream() { std::free(data_); }
+
+bool TMemoryStream::Reserve(size_t capacity) {
+    if (capacity <= capacity_) return true;
+    if (capacity > limit_) return false;
+    size_t grown = capacity_ < 256 ? 256 : capacity_ + capacity_ / 2;
+    if (grown < capacity) grown = capacity;
+    if (grown > limit_) grown = limit_;
+    char* data = static_cast<char*>(std::realloc(data_, grown));
+    if (!data) return false;
+    data_ = data;
+    capacity_ = grown;
+    return true;
+}
+
+size_t TMemoryStream::Read(void* buffer, size_t count) {
+    const size_t left = position_ < size_ ? size_ - position_ : 0;
+    if (count > left) count = left;
+    if (count) std::memcpy(buffer, data_ + position_, count);
+    position_ += count;
+    return count;
+}
+
+size_t TMemoryStream::Write(const void* buffer, size_t count) {
+    if (count == 0) return 0;
+    if (count > SIZE_MAX - position_ || !Reserve(position_ + count)) return 0;
+    if (position_ > size_) std::memset(data_ + size_, 0, position_ - size_);
+    std::memcpy(data_ + position_, buffer, count);
+    position_ += count;
+    if (position_ > size_) size_ = position_;
+    return count;
+}
+
+bool TMemoryStream::Seek(int64_t position) {
+    if (position < 0) return false;
+    position_ = static_cast<size_t>(position);
+    return true;
+}
+
+void TMemoryStream::Clear() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = position_ = 0;
+}
+
+char* TMemoryStream::AppendSpace(size_t count) {
+    if (count > SIZE_MAX - size_ || !Reserve(size_ + count)) return nullptr;
+    return data_ + size_;
+}
+
+void TMemoryStream::CommitAppend(size_t count) {
+    size_ += count;
+    position_ = size_;
+}
+
+std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mode) {
+    int flags = O_CLOEXEC;
+    int lock = LOCK_SH;
+    switch (mode) {
+    case Mode::ReadOnly: flags |= O_RDONLY; break;
+    case Mode::ReadWrite: flags |= O_RDWR; break;
+    case Mode::CreateExclusive:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        lock = LOCK_EX;
+        break;
+    case Mode::CreateOrTruncate:
+        flags |= O_RDWR | O_CREAT;
+        lock = LOCK_EX;
+        break;
+    }
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, lock | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    // Truncated only once the lock is held, so a reader elsewhere never sees a half-cut file.
+    if (mode == Mode::CreateOrTruncate && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<TFileStream>(new TFileStream(fd));
+}
+
+TFileStream::~TFileStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+size_t TFileStream::Read(void* buffer, size_t count) {
+    size_t done = 0;
+    char* out = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t got = ::pread(fd_, out + done, count - done, position_ + done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    position_ += static_cast<int64_t>(done);
+    return done;
+}
+
+size_t TFileStream::Write(const void* buffer, size_t count) {
+    count = faults::LimitWrite(count);
+    size_t done = 0;
+    const char* in = static_cast<const char*>(buffer);
+    while (done < count) {
+        const ssize_t put = ::pwrite(fd_, in + done, count - done, position_ + done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) break;
+        done += static_cast<size_t>(put);
+    }
+    position_ += static_cast<int64_t>(done);
+    return done;
+}
+
+bool TFileStream::Seek(int64_t position) {
+    if (position < 0) return false;
+    position_ = position;
+    return true;
+}
+
+int64_t TFileStream::Size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return -1;
+    return st.st_size;
+}
+
+bool TFileStream::Sync() { return ::fsync(fd_) == 0; }

@@ -1,0 +1,78 @@
+// Byte streams the field readers and writers work on: an in-memory stream that every
+// record is built in, and a file stream with the advisory locks that stand in for sharing modes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Both return the number of bytes moved; fewer than asked means end of data or an error.
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    virtual size_t Write(const void* buffer, size_t count) = 0;
+    // Absolute position; false when the stream cannot move there.
+    virtual bool Seek(int64_t position) = 0;
+    virtual int64_t Position() const = 0;
+    // Total length, or -1 when unknown.
+    virtual int64_t Size() const = 0;
+    // Bytes left behind the position, or -1 when unknown.
+    int64_t Remaining() const;
+};
+
+// A growable buffer. Writing past the end extends it; reading never does.
+class TMemoryStream final : public TStream {
+public:
+    TMemoryStream() = default;
+    ~TMemoryStream() override;
+    TMemoryStream(const TMemoryStream&) = delete;
+    TMemoryStream& operator=(const TMemoryStream&) = delete;
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    bool Seek(int64_t position) override;
+    int64_t Position() const override { return static_cast<int64_t>(position_); }
+    int64_t Size() const override { return static_cast<int64_t>(size_); }
+
+    const char* Data() const { return data_; }
+    std::string ToString() const { return std::string(data_ ? data_ : "", size_); }
+    void Clear();
+    // Room for `count` more bytes at the end; the caller fills some of it and commits what it filled.
+    char* AppendSpace(size_t count);
+    void CommitAppend(size_t count);
+    // Refuses growth beyond this many bytes (a guard against hostile compressed data).
+    void SetLimit(size_t limit) { limit_ = limit; }
+    bool Reserve(size_t capacity);
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t position_ = 0;
+    size_t limit_ = SIZE_MAX;
+};
+
+// An open file. Shared lock for readers, exclusive for writers; a lock that cannot be had at once
+// makes the open fail, as another program holding the file would.
+class TFileStream final : public TStream {
+public:
+    enum class Mode { ReadOnly, ReadWrite, CreateExclusive, CreateOrTruncate };
+    static std::unique_ptr<TFileStream> Open(const std::string& path, Mode mode);
+    ~TFileStream() override;
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    bool Seek(int64_t position) override;
+    int64_t Position() const override { return position_; }
+    int64_t Size() const override;
+    // Flushes the file's data to the disk.
+    bool Sync();
+    int Handle() const { return fd_; }
+
+private:
+    explicit TFileStream(int fd) : fd_(fd) {}
+    int fd_;
+    int64_t position_ = 0;
+};

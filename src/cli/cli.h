@@ -1,0 +1,39 @@
+// shelvix-cli: the commands, their table entry type and the helpers they share.
+//
+// A new command is a Run function declared here, defined in its own cli_<name>.cpp, and one row
+// in the command table of cli_main.cpp; the dispatcher checks the argument count and prints the
+// usage from that row.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CMedienListe;
+
+namespace cli {
+
+enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* arguments; // as shown in the usage line
+    const char* summary;
+    int minArguments;
+    int maxArguments; // -1: any number; the command checks the rest itself
+    int (*run)(const Arguments& arguments);
+};
+
+int RunInfo(const Arguments& arguments);
+int RunDump(const Arguments& arguments);
+int RunConvert(const Arguments& arguments);
+
+// "shelvix-cli: <subject>: <message>" on standard error.
+void ReportError(std::string_view subject, std::string_view message);
+
+// Opens an index file (not the contents); reports the load message when it fails.
+bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName);
+
+} // namespace cli

@@ -1,0 +1,158 @@
+// shelvix-cli dump: the whole catalogue as one JSON document, streamed medium by medium.
+//
+// Entry trees may be nested hundreds of thousands of levels deep, so both the walk and the
+// writing use an explicit stack, and the text is written without indentation (indenting a deep
+// tree would grow quadratically). Each medium's content is dropped again once it is written, so
+// memory holds one medium's tree at a time.
+#include "cli/cli.h"
+#include "cli/jsonout.h"
+
+#include "app/core/messagetable.h"
+#include "catalogue/mediaclasses.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace cli {
+namespace {
+
+void WriteEntries(JsonOut& out, const EntryList& roots) {
+    struct Frame {
+        const EntryList* list;
+        int next;
+    };
+    std::vector<Frame> stack{{&roots, 0}};
+    out.Raw('[');
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next >= frame.list->Count()) {
+            stack.pop_back();
+            out.Raw(']');
+            if (!stack.empty()) out.Raw('}'); // closes the entry that owned this list
+            continue;
+        }
+        if (frame.next > 0) out.Raw(',');
+        const CFile& e = *frame.list->At(frame.next++);
+        out.Raw('{');
+        out.Key("Name");
+        out.String(e.Name());
+        out.Raw(',');
+        out.Key("Kind");
+        out.Int(e.Kind);
+        out.Raw(',');
+        out.Key("Size");
+        out.Int(e.Size);
+        out.Raw(',');
+        out.Key("Date");
+        out.Double(e.Date);
+        out.Raw(',');
+        out.Key("Category");
+        out.Int(e.Category);
+        out.Raw(',');
+        out.Key("Version");
+        out.Int(e.Version);
+        out.Raw(',');
+        out.Key("children");
+        out.Raw('['); // closed with the entry's '}' when its frame is popped
+        stack.push_back({&e.Children(), 0});
+    }
+}
+
+// Writes one medium. False when its content could not be read.
+bool WriteMedium(JsonOut& out, CMedium& m, const std::string& dataFileName) {
+    out.Raw('{');
+    out.Key("Category");
+    out.Int(m.Category);
+    out.Raw(',');
+    out.Key("FolderCount");
+    out.Int(m.FolderCount);
+    out.Raw(',');
+    out.Key("FileCount");
+    out.Int(m.FileCount);
+    out.Raw(',');
+    out.Key("DataOffset");
+    out.Int(m.DataOffset);
+    out.Raw(',');
+    out.Key("Notice");
+    out.String(m.Notice);
+    out.Raw(',');
+    out.Key("VolumeLabel");
+    out.String(m.VolumeLabel);
+    out.Raw(',');
+    out.Key("Name");
+    out.String(m.Name);
+    out.Raw(',');
+    out.Key("Serial");
+    out.String(m.Serial);
+    out.Raw(',');
+    out.Key("TotalSize");
+    out.Int(m.TotalSize);
+    out.Raw(',');
+    out.Key("DriveType");
+    out.Int(m.DriveType);
+    out.Raw(',');
+    out.Key("Version");
+    out.Int(m.Version);
+    out.Raw(',');
+    out.Key("Present");
+    out.Bool(m.Present);
+    out.Raw(',');
+    out.Key("ContentLength");
+    out.Int(m.ContentLength);
+    out.Raw(',');
+    out.Key("entries");
+    const bool loaded = m.ContentLoaded || m.LoadContent(dataFileName);
+    if (loaded) {
+        WriteEntries(out, m.Entries());
+    } else {
+        out.Null();
+        out.Raw(',');
+        out.Key("ContentError");
+        out.Bool(true);
+    }
+    out.Raw('}');
+    m.ClearEntries();
+    m.ContentLoaded = false;
+    return loaded;
+}
+
+} // namespace
+
+int RunDump(const Arguments& arguments) {
+    const std::string& fileName = arguments[0];
+    CMedienListe catalogue;
+    if (!LoadCatalogue(catalogue, fileName)) return kExitFailure;
+
+    JsonOut out(stdout);
+    out.Raw('{');
+    out.Key("Version");
+    out.Int(catalogue.Version);
+    out.Raw(',');
+    out.Key("Categories");
+    out.Raw('[');
+    for (size_t i = 0; i < catalogue.Categories.size(); ++i) {
+        if (i > 0) out.Raw(',');
+        out.String(catalogue.Categories[i]);
+    }
+    out.Raw("],");
+    out.Key("Media");
+    out.Raw('[');
+    int failed = 0;
+    for (int i = 0; i < catalogue.Count(); ++i) {
+        out.Raw(i > 0 ? ",\n" : "\n");
+        if (!WriteMedium(out, *catalogue.GetMedium(i), catalogue.DataFileName)) {
+            ++failed;
+            ReportError(fileName + " (medium " + std::to_string(i) + ")",
+                        ShelvixMessages::msgNoContent);
+        }
+    }
+    out.Raw("\n]}\n");
+    if (!out.Flush()) {
+        ReportError("standard output", "write failed");
+        return kExitFailure;
+    }
+    return failed > 0 ? kExitFailure : kExitOk;
+}
+
+} // namespace cli

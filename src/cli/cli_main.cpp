@@ -1,0 +1,81 @@
+// Entry point of shelvix-cli: picks the command from the table and checks its argument count.
+#include "cli/cli.h"
+
+#include "app/core/messagetable.h"
+#include "catalogue/mediaclasses.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace cli {
+namespace {
+
+const Command kCommands[] = {
+    {"info", "CATALOGUE.SXF", "summary of the catalogue and one line per medium", 1, 1, RunInfo},
+    {"dump", "CATALOGUE.SXF", "the whole catalogue with every entry as JSON", 1, 1, RunDump},
+    {"convert", "IN.SXF OUT.SXF", "read a catalogue completely and save it under a new name", 2,
+     2, RunConvert},
+};
+
+constexpr const char* kProgram = "shelvix-cli";
+
+const char* const kHelpTail =
+    "\n"
+    "Texts (names, labels, notices, categories) are bytes. They are printed as UTF-8 through a\n"
+    "reversible escape: a backslash is written as two backslashes, and every byte that is not\n"
+    "part of a well-formed UTF-8 sequence is written as \\x and two upper-case hex digits\n"
+    "(byte 0xFF -> \\xFF). 'dump' then quotes the text as a JSON string; 'info' also writes\n"
+    "control characters as \\xHH. Reading \\\\ back as one backslash and \\xHH as one byte gives\n"
+    "the original bytes.\n"
+    "\n"
+    "Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.\n";
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "Usage: %s COMMAND ARGUMENTS\n\nCommands:\n", kProgram);
+    for (const Command& c : kCommands)
+        std::fprintf(out, "  %-8s %-16s %s\n", c.name, c.arguments, c.summary);
+    std::fprintf(out, "  %-8s %-16s %s\n", "help", "", "this text");
+}
+
+int Dispatch(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    const char* name = argv[1];
+    if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h") || !std::strcmp(name, "help")) {
+        PrintUsage(stdout);
+        std::fputs(kHelpTail, stdout);
+        return kExitOk;
+    }
+    for (const Command& c : kCommands) {
+        if (std::strcmp(name, c.name) != 0) continue;
+        const int given = argc - 2;
+        if (given < c.minArguments || (c.maxArguments >= 0 && given > c.maxArguments)) {
+            std::fprintf(stderr, "Usage: %s %s %s\n", kProgram, c.name, c.arguments);
+            return kExitUsage;
+        }
+        return c.run(Arguments(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "%s: unknown command '%s'\n", kProgram, name);
+    PrintUsage(stderr);
+    return kExitUsage;
+}
+
+} // namespace
+
+void ReportError(std::string_view subject, std::string_view message) {
+    std::fprintf(stderr, "%s: %.*s: %.*s\n", kProgram, static_cast<int>(subject.size()),
+                 subject.data(), static_cast<int>(message.size()), message.data());
+}
+
+bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName) {
+    if (catalogue.Load(fileName)) return true;
+    ReportError(fileName, ShelvixMessages::msgNoLoad);
+    return false;
+}
+
+} // namespace cli
+
+int main(int argc, char** argv) { return cli::Dispatch(argc, argv); }
