@@ -203,6 +203,7 @@ bool DecompressAll(TStream& file, TMemoryStream& memory, bool rewind) {
 bool DecompressCount(TStream& file, TMemoryStream& memory, int64_t count) {
     try {
         Decompressor source(file);
+        const bool asked = count > 0;
         while (count > 0) {
             const size_t piece = static_cast<size_t>(std::min<int64_t>(count, kPiece));
             char* room = memory.AppendSpace(piece);
@@ -212,6 +213,14 @@ bool DecompressCount(TStream& file, TMemoryStream& memory, int64_t count) {
             memory.CommitAppend(got);
             count -= static_cast<int64_t>(got);
             if (got == 0) return false; // the data ended before count bytes came out
+        }
+        // Read on to the end of the stream so that bzip2 checks its block and stream checksums:
+        // damaged data must fail here, not load as a different tree.
+        char scratch[kPiece];
+        while (asked && !source.StreamEnded()) {
+            bool ended = false;
+            if (source.Next(scratch, sizeof scratch, ended) == 0 && !source.StreamEnded())
+                return false;
         }
         return true;
     } catch (const EShelvixError&) {

@@ -40,7 +40,7 @@ bool CompressToFile(const TMemoryStream& memory, TStream& file);
 bool DecompressAll(TStream& file, TMemoryStream& memory, bool rewind);
 bool DecompressCount(TStream& file, TMemoryStream& memory, int64_t count);
 // Whole-file helpers. A decompressed file larger than kMaxWholeFileBytes counts as damaged.
-constexpr size_t kMaxWholeFileBytes = size_t(1) << 30;
+constexpr size_t kMaxWholeFileBytes = size_t(1) << 28;
 std::unique_ptr<TMemoryStream> LoadCompressedFile(const std::string& fileName);
 bool SaveCompressedFile(const TMemoryStream& memory, const std::string& fileName);
 

@@ -11,7 +11,7 @@ bool CMedienListe::LoadCategories(const std::string& fileName) {
         const int32_t count = ReadInt(*memory);
         for (int32_t i = 0; i < count; ++i) Categories.push_back(ReadString(*memory));
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) { // field errors, or memory running out on hostile input
         return false;
     }
 }
@@ -22,7 +22,7 @@ bool CMedienListe::SaveCategories(const std::string& fileName) const {
         WriteInt(memory, 1);
         WriteInt(memory, static_cast<int32_t>(Categories.size()));
         for (const auto& name : Categories) WriteString(memory, name);
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
     return SaveCompressedFile(memory, fileName);

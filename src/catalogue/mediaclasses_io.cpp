@@ -70,36 +70,44 @@ void ReadTree(TStream& stream, CMedium& medium, CFile* single, int32_t count,
     struct Frame {
         CFile* parent;
         int32_t remaining;
+        int64_t reservedLeft;
     };
     std::string nameBuffer;
     int32_t number = 0;
     std::vector<Frame> stack;
+    int64_t promised = 0;
+    // Room is made for children only as far as the bytes left could hold them, counting the
+    // room already promised to parents still being read: a hostile count costs nothing.
     auto reserveFor = [&](int32_t children) {
-        // Never trust a count further than the bytes that could hold it.
         const int64_t room = std::max<int64_t>(stream.Remaining(), 0) / kSmallestRecord;
-        return static_cast<uint32_t>(std::min<int64_t>(children, room));
+        const int64_t n = std::min<int64_t>(children, std::max<int64_t>(room - promised, 0));
+        promised += n;
+        return n;
     };
     auto readOne = [&](CFile* e) {
         const int32_t children = ReadRecord(stream, *e, nameBuffer);
         if (e->Size == kSaturatedSize) saturated.emplace_back(number, e);
         ++number;
         if (children > 0) {
-            e->ReserveChildren(reserveFor(children));
-            stack.push_back({e, children});
+            const int64_t n = reserveFor(children);
+            e->ReserveChildren(static_cast<uint32_t>(n));
+            stack.push_back({e, children, n});
         }
     };
     if (single) {
         readOne(single);
     } else if (count > 0) {
-        stack.push_back({nullptr, count});
+        stack.push_back({nullptr, count, 0});
     }
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.remaining <= 0) {
+            promised -= frame.reservedLeft;
             stack.pop_back();
             continue;
         }
         --frame.remaining;
+        if (frame.reservedLeft > 0) --frame.reservedLeft, --promised;
         CFile* parent = frame.parent;
         CFile* e = CFile::Create(&medium, parent);
         if (parent) parent->AddChild(e);
@@ -136,7 +144,7 @@ bool CFile::Write(TStream& stream) const {
         std::vector<LargeSize> large;
         WriteTree(stream, nullptr, this, large);
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) { // field errors, or memory running out on hostile input
         return false;
     }
 }
@@ -146,7 +154,7 @@ bool CFile::Read(TStream& stream) {
         std::vector<std::pair<int32_t, CFile*>> saturated;
         ReadTree(stream, *Medium, this, 0, saturated);
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -169,7 +177,7 @@ bool CMedium::ReadHeader(TStream& stream) {
         DriveType = static_cast<uint32_t>(ReadInt(stream));
         Present = ReadBool(stream);
         ContentLength = ReadInt(stream);
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
     Stored = true;
@@ -192,7 +200,7 @@ bool CMedium::WriteHeader(TStream& stream) const {
         WriteBool(stream, Present);
         WriteInt(stream, ContentLength);
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -211,7 +219,7 @@ bool CMedium::WriteContentRecords(TStream& stream) const {
             }
         }
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -227,7 +235,7 @@ bool CMedium::ReadContentRecords(TStream& stream) {
         ReadTree(stream, *this, nullptr, count, saturated);
         ReadLargeSizes(stream, saturated);
         return true;
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         // A half-read tree is of no use to anyone: drop what this call added.
         if (before == 0) ClearEntries();
         else
@@ -286,7 +294,7 @@ bool CMedienListe::Load(const std::string& fileName) {
             if (!medium->ReadHeader(*index)) return false;
             AddMedium(std::move(medium));
         }
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return false;
     }
     return true;
@@ -327,7 +335,7 @@ bool CMedienListe::Save(const std::string& fileName) {
         WriteInt(index, static_cast<int32_t>(Categories.size()));
         for (const auto& name : Categories) WriteString(index, name);
         WriteInt(index, Count());
-    } catch (const EShelvixError&) {
+    } catch (const std::exception&) {
         return restore();
     }
     for (int i = 0; i < Count(); ++i) {

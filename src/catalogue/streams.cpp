@@ -73,7 +73,7 @@ void TMemoryStream::CommitAppend(size_t count) {
 }
 
 std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mode) {
-    int flags = O_CLOEXEC;
+    int flags = O_CLOEXEC | O_NONBLOCK;
     int lock = LOCK_SH;
     switch (mode) {
     case Mode::ReadOnly: flags |= O_RDONLY; break;

@@ -51,7 +51,7 @@ CFile* AddTestEntry(CMedium& m, CFile* parent, std::string_view name, int32_t ki
 }
 
 void FillSampleCatalogue(CMedienListe& cat) {
-    cat.Categories = {"Music", "Films", std::string("B\xFCcher", 6)};
+    cat.Categories = {"Music", "Films", std::string("B\xFC" "cher", 6)};
     for (int i = 0; i < 3; ++i) {
         CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
         m.Name = "Disc " + std::to_string(i);

@@ -1,0 +1,62 @@
+// Writes starting inputs for the fuzz targets, made by the core itself:
+//   fuzz_seedgen <folder>  ->  <folder>/index, <folder>/block, <folder>/categories
+#include "fuzz/samplecatalogue.h"
+#include "support/testfiles.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+void Put(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
+    std::filesystem::create_directories(folder);
+    WriteWholeFile((folder / name).string(), bytes);
+}
+
+std::string IndexOf(CMedienListe& list, const TempDir& dir, const std::string& name) {
+    const std::string file = dir.File(name + ".SXF");
+    if (!list.Save(file)) return {};
+    return sample::DecompressedFile(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path root = argv[1];
+    SetZoneBias(0);
+    TempDir scratch;
+
+    CMedienListe full;
+    sample::FillCatalogue(full);
+    CMedienListe empty;
+    Put(root / "index", "full", IndexOf(full, scratch, "full"));
+    Put(root / "index", "empty", IndexOf(empty, scratch, "empty"));
+
+    const std::string block = sample::ContentBlock(*full.GetMedium(0));
+    Put(root / "block", "tree", block);
+    Put(root / "block", "removed", sample::ContentBlock(*full.GetMedium(2)));
+    Put(root / "block", "empty", sample::ContentBlock(*full.GetMedium(1)));
+    // Compressed and padded to 512 bytes (bytes after the records that are no trailer are
+    // ignored), with a last byte that asks DecompressCount for exactly 512.
+    std::string padded = block;
+    padded.resize(512, '\0');
+    Put(root / "block", "tree.bz2", sample::Compressed(padded) + std::string(1, char(9)));
+
+    // A deep chain of folders: the shape that recursion-free reading is there for.
+    CMedium deep(nullptr);
+    CFile* parent = nullptr;
+    for (int i = 0; i < 300; ++i)
+        parent = sample::Add(deep, parent, "d", kindFolder, 0);
+    Put(root / "block", "deep", sample::ContentBlock(deep));
+
+    const std::string categories = scratch.File("list.cat");
+    if (full.SaveCategories(categories))
+        Put(root / "categories", "three", sample::DecompressedFile(categories));
+    if (empty.SaveCategories(categories))
+        Put(root / "categories", "none", sample::DecompressedFile(categories));
+    return 0;
+}
