@@ -1,22 +1,21 @@
-// Shelvix desktop program. Until the main window lands, a plain window carries the title.
+// Shelvix desktop program: creates the windows and runs until the main window closes. One
+// optional argument names a catalogue (.SXF) to open, as file managers pass it.
+#include "app/shelvixwindows.h"
+#include "app/ufrmShelvix.h"
 #include "catalogue/IO_BZIP.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Shelvix");
-    QApplication::setApplicationVersion(SHELVIX_VERSION);
-    InitZoneBias(); // taken once: stored dates shift by the bias in effect when they were written
-    QMainWindow window;
-    window.setObjectName("frmShelvix");
-    window.setWindowTitle("Shelvix");
-    window.resize(831, 611);
-    auto* label = new QLabel(QObject::tr("Shelvix %1").arg(SHELVIX_VERSION), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("Shelvix"));
+    QApplication::setApplicationVersion(QStringLiteral(SHELVIX_VERSION));
+    InitZoneBias(); // once: stored dates shift by the bias in effect when they were written
+
+    TShelvixWindows windows;
+    TfrmShelvix& main = *windows.frmShelvix;
+    main.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) main.OpenCatalogueAtStart(arguments.at(1));
     return app.exec();
 }

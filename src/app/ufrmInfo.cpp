@@ -1,0 +1,137 @@
+#include "app/ufrmInfo.h"
+
+#include "app/modalresult.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class T> T* Named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
+    return Named(new QLabel(QString::fromLatin1(text), parent), name);
+}
+
+constexpr int LogoWidth = 393;
+constexpr int LogoHeight = 81;
+
+} // namespace
+
+QPixmap TfrmInfo::Logo() {
+    // A shelf of disc cases seen from the front, with one disc leaning out of its case.
+    QPixmap logo(LogoWidth, LogoHeight);
+    logo.fill(Qt::transparent);
+    QPainter painter(&logo);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    const QColor spines[] = {QColor(0x2f, 0x5d, 0x8a), QColor(0x3e, 0x8e, 0x6b),
+                             QColor(0xc0, 0x7a, 0x2c), QColor(0x8a, 0x3f, 0x5f),
+                             QColor(0x4a, 0x4a, 0x7a)};
+    const int shelfY = LogoHeight - 10;
+    int x = 12;
+    for (int i = 0; i < 10; ++i) {
+        const int height = 46 + (i * 7) % 17;
+        QLinearGradient shade(x, 0, x + 12, 0);
+        shade.setColorAt(0, spines[i % 5].lighter(125));
+        shade.setColorAt(1, spines[i % 5]);
+        painter.setPen(spines[i % 5].darker(140));
+        painter.setBrush(shade);
+        painter.drawRoundedRect(QRectF(x, shelfY - height, 12, height), 2, 2);
+        x += 15;
+    }
+
+    const QPointF centre(x + 40, shelfY - 34);
+    QRadialGradient disc(centre, 33);
+    disc.setColorAt(0.0, QColor(0xf4, 0xf4, 0xf8));
+    disc.setColorAt(0.6, QColor(0xc8, 0xd4, 0xe6));
+    disc.setColorAt(1.0, QColor(0x9a, 0xa8, 0xc4));
+    painter.setPen(QColor(0x70, 0x78, 0x90));
+    painter.setBrush(disc);
+    painter.drawEllipse(centre, 33, 33);
+    painter.setBrush(Qt::transparent);
+    painter.drawEllipse(centre, 7, 7);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x6b, 0x4a, 0x2f));
+    painter.drawRoundedRect(QRectF(4, shelfY, LogoWidth - 8, 6), 2, 2);
+
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(30);
+    painter.setFont(font);
+    painter.setPen(QColor(0x2f, 0x3d, 0x5a));
+    painter.drawText(QRectF(x + 80, 0, LogoWidth - x - 84, shelfY), Qt::AlignCenter,
+                     QStringLiteral("Shelvix"));
+    return logo;
+}
+
+TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmInfo"));
+    setWindowTitle(QStringLiteral("Information"));
+
+    Image1 = Named(new QLabel(this), "Image1");
+    Image1->setFixedSize(LogoWidth, LogoHeight);
+    Image1->setAttribute(Qt::WA_TranslucentBackground);
+    Image1->setPixmap(Logo());
+
+    Label1 = MakeLabel(this, "Label1", "Shelvix");
+    QFont title = Label1->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.5);
+    Label1->setFont(title);
+    LabelVersion = MakeLabel(this, "LabelVersion", "###");
+
+    GroupBoxInfo =
+        Named(new QGroupBox(QStringLiteral("   Programm information:   "), this), "GroupBoxInfo");
+    LabelIRar = MakeLabel(GroupBoxInfo, "LabelIRar", "RAR support:");
+    LabelRAR = MakeLabel(GroupBoxInfo, "LabelRAR", "###");
+    LabelIZip = MakeLabel(GroupBoxInfo, "LabelIZip", "ZIP support:");
+    LabelZIP = MakeLabel(GroupBoxInfo, "LabelZIP", "###");
+    auto* support = new QGridLayout(GroupBoxInfo);
+    support->addWidget(LabelIRar, 0, 0);
+    support->addWidget(LabelRAR, 0, 1);
+    support->addWidget(LabelIZip, 1, 0);
+    support->addWidget(LabelZIP, 1, 1);
+    support->setColumnMinimumWidth(0, 100);
+    support->setColumnStretch(1, 1);
+
+    ScrollingLabelEasterEgg =
+        MakeLabel(this, "ScrollingLabelEasterEgg",
+                  "Shelvix - catalogued with Qt, bzip2, libarchive and pugixml. Thanks for keeping "
+                  "your shelves in order!");
+    ScrollingLabelEasterEgg->setTextFormat(Qt::PlainText);
+    // Shown and hidden again while the box is open; keep its line so the box does not jump.
+    QSizePolicy keepLine = ScrollingLabelEasterEgg->sizePolicy();
+    keepLine.setRetainSizeWhenHidden(true);
+    keepLine.setHorizontalPolicy(QSizePolicy::Ignored);
+    ScrollingLabelEasterEgg->setSizePolicy(keepLine);
+    ScrollingLabelEasterEgg->hide();
+
+    ButtonClose = Named(new QPushButton(QStringLiteral("Close"), this), "ButtonClose");
+    ButtonClose->setDefault(true);
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { done(mrOk); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonClose);
+
+    auto* page = new QVBoxLayout(this);
+    page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
+    page->addWidget(Image1);
+    page->addWidget(Label1);
+    page->addWidget(LabelVersion);
+    page->addWidget(GroupBoxInfo);
+    page->addWidget(ScrollingLabelEasterEgg);
+    page->addLayout(buttons);
+}

@@ -1,0 +1,150 @@
+// Creation and layout of the main window.
+#include "app/ufrmShelvix.h"
+
+#include "app/core/messagetable.h"
+#include "app/helpevents.h"
+#include "app/interaction.h"
+#include "app/mediaviewmodels.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeView>
+
+namespace {
+TranslatorVariables mainWindowVariables;
+}
+
+TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmShelvix"));
+    setWindowTitle(QStringLiteral("Shelvix"));
+    resize(831, 611);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // 1. Help requests of every window come here.
+    InstallHelpHandler([this] { ApplicationHelp(); });
+    // 2. Message keys, before a language file may replace their texts.
+    if (mainWindowVariables.Count() == 0) RegisterShelvixMessages(mainWindowVariables);
+
+    ImageListMenu = MakeImageListMenu();
+    ImageListDrives = MakeImageListDrives();
+    ImageListFolders = MakeImageListFolders();
+    CreateActions();
+    CreateMenus();
+    CreateButtonBar();
+    CreateViews();
+    CreateBottomPanel();
+
+    // 5. Archive support: RAR support comes with its listing; ZIP is always there.
+    FRarSupport = false;
+    FZipSupport = true;
+    // 6. The empty catalogue.
+    FCatalogue = std::make_unique<CMedienListe>();
+}
+
+TfrmShelvix::~TfrmShelvix() {
+    InstallHelpHandler(nullptr);
+    // The views refer to the catalogue: empty them before it goes.
+    FMediaModel->Clear();
+    FExplorerModel->Clear();
+}
+
+void TfrmShelvix::CreateViews() {
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+
+    FMediaModel = new TMediaTreeModel(&ImageListDrives, this);
+    VTMedien = new QTreeView(Splitter1);
+    VTMedien->setObjectName(QStringLiteral("VTMedien"));
+    VTMedien->setModel(FMediaModel);
+    VTMedien->setUniformRowHeights(true);
+    VTMedien->setSelectionBehavior(QAbstractItemView::SelectRows);
+    VTMedien->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    VTMedien->setContextMenuPolicy(Qt::CustomContextMenu);
+    VTMedien->header()->setSectionsMovable(true);
+    VTMedien->header()->setSectionsClickable(true);
+    VTMedien->header()->setSortIndicatorShown(false);
+    VTMedien->header()->setStretchLastSection(false);
+    VTMedien->setColumnWidth(0, 180);
+    VTMedien->setColumnWidth(1, 100);
+
+    FExplorerModel = new TExplorerModel(&ImageListFolders, this);
+    VTExplorer = new QTreeView(Splitter1);
+    VTExplorer->setObjectName(QStringLiteral("VTExplorer"));
+    VTExplorer->setModel(FExplorerModel);
+    VTExplorer->setUniformRowHeights(true);
+    VTExplorer->setSelectionBehavior(QAbstractItemView::SelectRows);
+    VTExplorer->setSelectionMode(QAbstractItemView::SingleSelection);
+    VTExplorer->header()->setSectionsMovable(true);
+    VTExplorer->header()->setStretchLastSection(false);
+    const int widths[] = {247, 80, 100, 100};
+    for (int column = 0; column < 4; ++column) VTExplorer->setColumnWidth(column, widths[column]);
+
+    Splitter1->addWidget(VTMedien);
+    Splitter1->addWidget(VTExplorer);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({289, 831 - 289});
+
+    connect(VTMedien->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection&) {
+                KeepSelectionAmongSiblings(selected);
+                if (!selected.indexes().isEmpty()) VTMedienChange(selected.indexes().first());
+            });
+    connect(VTMedien->header(), &QHeaderView::sectionClicked, this,
+            &TfrmShelvix::VTMedienHeaderClick);
+    connect(VTMedien, &QWidget::customContextMenuRequested, this,
+            &TfrmShelvix::VTMedienContextPopup);
+    connect(VTMedien, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTMedienDblClick);
+    connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
+}
+
+void TfrmShelvix::CreateBottomPanel() {
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(24);
+    auto* layout = new QHBoxLayout(Panel1);
+    layout->setContentsMargins(4, 1, 2, 1);
+    StatusText = new QLabel(Panel1);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    SpecialProgress = new QProgressBar(Panel1);
+    SpecialProgress->setObjectName(QStringLiteral("SpecialProgress"));
+    SpecialProgress->setFixedWidth(125);
+    SpecialProgress->setRange(0, 100);
+    SpecialProgress->setFormat(QStringLiteral("%p%"));
+    SpecialProgress->setAlignment(Qt::AlignCenter);
+    SpecialProgress->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid #606060; background: #909090; color: white; }"
+        "QProgressBar::chunk { background: navy; }"));
+    SpecialProgress->hide();
+    layout->addWidget(StatusText, 1);
+    layout->addWidget(SpecialProgress);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Splitter1, 1);
+    column->addWidget(Panel1);
+    setCentralWidget(central);
+}
+
+void TfrmShelvix::closeEvent(QCloseEvent* event) {
+    // Asking to save changes comes with the catalogue commands.
+    event->accept();
+}
+
+void TfrmShelvix::ShowError(const std::string& text) {
+    Interaction().MessageBox(this, QString::fromStdString(ShelvixMessages::msgError),
+                             QString::fromStdString(text), TMessageButtons::Ok);
+}

@@ -1,0 +1,97 @@
+// The main window: the open catalogue, its two views, the actions with their menus and button
+// bar, the status line and progress bar, and the operations every command shares.
+#pragma once
+
+#include "app/imagelists.h"
+#include "catalogue/mediaclasses.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QToolBar;
+class QTreeView;
+class QItemSelection;
+class TMediaTreeModel;
+class TExplorerModel;
+struct TShelvixWindows;
+
+class TfrmShelvix : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmShelvix(QWidget* parent = nullptr);
+    ~TfrmShelvix() override;
+
+    // Components other windows and tests reach by name.
+    QToolBar* ToolBarMainMenu;
+    QToolBar* SpeedBar1;
+    QTreeView* VTMedien;
+    QSplitter* Splitter1;
+    QTreeView* VTExplorer;
+    QWidget* Panel1;
+    QLabel* StatusText;
+    QProgressBar* SpecialProgress;
+    QMenu* mnuFile;
+    QMenu* mnuMedium;
+    QMenu* mnuHelp;
+    QMenu* PopupMenu;
+    TImageList ImageListMenu;
+    TImageList ImageListDrives;
+    TImageList ImageListFolders;
+
+    QAction *actNew, *actOpen, *actSave, *actSaveAs, *actMakeBackups, *actAttach, *actImport,
+        *actRepair, *actCleanUp, *actClose, *actAdd, *actUpdate, *actRemove, *actRestore,
+        *actDetails, *actSearch, *actArchives, *actIndex, *actInfo;
+
+    CMedienListe& Catalogue() { return *FCatalogue; }
+    TMediaTreeModel& MediaModel() { return *FMediaModel; }
+    TExplorerModel& ExplorerModel() { return *FExplorerModel; }
+    bool RarSupport() const { return FRarSupport; }
+    bool ZipSupport() const { return FZipSupport; }
+    // The other windows, set once they are all created.
+    void SetWindows(TShelvixWindows* windows) { FWindows = windows; }
+    TShelvixWindows* Windows() const { return FWindows; }
+
+    // Shared operations of the commands.
+    void ShowProgress(int percent);
+    bool CheckChangedOnDisk();
+    void RefreshTitle();
+    bool RefreshMediaContent();
+    void ApplicationHelp();
+    // Replaces the open catalogue; the views are emptied first, since they refer to it.
+    void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
+    // Opens a catalogue named at start-up.
+    void OpenCatalogueAtStart(const QString& fileName);
+
+    // View handlers.
+    void VTMedienChange(const QModelIndex& node);
+    void VTMedienHeaderClick(int column);
+    void VTMedienContextPopup(const QPoint& position);
+    void VTMedienDblClick();
+    void VTExplorerDblClick();
+    void actArchivesExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateButtonBar();
+    void CreateViews();
+    void CreateBottomPanel();
+    void KeepSelectionAmongSiblings(const QItemSelection& selected);
+    void ShowError(const std::string& text);
+
+    std::unique_ptr<CMedienListe> FCatalogue;
+    TMediaTreeModel* FMediaModel = nullptr;
+    TExplorerModel* FExplorerModel = nullptr;
+    TShelvixWindows* FWindows = nullptr;
+    bool FRarSupport = false;
+    bool FZipSupport = true;
+    bool FInSelectionChange = false;
+};

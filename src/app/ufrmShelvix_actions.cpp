@@ -1,0 +1,154 @@
+// The main window's actions, its menus reached through the menu tool bar, the context menu and
+// the button bar.
+#include "app/ufrmShelvix.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct TActionSpec {
+    QAction* TfrmShelvix::*member;
+    const char* name;
+    const char* category;
+    const char* caption;
+    const char* hint;
+    int icon; // index in ImageListMenu, -1 for none
+    bool checked;
+};
+
+// In the order the actions are listed in the action list.
+const TActionSpec kActions[] = {
+    {&TfrmShelvix::actNew, "actNew", "File", "New", "New", 0, false},
+    {&TfrmShelvix::actOpen, "actOpen", "File", "Open...", "Open", 1, false},
+    {&TfrmShelvix::actSave, "actSave", "File", "Save", "Save", 2, false},
+    {&TfrmShelvix::actSaveAs, "actSaveAs", "File", "Save as..", "Save", -1, false},
+    {&TfrmShelvix::actMakeBackups, "actMakeBackups", "File", "Make backups", "Make backups", -1, true},
+    {&TfrmShelvix::actAttach, "actAttach", "File", "Attach", "Attach", -1, false},
+    {&TfrmShelvix::actImport, "actImport", "File", "Import...", "Import", -1, false},
+    {&TfrmShelvix::actRepair, "actRepair", "File", "Repair", "Repair", -1, false},
+    {&TfrmShelvix::actCleanUp, "actCleanUp", "File", "Clean up", "Clean up", -1, false},
+    {&TfrmShelvix::actClose, "actClose", "File", "Close", "Close", -1, false},
+    {&TfrmShelvix::actAdd, "actAdd", "Medium", "Add", "Add", 37, false},
+    {&TfrmShelvix::actUpdate, "actUpdate", "Medium", "Update", "Update", 39, false},
+    {&TfrmShelvix::actRemove, "actRemove", "Medium", "Remove", "Remove", 38, false},
+    {&TfrmShelvix::actRestore, "actRestore", "Medium", "Restore", "Restore", 34, false},
+    {&TfrmShelvix::actDetails, "actDetails", "Medium", "Details", "Details", 33, false},
+    {&TfrmShelvix::actSearch, "actSearch", "Medium", "Search", "Search", 32, false},
+    {&TfrmShelvix::actArchives, "actArchives", "Medium", "Examine compressed archives",
+     "Examine compressed archives", 36, true},
+    {&TfrmShelvix::actIndex, "actIndex", "Help", "Index", "Index", 40, false},
+    {&TfrmShelvix::actInfo, "actInfo", "Help", "Info", "About", -1, false},
+};
+
+// nullptr marks a separator line.
+QMenu* FillMenu(QMenu* menu, std::initializer_list<QAction*> items) {
+    for (QAction* action : items) {
+        if (action) menu->addAction(action);
+        else menu->addSeparator();
+    }
+    return menu;
+}
+
+} // namespace
+
+void TfrmShelvix::CreateActions() {
+    for (const TActionSpec& spec : kActions) {
+        auto* action = new QAction(QString::fromLatin1(spec.caption), this);
+        action->setObjectName(QString::fromLatin1(spec.name));
+        action->setProperty("category", QString::fromLatin1(spec.category));
+        action->setToolTip(QString::fromLatin1(spec.hint));
+        action->setStatusTip(QString::fromLatin1(spec.hint));
+        action->setProperty("imageIndex", spec.icon);
+        if (spec.icon >= 0) action->setIcon(ImageListMenu.At(spec.icon));
+        if (spec.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        this->*spec.member = action;
+        addAction(action); // shortcuts work wherever the focus is in the window
+    }
+    actMakeBackups->setCheckable(true);
+    actArchives->setCheckable(true);
+    // Common desktop keys for the everyday commands.
+    actNew->setShortcut(QKeySequence::New);
+    actOpen->setShortcut(QKeySequence::Open);
+    actSave->setShortcut(QKeySequence::Save);
+    actSearch->setShortcut(QKeySequence::Find);
+
+    connect(actClose, &QAction::triggered, this, &QWidget::close);
+    // The two toggles invert themselves when triggered; nothing else happens until a command
+    // reads their state.
+    connect(actIndex, &QAction::triggered, this, [this] { ApplicationHelp(); });
+}
+
+void TfrmShelvix::CreateMenus() {
+    mnuFile = new QMenu(QStringLiteral("Database"), this);
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    FillMenu(mnuFile, {actNew, actOpen, nullptr, actSave, actSaveAs, actMakeBackups, nullptr,
+                       actSearch, nullptr, actAttach, nullptr, actImport, actRepair, actCleanUp,
+                       nullptr, actClose});
+    mnuMedium = new QMenu(QStringLiteral("Media"), this);
+    mnuMedium->setObjectName(QStringLiteral("mnuMedium"));
+    FillMenu(mnuMedium, {actAdd, actUpdate, nullptr, actRemove, actRestore, nullptr, actDetails,
+                         nullptr, actArchives});
+    mnuHelp = new QMenu(QStringLiteral("Help"), this);
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    FillMenu(mnuHelp, {actIndex, nullptr, actInfo});
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    FillMenu(PopupMenu, {actUpdate, actRemove, nullptr, actDetails});
+
+    // The menu bar is a tool bar of drop-down buttons, flat, with captions.
+    ToolBarMainMenu = new QToolBar(QStringLiteral("Menu"), this);
+    ToolBarMainMenu->setObjectName(QStringLiteral("ToolBarMainMenu"));
+    ToolBarMainMenu->setMovable(false);
+    ToolBarMainMenu->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const struct {
+        QMenu* menu;
+        const char* name;
+    } buttons[] = {{mnuFile, "ToolButtonDatabase"},
+                   {mnuMedium, "ToolButtonMedia"},
+                   {mnuHelp, "ToolButtonHelp"}};
+    bool first = true;
+    for (const auto& b : buttons) {
+        if (!first) ToolBarMainMenu->addSeparator();
+        first = false;
+        auto* button = new QToolButton(ToolBarMainMenu);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setText(b.menu->title());
+        button->setMenu(b.menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setAutoRaise(true);
+        button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+        ToolBarMainMenu->addWidget(button);
+    }
+    addToolBar(Qt::TopToolBarArea, ToolBarMainMenu);
+    addToolBarBreak(Qt::TopToolBarArea);
+}
+
+void TfrmShelvix::CreateButtonBar() {
+    SpeedBar1 = new QToolBar(QStringLiteral("Buttons"), this);
+    SpeedBar1->setObjectName(QStringLiteral("SpeedBar1"));
+    SpeedBar1->setMovable(false);
+    SpeedBar1->setIconSize(QSize(16, 16));
+    SpeedBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const std::initializer_list<QAction*> groups[] = {
+        {actNew, actOpen, actSave}, {actAdd, actUpdate, actRemove}, {actDetails}, {actSearch},
+        {actArchives}, {actIndex}};
+    bool first = true;
+    for (const auto& group : groups) {
+        if (!first) SpeedBar1->addSeparator();
+        first = false;
+        for (QAction* action : group) {
+            SpeedBar1->addAction(action);
+            if (QWidget* button = SpeedBar1->widgetForAction(action)) {
+                button->setFixedSize(24, 23);
+                button->setObjectName(QStringLiteral("SpeedButton_") + action->objectName());
+            }
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, SpeedBar1);
+}

@@ -1,0 +1,82 @@
+// Operations every command of the main window shares: progress, the guard against catalogues
+// changed by another program, the title, the content refresh before a save, help.
+#include "app/ufrmShelvix.h"
+
+#include "app/core/messagetable.h"
+#include "app/interaction.h"
+#include "app/mediaviewmodels.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+
+using namespace ShelvixMessages;
+
+namespace {
+QString Text(const std::string& variable) { return QString::fromStdString(variable); }
+} // namespace
+
+void TfrmShelvix::ShowProgress(int percent) {
+    if (SpecialProgress->isHidden()) SpecialProgress->show();
+    SpecialProgress->setValue(percent);
+    QCoreApplication::processEvents();
+}
+
+bool TfrmShelvix::CheckChangedOnDisk() {
+    if (!FCatalogue->FilesChangedOnDisk()) return false;
+    Interaction().MessageBox(this, Text(msgError), Text(msgWasChanged), TMessageButtons::Ok);
+    return true;
+}
+
+void TfrmShelvix::RefreshTitle() {
+    QString title = Text(msgSxName);
+    if (!FCatalogue->FileName.empty())
+        title += QStringLiteral(" - ") +
+                 QFileInfo(QString::fromLocal8Bit(FCatalogue->FileName.c_str())).fileName();
+    if (FCatalogue->IsModified()) title += QStringLiteral(" *");
+    setWindowTitle(title);
+    StatusText->clear();
+    SpecialProgress->hide();
+}
+
+bool TfrmShelvix::RefreshMediaContent() {
+    StatusText->setText(Text(msgReloadDB));
+    const int count = FCatalogue->Count();
+    for (int i = 0; i < count; ++i) {
+        ShowProgress(ProgressPercent(i, count));
+        CMedium* medium = FCatalogue->GetMedium(i);
+        if (!medium->ContentLoaded && !medium->LoadContent(FCatalogue->DataFileName)) {
+            Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp),
+                                     TMessageButtons::Ok);
+            return false;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        FCatalogue->GetMedium(i)->Stored = false;
+        FCatalogue->GetMedium(i)->DataOffset = -1;
+    }
+    FCatalogue->FileName.clear();
+    return true;
+}
+
+void TfrmShelvix::ApplicationHelp() {
+    // The manual is installed beside the program.
+    const QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/shelvix.html");
+    Interaction().OpenDocument(manual);
+}
+
+void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
+    FExplorerModel->Clear();
+    FMediaModel->Clear();
+    FCatalogue = std::move(catalogue);
+}
+
+void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {
+    auto catalogue = std::make_unique<CMedienListe>();
+    const bool loaded = catalogue->Load(QFileInfo(fileName).absoluteFilePath().toLocal8Bit().toStdString());
+    ReplaceCatalogue(loaded ? std::move(catalogue) : std::make_unique<CMedienListe>());
+    FMediaModel->FillMediaTree(FCatalogue.get());
+    if (!loaded) ShowError(msgNoLoad);
+    RefreshTitle();
+}

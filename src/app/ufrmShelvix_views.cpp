@@ -1,0 +1,75 @@
+// What the two views do: selecting a medium or folder, sorting, the context menu, double clicks
+// and the archive toggle.
+#include "app/ufrmShelvix.h"
+
+#include "app/core/messagetable.h"
+#include "app/mediaviewmodels.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTreeView>
+
+void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
+    if (FInSelectionChange) return;
+    if (CheckChangedOnDisk()) return;
+    if (!VTMedien->selectionModel()->hasSelection() || !node.isValid()) return;
+    const NodeObject object = FMediaModel->ObjectAt(node);
+    if (CMedium* medium = object.medium) {
+        if (!medium->ContentLoaded && !medium->LoadContent(FCatalogue->DataFileName)) {
+            ShowError(ShelvixMessages::msgNoContent);
+            return;
+        }
+        FMediaModel->FillFolderNodes(medium);
+        FExplorerModel->FillExplorer(medium);
+        StatusText->setText(MediumStatusText(*medium));
+    } else if (CFile* folder = object.entry) {
+        FExplorerModel->FillExplorer(folder->Medium);
+        StatusText->clear();
+        const QModelIndex found = FExplorerModel->IndexOfEntry(folder);
+        if (found.isValid()) {
+            VTExplorer->setCurrentIndex(found);
+            VTExplorer->selectionModel()->select(
+                found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            VTExplorer->expand(found);
+            VTExplorer->scrollTo(found);
+        }
+    }
+}
+
+// Several nodes may be selected, but only among siblings: a new selection elsewhere in the tree
+// drops the nodes that are not siblings of the current one.
+void TfrmShelvix::KeepSelectionAmongSiblings(const QItemSelection& selected) {
+    if (selected.isEmpty()) return;
+    const QModelIndex anchor = selected.indexes().first();
+    QItemSelection strangers;
+    for (const QModelIndex& index : VTMedien->selectionModel()->selectedRows())
+        if (index.parent() != anchor.parent()) strangers.select(index, index);
+    if (strangers.isEmpty()) return;
+    FInSelectionChange = true;
+    VTMedien->selectionModel()->select(strangers, QItemSelectionModel::Deselect |
+                                                      QItemSelectionModel::Rows);
+    FInSelectionChange = false;
+}
+
+void TfrmShelvix::VTMedienHeaderClick(int column) {
+    Qt::SortOrder order = FMediaModel->SortOrder();
+    if (column == FMediaModel->SortColumn())
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    FMediaModel->SortBy(column, order);
+    VTMedien->header()->setSortIndicatorShown(true);
+    VTMedien->header()->setSortIndicator(column, order);
+}
+
+void TfrmShelvix::VTMedienContextPopup(const QPoint&) {
+    if (!VTMedien->selectionModel()->hasSelection()) return;
+    PopupMenu->popup(QCursor::pos());
+}
+
+void TfrmShelvix::VTMedienDblClick() { actDetails->trigger(); }
+
+void TfrmShelvix::VTExplorerDblClick() { actDetails->trigger(); }
+
+void TfrmShelvix::actArchivesExecute() { actArchives->setChecked(!actArchives->isChecked()); }

@@ -1,0 +1,121 @@
+#include "scan/ufrmMediaDetails.h"
+
+#include "app/modalresult.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class T> T* Named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
+    return Named(new QLabel(QString::fromLatin1(text), parent), name);
+}
+
+// Captions start 8 pixels into a box, values 96; both boxes share that grid.
+QGridLayout* BoxGrid(QGroupBox* box) {
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(8, 10, 8, 8);
+    grid->setHorizontalSpacing(6);
+    grid->setColumnMinimumWidth(0, 82);
+    return grid;
+}
+
+} // namespace
+
+TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmMediaDetails"));
+    setWindowTitle(QStringLiteral("Media Details"));
+
+    GroupBox1 = Named(new QGroupBox(this), "GroupBox1");
+    LabelMSerial = MakeLabel(GroupBox1, "LabelMSerial", "Serialnumber:");
+    LabelSerial = MakeLabel(GroupBox1, "LabelSerial", "0");
+    LabelMLabel = MakeLabel(GroupBox1, "LabelMLabel", "Label:");
+    LabelLabel = MakeLabel(GroupBox1, "LabelLabel", "###");
+    LabelMSize = MakeLabel(GroupBox1, "LabelMSize", "Size:");
+    LabelSize = MakeLabel(GroupBox1, "LabelSize", "0");
+    LabelMFolders = MakeLabel(GroupBox1, "LabelMFolders", "Folders:");
+    LabelFolders = MakeLabel(GroupBox1, "LabelFolders", "0");
+    LabelMFiles = MakeLabel(GroupBox1, "LabelMFiles", "Files:");
+    LabelFiles = MakeLabel(GroupBox1, "LabelFiles", "0");
+    GroupBox1->setFixedSize(401, 105);
+    auto* facts = BoxGrid(GroupBox1);
+    facts->setVerticalSpacing(0);
+    QLabel* const rows[][2] = {{LabelMSerial, LabelSerial},
+                               {LabelMLabel, LabelLabel},
+                               {LabelMSize, LabelSize},
+                               {LabelMFolders, LabelFolders},
+                               {LabelMFiles, LabelFiles}};
+    int row = 0;
+    for (const auto& pair : rows) {
+        facts->addWidget(pair[0], row, 0);
+        facts->addWidget(pair[1], row, 1);
+        facts->setRowMinimumHeight(row, 16);
+        ++row;
+    }
+    facts->setRowStretch(row, 1);
+    facts->setColumnStretch(1, 1);
+
+    GroupBox2 = Named(new QGroupBox(this), "GroupBox2");
+    LabelMName = MakeLabel(GroupBox2, "LabelMName", "Name:");
+    EditName = Named(new QLineEdit(GroupBox2), "EditName");
+    LabelMNotice = MakeLabel(GroupBox2, "LabelMNotice", "Notice:");
+    MemoNotice = Named(new QPlainTextEdit(GroupBox2), "MemoNotice");
+    LabelMCat = MakeLabel(GroupBox2, "LabelMCat", "Category:");
+    ComboBoxCategory = Named(new QComboBox(GroupBox2), "ComboBoxCategory");
+    ComboBoxCategory->setEditable(false);
+    ButtonCategory = Named(new QPushButton(QStringLiteral("..."), GroupBox2), "ButtonCategory");
+    GroupBox2->setFixedSize(401, 169);
+    EditName->setFixedWidth(265);
+    MemoNotice->setFixedSize(265, 89);
+    ComboBoxCategory->setFixedWidth(265);
+    ButtonCategory->setFixedSize(25, 21);
+    auto* values = BoxGrid(GroupBox2);
+    values->setVerticalSpacing(6);
+    values->addWidget(LabelMName, 0, 0);
+    values->addWidget(EditName, 0, 1);
+    values->addWidget(LabelMNotice, 1, 0, Qt::AlignTop);
+    values->addWidget(MemoNotice, 1, 1);
+    values->addWidget(LabelMCat, 2, 0);
+    values->addWidget(ComboBoxCategory, 2, 1);
+    values->addWidget(ButtonCategory, 2, 2, Qt::AlignLeft);
+    // "..." sits right of the pick list, 7 pixels from it.
+    values->setColumnMinimumWidth(1, 266);
+    values->setColumnStretch(3, 1);
+    values->setRowStretch(3, 1);
+
+    ButtonOK = Named(new QPushButton(QStringLiteral("OK"), this), "ButtonOK");
+    ButtonAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "ButtonAbort");
+    ButtonOK->setFixedSize(75, 25);
+    ButtonAbort->setFixedSize(75, 25);
+    ButtonOK->setDefault(true);
+    connect(ButtonOK, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(ButtonAbort, &QPushButton::clicked, this, [this] { done(mrCancel); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(5);
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonOK);
+    buttons->addWidget(ButtonAbort);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 8, 6, 8);
+    page->setSpacing(7);
+    page->addWidget(GroupBox1);
+    page->addWidget(GroupBox2);
+    page->addStretch(1);
+    page->addLayout(buttons);
+
+    setFixedSize(ClientWidth, ClientHeight);
+}

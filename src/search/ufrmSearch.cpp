@@ -1,0 +1,218 @@
+#include "search/ufrmSearch.h"
+
+#include "app/modalresult.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class T> T* Named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
+    return Named(new QCheckBox(QString::fromLatin1(text), parent), name);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title) {
+    return Named(new QGroupBox(QString::fromLatin1(title), parent), name);
+}
+
+// A date-only picker in the short date format with a drop-down calendar. The time of day it
+// holds is kept when the user picks another date.
+QDateEdit* MakeDatePicker(QWidget* parent, const char* name, const QDateTime& initial) {
+    auto* picker = Named(new QDateEdit(parent), name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    picker->setDateTime(initial);
+    picker->setEnabled(false);
+    return picker;
+}
+
+QComboBox* MakeUnitList(QWidget* parent, const char* name) {
+    auto* units = Named(new QComboBox(parent), name);
+    units->addItems(
+        {QStringLiteral("Byte"), QStringLiteral("KB"), QStringLiteral("MB"), QStringLiteral("GB")});
+    units->setCurrentIndex(-1); // no unit chosen
+    units->setEnabled(false);
+    return units;
+}
+
+QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
+    auto* edit = Named(new QLineEdit(parent), name);
+    edit->setEnabled(false);
+    edit->setMaximumWidth(90);
+    return edit;
+}
+
+struct ResultColumn {
+    const char* title;
+    int width;
+    Qt::Alignment alignment;
+};
+
+constexpr ResultColumn ResultColumns[TfrmSearch::ResultColumnCount] = {
+    {"", 20, Qt::AlignLeft},          {"Media", 150, Qt::AlignLeft}, {"", 20, Qt::AlignLeft},
+    {"Result", 150, Qt::AlignLeft},   {"Size", 80, Qt::AlignRight},  {"Date", 100, Qt::AlignLeft},
+    {"Location", 500, Qt::AlignLeft},
+};
+
+} // namespace
+
+int TfrmSearch::ResultColumnWidth(int column) {
+    return column >= 0 && column < ResultColumnCount ? ResultColumns[column].width : 0;
+}
+
+TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
+    : QDialog(parent), FDrives(drives) {
+    setObjectName(QStringLiteral("frmSearch"));
+    setWindowTitle(QStringLiteral("Search"));
+    BuildCriteria();
+    BuildResults();
+
+    auto* criteria = new QGridLayout;
+    criteria->addWidget(GroupBoxSearch, 0, 0, 1, 3);
+    criteria->addWidget(ButtonSearch, 0, 3, Qt::AlignBottom);
+    criteria->addWidget(GroupBoxOptions, 1, 0, 2, 1);
+    criteria->addWidget(GroupBoxDate, 1, 1);
+    criteria->addWidget(GroupBoxSize, 1, 2, 1, 2);
+    criteria->addWidget(GroupBoxCategory, 2, 1, 1, 3);
+    criteria->setColumnStretch(2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonShow);
+    buttons->addWidget(ButtonClose);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 0);
+    page->addLayout(criteria);
+    page->addWidget(GroupBoxResults, 1);
+    page->addLayout(buttons);
+    page->addWidget(StatusBar);
+
+    resize(760, 620);
+}
+
+void TfrmSearch::BuildCriteria() {
+    GroupBoxSearch = MakeGroup(this, "GroupBoxSearch", "Search for:");
+    EditSearch = Named(new QLineEdit(GroupBoxSearch), "EditSearch");
+    (new QVBoxLayout(GroupBoxSearch))->addWidget(EditSearch);
+
+    GroupBoxOptions = MakeGroup(this, "GroupBoxOptions", "Options:");
+    CheckBoxName = MakeCheck(GroupBoxOptions, "CheckBoxName", "Name");
+    CheckBoxLabel = MakeCheck(GroupBoxOptions, "CheckBoxLabel", "Label");
+    CheckBoxNotice = MakeCheck(GroupBoxOptions, "CheckBoxNotice", "Notice");
+    CheckBoxFiles = MakeCheck(GroupBoxOptions, "CheckBoxFiles", "Files");
+    CheckBoxFolders = MakeCheck(GroupBoxOptions, "CheckBoxFolders", "Folders");
+    CheckBoxAll = MakeCheck(GroupBoxOptions, "CheckBoxAll", "All");
+    CheckBoxCaseSensitive = MakeCheck(GroupBoxOptions, "CheckBoxCaseSensitive", "Case sensitive");
+    auto* options = new QGridLayout(GroupBoxOptions);
+    options->addWidget(CheckBoxName, 0, 0);
+    options->addWidget(CheckBoxLabel, 1, 0);
+    options->addWidget(CheckBoxNotice, 2, 0);
+    options->addWidget(CheckBoxFiles, 0, 1);
+    options->addWidget(CheckBoxFolders, 1, 1);
+    options->addWidget(CheckBoxAll, 2, 1);
+    options->addWidget(CheckBoxCaseSensitive, 3, 0, 1, 2);
+    options->setRowStretch(4, 1);
+
+    GroupBoxDate = MakeGroup(this, "GroupBoxDate", "Date:");
+    CheckBoxDateFrom = MakeCheck(GroupBoxDate, "CheckBoxDateFrom", "from:");
+    CheckBoxDateTo = MakeCheck(GroupBoxDate, "CheckBoxDateTo", "to:");
+    DTPDateFrom = MakeDatePicker(GroupBoxDate, "DTPDateFrom",
+                                 QDateTime(QDate(2003, 7, 17), QTime(9, 21, 14)));
+    DTPDateTo =
+        MakeDatePicker(GroupBoxDate, "DTPDateTo", QDateTime(QDate(2003, 7, 17), QTime(9, 21, 51)));
+    auto* dates = new QGridLayout(GroupBoxDate);
+    dates->addWidget(CheckBoxDateFrom, 0, 0);
+    dates->addWidget(DTPDateFrom, 0, 1);
+    dates->addWidget(CheckBoxDateTo, 1, 0);
+    dates->addWidget(DTPDateTo, 1, 1);
+    dates->setRowStretch(2, 1);
+
+    GroupBoxSize = MakeGroup(this, "GroupBoxSize", "Size:");
+    CheckBoxSizeFrom = MakeCheck(GroupBoxSize, "CheckBoxSizeFrom", "from:");
+    EditSizeFrom = MakeSizeEdit(GroupBoxSize, "EditSizeFrom");
+    ComboBoxSizeFrom = MakeUnitList(GroupBoxSize, "ComboBoxSizeFrom");
+    CheckBoxSizeTo = MakeCheck(GroupBoxSize, "CheckBoxSizeTo", "to:");
+    EditSizeTo = MakeSizeEdit(GroupBoxSize, "EditSizeTo");
+    ComboBoxSizeTo = MakeUnitList(GroupBoxSize, "ComboBoxSizeTo");
+    auto* sizes = new QGridLayout(GroupBoxSize);
+    sizes->addWidget(CheckBoxSizeFrom, 0, 0);
+    sizes->addWidget(EditSizeFrom, 0, 1);
+    sizes->addWidget(ComboBoxSizeFrom, 0, 2);
+    sizes->addWidget(CheckBoxSizeTo, 1, 0);
+    sizes->addWidget(EditSizeTo, 1, 1);
+    sizes->addWidget(ComboBoxSizeTo, 1, 2);
+    sizes->setColumnStretch(3, 1);
+    sizes->setRowStretch(2, 1);
+
+    GroupBoxCategory = MakeGroup(this, "GroupBoxCategory", "Category");
+    CheckBoxCategory = MakeCheck(GroupBoxCategory, "CheckBoxCategory", "use:");
+    ComboBoxCategory = Named(new QComboBox(GroupBoxCategory), "ComboBoxCategory");
+    ComboBoxCategory->setEditable(false);
+    ComboBoxCategory->setEnabled(false);
+    auto* category = new QHBoxLayout(GroupBoxCategory);
+    category->addWidget(CheckBoxCategory);
+    category->addWidget(ComboBoxCategory, 1);
+
+    ButtonSearch = Named(new QPushButton(QStringLiteral("Search"), this), "ButtonSearch");
+    ButtonSearch->setDefault(true);
+}
+
+void TfrmSearch::BuildResults() {
+    GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Search results:");
+    VSTResults = Named(new QTreeView(GroupBoxResults), "VSTResults");
+    auto* header = new QStandardItemModel(0, ResultColumnCount, VSTResults);
+    for (int column = 0; column < ResultColumnCount; ++column) {
+        header->setHeaderData(column, Qt::Horizontal,
+                              QString::fromLatin1(ResultColumns[column].title));
+        header->setHeaderData(
+            column, Qt::Horizontal,
+            QVariant::fromValue(ResultColumns[column].alignment | Qt::AlignVCenter),
+            Qt::TextAlignmentRole);
+    }
+    VSTResults->setModel(header);
+    VSTResults->setUniformRowHeights(true);
+    VSTResults->setRootIsDecorated(false);
+    VSTResults->setItemsExpandable(false);
+    VSTResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    VSTResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    VSTResults->setSelectionMode(QAbstractItemView::SingleSelection);
+    QHeaderView* columns = VSTResults->header();
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(true);
+    columns->setSectionsClickable(true);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setMinimumSectionSize(20);
+    columns->setSortIndicatorShown(true);
+    columns->setSortIndicator(-1, Qt::AscendingOrder); // rows in the order found at first
+    for (int column = 0; column < ResultColumnCount; ++column)
+        columns->resizeSection(column, ResultColumnWidth(column));
+    VSTResults->setMinimumHeight(200);
+    (new QVBoxLayout(GroupBoxResults))->addWidget(VSTResults);
+
+    StatusBar = Named(new QStatusBar(this), "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+
+    ButtonShow = Named(new QPushButton(QStringLiteral("Show"), this), "ButtonShow");
+    ButtonClose = Named(new QPushButton(QStringLiteral("Close"), this), "ButtonClose");
+    ButtonShow->setAutoDefault(false);
+    ButtonClose->setAutoDefault(false);
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { done(mrCancel); });
+}
