@@ -9,23 +9,6 @@
 
 namespace {
 
-template <typename T> void WriteLE(TStream& stream, T value, const char* message) {
-    unsigned char bytes[sizeof(T)];
-    using U = std::make_unsigned_t<T>;
-    U bits = static_cast<U>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
-    if (stream.Write(bytes, sizeof(T)) != sizeof(T)) throw EShelvixError(message);
-}
-
-template <typename T> T ReadLE(TStream& stream, const char* message) {
-    unsigned char bytes[sizeof(T)];
-    if (stream.Read(bytes, sizeof(T)) != sizeof(T)) throw EShelvixError(message);
-    using U = std::make_unsigned_t<T>;
-    U bits = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) bits |= static_cast<U>(bytes[i]) << (8 * i);
-    return static_cast<T>(bits);
-}
-
 [[noreturn]] void BzipError(int status) { throw EShelvixError("error " + std::to_string(status)); }
 
 constexpr size_t kOutputBuffer = 65536; // compressed bytes handed to the file at a time
@@ -84,33 +67,18 @@ char decimalSeparator = 0;
 
 } // namespace
 
+using fieldstream::ReadLE;
+using fieldstream::WriteLE;
+
 void WriteInt(TStream& s, int32_t v) { WriteLE<int32_t>(s, v, "File Write Error: Int"); }
 void WriteBool(TStream& s, bool f) { WriteInt(s, f ? 1 : 0); }
 void WriteInt64(TStream& s, int64_t v) { WriteLE<int64_t>(s, v, "File Write Error: Int64"); }
-
-void WriteDouble(TStream& s, double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    WriteLE<uint64_t>(s, bits, "File Write Error: Double");
-}
-
-void WriteString(TStream& s, std::string_view text) {
-    if (text.size() > INT32_MAX) throw EShelvixError("File Write Error: String");
-    WriteInt(s, static_cast<int32_t>(text.size()));
-    if (!text.empty() && s.Write(text.data(), text.size()) != text.size())
-        throw EShelvixError("File Write Error: String");
-}
-
+void WriteDouble(TStream& s, double v) { fieldstream::WriteDoubleTo(s, v); }
+void WriteString(TStream& s, std::string_view text) { fieldstream::WriteStringTo(s, text); }
 int32_t ReadInt(TStream& s) { return ReadLE<int32_t>(s, "File Read Error: Int"); }
 bool ReadBool(TStream& s) { return ReadInt(s) != 0; }
 int64_t ReadInt64(TStream& s) { return ReadLE<int64_t>(s, "File Read Error: Int64"); }
-
-double ReadDouble(TStream& s) {
-    const uint64_t bits = ReadLE<uint64_t>(s, "File Read Error: Double");
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
+double ReadDouble(TStream& s) { return fieldstream::ReadDoubleFrom(s); }
 
 void ReadStringTo(TStream& s, std::string& text) {
     const int32_t length = ReadInt(s);

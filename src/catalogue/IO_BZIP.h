@@ -6,6 +6,8 @@
 #include "streams.h"
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -16,6 +18,47 @@ class EShelvixError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Little-endian fields on any stream type; the stream type is a template parameter so that
+// the in-memory stream's calls inline.
+namespace fieldstream {
+template <typename T, typename S> void WriteLE(S& stream, T value, const char* message) {
+    unsigned char bytes[sizeof(T)];
+    using U = std::make_unsigned_t<T>;
+    const U bits = static_cast<U>(value);
+    for (size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+    if (stream.Write(bytes, sizeof(T)) != sizeof(T)) throw EShelvixError(message);
+}
+
+template <typename T, typename S> T ReadLE(S& stream, const char* message) {
+    unsigned char bytes[sizeof(T)];
+    if (stream.Read(bytes, sizeof(T)) != sizeof(T)) throw EShelvixError(message);
+    using U = std::make_unsigned_t<T>;
+    U bits = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) bits |= static_cast<U>(bytes[i]) << (8 * i);
+    return static_cast<T>(bits);
+}
+
+template <typename S> void WriteDoubleTo(S& stream, double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    WriteLE<uint64_t>(stream, bits, "File Write Error: Double");
+}
+
+template <typename S> double ReadDoubleFrom(S& stream) {
+    const uint64_t bits = ReadLE<uint64_t>(stream, "File Read Error: Double");
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+template <typename S> void WriteStringTo(S& stream, std::string_view text) {
+    if (text.size() > INT32_MAX) throw EShelvixError("File Write Error: String");
+    WriteLE<int32_t>(stream, static_cast<int32_t>(text.size()), "File Write Error: Int");
+    if (!text.empty() && stream.Write(text.data(), text.size()) != text.size())
+        throw EShelvixError("File Write Error: String");
+}
+} // namespace fieldstream
 
 void WriteInt(TStream& stream, int32_t value);
 void WriteBool(TStream& stream, bool flag);
@@ -30,6 +73,24 @@ double ReadDouble(TStream& stream);
 std::string ReadString(TStream& stream);
 // As ReadString, reusing the caller's buffer (no allocation once it is large enough).
 void ReadStringTo(TStream& stream, std::string& text);
+
+// The same fields on the in-memory stream, inlined.
+inline void WriteInt(TMemoryStream& s, int32_t v) { fieldstream::WriteLE<int32_t>(s, v, "File Write Error: Int"); }
+inline void WriteBool(TMemoryStream& s, bool f) { WriteInt(s, f ? 1 : 0); }
+inline void WriteInt64(TMemoryStream& s, int64_t v) { fieldstream::WriteLE<int64_t>(s, v, "File Write Error: Int64"); }
+inline void WriteDouble(TMemoryStream& s, double v) { fieldstream::WriteDoubleTo(s, v); }
+inline void WriteString(TMemoryStream& s, std::string_view t) { fieldstream::WriteStringTo(s, t); }
+inline int32_t ReadInt(TMemoryStream& s) { return fieldstream::ReadLE<int32_t>(s, "File Read Error: Int"); }
+inline bool ReadBool(TMemoryStream& s) { return ReadInt(s) != 0; }
+inline int64_t ReadInt64(TMemoryStream& s) { return fieldstream::ReadLE<int64_t>(s, "File Read Error: Int64"); }
+inline double ReadDouble(TMemoryStream& s) { return fieldstream::ReadDoubleFrom(s); }
+// A String field's bytes in place, valid while the stream is unchanged.
+inline std::string_view ReadStringView(TMemoryStream& s) {
+    const int32_t length = ReadInt(s);
+    const char* bytes = length < 0 ? nullptr : s.Take(static_cast<size_t>(length));
+    if (!bytes) throw EShelvixError("File Read Error: String");
+    return {bytes, static_cast<size_t>(length)};
+}
 
 // Opens an existing file; others may read it but not write it while it is open.
 std::unique_ptr<TFileStream> OpenFile(const std::string& fileName, bool writable);

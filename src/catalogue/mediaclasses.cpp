@@ -52,6 +52,8 @@ FileStamp FileStamp::Of(const std::string& path) {
 
 // ---- CFile ----
 
+static_assert(sizeof(CFile) <= 72, "a medium holds millions of entries: keep them small");
+
 CFile* CFile::Create(CMedium* medium, CFile* parent) {
     void* room = medium->Arena().Allocate(sizeof(CFile), alignof(CFile));
     return new (room) CFile(medium, parent);

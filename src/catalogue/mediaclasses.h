@@ -33,12 +33,13 @@ public:
     // Entries live in their medium's arena: create them through Create, never with new.
     static CFile* Create(CMedium* medium, CFile* parent);
 
-    int32_t Category = -1;
-    double Date = 0;
+    // Pointers and 8-byte fields first, then the 4-byte ones: a medium holds millions of these.
     CMedium* Medium;
-    int64_t Size = 0; // 64-bit here; the files hold it as described in docs/catalogue-format.md
-    int32_t Kind = 0;
     CFile* Parent;
+    double Date = 0;
+    int64_t Size = 0; // 64-bit here; the files hold it as described in docs/catalogue-format.md
+    int32_t Category = -1;
+    int32_t Kind = 0;
     int32_t Version = 1;
 
     std::string_view Name() const { return {name_, nameLength_}; }
@@ -67,8 +68,8 @@ public:
 
 private:
     CFile(CMedium* medium, CFile* parent) : Medium(medium), Parent(parent) {}
-    const char* name_ = "";
     uint32_t nameLength_ = 0;
+    const char* name_ = "";
     EntryList children_;
     friend class CMedium;
 };

@@ -21,7 +21,8 @@ struct LargeSize {
     int64_t size;
 };
 
-void WriteRecord(TStream& stream, const CFile& e, int32_t number, std::vector<LargeSize>& large) {
+template <typename S>
+void WriteRecord(S& stream, const CFile& e, int32_t number, std::vector<LargeSize>& large) {
     WriteInt(stream, e.Version);
     WriteInt(stream, e.Category);
     WriteDouble(stream, LocalToStored(e.Date));
@@ -34,7 +35,8 @@ void WriteRecord(TStream& stream, const CFile& e, int32_t number, std::vector<La
 }
 
 // Writes the records of `roots` depth first; `single` writes one entry and its subtree instead.
-void WriteTree(TStream& stream, const EntryList* roots, const CFile* single,
+template <typename S>
+void WriteTree(S& stream, const EntryList* roots, const CFile* single,
                std::vector<LargeSize>& large) {
     int32_t number = 0;
     auto visit = [&](const CFile* e) {
@@ -49,15 +51,21 @@ void WriteTree(TStream& stream, const EntryList* roots, const CFile* single,
     }
 }
 
+// Names come straight out of an in-memory stream; other streams go through a buffer.
+void ReadName(TMemoryStream& stream, CFile& e, std::string&) { e.SetName(ReadStringView(stream)); }
+void ReadName(TStream& stream, CFile& e, std::string& buffer) {
+    ReadStringTo(stream, buffer);
+    e.SetName(buffer);
+}
+
 // The fields of one record into `e`; answers its child count.
-int32_t ReadRecord(TStream& stream, CFile& e, std::string& nameBuffer) {
+template <typename S> int32_t ReadRecord(S& stream, CFile& e, std::string& nameBuffer) {
     const int32_t version = ReadInt(stream);
     if (version > 1) throw EShelvixError("File Read Error: Version");
     e.Version = version;
     e.Category = ReadInt(stream);
     e.Date = StoredToLocal(ReadDouble(stream));
-    ReadStringTo(stream, nameBuffer);
-    e.SetName(nameBuffer);
+    ReadName(stream, e, nameBuffer);
     e.Size = ReadInt(stream);
     e.Kind = ReadInt(stream);
     return ReadInt(stream);
@@ -65,7 +73,8 @@ int32_t ReadRecord(TStream& stream, CFile& e, std::string& nameBuffer) {
 
 // Reads records depth first. With `single`, fills it and its subtree; otherwise reads `count`
 // top-level entries into the medium. Saturated sizes are noted for the trailer.
-void ReadTree(TStream& stream, CMedium& medium, CFile* single, int32_t count,
+template <typename S>
+void ReadTree(S& stream, CMedium& medium, CFile* single, int32_t count,
               std::vector<std::pair<int32_t, CFile*>>& saturated) {
     struct Frame {
         CFile* parent;
@@ -116,7 +125,8 @@ void ReadTree(TStream& stream, CMedium& medium, CFile* single, int32_t count,
     }
 }
 
-void ReadLargeSizes(TStream& stream, std::vector<std::pair<int32_t, CFile*>>& saturated) {
+template <typename S>
+void ReadLargeSizes(S& stream, std::vector<std::pair<int32_t, CFile*>>& saturated) {
     if (stream.Remaining() < 4) return;
     if (ReadInt(stream) != kLargeSizeTag) return; // bytes this version does not know: ignored
     const int32_t count = ReadInt(stream);
@@ -205,19 +215,32 @@ bool CMedium::WriteHeader(TStream& stream) const {
     }
 }
 
+template <typename S> void WriteContentTo(S& stream, const EntryList& entries) {
+    WriteInt(stream, entries.Count());
+    std::vector<LargeSize> large;
+    WriteTree(stream, &entries, nullptr, large);
+    if (large.empty()) return;
+    WriteInt(stream, kLargeSizeTag);
+    WriteInt(stream, static_cast<int32_t>(large.size()));
+    for (const LargeSize& l : large) {
+        WriteInt(stream, l.number);
+        WriteInt64(stream, l.size);
+    }
+}
+
+template <typename S> void ReadContentFrom(S& stream, CMedium& medium, EntryList& entries) {
+    const int32_t count = ReadInt(stream);
+    const int64_t room = std::clamp<int64_t>(count, 0, stream.Remaining() / kSmallestRecord);
+    entries.Reserve(medium.Arena(), static_cast<uint32_t>(entries.Count() + room));
+    std::vector<std::pair<int32_t, CFile*>> saturated;
+    ReadTree(stream, medium, nullptr, count, saturated);
+    ReadLargeSizes(stream, saturated);
+}
+
 bool CMedium::WriteContentRecords(TStream& stream) const {
     try {
-        WriteInt(stream, EntryCount());
-        std::vector<LargeSize> large;
-        WriteTree(stream, &entries_, nullptr, large);
-        if (!large.empty()) {
-            WriteInt(stream, kLargeSizeTag);
-            WriteInt(stream, static_cast<int32_t>(large.size()));
-            for (const LargeSize& l : large) {
-                WriteInt(stream, l.number);
-                WriteInt64(stream, l.size);
-            }
-        }
+        if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) WriteContentTo(*memory, entries_);
+        else WriteContentTo(stream, entries_);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -227,13 +250,8 @@ bool CMedium::WriteContentRecords(TStream& stream) const {
 bool CMedium::ReadContentRecords(TStream& stream) {
     const int before = EntryCount();
     try {
-        const int32_t count = ReadInt(stream);
-        entries_.Reserve(arena_, static_cast<uint32_t>(before) +
-                                     static_cast<uint32_t>(std::clamp<int64_t>(
-                                         count, 0, stream.Remaining() / kSmallestRecord)));
-        std::vector<std::pair<int32_t, CFile*>> saturated;
-        ReadTree(stream, *this, nullptr, count, saturated);
-        ReadLargeSizes(stream, saturated);
+        if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) ReadContentFrom(*memory, *this, entries_);
+        else ReadContentFrom(stream, *this, entries_);
         return true;
     } catch (const std::exception&) {
         // A half-read tree is of no use to anyone: drop what this call added.
@@ -249,10 +267,14 @@ bool CMedium::LoadContent(const std::string& dataFileName) {
     if (!FileExists(dataFileName)) return false;
     auto file = OpenFile(dataFileName, true);
     if (!file || !file->Seek(DataOffset)) return false;
-    TMemoryStream memory;
-    if (!DecompressCount(*file, memory, ContentLength)) return false;
+    // One buffer serves every load on this thread: fresh memory for each medium would cost a
+    // page fault per page, every time.
+    static thread_local TMemoryStream memory;
+    memory.Rewrite();
+    const bool decompressed = DecompressCount(*file, memory, ContentLength);
     memory.Seek(0);
-    ContentLoaded = ReadContentRecords(memory);
+    ContentLoaded = decompressed && ReadContentRecords(memory);
+    if (memory.Capacity() > (size_t(64) << 20)) memory.Clear(); // giants are not kept
     return ContentLoaded;
 }
 

@@ -32,15 +32,7 @@ bool TMemoryStream::Reserve(size_t capacity) {
     return true;
 }
 
-size_t TMemoryStream::Read(void* buffer, size_t count) {
-    const size_t left = position_ < size_ ? size_ - position_ : 0;
-    if (count > left) count = left;
-    if (count) std::memcpy(buffer, data_ + position_, count);
-    position_ += count;
-    return count;
-}
-
-size_t TMemoryStream::Write(const void* buffer, size_t count) {
+size_t TMemoryStream::WriteSlow(const void* buffer, size_t count) {
     if (count == 0) return 0;
     if (count > SIZE_MAX - position_ || !Reserve(position_ + count)) return 0;
     if (position_ > size_) std::memset(data_ + size_, 0, position_ - size_);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -30,8 +31,28 @@ public:
     TMemoryStream(const TMemoryStream&) = delete;
     TMemoryStream& operator=(const TMemoryStream&) = delete;
 
-    size_t Read(void* buffer, size_t count) override;
-    size_t Write(const void* buffer, size_t count) override;
+    // Inline: records are read and written a few bytes at a time, millions of times.
+    size_t Read(void* buffer, size_t count) override {
+        const size_t left = position_ < size_ ? size_ - position_ : 0;
+        if (count > left) count = left;
+        if (count) std::memcpy(buffer, data_ + position_, count);
+        position_ += count;
+        return count;
+    }
+    size_t Write(const void* buffer, size_t count) override {
+        if (position_ != size_ || count > capacity_ - size_) return WriteSlow(buffer, count);
+        std::memcpy(data_ + size_, buffer, count);
+        size_ += count;
+        position_ = size_;
+        return count;
+    }
+    // The next `count` bytes in place, or none when fewer remain; moves past them.
+    const char* Take(size_t count) {
+        if (position_ > size_ || count > size_ - position_) return nullptr;
+        const char* bytes = data_ + position_;
+        position_ += count;
+        return bytes;
+    }
     bool Seek(int64_t position) override;
     int64_t Position() const override { return static_cast<int64_t>(position_); }
     int64_t Size() const override { return static_cast<int64_t>(size_); }
@@ -39,6 +60,9 @@ public:
     const char* Data() const { return data_; }
     std::string ToString() const { return std::string(data_ ? data_ : "", size_); }
     void Clear();
+    // Empties the stream but keeps its buffer for the next use.
+    void Rewrite() { size_ = position_ = 0; }
+    size_t Capacity() const { return capacity_; }
     // Room for `count` more bytes at the end; the caller fills some of it and commits what it filled.
     char* AppendSpace(size_t count);
     void CommitAppend(size_t count);
@@ -47,6 +71,7 @@ public:
     bool Reserve(size_t capacity);
 
 private:
+    size_t WriteSlow(const void* buffer, size_t count);
     char* data_ = nullptr;
     size_t size_ = 0;
     size_t capacity_ = 0;
