@@ -17,9 +17,10 @@ bool IsContainer(const CFile* entry) { return entry->HasChildrenKind(); }
 } // namespace
 
 TExplorerModel::TExplorerModel(const TImageList* folders, QObject* parent)
-    : QAbstractItemModel(parent), folders_(folders),
-      titles_{QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Category"),
-              QStringLiteral("Date")} {}
+    : TColumnTitlesModel({QStringLiteral("Name"), QStringLiteral("Size"),
+                          QStringLiteral("Category"), QStringLiteral("Date")},
+                         parent),
+      folders_(folders) {}
 
 int TExplorerModel::DefaultColumnWidth(int section) {
     static constexpr int kWidths[kColumns] = {247, 80, 100, 100};
@@ -153,8 +154,6 @@ int TExplorerModel::rowCount(const QModelIndex& parent) const {
     return order ? order->Count() : 0;
 }
 
-int TExplorerModel::columnCount(const QModelIndex&) const { return kColumns; }
-
 bool TExplorerModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return medium_ && medium_->EntryCount() > 0;
     if (parent.column() != 0) return false;
@@ -191,19 +190,7 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TExplorerModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
-    if (role == Qt::DisplayRole) return titles_[section];
-    if (role == Qt::TextAlignmentRole && section == colSize)
+    if (role == Qt::TextAlignmentRole && IsColumn(section, orientation) && section == colSize)
         return int(Qt::AlignRight | Qt::AlignVCenter);
-    return {};
-}
-
-bool TExplorerModel::setHeaderData(int section, Qt::Orientation orientation,
-                                   const QVariant& value, int role) {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns ||
-        (role != Qt::EditRole && role != Qt::DisplayRole))
-        return false;
-    titles_[section] = value.toString();
-    emit headerDataChanged(orientation, section, section);
-    return true;
+    return TColumnTitlesModel::headerData(section, orientation, role);
 }

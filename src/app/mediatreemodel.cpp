@@ -44,8 +44,8 @@ int CompareFolded(std::string_view a, std::string_view b) {
 } // namespace
 
 TMediaTreeModel::TMediaTreeModel(const TImageList* drives, QObject* parent)
-    : QAbstractItemModel(parent), drives_(drives),
-      titles_{QStringLiteral("Label"), QStringLiteral("Category")} {}
+    : TColumnTitlesModel({QStringLiteral("Label"), QStringLiteral("Category")}, parent),
+      drives_(drives) {}
 
 int TMediaTreeModel::DefaultColumnWidth(int section) {
     static constexpr int kWidths[kColumns] = {180, 100};
@@ -265,8 +265,6 @@ int TMediaTreeModel::rowCount(const QModelIndex& parent) const {
     return children ? static_cast<int>(children->size()) : 0;
 }
 
-int TMediaTreeModel::columnCount(const QModelIndex&) const { return kColumns; }
-
 QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const NodeObject object = ObjectAt(index);
@@ -291,21 +289,6 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
-}
-
-QVariant TMediaTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
-    return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
-}
-
-bool TMediaTreeModel::setHeaderData(int section, Qt::Orientation orientation,
-                                    const QVariant& value, int role) {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns ||
-        (role != Qt::EditRole && role != Qt::DisplayRole))
-        return false;
-    titles_[section] = value.toString();
-    emit headerDataChanged(orientation, section, section);
-    return true;
 }
 
 // The header holds both models and has no source file of its own name, so its meta-object code

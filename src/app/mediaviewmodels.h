@@ -4,10 +4,9 @@
 // a medium of a million entries opens at once.
 #pragma once
 
+#include "app/columntitlesmodel.h"
 #include "catalogue/mediaclasses.h"
 
-#include <QAbstractItemModel>
-#include <QStringList>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +20,7 @@ struct NodeObject {
 
 // VTMedien: present media as roots; below a medium, once FillFolderNodes ran for it, its
 // folders (kind 2 only), each with its folders.
-class TMediaTreeModel : public QAbstractItemModel {
+class TMediaTreeModel : public TColumnTitlesModel {
     Q_OBJECT
 public:
     explicit TMediaTreeModel(const TImageList* drives, QObject* parent = nullptr);
@@ -37,16 +36,12 @@ public:
     int SortColumn() const;
     Qt::SortOrder SortOrder() const;
 
-    // QAbstractItemModel
+    // QAbstractItemModel; the column titles come from TColumnTitlesModel.
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Column titles can be replaced (language files); widths are the view's initial sizes.
-    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
-                       int role = Qt::EditRole) override;
+    // Widths are the view's initial sizes.
     static int DefaultColumnWidth(int section);
 
 private:
@@ -75,12 +70,11 @@ private:
     mutable std::unordered_map<const CMedium*, FolderNodes> folders_; // media with folder nodes
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-    QStringList titles_;
 };
 
 // VTExplorer: one medium's whole content; per parent, folders first, then the others, each in
 // stored order.
-class TExplorerModel : public QAbstractItemModel {
+class TExplorerModel : public TColumnTitlesModel {
     Q_OBJECT
 public:
     explicit TExplorerModel(const TImageList* folders, QObject* parent = nullptr);
@@ -95,12 +89,10 @@ public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // The titles, and the size column's right alignment.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
-                       int role = Qt::EditRole) override;
     static int DefaultColumnWidth(int section);
 
 private:
@@ -126,7 +118,6 @@ private:
     // Rows of the entries that can have children, filled as their parent's order is built, so
     // that parent() is one lookup even among a million siblings.
     mutable std::unordered_map<const CFile*, int> containerRow_;
-    QStringList titles_;
 };
 
 // Texts shared by the views and later by the search results.

@@ -1,21 +1,12 @@
 #include "app/ufrmImport.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-} // namespace
 
 TfrmImport::TfrmImport(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmImport"));
@@ -26,22 +17,18 @@ TfrmImport::TfrmImport(QWidget* parent) : QDialog(parent) {
     QFont name = LabelName->font();
     name.setBold(true);
     LabelName->setFont(name);
-    Label1 = Named(new QLabel(QStringLiteral("Enter number of files:"), this), "Label1");
+    Label1 = MakeLabel(this, "Label1", "Enter number of files:");
     EditFiles = Named(new QLineEdit(this), "EditFiles");
     EditFiles->setMinimumWidth(200);
     Label1->setBuddy(EditFiles);
-    ButtonOK = Named(new QPushButton(QStringLiteral("OK"), this), "ButtonOK");
+    ButtonOK = MakeButton(this, "ButtonOK", "OK");
     ButtonOK->setDefault(true);
-    connect(ButtonOK, &QPushButton::clicked, this, [this] { done(mrOk); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonOK);
+    CloseOnClick(this, ButtonOK, mrOk);
 
     auto* page = new QVBoxLayout(this);
     page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
     page->addWidget(LabelName);
     page->addWidget(Label1);
     page->addWidget(EditFiles);
-    page->addLayout(buttons);
+    page->addLayout(RightAlignedRow({ButtonOK}));
 }

@@ -1,10 +1,10 @@
 #include "app/ufrmInfo.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -13,15 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromLatin1(text), parent), name);
-}
 
 constexpr int LogoWidth = 393;
 constexpr int LogoHeight = 81;
@@ -92,8 +83,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Label1->setFont(title);
     LabelVersion = MakeLabel(this, "LabelVersion", "###");
 
-    GroupBoxInfo =
-        Named(new QGroupBox(QStringLiteral("   Programm information:   "), this), "GroupBoxInfo");
+    GroupBoxInfo = MakeGroup(this, "GroupBoxInfo", "   Programm information:   ");
     LabelIRar = MakeLabel(GroupBoxInfo, "LabelIRar", "RAR support:");
     LabelRAR = MakeLabel(GroupBoxInfo, "LabelRAR", "###");
     LabelIZip = MakeLabel(GroupBoxInfo, "LabelIZip", "ZIP support:");
@@ -118,13 +108,9 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     ScrollingLabelEasterEgg->setSizePolicy(keepLine);
     ScrollingLabelEasterEgg->hide();
 
-    ButtonClose = Named(new QPushButton(QStringLiteral("Close"), this), "ButtonClose");
+    ButtonClose = MakeButton(this, "ButtonClose", "Close");
     ButtonClose->setDefault(true);
-    connect(ButtonClose, &QPushButton::clicked, this, [this] { done(mrOk); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonClose);
+    CloseOnClick(this, ButtonClose, mrOk);
 
     auto* page = new QVBoxLayout(this);
     page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
@@ -133,5 +119,5 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     page->addWidget(LabelVersion);
     page->addWidget(GroupBoxInfo);
     page->addWidget(ScrollingLabelEasterEgg);
-    page->addLayout(buttons);
+    page->addLayout(RightAlignedRow({ButtonClose}));
 }

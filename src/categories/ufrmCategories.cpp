@@ -1,49 +1,25 @@
 #include "categories/ufrmCategories.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTreeView>
 #include <QVBoxLayout>
-
-namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
-    auto* button = Named(new QPushButton(QString::fromLatin1(text), parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCategories"));
     setWindowTitle(QStringLiteral("Categories"));
 
     EditName = Named(new QLineEdit(this), "EditName");
-    LabelAvailCats =
-        Named(new QLabel(QStringLiteral("Available categories:"), this), "LabelAvailCats");
+    LabelAvailCats = MakeLabel(this, "LabelAvailCats", "Available categories:");
 
-    VSTCategories = Named(new QTreeView(this), "VSTCategories");
-    auto* header = new QStandardItemModel(0, 1, VSTCategories);
-    header->setHorizontalHeaderLabels({QStringLiteral("Name")});
-    VSTCategories->setModel(header);
-    VSTCategories->setUniformRowHeights(true);
-    VSTCategories->setRootIsDecorated(false);
-    VSTCategories->setItemsExpandable(false);
-    VSTCategories->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    VSTCategories->setSelectionBehavior(QAbstractItemView::SelectRows);
-    VSTCategories->setSelectionMode(QAbstractItemView::SingleSelection);
+    VSTCategories = MakeListView(this, "VSTCategories", {QStringLiteral("Name")},
+                                 QAbstractItemView::SelectRows, QAbstractItemView::SingleSelection);
     VSTCategories->header()->setStretchLastSection(true); // the column follows the view
     VSTCategories->header()->setSectionsClickable(true);
     VSTCategories->header()->setSortIndicatorShown(true);
@@ -51,12 +27,12 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     VSTCategories->header()->resizeSection(0, 229);
     VSTCategories->setMinimumSize(233, 240);
 
-    ButtonAddChange = MakeButton(this, "ButtonAddChange", "Add / Change");
-    ButtonRemove = MakeButton(this, "ButtonRemove", "Remove");
-    ButtonImport = MakeButton(this, "ButtonImport", "Import");
-    ButtonExport = MakeButton(this, "ButtonExport", "Export");
-    ButtonClose = MakeButton(this, "ButtonClose", "Close");
-    connect(ButtonClose, &QPushButton::clicked, this, [this] { done(mrOk); });
+    ButtonAddChange = MakeNoDefaultButton(this, "ButtonAddChange", "Add / Change");
+    ButtonRemove = MakeNoDefaultButton(this, "ButtonRemove", "Remove");
+    ButtonImport = MakeNoDefaultButton(this, "ButtonImport", "Import");
+    ButtonExport = MakeNoDefaultButton(this, "ButtonExport", "Export");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    CloseOnClick(this, ButtonClose, mrOk);
 
     // Edit with its button on top; the list below with the list's own buttons beside it.
     auto* side = new QVBoxLayout;

@@ -1,53 +1,37 @@
 #include "categories/ufrmDetailsFiles.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-} // namespace
 
 TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmDetailsFile"));
     setWindowTitle(QStringLiteral("Details"));
 
-    LabelFName = Named(new QLabel(QStringLiteral("Name:"), this), "LabelFName");
-    LabelName = Named(new QLabel(QStringLiteral("###"), this), "LabelName");
+    LabelFName = MakeLabel(this, "LabelFName", "Name:");
+    LabelName = MakeLabel(this, "LabelName", "###");
     LabelName->setTextFormat(Qt::PlainText);
     // A long name is cut at the dialog's edge instead of widening the dialog.
     LabelName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    LabelCat = Named(new QLabel(QStringLiteral("Category:"), this), "LabelCat");
+    LabelCat = MakeLabel(this, "LabelCat", "Category:");
     ComboBoxCategory = Named(new QComboBox(this), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
     ComboBoxCategory->setFixedWidth(265);
-    ButtonCategories = Named(new QPushButton(QStringLiteral("..."), this), "ButtonCategories");
+    ButtonCategories = MakeNoDefaultButton(this, "ButtonCategories", "...");
     ButtonCategories->setFixedSize(25, 21);
-    ButtonCategories->setAutoDefault(false);
-    CheckBoxSub =
-        Named(new QCheckBox(QStringLiteral("Include subfolders and files"), this), "CheckBoxSub");
+    CheckBoxSub = MakeCheck(this, "CheckBoxSub", "Include subfolders and files");
     CheckBoxSub->setChecked(true);
 
-    ButtonOK = Named(new QPushButton(QStringLiteral("OK"), this), "ButtonOK");
-    ButtonAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "ButtonAbort");
+    ButtonOK = MakeButton(this, "ButtonOK", "OK");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
     ButtonOK->setDefault(true);
-    connect(ButtonOK, &QPushButton::clicked, this, [this] { done(mrCustom100); });
-    connect(ButtonAbort, &QPushButton::clicked, this, [this] { done(mrCancel); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonAbort);
+    CloseOnClick(this, ButtonOK, mrCustom100);
+    CloseOnClick(this, ButtonAbort, mrCancel);
 
     auto* grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
@@ -59,5 +43,5 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     grid->addWidget(ButtonCategories, 1, 2);
     grid->addWidget(CheckBoxSub, 2, 1, 1, 2);
     grid->setRowMinimumHeight(3, 8);
-    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}), 4, 0, 1, 3);
 }

@@ -1,6 +1,7 @@
 #include "scan/ufrmMediaDetails.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,15 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromLatin1(text), parent), name);
-}
 
 // Captions start 8 pixels into a box, values 96; both boxes share that grid.
 QGridLayout* BoxGrid(QGroupBox* box) {
@@ -75,7 +67,7 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     LabelMCat = MakeLabel(GroupBox2, "LabelMCat", "Category:");
     ComboBoxCategory = Named(new QComboBox(GroupBox2), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
-    ButtonCategory = Named(new QPushButton(QStringLiteral("..."), GroupBox2), "ButtonCategory");
+    ButtonCategory = MakeButton(GroupBox2, "ButtonCategory", "...");
     GroupBox2->setFixedSize(401, 169);
     EditName->setFixedWidth(265);
     MemoNotice->setFixedSize(265, 89);
@@ -95,19 +87,16 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     values->setColumnStretch(3, 1);
     values->setRowStretch(3, 1);
 
-    ButtonOK = Named(new QPushButton(QStringLiteral("OK"), this), "ButtonOK");
-    ButtonAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "ButtonAbort");
+    ButtonOK = MakeButton(this, "ButtonOK", "OK");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
     ButtonOK->setFixedSize(75, 25);
     ButtonAbort->setFixedSize(75, 25);
     ButtonOK->setDefault(true);
-    connect(ButtonOK, &QPushButton::clicked, this, [this] { done(mrOk); });
-    connect(ButtonAbort, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    CloseOnClick(this, ButtonOK, mrOk);
+    CloseOnClick(this, ButtonAbort, mrCancel);
 
-    auto* buttons = new QHBoxLayout;
+    QHBoxLayout* buttons = RightAlignedRow({ButtonOK, ButtonAbort});
     buttons->setSpacing(5);
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonAbort);
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(8, 8, 6, 8);

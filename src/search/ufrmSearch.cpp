@@ -1,6 +1,7 @@
 #include "search/ufrmSearch.h"
 
 #include "app/modalresult.h"
+#include "app/widgetfactory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,25 +13,11 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T> T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
-    return Named(new QCheckBox(QString::fromLatin1(text), parent), name);
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title) {
-    return Named(new QGroupBox(QString::fromLatin1(title), parent), name);
-}
 
 // A date-only picker in the short date format with a drop-down calendar. The time of day it
 // holds is kept when the user picks another date.
@@ -93,16 +80,11 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
     criteria->addWidget(GroupBoxCategory, 2, 1, 1, 3);
     criteria->setColumnStretch(2, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonShow);
-    buttons->addWidget(ButtonClose);
-
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(8, 8, 8, 0);
     page->addLayout(criteria);
     page->addWidget(GroupBoxResults, 1);
-    page->addLayout(buttons);
+    page->addLayout(RightAlignedRow({ButtonShow, ButtonClose}));
     page->addWidget(StatusBar);
 
     resize(760, 620);
@@ -171,29 +153,22 @@ void TfrmSearch::BuildCriteria() {
     category->addWidget(CheckBoxCategory);
     category->addWidget(ComboBoxCategory, 1);
 
-    ButtonSearch = Named(new QPushButton(QStringLiteral("Search"), this), "ButtonSearch");
+    ButtonSearch = MakeButton(this, "ButtonSearch", "Search");
     ButtonSearch->setDefault(true);
 }
 
 void TfrmSearch::BuildResults() {
     GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Search results:");
-    VSTResults = Named(new QTreeView(GroupBoxResults), "VSTResults");
-    auto* header = new QStandardItemModel(0, ResultColumnCount, VSTResults);
-    for (int column = 0; column < ResultColumnCount; ++column) {
-        header->setHeaderData(column, Qt::Horizontal,
-                              QString::fromLatin1(ResultColumns[column].title));
-        header->setHeaderData(
+    QStringList titles;
+    for (const ResultColumn& column : ResultColumns)
+        titles << QString::fromLatin1(column.title);
+    VSTResults = MakeListView(GroupBoxResults, "VSTResults", titles, QAbstractItemView::SelectRows,
+                              QAbstractItemView::SingleSelection);
+    for (int column = 0; column < ResultColumnCount; ++column)
+        VSTResults->model()->setHeaderData(
             column, Qt::Horizontal,
             QVariant::fromValue(ResultColumns[column].alignment | Qt::AlignVCenter),
             Qt::TextAlignmentRole);
-    }
-    VSTResults->setModel(header);
-    VSTResults->setUniformRowHeights(true);
-    VSTResults->setRootIsDecorated(false);
-    VSTResults->setItemsExpandable(false);
-    VSTResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    VSTResults->setSelectionBehavior(QAbstractItemView::SelectRows);
-    VSTResults->setSelectionMode(QAbstractItemView::SingleSelection);
     QHeaderView* columns = VSTResults->header();
     columns->setStretchLastSection(false);
     columns->setSectionsMovable(true);
@@ -210,9 +185,7 @@ void TfrmSearch::BuildResults() {
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
 
-    ButtonShow = Named(new QPushButton(QStringLiteral("Show"), this), "ButtonShow");
-    ButtonClose = Named(new QPushButton(QStringLiteral("Close"), this), "ButtonClose");
-    ButtonShow->setAutoDefault(false);
-    ButtonClose->setAutoDefault(false);
-    connect(ButtonClose, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    CloseOnClick(this, ButtonClose, mrCancel);
 }

@@ -3,6 +3,7 @@
 #include "app/ufrmShelvix.h"
 #include "support/catalogue_text.h"
 #include "support/guihelpers.h"
+#include "support/qtprinters.h"
 #include "support/scriptedinteraction.h"
 #include "support/testfiles.h"
 

@@ -13,6 +13,7 @@
 #include "scan/ufrmMediaRead.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
+#include "support/qtprinters.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,6 +1,7 @@
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "search/ufrmSearch.h"
+#include "support/qtprinters.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

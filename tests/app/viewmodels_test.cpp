@@ -4,6 +4,7 @@
 #include "app/imagelists.h"
 #include "app/mediaviewmodels.h"
 #include "support/catalogue_text.h"
+#include "support/qtprinters.h"
 
 #include <QAbstractItemModelTester>
 #include <QDate>

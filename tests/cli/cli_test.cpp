@@ -3,6 +3,7 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "cli/textescape.h"
+#include "support/catalogue_text.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -57,20 +58,6 @@ CliResult RunCli(const TempDir& dir, std::vector<std::string> arguments) {
     return run;
 }
 
-CFile* AddEntry(CMedium& m, CFile* parent, const std::string& name, int32_t kind, int64_t size,
-                double date, int32_t category = -1) {
-    CFile* e = CFile::Create(&m, parent);
-    e->SetName(name);
-    e->Kind = kind;
-    e->Size = size;
-    e->Date = date;
-    e->Category = category;
-    if (parent) parent->AddChild(e);
-    else m.AddEntry(e);
-    m.ContentLoaded = true;
-    return e;
-}
-
 CMedium& AddMedium(CMedienListe& cat, const std::string& name, const std::string& serial) {
     auto m = std::make_unique<CMedium>(&cat);
     m->Name = name;
@@ -88,12 +75,12 @@ protected:
         holiday.Notice = "line1\nline2\t\\";
         holiday.Category = 1;
         holiday.DriveType = 5;
-        CFile* photos = AddEntry(holiday, nullptr, "Photos", kindFolder, 0, 45000.5, 0);
-        CFile* year = AddEntry(holiday, photos, "2023", kindFolder, 0, 45001.25);
-        AddEntry(holiday, year, "big.iso", kindFile, kThreeGiB, 45002.123456789, 2);
-        AddEntry(holiday, nullptr, "readme\xC0\xAF.txt", kindFile, 1234, 45003.0);
-        CFile* zip = AddEntry(holiday, nullptr, "a.zip", kindArchive, 99, 45004.75);
-        AddEntry(holiday, zip, "inner.txt", kindFile, 50, 44000.0);
+        CFile* photos = AddTestEntry(holiday, nullptr, "Photos", kindFolder, 0, 45000.5, 0);
+        CFile* year = AddTestEntry(holiday, photos, "2023", kindFolder, 0, 45001.25);
+        AddTestEntry(holiday, year, "big.iso", kindFile, kThreeGiB, 45002.123456789, 2);
+        AddTestEntry(holiday, nullptr, "readme\xC0\xAF.txt", kindFile, 1234, 45003.0);
+        CFile* zip = AddTestEntry(holiday, nullptr, "a.zip", kindArchive, 99, 45004.75);
+        AddTestEntry(holiday, zip, "inner.txt", kindFile, 50, 44000.0);
         holiday.FolderCount = 2;
         holiday.FileCount = 4;
         holiday.TotalSize = kThreeGiB + 1234 + 99 + 50;
@@ -102,7 +89,7 @@ protected:
         old.Present = false;
 
         CMedium& backup = AddMedium(cat_, "Backup", "DEADBEEF");
-        AddEntry(backup, nullptr, "notes.txt", kindFile, 5000, 45100.5);
+        AddTestEntry(backup, nullptr, "notes.txt", kindFile, 5000, 45100.5);
         backup.FileCount = 1;
         backup.TotalSize = 5000;
         ASSERT_TRUE(cat_.Save(index_));
@@ -245,7 +232,7 @@ TEST(CliDeep, DumpOfAVeryDeepTree) {
         CMedium& m = AddMedium(cat, "deep", "00000001");
         CFile* parent = nullptr;
         for (int i = 0; i < kDepth; ++i)
-            parent = AddEntry(m, parent, i + 1 == kDepth ? "leaf" : "d", kindFolder, 0, 45000);
+            parent = AddTestEntry(m, parent, i + 1 == kDepth ? "leaf" : "d", kindFolder, 0, 45000);
         ASSERT_TRUE(cat.Save(dir.File("deep.SXF")));
     }
     const CliResult run = RunCli(dir, {"dump", dir.File("deep.SXF")});

@@ -1,0 +1,27 @@
+// The header part the main window's models share: their columns are given by titles, which
+// show in the horizontal header and can be replaced (language files).
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QStringList>
+
+class TColumnTitlesModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    // One column per title.
+    int columnCount(const QModelIndex& parent = {}) const override;
+    // The title of a horizontal section as its display text; nothing else.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Replaces a title (edit or display role); anything else is refused.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
+
+protected:
+    TColumnTitlesModel(QStringList titles, QObject* parent);
+
+    // A horizontal section that is one of the columns.
+    bool IsColumn(int section, Qt::Orientation orientation) const;
+
+private:
+    QStringList titles_;
+};

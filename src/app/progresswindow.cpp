@@ -1,0 +1,50 @@
+#include "app/progresswindow.h"
+
+#include "app/widgetfactory.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+TProgressWindow::TProgressWindow(const char* name, const char* title, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(QString::fromLatin1(title));
+
+    LabelPos = MakeLabel(this, "LabelPos", "Current position");
+    // A path longer than the label is cut at the label's edge; the label never grows with it.
+    LabelPos->setFixedWidth(249);
+    LabelPos->setTextFormat(Qt::PlainText);
+
+    FGrid = new QGridLayout(this);
+    FGrid->setContentsMargins(8, 8, 8, 8);
+    FGrid->setHorizontalSpacing(0);
+    FGrid->setVerticalSpacing(0);
+    FGrid->setColumnMinimumWidth(0, 88);
+    FGrid->addWidget(LabelPos, 0, 0, 1, 2);
+}
+
+void TProgressWindow::AddCount(QLabel*& caption, const char* captionName, const char* captionText,
+                               QLabel*& value, const char* valueName) {
+    caption = MakeLabel(this, captionName, captionText);
+    value = MakeLabel(this, valueName, "0");
+    FGrid->addWidget(caption, FRows, 0);
+    FGrid->addWidget(value, FRows, 1);
+    ++FRows;
+}
+
+void TProgressWindow::FinishLayout(int clientHeight) {
+    ButtonStop = MakeButton(this, "ButtonStop", "Stop");
+    ButtonStop->setFixedSize(75, 25);
+    Timer = Named(new QTimer(this), "Timer");
+    Timer->setInterval(100);
+
+    for (int row = 0; row < FRows; ++row)
+        FGrid->setRowMinimumHeight(row, 16);
+    FGrid->setRowStretch(FRows, 1);
+    FGrid->addWidget(ButtonStop, FRows + 1, 1, Qt::AlignLeft);
+    FGrid->setColumnStretch(1, 1);
+
+    setFixedSize(ClientWidth, clientHeight);
+}

@@ -1,0 +1,77 @@
+#include "app/widgetfactory.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
+    return Named(new QLabel(QString::fromLatin1(text), parent), name);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
+    return Named(new QPushButton(QString::fromLatin1(text), parent), name);
+}
+
+QPushButton* MakeNoDefaultButton(QWidget* parent, const char* name, const char* text) {
+    QPushButton* button = MakeButton(parent, name, text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
+    return Named(new QCheckBox(QString::fromLatin1(text), parent), name);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title) {
+    return Named(new QGroupBox(QString::fromLatin1(title), parent), name);
+}
+
+void CloseOnClick(QDialog* dialog, QAbstractButton* button, int result) {
+    QObject::connect(button, &QAbstractButton::clicked, dialog,
+                     [dialog, result] { dialog->done(result); });
+}
+
+QHBoxLayout* RightAlignedRow(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* widget : widgets)
+        row->addWidget(widget);
+    return row;
+}
+
+QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& titles,
+                        QAbstractItemView::SelectionBehavior behavior,
+                        QAbstractItemView::SelectionMode mode) {
+    auto* view = Named(new QTreeView(parent), name);
+    auto* header = new QStandardItemModel(0, int(titles.size()), view);
+    header->setHorizontalHeaderLabels(titles);
+    view->setModel(header);
+    view->setUniformRowHeights(true);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(behavior);
+    view->setSelectionMode(mode);
+    return view;
+}
+
+QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name,
+                                QAbstractItemView::SelectionBehavior behavior,
+                                QAbstractItemView::SelectionMode mode) {
+    QTreeView* view = MakeListView(
+        parent, name, {QStringLiteral("Label"), QStringLiteral("Category")}, behavior, mode);
+    view->setFixedSize(289, 305);
+    QHeaderView* columns = view->header();
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(true);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->resizeSection(0, 140);
+    columns->resizeSection(1, 140);
+    return view;
+}

@@ -1,0 +1,50 @@
+// Small makers shared by the window units. Every component is named as it is made: language
+// files address components by their object names.
+#pragma once
+
+#include <QAbstractItemView>
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+
+class QAbstractButton;
+class QCheckBox;
+class QDialog;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QTreeView;
+class QWidget;
+
+// Gives `object` its object name and hands it back, so that it is made and named in one line.
+template <class T> T* Named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text);
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text);
+// A button that Enter never presses: it does not become the dialog's default when focused.
+QPushButton* MakeNoDefaultButton(QWidget* parent, const char* name, const char* text);
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text);
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title);
+
+// Clicking `button` closes `dialog` with `result`.
+void CloseOnClick(QDialog* dialog, QAbstractButton* button, int result);
+
+// The widgets side by side at the right end of a row, as the dialogs' closing buttons stand.
+QHBoxLayout* RightAlignedRow(std::initializer_list<QWidget*> widgets);
+
+// A flat, read-only list: no tree lines, no editing, rows of even height. It starts with an
+// empty model that only carries the column titles, until a list model replaces it.
+QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& titles,
+                        QAbstractItemView::SelectionBehavior behavior,
+                        QAbstractItemView::SelectionMode mode);
+
+// The list of removed media of the restore and clean-up dialogs: columns "Label" and
+// "Category", 140 pixels each, in a view of fixed size.
+QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name,
+                                QAbstractItemView::SelectionBehavior behavior,
+                                QAbstractItemView::SelectionMode mode);
