@@ -67,6 +67,8 @@ char decimalSeparator = 0;
 
 } // namespace
 
+void fieldstream::ThrowFieldError(const char* message) { throw EShelvixError(message); }
+
 using fieldstream::ReadLE;
 using fieldstream::WriteLE;
 

@@ -80,10 +80,27 @@ inline void WriteBool(TMemoryStream& s, bool f) { WriteInt(s, f ? 1 : 0); }
 inline void WriteInt64(TMemoryStream& s, int64_t v) { fieldstream::WriteLE<int64_t>(s, v, "File Write Error: Int64"); }
 inline void WriteDouble(TMemoryStream& s, double v) { fieldstream::WriteDoubleTo(s, v); }
 inline void WriteString(TMemoryStream& s, std::string_view t) { fieldstream::WriteStringTo(s, t); }
-inline int32_t ReadInt(TMemoryStream& s) { return fieldstream::ReadLE<int32_t>(s, "File Read Error: Int"); }
+namespace fieldstream {
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowFieldError(const char* message);
+// Straight from the buffer: a content block is millions of these small reads.
+template <typename T> inline T ReadInPlace(TMemoryStream& stream, const char* message) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(stream.Take(sizeof(T)));
+    if (!bytes) ThrowFieldError(message);
+    using U = std::make_unsigned_t<T>;
+    U bits = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) bits |= static_cast<U>(bytes[i]) << (8 * i);
+    return static_cast<T>(bits);
+}
+} // namespace fieldstream
+inline int32_t ReadInt(TMemoryStream& s) { return fieldstream::ReadInPlace<int32_t>(s, "File Read Error: Int"); }
 inline bool ReadBool(TMemoryStream& s) { return ReadInt(s) != 0; }
-inline int64_t ReadInt64(TMemoryStream& s) { return fieldstream::ReadLE<int64_t>(s, "File Read Error: Int64"); }
-inline double ReadDouble(TMemoryStream& s) { return fieldstream::ReadDoubleFrom(s); }
+inline int64_t ReadInt64(TMemoryStream& s) { return fieldstream::ReadInPlace<int64_t>(s, "File Read Error: Int64"); }
+inline double ReadDouble(TMemoryStream& s) {
+    const uint64_t bits = fieldstream::ReadInPlace<uint64_t>(s, "File Read Error: Double");
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 // A String field's bytes in place, valid while the stream is unchanged.
 inline std::string_view ReadStringView(TMemoryStream& s) {
     const int32_t length = ReadInt(s);
