@@ -59,7 +59,7 @@ TImageList MakeImageListMenu() {
         {37, {"list-add"}, QStyle::SP_FileDialogNewFolder},
         {38, {"list-remove"}, QStyle::SP_TrashIcon},
         {39, {"view-refresh"}, QStyle::SP_BrowserReload},
-        {40, {"help-contents", "help-browser"}, QStyle::SP_DialogHelpButton},
+        {40, {"help-contents", "help-browser"}, QStyle::SP_MessageBoxQuestion},
     });
 }
 
