@@ -3,6 +3,7 @@
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "catalogue/IO_BZIP.h"
+#include "platform/volumeinfo.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Shelvix"));
     QApplication::setApplicationVersion(QStringLiteral(SHELVIX_VERSION));
     InitZoneBias(); // once: stored dates shift by the bias in effect when they were written
+    InstallLinuxVolumeInfoReader();
 
     TShelvixWindows windows;
     TfrmShelvix& main = *windows.frmShelvix;

@@ -35,6 +35,7 @@ TShelvixWindows::TShelvixWindows() {
     frmInfo = Make<TfrmInfo>(CreationOrder, main);
     frmDetailsFile = Make<TfrmDetailsFile>(CreationOrder, main);
     frmImport = Make<TfrmImport>(CreationOrder, main);
+    frmMediaDetails->SetCategoriesDialog(frmCategories.get());
     main->SetWindows(this);
 }
 

@@ -75,6 +75,13 @@ public:
     void VTExplorerDblClick();
     void actArchivesExecute();
 
+    // Media commands.
+    void actAddExecute();
+    void actUpdateExecute();
+    bool BrowseForMediaFolder(const QString& title, QString& path);
+    void ShowMediumDetails(CMedium* medium);
+    void actDetailsExecute();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -86,6 +93,10 @@ private:
     void CreateBottomPanel();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void ShowError(const std::string& text);
+    CMedium* NewMediumFromChooser(QString& path);
+    bool ScanNewMedium(CMedium* medium, const QString& path);
+    void DiscardMedium(CMedium* medium);
+    void RefreshAfterMediaChange();
 
     std::unique_ptr<CMedienListe> FCatalogue;
     TMediaTreeModel* FMediaModel = nullptr;

@@ -79,6 +79,9 @@ void TfrmShelvix::CreateActions() {
     actSearch->setShortcut(QKeySequence::Find);
 
     connect(actClose, &QAction::triggered, this, &QWidget::close);
+    connect(actAdd, &QAction::triggered, this, [this] { actAddExecute(); });
+    connect(actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(); });
+    connect(actDetails, &QAction::triggered, this, [this] { actDetailsExecute(); });
     // The two toggles invert themselves when triggered; nothing else happens until a command
     // reads their state.
     connect(actIndex, &QAction::triggered, this, [this] { ApplicationHelp(); });

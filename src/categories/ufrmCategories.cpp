@@ -2,14 +2,28 @@
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
+#include "catalogue/mediaclasses.h"
+#include "categories/categorylist.h"
+#include "categories/categoryviews.h"
 
+#include <QFile>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+namespace {
+
+// Category names are bytes in the system's code page; the edit holds Unicode.
+QString Shown(const std::string& name) { return QString::fromLocal8Bit(name.data(), qsizetype(name.size())); }
+std::string Stored(const QString& text) { return text.toLocal8Bit().toStdString(); }
+std::string PathOf(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+} // namespace
 
 TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCategories"));
@@ -20,6 +34,12 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
 
     VSTCategories = MakeListView(this, "VSTCategories", {QStringLiteral("Name")},
                                  QAbstractItemView::SelectRows, QAbstractItemView::SingleSelection);
+    // The list model takes the place of the title-only one before anything (a language file)
+    // can address the column title.
+    FModel = new TCategoryListModel(VSTCategories);
+    QAbstractItemModel* placeholder = VSTCategories->model();
+    VSTCategories->setModel(FModel);
+    delete placeholder;
     VSTCategories->header()->setStretchLastSection(true); // the column follows the view
     VSTCategories->header()->setSectionsClickable(true);
     VSTCategories->header()->setSortIndicatorShown(true);
@@ -32,7 +52,6 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     ButtonImport = MakeNoDefaultButton(this, "ButtonImport", "Import");
     ButtonExport = MakeNoDefaultButton(this, "ButtonExport", "Export");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
-    CloseOnClick(this, ButtonClose, mrOk);
 
     // Edit with its button on top; the list below with the list's own buttons beside it.
     auto* side = new QVBoxLayout;
@@ -55,10 +74,151 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     OpenDialogCategories.filter =
         QStringLiteral("Category files (*.SXC)|*.SXC|All files (*.*)|*.*");
     OpenDialogCategories.defaultExtension = QStringLiteral("*.SXC");
+    // Exported lists get the extension the import dialog looks for, and the catch-all pattern
+    // reads as it does everywhere else.
     SaveDialogCategories.filter =
-        QStringLiteral("Category files (*.SXC)|*.SXC|All files (*:*)|*.*");
-    SaveDialogCategories.defaultExtension = QStringLiteral("*.cat");
+        QStringLiteral("Category files (*.SXC)|*.SXC|All files (*.*)|*.*");
+    SaveDialogCategories.defaultExtension = QStringLiteral(".SXC");
     SaveDialogCategories.confirmOverwrite = true;
 
     resize(380, 340);
+    FormCreate();
+}
+
+void TfrmCategories::FormCreate() {
+    RegisterCategoryMessages(Variables);
+
+    connect(ButtonAddChange, &QPushButton::clicked, this, [this] { ButtonAddChangeClick(); });
+    connect(ButtonRemove, &QPushButton::clicked, this, [this] { ButtonRemoveClick(); });
+    connect(ButtonImport, &QPushButton::clicked, this, [this] { ButtonImportClick(); });
+    connect(ButtonExport, &QPushButton::clicked, this, [this] { ButtonExportClick(); });
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
+    connect(VSTCategories, &QTreeView::doubleClicked, this, [this] { VSTCategoriesDblClick(); });
+    // The header reports left clicks itself; the other buttons are caught on its viewport.
+    connect(VSTCategories->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { VSTCategoriesHeaderClick(column); });
+    VSTCategories->header()->viewport()->installEventFilter(this);
+}
+
+bool TfrmCategories::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == VSTCategories->header()->viewport() &&
+        event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) {
+            const int column = VSTCategories->header()->logicalIndexAt(mouse->position().toPoint());
+            if (column >= 0) VSTCategoriesHeaderClick(column);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmCategories::ResetEditing() {
+    EditName->clear();
+    ButtonImport->setEnabled(true);
+    ButtonExport->setEnabled(true);
+    ButtonRemove->setEnabled(true);
+    VSTCategories->setEnabled(true);
+}
+
+bool TfrmCategories::InChangeMode() const { return !VSTCategories->isEnabledTo(this); }
+
+void TfrmCategories::FillTree() {
+    if (FCatalogue) FillCategoryTree(VSTCategories, *FCatalogue);
+    else FModel->Clear();
+}
+
+void TfrmCategories::ShowError(const QString& text) {
+    Interaction().MessageBox(this, Shown(ShelvixMessages::msgError), text, TMessageButtons::Ok);
+}
+
+int32_t TfrmCategories::SelectedCategory() const {
+    const QModelIndexList rows = VSTCategories->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : FModel->CategoryAt(rows.first());
+}
+
+void TfrmCategories::ButtonAddChangeClick() {
+    if (!FCatalogue) return;
+    const QString text = EditName->text();
+    if (text.trimmed().isEmpty()) return; // a blank name: nothing, in either mode
+    auto& names = FCatalogue->Categories;
+    if (InChangeMode()) {
+        // No duplicate test here: a rename may make two names that differ in case only.
+        if (FEditIndex >= 0 && static_cast<size_t>(FEditIndex) < names.size())
+            names[static_cast<size_t>(FEditIndex)] = Stored(text);
+    } else {
+        // Unicode case folding stands in for the locale's case-blind comparison.
+        for (const std::string& name : names)
+            if (Shown(name).compare(text, Qt::CaseInsensitive) == 0) {
+                ShowError(Shown(CategoryMessages::msgExist));
+                return;
+            }
+        names.push_back(Stored(text)); // exactly as typed, blanks included
+    }
+    FCatalogue->SetModified(true);
+    ResetEditing();
+    FillTree();
+}
+
+void TfrmCategories::VSTCategoriesDblClick() {
+    if (!FCatalogue) return;
+    const int32_t index = SelectedCategory();
+    if (index < 0 || static_cast<size_t>(index) >= FCatalogue->Categories.size()) return;
+    VSTCategories->setEnabled(false);
+    ButtonImport->setEnabled(false);
+    ButtonExport->setEnabled(false);
+    ButtonRemove->setEnabled(false);
+    FEditIndex = index;
+    EditName->setText(Shown(FCatalogue->Categories[static_cast<size_t>(index)]));
+}
+
+void TfrmCategories::ButtonRemoveClick() {
+    if (!FCatalogue) return;
+    const int32_t index = SelectedCategory();
+    if (index < 0) return;
+    // Entries still in the data file count too; RemoveCategory moves every later index down so
+    // each holder keeps its name. The catalogue's Modified flag stays as it was: media whose
+    // indexes moved are no longer stored, which is what makes the save write them again.
+    if (CategoryHeldAnywhere(*FCatalogue, index) || !RemoveCategory(*FCatalogue, index)) {
+        ShowError(Shown(CategoryMessages::msgAssigned));
+        return;
+    }
+    FillTree();
+}
+
+void TfrmCategories::ButtonExportClick() {
+    if (!FCatalogue) return;
+    const QString fileName = Interaction().SaveFileName(this, SaveDialogCategories);
+    if (fileName.isEmpty()) return;
+    SaveDialogCategories.initialName = fileName;
+    if (!FCatalogue->SaveCategories(PathOf(fileName)))
+        Interaction().MessageBox(this, QStringLiteral("Error"),
+                                 QStringLiteral("Could not save categories."), TMessageButtons::Ok);
+}
+
+void TfrmCategories::ButtonImportClick() {
+    if (!FCatalogue) return;
+    // Entries count as well as media: replacing the list under an entry's index would make it
+    // name whatever the imported list holds at that position.
+    if (AnyCategoryHeld(*FCatalogue)) {
+        ShowError(Shown(CategoryMessages::msgNoCatLoad));
+        FillTree();
+        return;
+    }
+    const QString fileName = Interaction().OpenFileName(this, OpenDialogCategories);
+    if (!fileName.isEmpty()) {
+        OpenDialogCategories.initialName = fileName;
+        if (!FCatalogue->LoadCategories(PathOf(fileName)))
+            ShowError(Shown(CategoryMessages::msgNoCatImport));
+    }
+    FillTree();
+}
+
+void TfrmCategories::ButtonCloseClick() { done(mrOk); }
+
+void TfrmCategories::VSTCategoriesHeaderClick(int column) {
+    Qt::SortOrder order = FModel->SortOrder();
+    if (column == FModel->SortColumn())
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    FModel->SortBy(column, order);
+    VSTCategories->header()->setSortIndicator(column, order);
 }

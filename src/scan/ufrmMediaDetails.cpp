@@ -1,5 +1,9 @@
 #include "scan/ufrmMediaDetails.h"
 
+#include "catalogue/IO_BZIP.h"
+#include "catalogue/mediaclasses.h"
+#include "categories/categoryviews.h"
+
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 
@@ -73,6 +77,7 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     MemoNotice->setFixedSize(265, 89);
     ComboBoxCategory->setFixedWidth(265);
     ButtonCategory->setFixedSize(25, 21);
+    connect(ButtonCategory, &QPushButton::clicked, this, &TfrmMediaDetails::ButtonCategoryClick);
     auto* values = BoxGrid(GroupBox2);
     values->setVerticalSpacing(6);
     values->addWidget(LabelMName, 0, 0);
@@ -107,4 +112,50 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     page->addLayout(buttons);
 
     setFixedSize(ClientWidth, ClientHeight);
+}
+
+int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {
+    FCatalogue = &catalogue;
+    FMedium = &medium;
+    LabelSerial->setText(QString::fromLocal8Bit(medium.Serial.c_str()));
+    LabelSize->setText(QString::fromLocal8Bit(FormatSize(medium.TotalSize).c_str()));
+    LabelFolders->setText(QString::number(medium.FolderCount));
+    LabelFiles->setText(QString::number(medium.FileCount));
+    LabelLabel->setText(QString::fromLocal8Bit(medium.VolumeLabel.c_str()));
+    EditName->setText(QString::fromLocal8Bit(medium.Name.c_str()));
+    MemoNotice->setPlainText(QString::fromLocal8Bit(medium.Notice.c_str()));
+    FillCategoryList(ComboBoxCategory, catalogue);
+    SelectCategory(QString::fromLocal8Bit(medium.CategoryName().c_str()));
+    const int result = exec();
+    if (result == mrOk) ApplyChanges();
+    return result;
+}
+
+void TfrmMediaDetails::SelectCategory(const QString& name) {
+    // Without a category, or with one the list does not hold, nothing is selected.
+    const int found = name.isEmpty() ? -1 : ComboBoxCategory->findText(name, Qt::MatchFixedString);
+    ComboBoxCategory->setCurrentIndex(found);
+}
+
+void TfrmMediaDetails::ApplyChanges() {
+    FMedium->Name = EditName->text().toLocal8Bit().toStdString();
+    FMedium->Notice = MemoNotice->toPlainText().toLocal8Bit().toStdString();
+    FMedium->Stored = false;
+    FMedium->Category = -1;
+    if (ComboBoxCategory->currentIndex() >= 0) {
+        // The position in the catalogue's list, not in the sorted pick list.
+        const QString chosen = ComboBoxCategory->currentText();
+        const auto& names = FCatalogue->Categories;
+        for (size_t i = 0; i < names.size(); ++i)
+            if (QString::fromLocal8Bit(names[i].c_str()).compare(chosen, Qt::CaseInsensitive) == 0) {
+                FMedium->Category = static_cast<int32_t>(i);
+                break;
+            }
+    }
+    FCatalogue->SetModified(true);
+}
+
+void TfrmMediaDetails::ButtonCategoryClick() {
+    if (!FCategoriesDialog || !FCatalogue || !FMedium) return;
+    OpenCategoriesDialog(*FCategoriesDialog, *FCatalogue, ComboBoxCategory, FMedium->CategoryName());
 }

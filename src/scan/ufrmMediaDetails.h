@@ -4,6 +4,10 @@
 
 #include <QDialog>
 
+class CMedienListe;
+class CMedium;
+class TfrmCategories;
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -40,6 +44,21 @@ public:
     QPushButton* ButtonOK;       // closes with mrOk
     QPushButton* ButtonAbort;    // closes with mrCancel
 
+    // The opener's part: fills the controls from the medium, shows the dialog, and on OK writes
+    // name, notice and category back. Returns the modal result.
+    int ShowFor(CMedienListe& catalogue, CMedium& medium);
+    // The categories dialog that "..." opens; set once all windows exist.
+    void SetCategoriesDialog(TfrmCategories* dialog) { FCategoriesDialog = dialog; }
+
+    void ButtonCategoryClick();
+    CMedienListe* FCatalogue = nullptr;
+    CMedium* FMedium = nullptr;
+
     static constexpr int ClientWidth = 417;
     static constexpr int ClientHeight = 329;
+
+private:
+    void SelectCategory(const QString& name);
+    void ApplyChanges();
+    TfrmCategories* FCategoriesDialog = nullptr;
 };

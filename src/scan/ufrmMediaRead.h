@@ -4,6 +4,11 @@
 
 #include "app/progresswindow.h"
 
+#include <chrono>
+#include <string>
+
+class CMedium;
+
 class TfrmMediaRead : public TProgressWindow {
     Q_OBJECT
 public:
@@ -18,4 +23,31 @@ public:
     QLabel* LabelSize;        // the medium's total as size text
 
     static constexpr int ClientHeight = 121;
+
+    // Remembers what to scan and arms the timer; nothing is read until the window is shown
+    // modally. The result of exec() is mrOk when the walk ran to its end, mrCancel after Stop.
+    void PrepareScan(CMedium* medium, const std::string& path, bool examineZip, bool examineRar);
+    // Starts the walk on the first tick while the window is visible.
+    void TimerTimer();
+    void ButtonStopClick();
+
+    CMedium* FMedium = nullptr; // not owned
+    std::string FPath;
+    bool FExamineZip = false;
+    bool FExamineRar = false;
+    bool FStopped = false;
+
+    // How long the walk may run before pending events get their turn. Letting them run before
+    // every entry would cost more than the walk itself; a fifth of a frame keeps the window
+    // live, and Stop is still seen before the next entry.
+    std::chrono::milliseconds PumpInterval{20};
+
+    void done(int result) override;
+
+private:
+    void ShowFolder(const std::string& path);
+    void Pump();
+
+    bool FWalking = false;
+    std::chrono::steady_clock::time_point FLastPump;
 };

@@ -380,9 +380,10 @@ TEST(SecondaryWindows, CategoryFileDialogsCarryTheirFiltersAndExtensions) {
               QLatin1String("Category files (*.SXC)|*.SXC|All files (*.*)|*.*"));
     EXPECT_EQ(categories.OpenDialogCategories.defaultExtension, QLatin1String("*.SXC"));
     EXPECT_FALSE(categories.OpenDialogCategories.confirmOverwrite);
+    // The export dialog offers category files, not foreign catalogues (".CAT").
     EXPECT_EQ(categories.SaveDialogCategories.filter,
-              QLatin1String("Category files (*.SXC)|*.SXC|All files (*:*)|*.*"));
-    EXPECT_EQ(categories.SaveDialogCategories.defaultExtension, QLatin1String("*.cat"));
+              QLatin1String("Category files (*.SXC)|*.SXC|All files (*.*)|*.*"));
+    EXPECT_EQ(categories.SaveDialogCategories.defaultExtension, QLatin1String(".SXC"));
     EXPECT_TRUE(categories.SaveDialogCategories.confirmOverwrite);
 }
 

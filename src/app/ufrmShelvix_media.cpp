@@ -1,0 +1,124 @@
+// The media commands: Add, Update and the medium details, with the folder chooser they share.
+#include "app/ufrmShelvix.h"
+
+#include "app/core/messagetable.h"
+#include "app/interaction.h"
+#include "app/mediaviewmodels.h"
+#include "app/shelvixwindows.h"
+#include "platform/volumeinfo.h"
+#include "scan/ufrmMediaDetails.h"
+#include "scan/ufrmMediaRead.h"
+
+#include <QAction>
+#include <QTreeView>
+
+using namespace ShelvixMessages;
+
+namespace {
+QString Text(const std::string& variable) { return QString::fromStdString(variable); }
+} // namespace
+
+bool TfrmShelvix::BrowseForMediaFolder(const QString& title, QString& path) {
+    // Starts where removable media are mounted, so a stick or disc is one click away.
+    path = Interaction().BrowseForFolder(this, title, QString::fromLocal8Bit(RemovableMediaFolder().c_str()));
+    return !path.isEmpty();
+}
+
+CMedium* TfrmShelvix::NewMediumFromChooser(QString& path) {
+    if (!BrowseForMediaFolder(Text(msgSelect), path)) return nullptr;
+    CMedium* medium = FCatalogue->AddMediumFromPath(path.toLocal8Bit().toStdString());
+    if (!medium) ShowError(msgNoAdd);
+    return medium;
+}
+
+void TfrmShelvix::DiscardMedium(CMedium* medium) {
+    for (int i = FCatalogue->Count() - 1; i >= 0; --i)
+        if (FCatalogue->GetMedium(i) == medium) {
+            FCatalogue->DeleteMedium(i);
+            return;
+        }
+}
+
+bool TfrmShelvix::ScanNewMedium(CMedium* medium, const QString& path) {
+    if (!FWindows) return false;
+    const bool archives = actArchives->isChecked();
+    TfrmMediaRead& scan = *FWindows->frmMediaRead;
+    scan.PrepareScan(medium, path.toLocal8Bit().toStdString(), archives && FZipSupport,
+                     archives && FRarSupport);
+    return scan.exec() != mrCancel;
+}
+
+void TfrmShelvix::RefreshAfterMediaChange() {
+    FExplorerModel->Clear();
+    FMediaModel->FillMediaTree(FCatalogue.get());
+    VTMedien->clearSelection();
+    FCatalogue->SetModified(true);
+    RefreshTitle();
+}
+
+void TfrmShelvix::actAddExecute() {
+    if (CheckChangedOnDisk()) return;
+    QString path;
+    CMedium* medium = NewMediumFromChooser(path);
+    if (!medium) return;
+
+    QString names;
+    for (int i = 0; i < FCatalogue->Count(); ++i) {
+        const CMedium* other = FCatalogue->GetMedium(i);
+        if (other != medium && other->Present && other->Serial == medium->Serial)
+            names += QString::fromLocal8Bit(other->Name.c_str()) + QStringLiteral("\r\n");
+    }
+    if (!names.isEmpty() &&
+        Interaction().MessageBox(this, Text(msgQuestion), Text(msgSameSerial) + '\r' + names,
+                                 TMessageButtons::YesNo) != mrYes) {
+        DiscardMedium(medium);
+        return;
+    }
+    if (!ScanNewMedium(medium, path)) DiscardMedium(medium);
+    RefreshAfterMediaChange();
+}
+
+void TfrmShelvix::actUpdateExecute() {
+    if (CheckChangedOnDisk()) return;
+    const QModelIndexList selected = VTMedien->selectionModel()->selectedRows();
+    if (selected.size() != 1) return;
+    CMedium* old = FMediaModel->ObjectAt(selected.first()).medium;
+    if (!old) return;
+    QString path;
+    CMedium* medium = NewMediumFromChooser(path);
+    if (!medium) return;
+    if (medium->Serial != old->Serial &&
+        Interaction().MessageBox(this, Text(msgError), Text(msgNoUpdate), TMessageButtons::YesNo) !=
+            mrYes) {
+        DiscardMedium(medium);
+        return;
+    }
+    if (ScanNewMedium(medium, path)) {
+        old->Present = false;
+        old->Stored = false;
+    } else {
+        DiscardMedium(medium);
+    }
+    RefreshAfterMediaChange();
+}
+
+void TfrmShelvix::ShowMediumDetails(CMedium* medium) {
+    if (!medium || !FWindows) return;
+    FWindows->frmMediaDetails->ShowFor(*FCatalogue, *medium);
+    RefreshTitle();
+    // Names and categories may have changed: let both views fetch their texts again.
+    VTMedien->viewport()->update();
+    VTExplorer->viewport()->update();
+}
+
+void TfrmShelvix::actDetailsExecute() {
+    if (CheckChangedOnDisk()) return;
+    QTreeView* view = VTMedien->hasFocus() ? VTMedien : VTExplorer->hasFocus() ? VTExplorer : nullptr;
+    if (!view) return;
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    if (selected.size() != 1) return;
+    if (view == VTMedien) {
+        // Entries get their own details dialog with the entry details command.
+        if (CMedium* medium = FMediaModel->ObjectAt(selected.first()).medium) ShowMediumDetails(medium);
+    }
+}

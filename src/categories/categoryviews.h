@@ -1,0 +1,62 @@
+// The category views: the categories dialog's list as a model over the catalogue's category
+// indexes, the pick lists of the details and search dialogs, and the way a details dialog opens
+// the categories dialog and takes up its changes afterwards.
+#pragma once
+
+#include "app/columntitlesmodel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CMedienListe;
+class QComboBox;
+class QTreeView;
+class TfrmCategories;
+
+// One flat node per category index; the name is read from the catalogue whenever the view asks,
+// so a rename shows without copying anything. Sorting reorders the nodes only: the catalogue's
+// list, and with it every index, stays as it is.
+class TCategoryListModel : public TColumnTitlesModel {
+    Q_OBJECT
+public:
+    explicit TCategoryListModel(QObject* parent = nullptr);
+
+    // Node k carries index k, in list order; the current sort, if any, is applied again.
+    void Fill(const CMedienListe* catalogue);
+    void Clear();
+    // The category index of a node, or -1 for none.
+    int32_t CategoryAt(const QModelIndex& index) const;
+    // Column -1 means list order; any other column sorts by name.
+    void SortBy(int column, Qt::SortOrder order);
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    void ApplySort();
+
+    const CMedienListe* catalogue_ = nullptr;
+    std::vector<int32_t> rows_; // category index per row, in display order
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+};
+
+// Clears the pick list and fills it with the category names in ascending order without regard
+// to letter case, names that compare equal that way once.
+void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue);
+
+// Gives the view one node per category index of the catalogue (installing a TCategoryListModel
+// when the view has none yet).
+void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue);
+
+// The "..." button of a details dialog: the categories dialog edits the catalogue's list from an
+// empty edit in add mode; afterwards the caller's pick list is filled again and shows the name
+// the edited medium or entry holds (`selectedName`), or nothing when the list lacks it. The
+// dialog lets go of the catalogue when it closes, so it never refers to one that was replaced.
+void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
+                          const std::string& selectedName);

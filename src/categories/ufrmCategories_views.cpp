@@ -1,0 +1,129 @@
+// The category views. Kept with the window units (the ufrm prefix) because it needs Qt, which
+// the core library must not.
+#include "categories/categoryviews.h"
+
+#include "catalogue/mediaclasses.h"
+#include "categories/categorylist.h"
+#include "categories/ufrmCategories.h"
+
+#include <QComboBox>
+#include <QTreeView>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+QString Shown(const std::string& name) {
+    return QString::fromLocal8Bit(name.data(), qsizetype(name.size()));
+}
+} // namespace
+
+TCategoryListModel::TCategoryListModel(QObject* parent)
+    : TColumnTitlesModel({QStringLiteral("Name")}, parent) {}
+
+void TCategoryListModel::Fill(const CMedienListe* catalogue) {
+    beginResetModel();
+    catalogue_ = catalogue;
+    rows_.resize(catalogue ? catalogue->Categories.size() : 0);
+    std::iota(rows_.begin(), rows_.end(), 0);
+    ApplySort();
+    endResetModel();
+}
+
+void TCategoryListModel::Clear() { Fill(nullptr); }
+
+int32_t TCategoryListModel::CategoryAt(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this || index.row() >= int(rows_.size())) return -1;
+    return rows_[size_t(index.row())];
+}
+
+void TCategoryListModel::SortBy(int column, Qt::SortOrder order) {
+    sortColumn_ = std::max(column, -1);
+    sortOrder_ = order;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    std::vector<int32_t> held; // the category each persistent index stood for
+    for (const QModelIndex& index : from) held.push_back(CategoryAt(index));
+    ApplySort();
+    std::vector<int> rowOf(rows_.size());
+    for (size_t row = 0; row < rows_.size(); ++row) rowOf[size_t(rows_[row])] = int(row);
+    QModelIndexList to;
+    for (int i = 0; i < from.size(); ++i)
+        to << (held[size_t(i)] < 0 ? QModelIndex()
+                                   : createIndex(rowOf[size_t(held[size_t(i)])], from[i].column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TCategoryListModel::ApplySort() {
+    if (sortColumn_ < 0 || !catalogue_) {
+        std::sort(rows_.begin(), rows_.end());
+        return;
+    }
+    const auto& names = catalogue_->Categories;
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    // From list order, so that equal names keep their list order in either direction.
+    std::sort(rows_.begin(), rows_.end());
+    std::stable_sort(rows_.begin(), rows_.end(), [&names, descending](int32_t a, int32_t b) {
+        const int order = CompareCategoryNames(names[size_t(a)], names[size_t(b)]);
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+QModelIndex TCategoryListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(rows_.size()) || column < 0 ||
+        column >= columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TCategoryListModel::parent(const QModelIndex&) const { return {}; }
+
+int TCategoryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant TCategoryListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || index.column() != 0 || !catalogue_) return {};
+    const int32_t category = CategoryAt(index);
+    // The list may have shrunk since the last fill; such a node shows nothing until the next.
+    if (category < 0 || size_t(category) >= catalogue_->Categories.size()) return {};
+    return Shown(catalogue_->Categories[size_t(category)]);
+}
+
+void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue) {
+    pickList->clear();
+    for (const std::string& name : catalogue.CategoryPickList()) pickList->addItem(Shown(name));
+}
+
+void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue) {
+    auto* model = dynamic_cast<TCategoryListModel*>(view->model());
+    if (!model) {
+        model = new TCategoryListModel(view);
+        view->setModel(model);
+    }
+    model->Fill(&catalogue);
+}
+
+void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
+                          const std::string& selectedName) {
+    dialog.FCatalogue = &catalogue;
+    FillCategoryTree(dialog.VSTCategories, catalogue);
+    dialog.ResetEditing();
+    dialog.exec();
+    dialog.FCatalogue = nullptr;
+    dialog.Model()->Clear();
+    if (!pickList) return;
+    FillCategoryList(pickList, catalogue);
+    // The pick list shows names that differ only in case once: when the held spelling is not
+    // the one shown, the shown one stands for it.
+    int found = -1;
+    if (!selectedName.empty()) {
+        const QString name = Shown(selectedName);
+        found = pickList->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found < 0) found = pickList->findText(name, Qt::MatchFixedString);
+    }
+    pickList->setCurrentIndex(found);
+}
+
+#include "moc_categoryviews.cpp"

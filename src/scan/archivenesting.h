@@ -1,0 +1,86 @@
+// Turns the flat member list of a ZIP or RAR archive into folders under the archive's entry,
+// in one pass and in archive order, without sorting.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CFile;
+class TZipDirReader;
+
+// What a long listing consults between items: a chance for the window to handle its events,
+// then the stop request. Both are optional.
+struct ScanControl {
+    const bool* stopped = nullptr;
+    std::function<void()> poll;
+
+    // Runs `poll`, then tells whether the work may go on.
+    bool Continue() const {
+        if (poll) poll();
+        return !(stopped && *stopped);
+    }
+};
+
+// One archive member as the nesting looks at it; the text it points to belongs to the source.
+struct MemberView {
+    std::string_view Path; // components separated by '\'
+    uint32_t Attributes = 0; // bit 0x10: folder
+    int64_t Size = 0;
+    uint32_t DosDateTime = 0; // DOS date in the high half, time in the low half
+};
+
+// The members of one archive in archive order.
+class IMemberSource {
+public:
+    virtual ~IMemberSource() = default;
+    // The next member, valid until the next call; false at the end of the list or on an error.
+    virtual bool Next(MemberView& member) = 0;
+};
+
+// Places every member that `source` delivers under `parent` (an archive entry, or a folder
+// member's entry when `prefix` names that folder). Folder members open a level that holds the
+// members directly following them whose path lies inside the folder; the first member from
+// elsewhere closes the level and is looked at again by the enclosing one. With
+// `dropTrailingSeparator` (ZIP) a final '\' of a member path is ignored.
+// Returns whether the last member looked at was placed: false when the starting level handed
+// it back (it lies outside `prefix`) or a stop came while it was waiting to be placed.
+bool NestMembers(IMemberSource& source, bool dropTrailingSeparator, std::string_view prefix,
+                 CFile* parent, const ScanControl& control);
+
+// Whether `path` lies inside the folder `prefix`, compared by whole components and with case:
+// "a\b" and "a\" lie inside "a"; "a" itself and "ab\c" do not.
+bool LiesInside(std::string_view path, std::string_view prefix);
+
+// The date value of a member's DOS date and time; 0 when it names an impossible date.
+double MemberDate(uint32_t dosDateTime);
+
+// All members of a ZIP archive whose directory `zip` has read, from the first, under `parent`.
+bool ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control);
+
+// A member header of a RAR archive as the RAR binding reports it.
+struct RarHeader {
+    std::string FileName; // components separated by '\'
+    uint32_t FileAttr = 0;
+    int64_t UnpSize = 0;
+    uint32_t FileTime = 0; // DOS date and time
+};
+
+// One open RAR archive in list mode; closing happens when it is destroyed. Bound to the RAR
+// listing facility elsewhere, so the scan knows only these two calls.
+class IRarArchive {
+public:
+    virtual ~IRarArchive() = default;
+    // 0: `header` holds the next member. Anything else ends the listing (end of archive or error).
+    virtual int ReadHeader(RarHeader& header) = 0;
+    // Skips the data of the member just read; 0 on success, anything else ends the listing.
+    virtual int SkipMember() = 0;
+};
+
+// Opens a RAR archive for listing; null when it cannot be opened (or RAR support is absent).
+using RarOpener = std::function<std::unique_ptr<IRarArchive>(const std::string& path)>;
+
+// All members of an open RAR archive under `parent`.
+bool ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control);

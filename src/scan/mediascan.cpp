@@ -1,0 +1,316 @@
+#include "scan/mediascan.h"
+
+#include "catalogue/IO_BZIP.h"
+#include "catalogue/mediaclasses.h"
+#include "scan/ZipDirReader.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int32_t category,
+                  int64_t size, double date) {
+    if (name.empty() || name == "." || name == "..") return false;
+    entry.SetName(name);
+    entry.Date = date;
+    entry.Size = size;
+    entry.Category = category;
+    CMedium& medium = *entry.Medium;
+    if (attributes & faDirectory) {
+        entry.Kind = kindFolder;
+        ++medium.FolderCount;
+    } else {
+        entry.Kind = ArchiveTypeOf(name) == ArchiveType::None ? kindFile : kindArchive;
+        ++medium.FileCount;
+        medium.TotalSize += size;
+    }
+    medium.ContentLoaded = true;
+    return true;
+}
+
+ArchiveType ArchiveTypeOf(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.size() - dot != 4) return ArchiveType::None;
+    char ext[3];
+    for (int i = 0; i < 3; ++i) {
+        const char c = name[dot + 1 + i];
+        ext[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    }
+    if (std::string_view(ext, 3) == "ZIP") return ArchiveType::Zip;
+    if (std::string_view(ext, 3) == "RAR") return ArchiveType::Rar;
+    return ArchiveType::None;
+}
+
+namespace {
+
+RarOpener& rarOpener() {
+    static RarOpener opener;
+    return opener;
+}
+
+struct FolderId {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const FolderId&) const = default;
+};
+struct FolderIdHash {
+    size_t operator()(const FolderId& id) const {
+        return std::hash<uint64_t>()(static_cast<uint64_t>(id.ino) * 0x9E3779B97F4A7C15ull ^
+                                     static_cast<uint64_t>(id.dev));
+    }
+};
+
+FolderId IdOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+bool IsFolder(int fd, const FolderId& id) {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && IdOf(st) == id;
+}
+
+int OpenFolderAt(int at, const char* name) {
+    return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+void JoinTo(std::string& path, std::string_view name) {
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+}
+
+struct ListedName {
+    std::string text;
+    unsigned char type;
+};
+
+// One folder being listed.
+struct Frame {
+    CFile* folder; // receives the folder's entries; null: the medium's top
+    std::string name; // its name in the enclosing folder, for opening it again
+    size_t pathLength;
+    FolderId id;
+    int fd = -1;         // -1 while closed to keep the number of descriptors bounded
+    DIR* dir = nullptr;  // the listing while it is read from the file system
+    std::vector<ListedName> rest; // what was still unread when the folder had to be closed
+    size_t nextRest = 0;
+};
+
+class Walker {
+public:
+    Walker(TMediaScan& scan, CMedium& medium) : scan_(scan), medium_(medium) {}
+    ~Walker() {
+        for (Frame& frame : stack_) Discard(frame);
+    }
+
+    void Run(const std::string& start, CFile* parent) {
+        const int fd = ::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0) return;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return;
+        }
+        path_ = start;
+        if (!Push(fd, parent, {}, st)) return;
+        while (!stack_.empty()) {
+            const size_t top = stack_.size() - 1;
+            unsigned char type = DT_UNKNOWN;
+            const char* name = NextName(stack_[top], type);
+            if (!name) {
+                Pop();
+                continue;
+            }
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+            if (!scan_.Control.Continue()) return;
+            Visit(top, name, type);
+        }
+    }
+
+private:
+    static const char* NextName(Frame& frame, unsigned char& type) {
+        if (frame.nextRest < frame.rest.size()) {
+            const ListedName& listed = frame.rest[frame.nextRest++];
+            type = listed.type;
+            return listed.text.c_str();
+        }
+        if (!frame.dir) return nullptr;
+        // A read error ends the listing; what was read so far stays.
+        const dirent* found = ::readdir(frame.dir);
+        if (!found) return nullptr;
+        type = found->d_type;
+        return found->d_name;
+    }
+
+    void Visit(size_t index, const char* name, unsigned char type) {
+        const int fd = stack_[index].fd;
+        struct stat st;
+        bool known = true;
+        if (::fstatat(fd, name, &st, 0) != 0 && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) return; // removed since it was listed
+            // Listed but not examinable (a folder that may be read but not entered): keep what
+            // the listing told.
+            known = false;
+            std::memset(&st, 0, sizeof st);
+            st.st_mode = type == DT_DIR ? S_IFDIR : S_IFREG;
+        }
+        const bool isFolder = S_ISDIR(st.st_mode);
+        // Folders and links that lead nowhere have no length of their own to report.
+        const int64_t size = isFolder || S_ISLNK(st.st_mode) ? 0 : static_cast<int64_t>(st.st_size);
+        const double date = known ? UnixTimeToLocalDate(st.st_mtim.tv_sec) : 0;
+
+        CFile* parent = stack_[index].folder;
+        CFile* entry = CFile::Create(&medium_, parent);
+        if (!FillFromName(*entry, name, isFolder ? faDirectory : 0, -1, size, date)) return;
+        if (parent)
+            parent->AddChild(entry);
+        else
+            medium_.AddEntry(entry);
+
+        if (isFolder)
+            Enter(index, entry, name);
+        else if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
+            ListArchive(index, entry, name);
+    }
+
+    void Enter(size_t index, CFile* entry, const char* name) {
+        const int parentFd = stack_[index].fd;
+        JoinTo(path_, name);
+        if (scan_.OnFolderEntered) scan_.OnFolderEntered(path_);
+        if (scan_.Control.poll) scan_.Control.poll();
+        const int fd = OpenFolderAt(parentFd, name);
+        struct stat st;
+        bool entered = false;
+        if (fd >= 0) {
+            // A link or mount leading back to a folder being listed is catalogued, not entered.
+            if (::fstat(fd, &st) == 0 && ancestors_.count(IdOf(st)) == 0)
+                entered = Push(fd, entry, name, st);
+            else
+                ::close(fd);
+        }
+        if (!entered) path_.resize(stack_[index].pathLength);
+    }
+
+    void ListArchive(size_t index, CFile* entry, const char* name) {
+        const ArchiveType type = ArchiveTypeOf(name);
+        const bool zip = type == ArchiveType::Zip && scan_.ExamineZip;
+        const bool rar = type == ArchiveType::Rar && scan_.ExamineRar && scan_.OpenRar;
+        if (!zip && !rar) return;
+        std::string archive = path_;
+        JoinTo(archive, name);
+        // Below PATH_MAX the readers get the real path; deeper, the same file through the
+        // folder's descriptor.
+        if (archive.size() >= PATH_MAX)
+            archive = "/proc/self/fd/" + std::to_string(stack_[index].fd) + "/" + name;
+        if (zip) {
+            TZipDirReader reader;
+            reader.Unattended = true;
+            reader.UseDirOnlyEntries = true;
+            reader.SetZipFileName(archive);
+            ListZipLevel(reader, entry, scan_.Control);
+        } else if (auto opened = scan_.OpenRar(archive)) {
+            ListRarLevel(*opened, entry, scan_.Control);
+        }
+    }
+
+    // Takes over `fd`, also on failure.
+    bool Push(int fd, CFile* folder, std::string name, const struct stat& st) {
+        DIR* dir = ::fdopendir(fd);
+        if (!dir) {
+            ::close(fd);
+            return false;
+        }
+        stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, dir, {}, 0});
+        ancestors_.insert(IdOf(st));
+        // The start folder keeps its descriptor: every other can be found again from it.
+        if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Close(stack_[firstOpen_++]);
+        return true;
+    }
+
+    void Pop() {
+        const size_t index = stack_.size() - 1;
+        if (index > 0 && index - 1 >= 1 && index - 1 < firstOpen_) Reopen(index - 1, stack_[index].fd);
+        ancestors_.erase(stack_[index].id);
+        Discard(stack_[index]);
+        stack_.pop_back();
+        if (!stack_.empty()) path_.resize(stack_.back().pathLength);
+    }
+
+    static void Discard(Frame& frame) {
+        if (frame.dir)
+            ::closedir(frame.dir); // closes fd as well
+        else if (frame.fd >= 0)
+            ::close(frame.fd);
+        frame.dir = nullptr;
+        frame.fd = -1;
+    }
+
+    // Keeps the unread rest of the listing in memory and gives back the descriptor.
+    static void Close(Frame& frame) {
+        if (frame.dir)
+            while (const dirent* found = ::readdir(frame.dir))
+                frame.rest.push_back({found->d_name, found->d_type});
+        Discard(frame);
+    }
+
+    // Opens a closed folder again on the way back up: as ".." of the folder just finished when
+    // that leads to it, else down from the start folder by name, keeping the descriptors of the
+    // folders that come next on the way up.
+    void Reopen(size_t index, int childFd) {
+        Frame& frame = stack_[index];
+        if (childFd >= 0) {
+            const int fd = OpenFolderAt(childFd, "..");
+            if (fd >= 0 && IsFolder(fd, frame.id)) {
+                frame.fd = fd;
+                firstOpen_ = index;
+                return;
+            }
+            if (fd >= 0) ::close(fd);
+        }
+        const size_t keepFrom = index >= TMediaScan::kOpenFolderLimit
+                                    ? index - TMediaScan::kOpenFolderLimit + 1 : 1;
+        int at = stack_[0].fd;
+        for (size_t i = 1; i <= index; ++i) {
+            const int fd = OpenFolderAt(at, stack_[i].name.c_str());
+            if (at != stack_[0].fd && i - 1 < keepFrom) ::close(at);
+            if (fd < 0 || !IsFolder(fd, stack_[i].id)) {
+                // Moved or replaced meanwhile: the folders from here down lose their unread rest.
+                if (fd >= 0) ::close(fd);
+                for (size_t j = keepFrom; j < i; ++j) {
+                    ::close(stack_[j].fd);
+                    stack_[j].fd = -1;
+                }
+                frame.rest.clear();
+                frame.nextRest = 0;
+                firstOpen_ = index + 1;
+                return;
+            }
+            if (i >= keepFrom) stack_[i].fd = fd;
+            at = fd;
+        }
+        firstOpen_ = keepFrom;
+    }
+
+    TMediaScan& scan_;
+    CMedium& medium_;
+    std::vector<Frame> stack_;
+    std::unordered_set<FolderId, FolderIdHash> ancestors_;
+    size_t firstOpen_ = 1; // frames from here to the top hold descriptors, and frame 0 always
+    std::string path_;
+};
+
+} // namespace
+
+void SetRarOpener(RarOpener opener) { rarOpener() = std::move(opener); }
+const RarOpener& RegisteredRarOpener() { return rarOpener(); }
+
+TMediaScan::TMediaScan(CMedium& medium) : OpenRar(RegisteredRarOpener()), medium_(medium) {}
+
+void TMediaScan::ScanFolder(const std::string& path, CFile* parent) {
+    Walker walker(*this, medium_);
+    walker.Run(path, parent);
+}

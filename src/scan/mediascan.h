@@ -1,0 +1,57 @@
+// The medium scan: walks a folder tree into a medium, and lists the members of the ZIP and RAR
+// archives it meets as sub-trees of their entries. No window code here; the scan window
+// drives it through ScanControl and OnFolderEntered.
+#pragma once
+
+#include "scan/archivenesting.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class CFile;
+class CMedium;
+
+// Fills a new entry from a bare name by the rules of CFile::SetFrom (refusal of "", "." and "..",
+// folder or file by the directory bit, archive by a ZIP or RAR extension, the medium's counts).
+// SetFrom cuts its argument at the last '\' or ':', which would split a Linux name holding
+// those characters; this takes the name whole.
+bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int32_t category,
+                  int64_t size, double date);
+
+enum class ArchiveType { None, Zip, Rar };
+// By extension only, as the entry fill decides kind 3: "x.Zip" is ZIP, "x.zipx" nothing.
+ArchiveType ArchiveTypeOf(std::string_view name);
+
+// The opener the RAR binding registers at start-up; none means no RAR support, and RAR
+// archives are then catalogued without members.
+void SetRarOpener(RarOpener opener);
+const RarOpener& RegisteredRarOpener();
+
+class TMediaScan {
+public:
+    explicit TMediaScan(CMedium& medium);
+
+    bool ExamineZip = false;
+    bool ExamineRar = false;
+    RarOpener OpenRar; // starts as the registered opener
+    // Consulted before every entry, of the walk and of the archive listings, and once more after
+    // each folder is announced.
+    ScanControl Control;
+    // Told the path of each folder as the walk enters it, after the folder was counted.
+    std::function<void(const std::string& path)> OnFolderEntered;
+
+    // Appends everything below the folder `path` to `parent` (the medium's top when null):
+    // depth first, a folder's contents before its later siblings, in the order the file system
+    // lists them. A folder that cannot be read stays empty.
+    void ScanFolder(const std::string& path, CFile* parent);
+
+    // Folder descriptors held open at once below the start folder. Deeper folders are closed
+    // (their rest of the listing kept in memory) and opened again on the way back up.
+    static constexpr size_t kOpenFolderLimit = 32;
+
+private:
+    CMedium& medium_;
+};

@@ -1,0 +1,328 @@
+// The directory walk on real folder trees: what is catalogued, how links, odd names, unreadable
+// and very deep folders are met, archives, and Stop.
+#include "scan/mediascan.h"
+
+#include "catalogue/IO_BZIP.h"
+#include "scan/scantesting.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+// A tree from "folder/" and "file:size" items, sizes in bytes.
+void MakeTree(const std::string& root, const std::vector<std::string>& items) {
+    for (const std::string& item : items) {
+        if (item.back() == '/') {
+            std::filesystem::create_directories(root + "/" + item);
+        } else {
+            const size_t colon = item.rfind(':');
+            std::filesystem::create_directories(
+                std::filesystem::path(root + "/" + item.substr(0, colon)).parent_path());
+            WriteWholeFile(root + "/" + item.substr(0, colon),
+                           std::string(std::stoul(item.substr(colon + 1)), 'x'));
+        }
+    }
+}
+
+struct Scanned {
+    CMedienListe cat;
+    CMedium medium{&cat};
+    std::vector<std::string> entered;
+    explicit Scanned(const std::string& path, const std::function<void(TMediaScan&)>& setup = {}) {
+        TMediaScan scan(medium);
+        scan.OnFolderEntered = [this](const std::string& p) { entered.push_back(p); };
+        if (setup) setup(scan);
+        scan.ScanFolder(path, nullptr);
+    }
+    std::string Shape() const { return TreeShape(medium.Entries(), true); }
+};
+
+int OpenDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+// Removes a tree of any depth with one descriptor at a time: the paths are longer than PATH_MAX.
+void RemoveDeep(const std::string& path) {
+    std::vector<std::string> names;
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    while (fd >= 0) {
+        DIR* dir = ::fdopendir(::dup(fd));
+        std::string sub;
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            if (e->d_type == DT_DIR) sub = name;
+            else ::unlinkat(fd, name.c_str(), 0);
+        }
+        ::closedir(dir);
+        if (!sub.empty()) {
+            names.push_back(sub);
+            const int next = ::openat(fd, sub.c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        } else if (names.empty()) {
+            ::close(fd);
+            ::rmdir(path.c_str());
+            break;
+        } else {
+            const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            ::unlinkat(up, names.back().c_str(), AT_REMOVEDIR);
+            names.pop_back();
+            fd = up;
+        }
+    }
+}
+
+bool HaveZip() { return std::system("zip -v >/dev/null 2>&1") == 0; }
+
+TEST(Scan, CataloguesEveryEntryWithItsKind) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"docs/a.txt:5", "docs/.hidden:3", "docs/sub/deep.bin:7", "docs/empty/",
+                          ".config/x:1", "DATA.Zip:10", "t.zipx:1", "a.r00:1", "b.RAR:2"});
+    Scanned s(dir.Path());
+    EXPECT_EQ(s.Shape(), ".config/[x] DATA.Zip* a.r00 b.RAR* docs/[.hidden a.txt empty/ sub/[deep.bin]] t.zipx");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{4, 8, 30}));
+    EXPECT_TRUE(s.medium.ContentLoaded);
+    for (const CFile* e : s.medium.Entries()) {
+        if (e->Kind == kindFolder) {
+            EXPECT_EQ(e->Size, 0) << e->Name();
+        }
+    }
+}
+
+TEST(Scan, OddNamesStayWhole) {
+    TempDir dir;
+    const std::vector<std::string> names = {"a:b.zip", "c\\d", "\xff\xfe.txt", "new\nline", " ", "x:y\\z"};
+    for (const std::string& name : names) WriteWholeFile(dir.File(name), "1");
+    Scanned s(dir.Path());
+    EXPECT_EQ(s.Shape(), "  a:b.zip* c\\d new\nline x:y\\z \xff\xfe.txt");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{0, 6, 6}));
+}
+
+TEST(Scan, WholeSecondLocalDatesAndExactLargeSizes) {
+    TempDir dir;
+    WriteWholeFile(dir.File("t"), "");
+    ASSERT_EQ(::truncate(dir.File("t").c_str(), (int64_t(5) << 30) + 3), 0); // sparse
+    const timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 999999999}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.File("t").c_str(), times, 0), 0);
+    const char* oldZone = std::getenv("TZ");
+    const std::string saved = oldZone ? oldZone : "";
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    Scanned s(dir.Path());
+    oldZone ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+    ASSERT_EQ(s.medium.EntryCount(), 1);
+    EXPECT_DOUBLE_EQ(s.medium.GetEntry(0)->Date, 45244 + 80000 / 86400.0) << "2023-11-14 22:13:20";
+    EXPECT_EQ(s.medium.GetEntry(0)->Size, (int64_t(5) << 30) + 3);
+    EXPECT_EQ(s.medium.TotalSize, (int64_t(5) << 30) + 3);
+}
+
+TEST(Scan, LinksAreFollowedButNeverIntoAnAncestor) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"real/f:4"});
+    for (const auto& [target, link] : std::vector<std::pair<const char*, const char*>>{
+             {"real/f", "tofile"}, {"real", "todir"}, {"..", "real/up"}, {".", "real/self"},
+             {"loop", "loop"}, {"nowhere", "dangling"}})
+        ASSERT_EQ(::symlink(target, dir.File(link).c_str()), 0);
+    Scanned s(dir.Path());
+    EXPECT_EQ(s.Shape(), "dangling loop real/[f self/ up/] todir/[f self/ up/] tofile");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{6, 5, 12}));
+}
+
+TEST(Scan, UnreadableFoldersStayEmpty) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not hold back root";
+    TempDir dir;
+    MakeTree(dir.Path(), {"locked/f:1", "listonly/g:2"});
+    ::chmod(dir.File("locked").c_str(), 0);
+    ::chmod(dir.File("listonly").c_str(), 0444); // names readable, entries not examinable
+    Scanned s(dir.Path());
+    EXPECT_EQ(s.Shape(), "listonly/[g] locked/");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{2, 1, 0}));
+}
+
+TEST(Scan, DepthFirstInListingOrder) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"a/b/c/", "a/b/f:1", "a/d/", "e/g/", "h:1", "i/", "j:1"});
+    Scanned s(dir.Path() + "/");
+    std::vector<std::string> listed;
+    DIR* d = ::opendir(dir.Path().c_str());
+    while (const dirent* e = ::readdir(d))
+        if (e->d_name[0] != '.') listed.push_back(e->d_name);
+    ::closedir(d);
+    std::vector<std::string> top;
+    for (const CFile* e : s.medium.Entries()) top.emplace_back(e->Name());
+    EXPECT_EQ(top, listed) << "no sorting";
+    ASSERT_EQ(s.entered.size(), 7u);
+    for (size_t i = 0; i < s.entered.size(); ++i) {
+        const std::string& p = s.entered[i];
+        EXPECT_EQ(p.find("//"), std::string::npos) << p;
+        // Each folder entered lies inside the previous one or inside one of its ancestors.
+        const std::string parent = p.substr(0, p.rfind('/'));
+        const std::string before = i == 0 ? dir.Path() : s.entered[i - 1];
+        EXPECT_TRUE(before == parent || before.rfind(parent + "/", 0) == 0) << before << " then " << p;
+    }
+}
+
+TEST(Scan, MissingOrFileStartAddsNothing) {
+    TempDir dir;
+    WriteWholeFile(dir.File("file"), "abc");
+    for (const std::string& start : {dir.File("missing"), dir.File("file"), std::string()}) {
+        Scanned s(start);
+        EXPECT_EQ(s.medium.EntryCount(), 0) << start;
+        EXPECT_EQ(CountsOf(s.medium), (Counts{0, 0, 0}));
+    }
+}
+
+TEST(Scan, StopIsSeenBeforeTheNextEntry) {
+    TempDir dir;
+    for (int i = 0; i < 10; ++i) WriteWholeFile(dir.File("f" + std::to_string(i)), "12");
+    for (int stopAt : {1, 5, 11, 12}) {
+        bool stopped = false;
+        int polls = 0;
+        Scanned s(dir.Path(), [&](TMediaScan& scan) {
+            scan.Control = {&stopped, [&] { stopped = ++polls == stopAt; }};
+        });
+        EXPECT_EQ(s.medium.FileCount, std::min(stopAt - 1, 10));
+    }
+}
+
+// 3,000 levels, each with a file; the chain continues half-way through a link to a folder
+// outside the scanned tree, so climbing back by ".." does not lead to the right folder there.
+// The bottom holds a link back to the top and a ZIP whose path is longer than PATH_MAX.
+TEST(Scan, DeepChainWithBoundedDescriptors) {
+    TempDir dir;
+    const std::string root = dir.File("root"), other = dir.File("other");
+    ::mkdir(root.c_str(), 0755);
+    ::mkdir(other.c_str(), 0755);
+    const bool zip = HaveZip();
+    std::string zipBytes;
+    if (zip) {
+        MakeTree(dir.Path(), {"m.txt:6"});
+        std::system(("cd '" + dir.Path() + "' && zip -q z.zip m.txt").c_str());
+        zipBytes = ReadWholeFile(dir.File("z.zip"));
+    }
+    constexpr int kLevels = 3000;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 1; level <= kLevels; ++level) {
+        if (level == kLevels / 2) ::symlinkat(other.c_str(), fd, "d");
+        else ::mkdirat(fd, "d", 0755);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        ::close(::openat(fd, "f", O_CREAT | O_WRONLY, 0644));
+    }
+    ::symlinkat(root.c_str(), fd, "top");
+    const int z = ::openat(fd, "z.zip", O_CREAT | O_WRONLY, 0644);
+    ASSERT_EQ(::write(z, zipBytes.data(), zipBytes.size()), ssize_t(zipBytes.size()));
+    ::close(z);
+    ::close(fd);
+
+    const int before = OpenDescriptors();
+    int most = 0;
+    Scanned s(root, [&](TMediaScan& scan) {
+        scan.ExamineZip = true;
+        scan.OnFolderEntered = [&, folders = 0](const std::string&) mutable {
+            if (++folders % 16 == 0) most = std::max(most, OpenDescriptors());
+        };
+    });
+    EXPECT_LE(most - before, int(TMediaScan::kOpenFolderLimit) + 2);
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(CountsOf(s.medium), (Counts{kLevels + 1, kLevels + 1 + zip, int64_t(zipBytes.size()) + 6 * zip}));
+    const CFile* bottom = s.medium.GetEntry(0);
+    for (int level = 1; level < kLevels; ++level) {
+        const CFile* next = nullptr;
+        for (const CFile* e : bottom->Children())
+            if (e->Name() == "d") next = e;
+        ASSERT_TRUE(next) << "level " << level;
+        bottom = next;
+    }
+    EXPECT_EQ(TreeShape(bottom->Children(), true), zip ? "f top/ z.zip*[m.txt]" : "f top/ z.zip*");
+
+    // Stopped deep inside: whatever was read stays attached, nothing stays open.
+    bool stopped = false;
+    int entered = 0;
+    Scanned cut(root, [&](TMediaScan& scan) {
+        scan.OnFolderEntered = [&](const std::string&) { ++entered; };
+        scan.Control = {&stopped, [&] { stopped = entered == 2000; }};
+    });
+    EXPECT_EQ(cut.medium.FolderCount, 2000);
+    EXPECT_EQ(OpenDescriptors(), before);
+    RemoveDeep(root);
+    RemoveDeep(other);
+}
+
+TEST(Scan, ZipMembersOnlyWhenAsked) {
+    if (!HaveZip()) GTEST_SKIP() << "no zip tool";
+    TempDir dir;
+    MakeTree(dir.Path(), {"stage/a/x.txt:3", "stage/b.txt:4", "stage/inner.zip:5", "scan/bad.zip:5"});
+    ASSERT_EQ(std::system(("cd '" + dir.File("stage") + "' && zip -q -r ../scan/DATA.Zip a b.txt inner.zip").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.File("scan/p.zip").c_str(), 0644), 0); // must not be opened: it would block
+    const int64_t zipSize = std::filesystem::file_size(dir.File("scan/DATA.Zip"));
+    for (bool examine : {false, true}) {
+        Scanned s(dir.File("scan"), [&](TMediaScan& scan) { scan.ExamineZip = examine; });
+        EXPECT_EQ(s.Shape(), examine ? "DATA.Zip*[a/[x.txt] b.txt inner.zip*] bad.zip* p.zip*"
+                                     : "DATA.Zip* bad.zip* p.zip*");
+        EXPECT_EQ(CountsOf(s.medium), examine ? (Counts{1, 6, zipSize + 5 + 12}) : (Counts{0, 3, zipSize + 5}));
+    }
+}
+
+TEST(Scan, RarMembersThroughTheOpener) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"r.rar:2"});
+    struct Case {
+        bool examine, opens;
+        const char* shape;
+    };
+    for (const Case& c : {Case{true, true, "r.rar*[a/[x]]"}, Case{false, true, "r.rar*"}, Case{true, false, "r.rar*"}}) {
+        std::vector<std::string> opened;
+        Scanned s(dir.Path(), [&](TMediaScan& scan) {
+            scan.ExamineRar = c.examine;
+            scan.OpenRar = [&](const std::string& path) -> std::unique_ptr<IRarArchive> {
+                opened.push_back(path);
+                if (!c.opens) return nullptr;
+                return std::make_unique<FakeRar>(std::vector<Member>{{"a", faDirectory}, {"a\\x"}});
+            };
+        });
+        EXPECT_EQ(s.Shape(), c.shape);
+        EXPECT_EQ(opened, c.examine ? std::vector<std::string>{dir.File("r.rar")} : std::vector<std::string>{});
+    }
+}
+
+TEST(Scan, NameFillFollowsTheEntryFillRules) {
+    CMedienListe cat;
+    for (const char* name : {"a.zip", "A.ZIP", "b.Rar", "x.zipx", "y.r00", "z.jar", "noext", ".zip",
+                             "a.b.zip", "a.zip.txt", "zip", "..", ".", ""}) {
+        for (uint32_t attributes : {0u, faDirectory}) {
+            CMedium byPath(&cat), byName(&cat);
+            CFile* p = CFile::Create(&byPath, nullptr);
+            CFile* n = CFile::Create(&byName, nullptr);
+            const bool ok = p->SetFrom(std::string("\\") + name, attributes, 7, 9, 1.5);
+            EXPECT_EQ(FillFromName(*n, name, attributes, 7, 9, 1.5), ok) << name;
+            EXPECT_EQ(n->Kind, p->Kind) << name;
+            EXPECT_EQ(n->Name(), p->Name());
+            EXPECT_EQ(CountsOf(byName), CountsOf(byPath)) << name;
+            EXPECT_EQ(byName.ContentLoaded, byPath.ContentLoaded);
+        }
+    }
+    CMedium m(&cat);
+    CFile* e = CFile::Create(&m, nullptr);
+    ASSERT_TRUE(FillFromName(*e, "c:\\x.zip", 0, -1, 1, 0));
+    EXPECT_EQ(e->Name(), "c:\\x.zip");
+    EXPECT_EQ(e->Kind, kindArchive);
+}
+
+} // namespace
