@@ -80,7 +80,7 @@ NumberSpan PartNumberSpan(const std::string& path) {
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot < nameStart) dot = path.size();
-    const size_t at = dot >= 3 ? dot - 3 : 0;
+    const size_t at = dot - std::min<size_t>(3, dot - nameStart); // never into the folder part
     return {at, dot - at};
 }
 
@@ -175,7 +175,7 @@ void TZipDirRead::Run() {
         partNumber_ = NumberIn(label.substr(8, 3));
     } else {
         const NumberSpan span = PartNumberSpan(path);
-        partNumber_ = NumberIn(path.substr(span.at, span.length));
+        partNumber_ = span.length == 3 ? NumberIn(path.substr(span.at, 3)) : 0;
     }
     unsigned char start[8];
     if (part_.Read(start, 8) == 8 && Get32(start) == kSpanSignature &&
