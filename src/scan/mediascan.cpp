@@ -278,7 +278,8 @@ private:
             const int fd = OpenFolderAt(at, stack_[i].name.c_str());
             if (at != stack_[0].fd && i - 1 < keepFrom) ::close(at);
             if (fd < 0 || !IsFolder(fd, stack_[i].id)) {
-                // Moved or replaced meanwhile: the folders from here down lose their unread rest.
+                // Moved or replaced meanwhile: the folder returned to loses its unread rest; the
+                // ones above it try again when the walk gets back to them.
                 if (fd >= 0) ::close(fd);
                 for (size_t j = keepFrom; j < i; ++j) {
                     ::close(stack_[j].fd);

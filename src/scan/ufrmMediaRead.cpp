@@ -33,17 +33,21 @@ void TfrmMediaRead::PrepareScan(CMedium* medium, const std::string& path, bool e
 void TfrmMediaRead::TimerTimer() {
     if (!isVisible()) return;
     Timer->stop();
-    if (!FMedium) return;
+    if (!FMedium) { // nothing to fill: never leave the window waiting
+        done(mrCancel);
+        return;
+    }
     TMediaScan scan(*FMedium);
     scan.ExamineZip = FExamineZip;
     scan.ExamineRar = FExamineRar;
     scan.Control.stopped = &FStopped;
     scan.Control.poll = [this] { Pump(); };
-    scan.OnFolderEntered = [this](const std::string& path) { ShowFolder(path); };
+    scan.OnFolderEntered = [this](const std::string& path) { NoteFolder(path); };
     FWalking = true;
     FLastPump = std::chrono::steady_clock::now();
     scan.ScanFolder(FPath, nullptr);
     FWalking = false;
+    WriteLabels();
     if (!FStopped) done(mrOk);
 }
 
@@ -52,16 +56,31 @@ void TfrmMediaRead::ButtonStopClick() {
     done(mrCancel);
 }
 
-void TfrmMediaRead::ShowFolder(const std::string& path) {
-    LabelPos->setText(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
-    LabelFiles->setText(QString::number(FMedium->FileCount));
-    LabelDirectories->setText(QString::number(FMedium->FolderCount));
-    LabelSize->setText(QString::fromStdString(FormatSize(FMedium->TotalSize)));
+// The labels show the folder last entered with the counts of that moment. They are written when
+// pending events get their turn, which is the only time they can be painted or read: the
+// window then shows exactly what writing them on every folder would show, without paying for
+// four label updates per folder.
+void TfrmMediaRead::NoteFolder(const std::string& path) {
+    FShown.path = path;
+    FShown.files = FMedium->FileCount;
+    FShown.folders = FMedium->FolderCount;
+    FShown.total = FMedium->TotalSize;
+    FShown.pending = true;
+}
+
+void TfrmMediaRead::WriteLabels() {
+    if (!FShown.pending) return;
+    FShown.pending = false;
+    LabelPos->setText(QString::fromLocal8Bit(FShown.path.data(), qsizetype(FShown.path.size())));
+    LabelFiles->setText(QString::number(FShown.files));
+    LabelDirectories->setText(QString::number(FShown.folders));
+    LabelSize->setText(QString::fromStdString(FormatSize(FShown.total)));
 }
 
 void TfrmMediaRead::Pump() {
     const auto now = std::chrono::steady_clock::now();
     if (now - FLastPump < PumpInterval) return;
+    WriteLabels();
     QCoreApplication::processEvents();
     FLastPump = std::chrono::steady_clock::now();
 }
