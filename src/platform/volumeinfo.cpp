@@ -2,6 +2,7 @@
 
 #include "platform/blockdevices.h"
 #include "platform/mountinfo.h"
+#include "scan/mediascan.h"
 
 #include <array>
 #include <cctype>
@@ -186,10 +187,20 @@ bool TLinuxVolumes::LookupDevice(dev_t device, const std::string& path, VolumeIn
     return details.ok;
 }
 
+ZipDrive TLinuxVolumes::ArchiveDrive(dev_t device, const std::string& path) const {
+    const VolumeDetails details = DescribeDevice(device, path);
+    if (!details.ok) return ZipDrive{"/", driveUnknown, {}};
+    return ZipDrive{details.mountPoint, static_cast<int>(details.info.driveType),
+                    details.info.label};
+}
+
 void InstallLinuxVolumeInfoReader() {
     auto volumes = std::make_shared<TLinuxVolumes>("/", BlkidDeviceProbe());
     SetVolumeInfoReader([volumes](const std::string& path, VolumeInfo& info) {
         return volumes->Lookup(path, info);
+    });
+    SetZipDriveQuery([volumes](dev_t device, const std::string& path) {
+        return volumes->ArchiveDrive(device, path);
     });
 }
 

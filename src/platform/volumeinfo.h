@@ -31,6 +31,7 @@
 #pragma once
 
 #include "catalogue/mediaclasses.h"
+#include "scan/ZipDirReader.h"
 
 #include <cstdint>
 #include <functional>
@@ -80,6 +81,10 @@ public:
     bool LookupDevice(dev_t device, const std::string& path, VolumeInfo& info) const;
     VolumeDetails DescribeDevice(dev_t device, const std::string& path) const;
 
+    // What the ZIP reader needs of the drive holding an archive. A file system missing from the
+    // mount table still has a root, so that a single archive on it can be read.
+    ZipDrive ArchiveDrive(dev_t device, const std::string& path) const;
+
 private:
     std::string root_;
     DeviceProbe probe_;
@@ -89,7 +94,8 @@ bool IsRemoteFileSystem(std::string_view fsType, std::string_view source);
 uint32_t VolumeSerial(std::string_view fsType, std::string_view uuid, std::string_view source,
                       std::string_view mountPoint);
 
-// Makes CMedium::ReadVolumeInfo use TLinuxVolumes over "/" with the libblkid probe if built in.
+// Makes CMedium::ReadVolumeInfo and the scan's ZIP reader use TLinuxVolumes over "/" with the
+// libblkid probe if built in.
 void InstallLinuxVolumeInfoReader();
 
 // Where the folder chooser starts: the first existing folder of /media/<user>,

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -53,6 +54,11 @@ namespace {
 RarOpener& rarOpener() {
     static RarOpener opener;
     return opener;
+}
+
+ZipDriveQuery& zipDriveQuery() {
+    static ZipDriveQuery query;
+    return query;
 }
 
 struct FolderId {
@@ -172,12 +178,18 @@ private:
             medium_.AddEntry(entry);
 
         if (isFolder)
-            Enter(index, entry, name);
+            Enter(index, entry, name, IsLink(fd, name, type));
         else if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
             ListArchive(index, entry, name);
     }
 
-    void Enter(size_t index, CFile* entry, const char* name) {
+    static bool IsLink(int fd, const char* name, unsigned char type) {
+        if (type != DT_UNKNOWN) return type == DT_LNK;
+        struct stat st;
+        return ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+    }
+
+    void Enter(size_t index, CFile* entry, const char* name, bool viaLink) {
         const int parentFd = stack_[index].fd;
         JoinTo(path_, name);
         if (scan_.OnFolderEntered) scan_.OnFolderEntered(path_);
@@ -187,7 +199,10 @@ private:
         bool entered = false;
         if (fd >= 0) {
             // A link or mount leading back to a folder being listed is catalogued, not entered.
-            if (::fstat(fd, &st) == 0 && ancestors_.count(IdOf(st)) == 0)
+            // So is a link to a folder this scan has already read: links to links to the same
+            // folders would otherwise multiply the tree without bound.
+            if (::fstat(fd, &st) == 0 && ancestors_.count(IdOf(st)) == 0 &&
+                !(viaLink && entered_.count(IdOf(st)) != 0))
                 entered = Push(fd, entry, name, st);
             else
                 ::close(fd);
@@ -210,11 +225,23 @@ private:
             TZipDirReader reader;
             reader.Unattended = true;
             reader.UseDirOnlyEntries = true;
+            if (scan_.ZipDriveOf)
+                reader.DriveOf = [this](const std::string& full) { return DriveOf(full); };
             reader.SetZipFileName(archive);
             ListZipLevel(reader, entry, scan_.Control);
         } else if (auto opened = scan_.OpenRar(archive)) {
             ListRarLevel(*opened, entry, scan_.Control);
         }
+    }
+
+    // The drive of an archive, asked once per file system of the scan.
+    ZipDrive DriveOf(const std::string& full) {
+        struct stat st;
+        if (::stat(full.c_str(), &st) != 0) return ZipDrive{{}, 0, {}};
+        auto known = drives_.find(st.st_dev);
+        if (known == drives_.end())
+            known = drives_.emplace(st.st_dev, scan_.ZipDriveOf(st.st_dev, full)).first;
+        return known->second;
     }
 
     // Takes over `fd`, also on failure.
@@ -226,6 +253,7 @@ private:
         }
         stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, dir, {}, 0});
         ancestors_.insert(IdOf(st));
+        entered_.insert(IdOf(st));
         // The start folder keeps its descriptor: every other can be found again from it.
         if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Close(stack_[firstOpen_++]);
         return true;
@@ -300,16 +328,21 @@ private:
     CMedium& medium_;
     std::vector<Frame> stack_;
     std::unordered_set<FolderId, FolderIdHash> ancestors_;
+    std::unordered_set<FolderId, FolderIdHash> entered_; // every folder listed so far
     size_t firstOpen_ = 1; // frames from here to the top hold descriptors, and frame 0 always
     std::string path_;
+    std::unordered_map<dev_t, ZipDrive> drives_;
 };
 
 } // namespace
 
 void SetRarOpener(RarOpener opener) { rarOpener() = std::move(opener); }
 const RarOpener& RegisteredRarOpener() { return rarOpener(); }
+void SetZipDriveQuery(ZipDriveQuery query) { zipDriveQuery() = std::move(query); }
+const ZipDriveQuery& RegisteredZipDriveQuery() { return zipDriveQuery(); }
 
-TMediaScan::TMediaScan(CMedium& medium) : OpenRar(RegisteredRarOpener()), medium_(medium) {}
+TMediaScan::TMediaScan(CMedium& medium)
+    : OpenRar(RegisteredRarOpener()), ZipDriveOf(RegisteredZipDriveQuery()), medium_(medium) {}
 
 void TMediaScan::ScanFolder(const std::string& path, CFile* parent) {
     Walker walker(*this, medium_);

@@ -3,6 +3,7 @@
 // drives it through ScanControl and OnFolderEntered.
 #pragma once
 
+#include "scan/ZipDirReader.h"
 #include "scan/archivenesting.h"
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 class CFile;
 class CMedium;
@@ -30,6 +32,13 @@ ArchiveType ArchiveTypeOf(std::string_view name);
 void SetRarOpener(RarOpener opener);
 const RarOpener& RegisteredRarOpener();
 
+// Tells the ZIP reader on which drive the file system with device `device` lies (`path` is an
+// archive on it); the platform layer registers it at start-up. None: every archive lies on a
+// fixed drive mounted at "/".
+using ZipDriveQuery = std::function<ZipDrive(dev_t device, const std::string& path)>;
+void SetZipDriveQuery(ZipDriveQuery query);
+const ZipDriveQuery& RegisteredZipDriveQuery();
+
 class TMediaScan {
 public:
     explicit TMediaScan(CMedium& medium);
@@ -37,6 +46,7 @@ public:
     bool ExamineZip = false;
     bool ExamineRar = false;
     RarOpener OpenRar; // starts as the registered opener
+    ZipDriveQuery ZipDriveOf; // starts as the registered query
     // Consulted before every entry, of the walk and of the archive listings, and once more after
     // each folder is announced.
     ScanControl Control;

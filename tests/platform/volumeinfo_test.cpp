@@ -168,6 +168,10 @@ TEST_P(VolumeInfoDrives, Lookup) {
     VolumeInfo info;
     EXPECT_EQ(volumes.LookupDevice(makedev(c.major, c.minor), c.path, info), c.ok);
     EXPECT_EQ(info.serial, d.info.serial);
+    const ZipDrive zip = volumes.ArchiveDrive(makedev(c.major, c.minor), c.path + "/a.zip");
+    EXPECT_EQ(zip.Root, c.mountPoint);
+    EXPECT_EQ(zip.Type, static_cast<int>(c.driveType));
+    EXPECT_EQ(zip.Label, c.label);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -276,6 +280,9 @@ TEST(VolumeInfoSparseRoot, NoMountTable) {
     info.driveType = 99;
     EXPECT_FALSE(volumes.Lookup(a.Path(), info)); // a real folder, but no table to place it in
     EXPECT_EQ(info.driveType, driveUnknown);
+    const ZipDrive zip = volumes.ArchiveDrive(0, a.Path() + "/a.zip");
+    EXPECT_EQ(zip.Root, "/"); // still readable as a single archive
+    EXPECT_EQ(zip.Type, static_cast<int>(driveUnknown));
 }
 
 TEST(VolumeInfoSparseRoot, ProbeFillsWhatUdevLacks) {

@@ -3,6 +3,7 @@
 #include "scan/mediascan.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "platform/volumeinfo.h"
 #include "scan/scantesting.h"
 #include "support/testfiles.h"
 
@@ -13,26 +14,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
 namespace {
-
-// A tree from "folder/" and "file:size" items, sizes in bytes.
-void MakeTree(const std::string& root, const std::vector<std::string>& items) {
-    for (const std::string& item : items) {
-        if (item.back() == '/') {
-            std::filesystem::create_directories(root + "/" + item);
-        } else {
-            const size_t colon = item.rfind(':');
-            std::filesystem::create_directories(
-                std::filesystem::path(root + "/" + item.substr(0, colon)).parent_path());
-            WriteWholeFile(root + "/" + item.substr(0, colon),
-                           std::string(std::stoul(item.substr(colon + 1)), 'x'));
-        }
-    }
-}
 
 struct Scanned {
     CMedienListe cat;
@@ -109,8 +96,32 @@ TEST(Scan, LinksAreFollowedButNeverIntoAnAncestor) {
              {"loop", "loop"}, {"nowhere", "dangling"}})
         ASSERT_EQ(::symlink(target, dir.File(link).c_str()), 0);
     Scanned s(dir.Path());
-    EXPECT_EQ(s.Shape(), "dangling loop real/[f self/ up/] todir/[f self/ up/] tofile");
-    EXPECT_EQ(CountsOf(s.medium), (Counts{6, 5, 12}));
+    // A link to a folder already read is not entered again; the folder itself always is.
+    std::vector<std::string> order;
+    DIR* d = ::opendir(dir.Path().c_str());
+    while (const dirent* e = ::readdir(d)) order.push_back(e->d_name);
+    ::closedir(d);
+    const bool linkFirst = std::find(order.begin(), order.end(), "todir") <
+                           std::find(order.begin(), order.end(), "real");
+    EXPECT_EQ(s.Shape(), linkFirst ? "dangling loop real/[f self/ up/] todir/[f self/ up/] tofile"
+                                   : "dangling loop real/[f self/ up/] todir/ tofile");
+    EXPECT_EQ(CountsOf(s.medium), linkFirst ? (Counts{6, 5, 12}) : (Counts{4, 4, 8}));
+}
+
+// Each level holds two links to the next: followed every time, 30 levels would make 2^30
+// folders. Every folder is read once, so the tree stays as large as the real one.
+TEST(Scan, LinksToFoldersAlreadyReadAreNotEnteredAgain) {
+    TempDir dir;
+    constexpr int kLevels = 30;
+    for (int level = 0; level <= kLevels; ++level)
+        std::filesystem::create_directories(dir.File("l" + std::to_string(level)));
+    for (int level = 0; level < kLevels; ++level)
+        for (const char* link : {"a", "b"})
+            ASSERT_EQ(::symlink(("../l" + std::to_string(level + 1)).c_str(),
+                                dir.File("l" + std::to_string(level) + "/" + link).c_str()), 0);
+    Scanned s(dir.File("l0"));
+    // Each real folder l1..l30 is read once, through the first of its two links.
+    EXPECT_EQ(CountsOf(s.medium), (Counts{2 * kLevels, 0, 0}));
 }
 
 TEST(Scan, UnreadableFoldersStayEmpty) {
@@ -203,8 +214,14 @@ TEST(Scan, DeepChainWithBoundedDescriptors) {
 
     const int before = OpenDescriptors();
     int most = 0;
+    int drivesAsked = 0;
     Scanned s(root, [&](TMediaScan& scan) {
         scan.ExamineZip = true;
+        // This machine's drive of the archive, found through the descriptor path used below.
+        scan.ZipDriveOf = [&](dev_t device, const std::string& path) {
+            ++drivesAsked;
+            return TLinuxVolumes().ArchiveDrive(device, path);
+        };
         scan.OnFolderEntered = [&, folders = 0](const std::string&) mutable {
             if (++folders % 16 == 0) most = std::max(most, OpenDescriptors());
         };
@@ -221,6 +238,7 @@ TEST(Scan, DeepChainWithBoundedDescriptors) {
         bottom = next;
     }
     EXPECT_EQ(TreeShape(bottom->Children(), true), zip ? "f top/ z.zip*[m.txt]" : "f top/ z.zip*");
+    EXPECT_EQ(drivesAsked, zip ? 1 : 0);
 
     // Stopped deep inside: whatever was read stays attached, nothing stays open.
     bool stopped = false;
@@ -242,12 +260,27 @@ TEST(Scan, ZipMembersOnlyWhenAsked) {
     ASSERT_EQ(std::system(("cd '" + dir.File("stage") + "' && zip -q -r ../scan/DATA.Zip a b.txt inner.zip").c_str()), 0);
     ASSERT_EQ(::mkfifo(dir.File("scan/p.zip").c_str(), 0644), 0); // must not be opened: it would block
     const int64_t zipSize = std::filesystem::file_size(dir.File("scan/DATA.Zip"));
+    // The drive query is asked once per file system; an archive whose drive cannot be found
+    // is catalogued without members.
+    int asked = 0;
     for (bool examine : {false, true}) {
-        Scanned s(dir.File("scan"), [&](TMediaScan& scan) { scan.ExamineZip = examine; });
+        Scanned s(dir.File("scan"), [&](TMediaScan& scan) {
+            scan.ExamineZip = examine;
+            scan.ZipDriveOf = [&](dev_t, const std::string&) {
+                ++asked;
+                return ZipDrive{"/", driveFixed, {}};
+            };
+        });
         EXPECT_EQ(s.Shape(), examine ? "DATA.Zip*[a/[x.txt] b.txt inner.zip*] bad.zip* p.zip*"
                                      : "DATA.Zip* bad.zip* p.zip*");
         EXPECT_EQ(CountsOf(s.medium), examine ? (Counts{1, 6, zipSize + 5 + 12}) : (Counts{0, 3, zipSize + 5}));
     }
+    EXPECT_EQ(asked, 1);
+    Scanned nowhere(dir.File("scan"), [&](TMediaScan& scan) {
+        scan.ExamineZip = true;
+        scan.ZipDriveOf = [](dev_t, const std::string&) { return ZipDrive{}; };
+    });
+    EXPECT_EQ(nowhere.Shape(), "DATA.Zip* bad.zip* p.zip*");
 }
 
 TEST(Scan, RarMembersThroughTheOpener) {
