@@ -41,7 +41,8 @@ public:
     }
     size_t Write(const void* buffer, size_t count) override {
         if (position_ != size_ || count > capacity_ - size_) return WriteSlow(buffer, count);
-        std::memcpy(data_ + size_, buffer, count);
+        // An empty stream has no buffer, and memcpy must not be given a null pointer.
+        if (count) std::memcpy(data_ + size_, buffer, count);
         size_ += count;
         position_ = size_;
         return count;

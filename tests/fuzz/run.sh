@@ -11,8 +11,25 @@ if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 seeds="$build/fuzz-seeds"
 rm -rf "$seeds"
 "$bin/fuzz_seedgen" "$seeds"
+# ZIP seeds come from the zip tool when it is there: plain, with a comment, with folder members,
+# a self-extractor stub in front, and a stored member.
+mkdir -p "$seeds/zip"
+if command -v zip >/dev/null 2>&1; then
+    work=$(mktemp -d)
+    (
+        cd "$work"
+        mkdir -p d/e && echo alpha > d/a.txt && echo beta > d/e/b.txt && echo gamma > "d/ü.txt"
+        zip -q -r "$seeds/zip/plain.zip" d
+        cp "$seeds/zip/plain.zip" "$seeds/zip/comment.zip"
+        echo "a comment" | zip -q -z "$seeds/zip/comment.zip"
+        zip -q -0 -D "$seeds/zip/stored.zip" d/a.txt
+        head -c 300 /dev/urandom > stub && cat stub "$seeds/zip/plain.zip" > "$seeds/zip/sfx.zip"
+        zip -q -A "$seeds/zip/sfx.zip"
+    )
+    rm -rf "$work"
+fi
 mkdir -p "$build/fuzz-artifacts"
-for kind in index block categories; do
+for kind in index block categories zip; do
     corpus="$build/fuzz-corpus/$kind"
     mkdir -p "$corpus"
     echo "== fuzz_$kind for ${seconds}s"
