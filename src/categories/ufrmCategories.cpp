@@ -176,12 +176,14 @@ void TfrmCategories::ButtonRemoveClick() {
     const int32_t index = SelectedCategory();
     if (index < 0) return;
     // Entries still in the data file count too; RemoveCategory moves every later index down so
-    // each holder keeps its name. The catalogue's Modified flag stays as it was: media whose
-    // indexes moved are no longer stored, which is what makes the save write them again.
+    // each holder keeps its name, and marks the media whose indexes moved as no longer stored.
     if (CategoryHeldAnywhere(*FCatalogue, index) || !RemoveCategory(*FCatalogue, index)) {
         ShowError(Shown(CategoryMessages::msgAssigned));
         return;
     }
+    // The list is part of what a save writes: without the flag, closing would drop the removal
+    // without asking.
+    FCatalogue->SetModified(true);
     FillTree();
 }
 
@@ -207,8 +209,11 @@ void TfrmCategories::ButtonImportClick() {
     const QString fileName = Interaction().OpenFileName(this, OpenDialogCategories);
     if (!fileName.isEmpty()) {
         OpenDialogCategories.initialName = fileName;
+        const std::vector<std::string> before = FCatalogue->Categories;
         if (!FCatalogue->LoadCategories(PathOf(fileName)))
             ShowError(Shown(CategoryMessages::msgNoCatImport));
+        // Also after a failed import: the list then holds what was read before the failure.
+        if (FCatalogue->Categories != before) FCatalogue->SetModified(true);
     }
     FillTree();
 }
