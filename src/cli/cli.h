@@ -29,11 +29,16 @@ struct Command {
 int RunInfo(const Arguments& arguments);
 int RunDump(const Arguments& arguments);
 int RunConvert(const Arguments& arguments);
+int RunAdd(const Arguments& arguments);
 
 // "shelvix-cli: <subject>: <message>" on standard error.
 void ReportError(std::string_view subject, std::string_view message);
 
 // Opens an index file (not the contents); reports the load message when it fails.
 bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName);
+// Saves under `fileName`; reports msgNoSave when that fails.
+bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName);
+// A name whose data file name differs from it (it contains ".SXF"); reports when not.
+bool UsableIndexName(const std::string& fileName);
 
 } // namespace cli

@@ -13,11 +13,7 @@ namespace cli {
 int RunConvert(const Arguments& arguments) {
     const std::string& inName = arguments[0];
     const std::string& outName = arguments[1];
-    if (DataFileNameOf(outName) == outName) {
-        // Index and data file would be the same file.
-        ReportError(outName, "the new file name must contain .SXF");
-        return kExitUsage;
-    }
+    if (!UsableIndexName(outName)) return kExitUsage;
     CMedienListe catalogue;
     if (!LoadCatalogue(catalogue, inName)) return kExitFailure;
     for (int i = 0; i < catalogue.Count(); ++i) {
@@ -29,11 +25,7 @@ int RunConvert(const Arguments& arguments) {
             return kExitFailure;
         }
     }
-    if (!catalogue.Save(outName)) {
-        ReportError(outName, ShelvixMessages::msgNoSave);
-        return kExitFailure;
-    }
-    return kExitOk;
+    return SaveCatalogue(catalogue, outName) ? kExitOk : kExitFailure;
 }
 
 } // namespace cli

@@ -16,6 +16,8 @@ const Command kCommands[] = {
     {"dump", "CATALOGUE.SXF", "the whole catalogue with every entry as JSON", 1, 1, RunDump},
     {"convert", "IN.SXF OUT.SXF", "read a catalogue completely and save it under a new name", 2,
      2, RunConvert},
+    {"add", "CAT.SXF PATH [--name TEXT] [--no-archives]",
+     "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
 };
 
 constexpr const char* kProgram = "shelvix-cli";
@@ -33,8 +35,13 @@ const char* const kHelpTail =
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out, "Usage: %s COMMAND ARGUMENTS\n\nCommands:\n", kProgram);
-    for (const Command& c : kCommands)
-        std::fprintf(out, "  %-8s %-16s %s\n", c.name, c.arguments, c.summary);
+    for (const Command& c : kCommands) {
+        // Long argument lists get the summary on a line of its own.
+        if (std::strlen(c.arguments) > 16)
+            std::fprintf(out, "  %-8s %s\n  %-8s %-16s %s\n", c.name, c.arguments, "", "", c.summary);
+        else
+            std::fprintf(out, "  %-8s %-16s %s\n", c.name, c.arguments, c.summary);
+    }
     std::fprintf(out, "  %-8s %-16s %s\n", "help", "", "this text");
 }
 
@@ -73,6 +80,19 @@ void ReportError(std::string_view subject, std::string_view message) {
 bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName) {
     if (catalogue.Load(fileName)) return true;
     ReportError(fileName, ShelvixMessages::msgNoLoad);
+    return false;
+}
+
+bool UsableIndexName(const std::string& fileName) {
+    if (DataFileNameOf(fileName) != fileName) return true;
+    // Index and data file would be the same file.
+    ReportError(fileName, "the catalogue's file name must contain .SXF");
+    return false;
+}
+
+bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName) {
+    if (catalogue.Save(fileName)) return true;
+    ReportError(fileName, ShelvixMessages::msgNoSave);
     return false;
 }
 

@@ -36,3 +36,17 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+void MakeTree(const std::string& root, const std::vector<std::string>& items) {
+    for (const std::string& item : items) {
+        if (item.back() == '/') {
+            std::filesystem::create_directories(root + "/" + item);
+        } else {
+            const size_t colon = item.rfind(':');
+            std::filesystem::create_directories(
+                std::filesystem::path(root + "/" + item.substr(0, colon)).parent_path());
+            WriteWholeFile(root + "/" + item.substr(0, colon),
+                           std::string(std::stoul(item.substr(colon + 1)), 'x'));
+        }
+    }
+}

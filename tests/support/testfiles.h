@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -20,3 +21,6 @@ private:
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// A tree from "folder/" and "file:size" items below `root`, files filled with size bytes 'x'.
+void MakeTree(const std::string& root, const std::vector<std::string>& items);

@@ -1,0 +1,132 @@
+// shelvix-cli add: what Add does in the window, without questions. The volume of PATH is read,
+// the folder is scanned with the same engine into a new medium at the end of the catalogue,
+// and the catalogue is saved (created when the file does not exist yet).
+#include "cli/cli.h"
+
+#include "app/core/messagetable.h"
+#include "catalogue/IO_BZIP.h"
+#include "catalogue/mediaclasses.h"
+#include "platform/volumeinfo.h"
+#include "scan/mediascan.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace cli {
+namespace {
+
+struct AddOptions {
+    std::string catalogue, path, name;
+    bool nameGiven = false;
+    bool archives = true;
+};
+
+bool ParseAddOptions(const Arguments& arguments, AddOptions& options) {
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--no-archives") {
+            options.archives = false;
+        } else if (a == "--name" && i + 1 < arguments.size()) {
+            options.name = arguments[++i];
+            options.nameGiven = true;
+        } else if (a.rfind("--", 0) == 0) {
+            return false;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2) return false;
+    options.catalogue = positional[0];
+    options.path = positional[1];
+    return true;
+}
+
+// One line on a terminal, rewritten at most ten times a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(const CMedium& medium) : medium_(medium), shown_(::isatty(2) == 1) {}
+    ~ProgressLine() {
+        if (written_) std::fputc('\n', stderr);
+    }
+    void Folder(const std::string& path) {
+        if (!shown_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (written_ && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        written_ = true;
+        std::fprintf(stderr, "\r\033[KFiles: %d  Folders: %d  Size: %s  %.60s", medium_.FileCount,
+                     medium_.FolderCount, FormatSize(medium_.TotalSize).c_str(), path.c_str());
+        std::fflush(stderr);
+    }
+
+private:
+    const CMedium& medium_;
+    const bool shown_;
+    bool written_ = false;
+    std::chrono::steady_clock::time_point last_;
+};
+
+std::string AbsolutePath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string result(real);
+    std::free(real);
+    return result;
+}
+
+} // namespace
+
+int RunAdd(const Arguments& arguments) {
+    AddOptions options;
+    if (!ParseAddOptions(arguments, options)) {
+        std::fprintf(stderr, "Usage: shelvix-cli add CAT.SXF PATH [--name TEXT] [--no-archives]\n");
+        return kExitUsage;
+    }
+    if (!UsableIndexName(options.catalogue)) return kExitUsage;
+    CMedienListe catalogue;
+    struct stat st;
+    const bool exists = ::stat(options.catalogue.c_str(), &st) == 0;
+    if (exists && !LoadCatalogue(catalogue, options.catalogue)) return kExitFailure;
+
+    InstallLinuxVolumeInfoReader();
+    const std::string path = AbsolutePath(options.path);
+    CMedium* medium = catalogue.AddMediumFromPath(path);
+    if (!medium) {
+        ReportError(options.path, ShelvixMessages::msgNoAdd);
+        return kExitFailure;
+    }
+    // Without a name or a volume label, the folder's own name tells the media apart.
+    if (options.nameGiven)
+        medium->Name = options.name;
+    else if (medium->Name.empty())
+        medium->Name = path == "/" ? path : path.substr(path.rfind('/') + 1);
+    for (int i = 0; i + 1 < catalogue.Count(); ++i) {
+        const CMedium* other = catalogue.GetMedium(i);
+        if (other->Present && other->Serial == medium->Serial)
+            std::fprintf(stderr, "shelvix-cli: note: medium \"%s\" has the same serial %s\n",
+                         other->Name.c_str(), other->Serial.c_str());
+    }
+
+    {
+        ProgressLine progress(*medium);
+        TMediaScan scan(*medium);
+        scan.ExamineZip = options.archives;
+        scan.ExamineRar = options.archives && static_cast<bool>(RegisteredRarOpener());
+        scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
+        scan.ScanFolder(path, nullptr);
+    }
+
+    if (!SaveCatalogue(catalogue, options.catalogue)) return kExitFailure;
+    std::printf("%s\t%s\tFiles: %d\tFolders: %d\tSize: %s\n", medium->Name.c_str(),
+                medium->Serial.c_str(), medium->FileCount, medium->FolderCount,
+                FormatSize(medium->TotalSize).c_str());
+    return kExitOk;
+}
+
+} // namespace cli
