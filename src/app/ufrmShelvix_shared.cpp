@@ -71,12 +71,3 @@ void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
     FMediaModel->Clear();
     FCatalogue = std::move(catalogue);
 }
-
-void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {
-    auto catalogue = std::make_unique<CMedienListe>();
-    const bool loaded = catalogue->Load(QFileInfo(fileName).absoluteFilePath().toLocal8Bit().toStdString());
-    ReplaceCatalogue(loaded ? std::move(catalogue) : std::make_unique<CMedienListe>());
-    FMediaModel->FillMediaTree(FCatalogue.get());
-    if (!loaded) ShowError(msgNoLoad);
-    RefreshTitle();
-}
