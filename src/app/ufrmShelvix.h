@@ -6,6 +6,7 @@
 #include "app/interaction.h"
 #include "catalogue/mediaclasses.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 
@@ -137,4 +138,7 @@ private:
     void InstallProgress(CMedienListe& catalogue);
     void SetBusy(bool busy);
     bool FBusy = false;
+    // When ShowProgress last let window messages run.
+    QElapsedTimer FProgressPump;
+    static constexpr int ProgressPumpSliceMs = 20;
 };

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTreeView>
 
 using namespace ShelvixMessages;
@@ -53,6 +54,12 @@ void TfrmShelvix::ConnectCatalogueCommands() {
 void TfrmShelvix::SetBusy(bool busy) {
     FBusy = busy;
     setEnabled(!busy);
+    if (busy) {
+        FProgressPump.start();
+    } else {
+        FProgressPump.invalidate();
+        SpecialProgress->setUpdatesEnabled(true);
+    }
 }
 
 void TfrmShelvix::InstallProgress(CMedienListe& catalogue) {

@@ -19,8 +19,16 @@ QString Text(const std::string& variable) { return QString::fromStdString(variab
 
 void TfrmShelvix::ShowProgress(int percent) {
     if (SpecialProgress->isHidden()) SpecialProgress->show();
+    // Window messages run, and the bar is painted, once per slice counted from the start of a
+    // load or save: a screen shows a new picture only every 16 ms or so, and painting and letting
+    // messages run for every medium of a catalogue with thousands of media costs more than the
+    // load itself. In between the bar only takes the value.
+    const bool pump = !FProgressPump.isValid() || FProgressPump.elapsed() >= ProgressPumpSliceMs;
+    SpecialProgress->setUpdatesEnabled(pump);
     SpecialProgress->setValue(percent);
+    if (!pump) return;
     QCoreApplication::processEvents();
+    FProgressPump.start();
 }
 
 bool TfrmShelvix::CheckChangedOnDisk() {

@@ -30,6 +30,7 @@ TEST_F(CatalogueCommands, OpenShowsTheCatalogue) {
     EXPECT_EQ(Main().windowTitle(), "Shelvix - Home.SXF");
     EXPECT_TRUE(Main().StatusText->text().isEmpty());
     EXPECT_FALSE(Main().SpecialProgress->isVisible()) << "shown during the load, hidden after";
+    EXPECT_TRUE(Main().SpecialProgress->updatesEnabled()) << "painted again next time";
     EXPECT_TRUE(Texts().isEmpty());
 
     // The dialog offers the last name again; cancelling keeps the catalogue.
