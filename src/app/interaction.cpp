@@ -8,6 +8,19 @@
 
 namespace {
 
+// Both file dialogs add the default extension to a name typed without one.
+QString RunFileDialog(QWidget* parent, const TFileDialogSpec& spec, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, spec.caption, spec.initialName, QtFilterFrom(spec.filter));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+    QString extension = spec.defaultExtension;
+    extension.remove(QLatin1String("*.")).remove(QLatin1Char('.'));
+    if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
 class TQtInteraction final : public TInteraction {
 public:
     TModalResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
@@ -23,19 +36,11 @@ public:
     }
 
     QString OpenFileName(QWidget* parent, const TFileDialogSpec& spec) override {
-        return QFileDialog::getOpenFileName(parent, spec.caption, spec.initialName,
-                                            QtFilterFrom(spec.filter));
+        return RunFileDialog(parent, spec, QFileDialog::AcceptOpen);
     }
 
     QString SaveFileName(QWidget* parent, const TFileDialogSpec& spec) override {
-        QFileDialog dialog(parent, spec.caption, spec.initialName, QtFilterFrom(spec.filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
-        QString extension = spec.defaultExtension;
-        extension.remove(QLatin1String("*.")).remove(QLatin1Char('.'));
-        if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().first();
+        return RunFileDialog(parent, spec, QFileDialog::AcceptSave);
     }
 
     QString BrowseForFolder(QWidget* parent, const QString& title,

@@ -38,6 +38,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     ImageListDrives = MakeImageListDrives();
     ImageListFolders = MakeImageListFolders();
     CreateActions();
+    ConnectCatalogueCommands();
     CreateMenus();
     CreateButtonBar();
     CreateViews();
@@ -137,11 +138,6 @@ void TfrmShelvix::CreateBottomPanel() {
     column->addWidget(Splitter1, 1);
     column->addWidget(Panel1);
     setCentralWidget(central);
-}
-
-void TfrmShelvix::closeEvent(QCloseEvent* event) {
-    // Asking to save changes comes with the catalogue commands.
-    event->accept();
 }
 
 void TfrmShelvix::ShowError(const std::string& text) {

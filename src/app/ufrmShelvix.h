@@ -3,8 +3,10 @@
 #pragma once
 
 #include "app/imagelists.h"
+#include "app/interaction.h"
 #include "catalogue/mediaclasses.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 
@@ -105,4 +107,38 @@ private:
     bool FRarSupport = false;
     bool FZipSupport = true;
     bool FInSelectionChange = false;
+
+    // ---- Catalogue commands (ufrmShelvix_catalogue.cpp): New, Open, Save, Save as, Attach,
+    // Repair, and the question to save changes when the window closes.
+public:
+    // The catalogue file dialogs; each keeps the last name chosen in its initialName.
+    TFileDialogSpec OpenDialogFDB;
+    TFileDialogSpec SaveDialogFDB;
+    void actNewExecute();
+    void actOpenExecute();
+    void actSaveExecute();
+    void actSaveAsExecute();
+    void actAttachExecute();
+    void actRepairExecute();
+    // Open from the point where the file has been chosen; the catalogue named at start-up
+    // comes this way too.
+    void OpenCatalogueFile(const QString& fileName);
+    // True while a load or save runs with the window disabled.
+    bool Busy() const { return FBusy; }
+
+private:
+    enum class TSaveOutcome { Saved, Cancelled, Failed };
+    using TSaveCommand = TSaveOutcome (TfrmShelvix::*)();
+    void ConnectCatalogueCommands();
+    TSaveOutcome SaveCatalogue();
+    TSaveOutcome SaveCatalogueAs();
+    TSaveOutcome WriteCatalogue(const std::string& fileName);
+    bool MakeBackups();
+    bool SaveChangesIfWanted(bool checkDiskFirst, TSaveCommand save);
+    void InstallProgress(CMedienListe& catalogue);
+    void SetBusy(bool busy);
+    bool FBusy = false;
+    // When ShowProgress last let window messages run.
+    QElapsedTimer FProgressPump;
+    static constexpr int ProgressPumpSliceMs = 20;
 };

@@ -19,8 +19,16 @@ QString Text(const std::string& variable) { return QString::fromStdString(variab
 
 void TfrmShelvix::ShowProgress(int percent) {
     if (SpecialProgress->isHidden()) SpecialProgress->show();
+    // Window messages run, and the bar is painted, once per slice counted from the start of a
+    // load or save: a screen shows a new picture only every 16 ms or so, and painting and letting
+    // messages run for every medium of a catalogue with thousands of media costs more than the
+    // load itself. In between the bar only takes the value.
+    const bool pump = !FProgressPump.isValid() || FProgressPump.elapsed() >= ProgressPumpSliceMs;
+    SpecialProgress->setUpdatesEnabled(pump);
     SpecialProgress->setValue(percent);
+    if (!pump) return;
     QCoreApplication::processEvents();
+    FProgressPump.start();
 }
 
 bool TfrmShelvix::CheckChangedOnDisk() {
@@ -70,13 +78,4 @@ void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
     FExplorerModel->Clear();
     FMediaModel->Clear();
     FCatalogue = std::move(catalogue);
-}
-
-void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {
-    auto catalogue = std::make_unique<CMedienListe>();
-    const bool loaded = catalogue->Load(QFileInfo(fileName).absoluteFilePath().toLocal8Bit().toStdString());
-    ReplaceCatalogue(loaded ? std::move(catalogue) : std::make_unique<CMedienListe>());
-    FMediaModel->FillMediaTree(FCatalogue.get());
-    if (!loaded) ShowError(msgNoLoad);
-    RefreshTitle();
 }

@@ -18,9 +18,10 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A name beside `target` that no file has yet, created empty and locked.
-std::unique_ptr<TFileStream> CreateTemporary(const std::string& target, const char* purpose,
-                                             std::string& name) {
+} // namespace
+
+std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, const char* purpose,
+                                                   std::string& name) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = target + "." + purpose + "-" + std::to_string(::getpid()) + "-" +
@@ -38,6 +39,8 @@ std::unique_ptr<TFileStream> CreateTemporary(const std::string& target, const ch
     return nullptr;
 }
 
+namespace {
+
 // An existing target must be writable by us and not in use by another program.
 bool TargetFree(const std::string& path, int& lockHandle) {
     lockHandle = -1;
@@ -47,15 +50,15 @@ bool TargetFree(const std::string& path, int& lockHandle) {
     return lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0;
 }
 
-void SyncFolder(const std::string& path) {
+} // namespace
+
+void SyncFolderOf(const std::string& path) {
     const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
 }
-
-} // namespace
 
 PairWriter::PairWriter(std::string indexName, std::string dataName)
     : indexName_(std::move(indexName)), dataName_(std::move(dataName)) {}
@@ -69,14 +72,14 @@ PairWriter::~PairWriter() {
 
 TStream* PairWriter::BeginData() {
     if (faults::Fail("create-data")) return nullptr;
-    data_ = CreateTemporary(dataName_, "new", dataTemp_);
+    data_ = CreateTemporaryBeside(dataName_, "new", dataTemp_);
     return data_.get();
 }
 
 bool PairWriter::Commit(const TMemoryStream& index) {
     if (!data_ || !data_->Sync() || faults::Fail("sync-data")) return false;
     if (faults::Fail("create-index")) return false;
-    auto indexFile = CreateTemporary(indexName_, "new", indexTemp_);
+    auto indexFile = CreateTemporaryBeside(indexName_, "new", indexTemp_);
     if (!indexFile || !CompressToFile(index, *indexFile) || !indexFile->Sync() ||
         faults::Fail("sync-index"))
         return false;
@@ -113,6 +116,6 @@ bool PairWriter::Commit(const TMemoryStream& index) {
     indexTemp_.clear();
     unlock();
     data_.reset();
-    SyncFolder(indexName_);
+    SyncFolderOf(indexName_);
     return true;
 }

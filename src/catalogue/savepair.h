@@ -7,6 +7,13 @@
 #include <memory>
 #include <string>
 
+// A new, empty, locked file under a name beside `target` that no file has yet ("target.purpose-PID-N"),
+// with the permissions of `target` when it exists; none when it cannot be created.
+std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, const char* purpose,
+                                                   std::string& name);
+// Makes renames in the folder of `path` durable.
+void SyncFolderOf(const std::string& path);
+
 class PairWriter {
 public:
     PairWriter(std::string indexName, std::string dataName);

@@ -1,10 +1,12 @@
 // shelvix-cli add: what Add does in the window, without questions. The volume of PATH is read,
 // the folder is scanned with the same engine into a new medium at the end of the catalogue,
-// and the catalogue is saved (created when the file does not exist yet).
+// and the catalogue is saved (created when the file does not exist yet, after backup copies of
+// the old pair when it does).
 #include "cli/cli.h"
 
 #include "app/core/messagetable.h"
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/backups.h"
 #include "catalogue/mediaclasses.h"
 #include "platform/volumeinfo.h"
 #include "scan/mediascan.h"
@@ -122,6 +124,11 @@ int RunAdd(const Arguments& arguments) {
         scan.ScanFolder(path, nullptr);
     }
 
+    // As "Make backups" does in the window: one generation of copies of the pair being replaced.
+    if (exists && !MakeBackupCopies(catalogue.FileName, catalogue.DataFileName)) {
+        ReportError(options.catalogue, ShelvixMessages::msgBackupFailed);
+        return kExitFailure;
+    }
     if (!SaveCatalogue(catalogue, options.catalogue)) return kExitFailure;
     std::printf("%s\t%s\tFiles: %d\tFolders: %d\tSize: %s\n", medium->Name.c_str(),
                 medium->Serial.c_str(), medium->FileCount, medium->FolderCount,

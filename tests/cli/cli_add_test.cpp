@@ -44,6 +44,8 @@ TEST_F(CliAdd, CreatesTheCatalogueThenAppends) {
         EXPECT_EQ(TreeShape(m.Entries(), true), ".hidden docs/[a.txt deep/[b.bin]] empty/");
     }
     const std::string before = ReadWholeFile(index_);
+    const std::string beforeData = ReadWholeFile(DataFileNameOf(index_));
+    EXPECT_FALSE(FileExists(index_ + ".bak")) << "a new catalogue has nothing to back up";
 
     MakeTree(tree_.Path(), {"new.txt:7"});
     run = RunCli(out_, {"add", "--no-archives", index_, tree_.Path() + "/docs"});
@@ -59,6 +61,8 @@ TEST_F(CliAdd, CreatesTheCatalogueThenAppends) {
     // The same drive: the note names the medium that already has the serial.
     EXPECT_NE(run.err.find("\"First\" has the same serial"), std::string::npos) << run.err;
     EXPECT_NE(ReadWholeFile(index_), before);
+    EXPECT_EQ(ReadWholeFile(index_ + ".bak"), before);
+    EXPECT_EQ(ReadWholeFile(out_.File("home.sxd.bak")), beforeData);
 }
 
 TEST_F(CliAdd, ZipMembersUnlessTurnedOff) {

@@ -1,0 +1,259 @@
+// The catalogue commands: New, Open, Save, Save as, Attach, Repair, and the question to save
+// changes when the window closes.
+#include "app/ufrmShelvix.h"
+
+#include "app/core/messagetable.h"
+#include "app/mediaviewmodels.h"
+#include "catalogue/backups.h"
+#include "catalogue/combine.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTreeView>
+
+using namespace ShelvixMessages;
+
+namespace {
+QString Text(const std::string& variable) {
+    return QString::fromStdString(variable);
+}
+std::string LocalName(const QString& name) {
+    return name.toLocal8Bit().toStdString();
+}
+QString FromLocal(const std::string& name) {
+    return QString::fromLocal8Bit(name.c_str());
+}
+
+TFileDialogSpec CatalogueDialog(bool save) {
+    TFileDialogSpec spec;
+    spec.filter = QStringLiteral("Shelvix (*.SXF)|*.SXF|All Files (*.*)|*.*");
+    spec.defaultExtension = QStringLiteral("*.SXF");
+    spec.confirmOverwrite = save;
+    return spec;
+}
+} // namespace
+
+void TfrmShelvix::ConnectCatalogueCommands() {
+    OpenDialogFDB = CatalogueDialog(false);
+    SaveDialogFDB = CatalogueDialog(true);
+    connect(actNew, &QAction::triggered, this, [this] { actNewExecute(); });
+    connect(actOpen, &QAction::triggered, this, [this] { actOpenExecute(); });
+    connect(actSave, &QAction::triggered, this, [this] { actSaveExecute(); });
+    connect(actSaveAs, &QAction::triggered, this, [this] { actSaveAsExecute(); });
+    connect(actAttach, &QAction::triggered, this, [this] { actAttachExecute(); });
+    connect(actRepair, &QAction::triggered, this, [this] { actRepairExecute(); });
+    // actMakeBackups is a checkable action: triggering it flips its check mark, which the saves
+    // read.
+}
+
+// The window takes no input while a catalogue is read or written, since ShowProgress lets window
+// messages run meanwhile; the flag also keeps the window from closing under the operation.
+void TfrmShelvix::SetBusy(bool busy) {
+    FBusy = busy;
+    setEnabled(!busy);
+    if (busy) {
+        FProgressPump.start();
+    } else {
+        FProgressPump.invalidate();
+        SpecialProgress->setUpdatesEnabled(true);
+    }
+}
+
+void TfrmShelvix::InstallProgress(CMedienListe& catalogue) {
+    catalogue.OnProgress = [this](int percent) { ShowProgress(percent); };
+}
+
+// ---- Saving ----
+
+bool TfrmShelvix::MakeBackups() {
+    if (!actMakeBackups->isChecked()) return true;
+    if (MakeBackupCopies(FCatalogue->FileName, FCatalogue->DataFileName)) return true;
+    ShowError(msgBackupFailed);
+    return false;
+}
+
+// The part both saves share once the target is known: every content into memory, then the
+// complete pair written anew.
+TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileName) {
+    SetBusy(true);
+    InstallProgress(*FCatalogue);
+    if (!RefreshMediaContent()) { // it has told the user; nothing is written
+        SetBusy(false);
+        RefreshTitle();
+        return TSaveOutcome::Failed;
+    }
+    StatusText->setText(Text(msgSaveDB));
+    const bool saved = FCatalogue->Save(fileName);
+    SetBusy(false);
+    if (!saved) ShowError(msgNoSave);
+    RefreshTitle();
+    return saved ? TSaveOutcome::Saved : TSaveOutcome::Failed;
+}
+
+TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogueAs() {
+    SaveDialogFDB.initialName = FromLocal(FCatalogue->FileName);
+    const QString chosen = Interaction().SaveFileName(this, SaveDialogFDB);
+    if (chosen.isEmpty()) return TSaveOutcome::Cancelled;
+    SaveDialogFDB.initialName = chosen;
+    const std::string fileName = LocalName(chosen);
+    // Saving over its own files: only when nobody else changed them, and after the backups.
+    if (SameCatalogueFile(fileName, FCatalogue->FileName) &&
+        (CheckChangedOnDisk() || !MakeBackups()))
+        return TSaveOutcome::Failed;
+    return WriteCatalogue(fileName);
+}
+
+TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogue() {
+    // Files changed by another program are not overwritten: the user picks a name instead.
+    if (CheckChangedOnDisk() || FCatalogue->FileName.empty()) return SaveCatalogueAs();
+    const std::string target = FCatalogue->FileName;
+    if (!MakeBackups()) return TSaveOutcome::Failed;
+    return WriteCatalogue(target);
+}
+
+void TfrmShelvix::actSaveExecute() {
+    SaveCatalogue();
+}
+
+void TfrmShelvix::actSaveAsExecute() {
+    SaveCatalogueAs();
+}
+
+// The msgModified question before the catalogue is given up. Answers whether the command may go
+// on: after No, after a save, and after a cancelled file dialog; not after a save that failed or
+// was refused, since going on would throw away the changes the user has just asked to keep.
+bool TfrmShelvix::SaveChangesIfWanted(bool checkDiskFirst, TSaveCommand save) {
+    if (!FCatalogue->IsModified()) return true;
+    if (Interaction().MessageBox(this, Text(msgQuestion), Text(msgModified),
+                                 TMessageButtons::YesNo) != mrYes)
+        return true;
+    if (checkDiskFirst && CheckChangedOnDisk()) return false;
+    return (this->*save)() != TSaveOutcome::Failed;
+}
+
+// ---- New, Open ----
+
+void TfrmShelvix::actNewExecute() {
+    if (!SaveChangesIfWanted(false, &TfrmShelvix::SaveCatalogueAs)) return;
+    ReplaceCatalogue(std::make_unique<CMedienListe>());
+    RefreshTitle();
+}
+
+void TfrmShelvix::actOpenExecute() {
+    if (!SaveChangesIfWanted(true, &TfrmShelvix::SaveCatalogueAs)) return;
+    const QString chosen = Interaction().OpenFileName(this, OpenDialogFDB);
+    if (chosen.isEmpty()) return;
+    OpenDialogFDB.initialName = chosen;
+    OpenCatalogueFile(chosen);
+}
+
+void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
+    ReplaceCatalogue(std::make_unique<CMedienListe>());
+    InstallProgress(*FCatalogue);
+    StatusText->setText(Text(msgLoadDB));
+    SetBusy(true);
+    const bool loaded = FCatalogue->Load(LocalName(fileName));
+    SetBusy(false);
+    if (loaded) {
+        FMediaModel->FillMediaTree(FCatalogue.get());
+    } else {
+        ShowError(msgNoLoad);
+        // What a failed load left behind names the damaged file and holds part of it; a later
+        // Save would replace that file with the part. An empty, unnamed catalogue cannot.
+        ReplaceCatalogue(std::make_unique<CMedienListe>());
+    }
+    RefreshTitle();
+}
+
+void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    OpenDialogFDB.initialName = path;
+    OpenCatalogueFile(path);
+}
+
+// ---- Attach, Repair ----
+
+void TfrmShelvix::actAttachExecute() {
+    if (CheckChangedOnDisk()) return;
+    const QString chosen = Interaction().OpenFileName(this, OpenDialogFDB);
+    if (chosen.isEmpty()) return;
+    OpenDialogFDB.initialName = chosen;
+    const std::string fileName = LocalName(chosen);
+    if (SameCatalogueFile(fileName, FCatalogue->FileName)) {
+        ShowError(msgNoAttach);
+        return;
+    }
+    CMedienListe other;
+    InstallProgress(other);
+    StatusText->setText(Text(msgLoadDB));
+    SetBusy(true);
+    if (!other.Load(fileName)) {
+        SetBusy(false);
+        ShowError(msgNoLoad);
+        RefreshTitle();
+        return;
+    }
+    StatusText->setText(Text(msgReloadDB));
+    AttachMedia(*FCatalogue, other);
+    SetBusy(false);
+    RefreshAfterMediaChange();
+}
+
+void TfrmShelvix::actRepairExecute() {
+    if (CheckChangedOnDisk()) return;
+    const QString chosen = Interaction().SaveFileName(this, SaveDialogFDB);
+    if (chosen.isEmpty()) return;
+    SaveDialogFDB.initialName = chosen;
+    SetBusy(true);
+    InstallProgress(*FCatalogue);
+    StatusText->setText(Text(msgReloadDB));
+    const std::vector<int> lost = FindLostMedia(*FCatalogue);
+    // The views refer to the media about to go.
+    FExplorerModel->Clear();
+    FMediaModel->Clear();
+    const std::vector<std::string> lines = RemoveLostMedia(*FCatalogue, lost);
+    FCatalogue->FileName.clear();
+    RefreshTitle();
+    FCatalogue->SetModified(true);
+    FMediaModel->FillMediaTree(FCatalogue.get());
+    InstallProgress(*FCatalogue);
+    StatusText->setText(Text(msgSaveDB));
+    const bool saved = FCatalogue->Save(LocalName(chosen));
+    SetBusy(false);
+    RefreshTitle();
+    if (!saved) {
+        ShowError(msgDiskFull);
+    } else if (lines.empty()) {
+        Interaction().MessageBox(this, Text(msgRepairState), Text(msgDone), TMessageButtons::Ok);
+    } else {
+        QStringList names;
+        for (const std::string& line : lines)
+            names << FromLocal(line);
+        Interaction().MessageBox(this, Text(msgLost), names.join(QLatin1Char('\n')),
+                                 TMessageButtons::Ok);
+    }
+}
+
+// ---- Closing ----
+
+void TfrmShelvix::closeEvent(QCloseEvent* event) {
+    // A load or save lets window messages run; closing in the middle of it would free the
+    // catalogue under it.
+    if (FBusy) {
+        event->ignore();
+        return;
+    }
+    // The manual opens in the desktop's own viewer, which is not ours to close.
+    const TSaveCommand save =
+        FCatalogue->FileName.empty() ? &TfrmShelvix::SaveCatalogueAs : &TfrmShelvix::SaveCatalogue;
+    // A cancelled save dialog closes all the same; a save that failed keeps the window open, so
+    // that the changes are not lost with it.
+    if (!SaveChangesIfWanted(false, save)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,20 @@
+// Backup copies of a catalogue's two files, taken before a save replaces them, and the test
+// whether two names reach the same catalogue file.
+#pragma once
+
+#include <string>
+
+// Home.SXF gives Home.SXF.bak.
+std::string IndexBackupName(const std::string& indexFileName);
+// Home.SXF gives Home.sxd.bak: the index name with its extension changed, then ".bak".
+std::string DataBackupName(const std::string& indexFileName);
+
+// Copies the index file and the data file that belong to a catalogue to their backup names, one
+// generation: each copy replaces the previous one. Both copies are written completely under
+// temporary names first, so a copy that fails leaves the previous pair of copies as it was.
+// False when either file cannot be read or a copy cannot be written.
+bool MakeBackupCopies(const std::string& indexFileName, const std::string& dataFileName);
+
+// True when both names are the same text, or name the same existing file by different paths
+// (a link, "./", a second mount of the folder).
+bool SameCatalogueFile(const std::string& a, const std::string& b);

@@ -1,0 +1,45 @@
+#include "combine.h"
+
+int AttachMedia(CMedienListe& target, CMedienListe& source) {
+    const int total = source.Count();
+    int attached = 0;
+    while (source.Count() > 0) {
+        // Counted from the media still to go, so the first value is 0.
+        if (source.OnProgress) source.OnProgress(100 - ProgressPercent(source.Count(), total));
+        std::unique_ptr<CMedium> medium = source.ExtractMedium(0);
+        if (!medium->LoadContent(source.DataFileName)) continue; // dropped with its storage
+        // The names are looked up in the source's list, so this comes before the owner changes.
+        medium->RemapCategories(target);
+        medium->Stored = false;
+        medium->DataOffset = -1;
+        medium->SetOwner(&target);
+        target.AddMedium(std::move(medium));
+        ++attached;
+    }
+    return attached;
+}
+
+std::vector<int> FindLostMedia(CMedienListe& catalogue) {
+    std::vector<int> lost;
+    const int count = catalogue.Count();
+    for (int i = 0; i < count; ++i) {
+        catalogue.ReportProgress(i, count);
+        CMedium* medium = catalogue.GetMedium(i);
+        if (!medium->ContentLoaded && !medium->LoadContent(catalogue.DataFileName))
+            lost.push_back(i);
+    }
+    return lost;
+}
+
+std::vector<std::string> RemoveLostMedia(CMedienListe& catalogue,
+                                         const std::vector<int>& positions) {
+    std::vector<std::string> lines;
+    for (int i : positions) {
+        const CMedium* medium = catalogue.GetMedium(i);
+        if (medium) lines.push_back(medium->Name + "_" + medium->Serial);
+    }
+    // From the back, so the positions still to go keep their meaning.
+    for (auto it = positions.rbegin(); it != positions.rend(); ++it)
+        catalogue.DeleteMedium(*it);
+    return lines;
+}
