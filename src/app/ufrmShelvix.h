@@ -125,6 +125,8 @@ public:
     void OpenCatalogueFile(const QString& fileName);
     // True while a load or save runs with the window disabled.
     bool Busy() const { return FBusy; }
+    // How often a load or save lets window messages run and paints its progress.
+    int ProgressPumpSliceMs = 20;
 
 private:
     enum class TSaveOutcome { Saved, Cancelled, Failed };
@@ -138,7 +140,7 @@ private:
     void InstallProgress(CMedienListe& catalogue);
     void SetBusy(bool busy);
     bool FBusy = false;
+    bool FDisabledWhileBusy = false;
     // When ShowProgress last let window messages run.
     QElapsedTimer FProgressPump;
-    static constexpr int ProgressPumpSliceMs = 20;
 };

@@ -49,16 +49,19 @@ void TfrmShelvix::ConnectCatalogueCommands() {
     // read.
 }
 
-// The window takes no input while a catalogue is read or written, since ShowProgress lets window
-// messages run meanwhile; the flag also keeps the window from closing under the operation.
+// The window takes no input while a catalogue is read or written. Input can only arrive while
+// ShowProgress lets window messages run, so the window is disabled there, at the first pump: a
+// load too short to pump (most index loads) does not pay for disabling every widget and
+// enabling it again. The flag also keeps the window from closing under the operation.
 void TfrmShelvix::SetBusy(bool busy) {
     FBusy = busy;
-    setEnabled(!busy);
     if (busy) {
         FProgressPump.start();
     } else {
         FProgressPump.invalidate();
         SpecialProgress->setUpdatesEnabled(true);
+        if (FDisabledWhileBusy) setEnabled(true);
+        FDisabledWhileBusy = false;
     }
 }
 

@@ -27,6 +27,10 @@ void TfrmShelvix::ShowProgress(int percent) {
     SpecialProgress->setUpdatesEnabled(pump);
     SpecialProgress->setValue(percent);
     if (!pump) return;
+    if (FBusy && !FDisabledWhileBusy && isEnabled()) {
+        setEnabled(false);
+        FDisabledWhileBusy = true;
+    }
     QCoreApplication::processEvents();
     FProgressPump.start();
 }

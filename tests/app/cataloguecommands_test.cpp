@@ -1,6 +1,7 @@
 #include "cataloguecommands_fixture.h"
 
 #include <QAction>
+#include <QTimer>
 
 using namespace ShelvixMessages;
 
@@ -262,4 +263,28 @@ TEST_F(CatalogueCommands, ClosingAsksAboutChanges) {
     Main().close();
     EXPECT_EQ(script.Asked().last().kind, "save");
     EXPECT_FALSE(Main().isVisible());
+}
+
+// Input reaches the window only while a load or save lets messages run; the window is disabled
+// by then, and enabled again afterwards, on every command that reads or writes the catalogue.
+TEST_F(CatalogueCommands, TheWindowTakesNoInputWhileMessagesRunDuringALoadOrSave) {
+    const std::string home = SaveSample();
+    Main().ProgressPumpSliceMs = 0; // let messages run at every step
+    struct Step {
+        const char* action;
+        std::string file;
+    } steps[] = {{"actOpen", home}, {"actSaveAs", dir.File("Copy.SXF")}, {"actSave", ""}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.action);
+        bool ran = false, enabledWhileRunning = true;
+        QTimer::singleShot(0, &Main(), [&] {
+            ran = true;
+            enabledWhileRunning = Main().isEnabled();
+        });
+        if (!step.file.empty()) script.setNextFileName(Q(step.file));
+        Trigger(step.action);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(enabledWhileRunning);
+        EXPECT_TRUE(Main().isEnabled());
+    }
 }
