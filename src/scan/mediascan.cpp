@@ -183,6 +183,11 @@ private:
             ListArchive(index, entry, name);
     }
 
+    int TimesListed(const FolderId& id) const {
+        const auto found = listed_.find(id);
+        return found == listed_.end() ? 0 : found->second;
+    }
+
     static bool IsLink(int fd, const char* name, unsigned char type) {
         if (type != DT_UNKNOWN) return type == DT_LNK;
         struct stat st;
@@ -199,10 +204,11 @@ private:
         bool entered = false;
         if (fd >= 0) {
             // A link or mount leading back to a folder being listed is catalogued, not entered.
-            // So is a link to a folder this scan has already read: links to links to the same
-            // folders would otherwise multiply the tree without bound.
+            // So is a link to a folder this scan has listed often enough already: levels of
+            // links to links to the same folders would otherwise multiply the tree without
+            // bound, while a folder linked from a few places still shows in each of them.
             if (::fstat(fd, &st) == 0 && ancestors_.count(IdOf(st)) == 0 &&
-                !(viaLink && entered_.count(IdOf(st)) != 0))
+                !(viaLink && TimesListed(IdOf(st)) >= TMediaScan::kLinkedFolderRepeats))
                 entered = Push(fd, entry, name, st);
             else
                 ::close(fd);
@@ -253,7 +259,7 @@ private:
         }
         stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, dir, {}, 0});
         ancestors_.insert(IdOf(st));
-        entered_.insert(IdOf(st));
+        ++listed_[IdOf(st)];
         // The start folder keeps its descriptor: every other can be found again from it.
         if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Close(stack_[firstOpen_++]);
         return true;
@@ -328,7 +334,7 @@ private:
     CMedium& medium_;
     std::vector<Frame> stack_;
     std::unordered_set<FolderId, FolderIdHash> ancestors_;
-    std::unordered_set<FolderId, FolderIdHash> entered_; // every folder listed so far
+    std::unordered_map<FolderId, int, FolderIdHash> listed_; // times each folder was listed
     size_t firstOpen_ = 1; // frames from here to the top hold descriptors, and frame 0 always
     std::string path_;
     std::unordered_map<dev_t, ZipDrive> drives_;

@@ -61,6 +61,9 @@ public:
     // Folder descriptors held open at once below the start folder. Deeper folders are closed
     // (their rest of the listing kept in memory) and opened again on the way back up.
     static constexpr size_t kOpenFolderLimit = 32;
+    // A folder reached through a symbolic link is entered only while this scan has listed it
+    // fewer times than this; after that the link is catalogued as an empty folder.
+    static constexpr int kLinkedFolderRepeats = 8;
 
 private:
     CMedium& medium_;
