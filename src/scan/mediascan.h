@@ -63,7 +63,7 @@ public:
     static constexpr size_t kOpenFolderLimit = 32;
     // A folder reached through a symbolic link is entered only while this scan has listed it
     // fewer times than this; after that the link is catalogued as an empty folder.
-    static constexpr int kLinkedFolderRepeats = 8;
+    static constexpr int kLinkedFolderRepeats = 64;
 
 private:
     CMedium& medium_;

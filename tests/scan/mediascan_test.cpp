@@ -121,7 +121,7 @@ TEST(Scan, FoldersReachedThroughLinksAreListedABoundedNumberOfTimes) {
         listed = std::min(2 * listed, TMediaScan::kLinkedFolderRepeats);
     }
     EXPECT_EQ(CountsOf(s.medium), (Counts{folders, 0, 0}));
-    EXPECT_LT(folders, 16 * kLevels);
+    EXPECT_LT(folders, 4 * TMediaScan::kLinkedFolderRepeats * kLevels);
 }
 
 TEST(Scan, UnreadableFoldersStayEmpty) {
