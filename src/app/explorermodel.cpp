@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kColumns = 4;
 enum Column { colName, colSize, colCategory, colDate };
-enum Icon { iconFolder = 0, iconFile = 2, iconArchive = 3 };
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
@@ -176,9 +175,7 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
         }
     case Qt::DecorationRole: {
         if (index.column() != colName || !folders_) return {};
-        const QIcon icon = folders_->At(folder                           ? iconFolder
-                                        : entry->Kind == kindArchive ? iconArchive
-                                                                     : iconFile);
+        const QIcon icon = folders_->At(EntryImageIndex(*entry));
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case Qt::TextAlignmentRole:

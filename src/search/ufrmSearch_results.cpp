@@ -1,0 +1,173 @@
+// The search results model: texts, icons and the header-click sorting of VSTResults.
+#include "search/searchresultsmodel.h"
+
+#include "app/imagelists.h"
+#include "app/mediaviewmodels.h"
+#include "catalogue/asciicase.h"
+#include "catalogue/mediaclasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <string>
+
+namespace {
+
+constexpr int kRemovedMediumIcon = 7;
+constexpr int kMediumRowIcon = 4; // a medium's row in the kind column
+
+QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
+
+int64_t SizeKey(const TSearchRow& row) { return row.entry ? row.entry->Size : 0; }
+
+// Dates read from a damaged file may be NaN, which has no place in an order; it sorts first.
+double DateKey(const TSearchRow& row) {
+    const double date = row.entry ? row.entry->Date : 0;
+    return std::isnan(date) ? -INFINITY : date;
+}
+
+template <typename T> int Compare(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+} // namespace
+
+TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* parent)
+    : TColumnTitlesModel({QString(), QStringLiteral("Media"), QString(), QStringLiteral("Result"),
+                          QStringLiteral("Size"), QStringLiteral("Date"),
+                          QStringLiteral("Location")},
+                         parent),
+      drives_(drives) {}
+
+void TSearchResultsModel::Fill(const TSearchResults* results) {
+    beginResetModel();
+    results_ = results;
+    nodes_.clear();
+    if (results_) {
+        nodes_.resize(results_->size());
+        std::iota(nodes_.begin(), nodes_.end(), 0);
+        ApplySort();
+    }
+    endResetModel();
+}
+
+const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
+    if (!results_ || !index.isValid() || index.model() != this ||
+        index.row() >= int(nodes_.size()))
+        return nullptr;
+    return &(*results_)[size_t(nodes_[size_t(index.row())])];
+}
+
+void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {
+    sortColumn_ = std::max(column, -1);
+    sortOrder_ = order;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The selection and the current node follow their rows.
+    const QModelIndexList from = persistentIndexList();
+    std::vector<int> held;
+    for (const QModelIndex& index : from) held.push_back(index.isValid() ? nodes_[size_t(index.row())] : -1);
+    ApplySort();
+    std::vector<int> nodeOf(nodes_.size());
+    for (size_t node = 0; node < nodes_.size(); ++node) nodeOf[size_t(nodes_[node])] = int(node);
+    QModelIndexList to;
+    for (qsizetype i = 0; i < from.size(); ++i)
+        to << (held[size_t(i)] < 0 ? QModelIndex()
+                                   : createIndex(nodeOf[size_t(held[size_t(i)])], from[i].column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// From list order with a stable sort, so that rows of equal keys keep the order they were
+// found in, in either direction.
+void TSearchResultsModel::ApplySort() {
+    std::iota(nodes_.begin(), nodes_.end(), 0);
+    if (!results_) return;
+    const TSearchResults& rows = *results_;
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    const auto sortBy = [&](auto compare) {
+        std::stable_sort(nodes_.begin(), nodes_.end(), [&](int a, int b) {
+            const int order = compare(a, b);
+            return descending ? order > 0 : order < 0;
+        });
+    };
+    const auto row = [&rows](int i) -> const TSearchRow& { return rows[size_t(i)]; };
+    switch (sortColumn_) {
+    case colMedium:
+        sortBy([&](int a, int b) {
+            return CompareIgnoringAsciiCase(row(a).medium->Name, row(b).medium->Name);
+        });
+        break;
+    case colResult:
+        sortBy([&](int a, int b) { return CompareIgnoringAsciiCase(row(a).Text(), row(b).Text()); });
+        break;
+    case colSize:
+        sortBy([&](int a, int b) { return Compare(SizeKey(row(a)), SizeKey(row(b))); });
+        break;
+    case colDate:
+        sortBy([&](int a, int b) { return Compare(DateKey(row(a)), DateKey(row(b))); });
+        break;
+    case colLocation: {
+        // A path is built from its folders; build each once rather than per comparison.
+        std::vector<std::string> paths(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].entry) paths[i] = rows[i].entry->FolderPath();
+        sortBy([&](int a, int b) {
+            return CompareIgnoringAsciiCase(paths[size_t(a)], paths[size_t(b)]);
+        });
+        break;
+    }
+    default: // the icon columns and list order compare nothing
+        break;
+    }
+}
+
+QModelIndex TSearchResultsModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(nodes_.size()) || column < 0 ||
+        column >= kColumns)
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TSearchResultsModel::parent(const QModelIndex&) const { return {}; }
+
+int TSearchResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(nodes_.size());
+}
+
+QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
+    const TSearchRow* row = RowAt(index);
+    if (!row) return {};
+    const CFile* entry = row->entry;
+    const bool sized = entry && entry->Kind != kindFolder; // files and archives
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case colMedium: return Bytes(row->medium->Name);
+        case colResult: return Bytes(row->Text());
+        case colSize: return sized ? EntrySizeText(*entry) : QString();
+        case colDate: return sized ? EntryDateText(entry->Date) : QString();
+        case colLocation: return entry ? Bytes(entry->FolderPath()) : QString();
+        default: return QString();
+        }
+    case Qt::DecorationRole: {
+        QIcon icon;
+        if (index.column() == colMediumIcon && drives_)
+            icon = drives_->At(row->medium->Present ? DriveImageIndex(row->medium->DriveType)
+                                                    : kRemovedMediumIcon);
+        else if (index.column() == colKindIcon && folders_)
+            icon = folders_->At(entry ? EntryImageIndex(*entry) : kMediumRowIcon);
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case Qt::TextAlignmentRole:
+        return index.column() == colSize ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                         : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant TSearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::TextAlignmentRole && IsColumn(section, orientation) && section == colSize)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return TColumnTitlesModel::headerData(section, orientation, role);
+}
+
+#include "moc_searchresultsmodel.cpp"
