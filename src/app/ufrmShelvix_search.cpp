@@ -8,6 +8,7 @@
 #include "categories/categoryviews.h"
 #include "search/ufrmSearch.h"
 
+#include <QComboBox>
 #include <QTreeView>
 
 void TfrmShelvix::ClearSearchResults() {
@@ -20,6 +21,7 @@ void TfrmShelvix::actSearchExecute() {
     search.FCatalogue = FCatalogue.get();
     search.FChosen = {};
     FillCategoryList(search.ComboBoxCategory, *FCatalogue);
+    search.ComboBoxCategory->setCurrentIndex(-1); // a filled list picks its first name by itself
     if (search.exec() != mrOk) return;
 
     CFile* entry = search.FChosen.entry;
