@@ -5,6 +5,8 @@
 // (what Qt's view itself costs to show them), and a QStandardItemModel holding the same result
 // texts sorted by the same view (Qt's own general-purpose answer to sorting them).
 #include "app/imagelists.h"
+#include "benchutil.h"
+#include "viewbench.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchresultsmodel.h"
 
@@ -26,15 +28,8 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kRuns = 7;
 
-double Now() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using benchutil::Median;
+using benchutil::Now;
 
 // 100 media; in each, folders two levels deep holding files, archives and folders. One row in
 // fifty is a medium's own row.
@@ -76,27 +71,6 @@ void FillResults(CMedienListe& cat, TSearchResults& rows) {
     }
 }
 
-class FlatModel : public QAbstractItemModel {
-public:
-    explicit FlatModel(int rows) : rows_(rows) {}
-    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
-        return parent.isValid() || row < 0 || row >= rows_ ? QModelIndex() : createIndex(row, column);
-    }
-    QModelIndex parent(const QModelIndex&) const override { return {}; }
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
-    int columnCount(const QModelIndex&) const override { return TSearchResultsModel::kColumns; }
-    QVariant data(const QModelIndex& index, int role) const override {
-        return role == Qt::DisplayRole ? QVariant(QString::number(index.row())) : QVariant();
-    }
-    void Reset() {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    int rows_;
-};
-
 double TimeUntilPainted(QTreeView& view, const std::function<void()>& change) {
     const double start = Now();
     change();
@@ -137,7 +111,7 @@ int main(int argc, char** argv) {
     const TImageList drives = MakeImageListDrives();
     const TImageList folders = MakeImageListFolders();
 
-    FlatModel flat(kRows);
+    FlatModel flat(kRows, TSearchResultsModel::kColumns);
     QTreeView* flatView = MakeView(&flat);
     std::vector<double> flatShow;
     for (int run = 0; run < kRuns; ++run) flatShow.push_back(TimeUntilPainted(*flatView, [&] { flat.Reset(); }));

@@ -5,6 +5,9 @@
 #include <QAbstractItemModel>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 class TColumnTitlesModel : public QAbstractItemModel {
     Q_OBJECT
 public:
@@ -21,6 +24,11 @@ protected:
 
     // A horizontal section that is one of the columns.
     bool IsColumn(int section, Qt::Orientation orientation) const;
+
+    // For flat lists whose row r shows object ids[r], the ids being 0 to n-1 in some order:
+    // runs `reorder`, which rearranges `ids`, as one layout change, and the selection and the
+    // current node follow their objects to their new rows.
+    void ReorderRows(std::vector<int>& ids, const std::function<void()>& reorder);
 
 private:
     QStringList titles_;

@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/textescape.h"
 
+#include "catalogue/IO_BZIP.h"
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchrun.h"
@@ -15,30 +16,6 @@
 
 namespace cli {
 namespace {
-
-// Days from 1970-01-01 to a proleptic Gregorian date, and back (H. Hinnant's algorithms).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
-}
-
-constexpr int64_t kDayCountOf1970 = 25569; // 1970-01-01 as days since 1899-12-30
 
 // A local date and time as a catalogue day count; the time of day counts away from zero, as
 // in the catalogue, for days before 30 December 1899.

@@ -1,5 +1,7 @@
 #include "search/mask.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -19,6 +21,67 @@ bool InRange(unsigned char c, const std::string& loHi) {
 
 bool InSet(unsigned char c, const std::string& set) {
     return std::memchr(set.data(), c, set.size()) != nullptr;
+}
+
+// How a character of a literal is found: a folded letter matches exactly two bytes, its upper
+// and its lower case, which differ only in bit 5, so that bit is masked out; any other
+// character matches only itself.
+template <bool Fold> unsigned char KeepBits(unsigned char c) {
+    return Fold && c >= 'A' && c <= 'Z' ? 0xDF : 0xFF;
+}
+
+// When the token after an any-run is a literal, every rest that does not begin with the whole
+// literal fails at that literal: move `from` to the first rest that does. False when there is
+// none (a literal never matches the empty rest either).
+//
+// Names are scanned eight bytes at a time for the places where the literal's first two
+// characters stand (its only one, for a literal of one); only those are compared in full.
+template <bool Fold>
+bool SkipToLiteral(std::string_view text, const TMask::Token& next, size_t& from) {
+    if (next.kind != TMask::TokenKind::Literal) return true;
+    const std::string& literal = next.argument;
+    const size_t size = literal.size();
+    const size_t n = text.size();
+    if (n < size || from > n - size) return false;
+    const size_t last = n - size; // the last start the literal fits at
+    const auto c0 = static_cast<unsigned char>(literal[0]);
+    const auto c1 = size > 1 ? static_cast<unsigned char>(literal[1]) : 0;
+    const unsigned char keep0 = KeepBits<Fold>(c0), keep1 = size > 1 ? KeepBits<Fold>(c1) : 0;
+    const auto matchesAt = [&](size_t q) {
+        for (size_t k = 0; k < size; ++k)
+            if (At<Fold>(text, q + k) != static_cast<unsigned char>(literal[k])) return false;
+        return true;
+    };
+    size_t q = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = kOnes << 7;
+        const uint64_t pattern0 = kOnes * c0, bits0 = kOnes * keep0;
+        const uint64_t pattern1 = kOnes * c1, bits1 = kOnes * keep1;
+        // Eight bytes from q hold seven starts q..q+6 whose second character is in the word too.
+        while (q + 8 <= n && q + 6 <= last) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + q, 8);
+            const uint64_t x = ((word & bits0) ^ pattern0) | (((word >> 8) & bits1) ^ pattern1);
+            // A zero byte of x is a start where both characters stand. The lowest flag is always
+            // a real one; flags above it may be false and are checked in full like the others.
+            uint64_t zero = (x - kOnes) & ~x & kHigh & (kHigh >> 8);
+            while (zero) {
+                const size_t start = q + static_cast<size_t>(std::countr_zero(zero)) / 8;
+                if (matchesAt(start)) {
+                    from = start;
+                    return true;
+                }
+                zero &= zero - 1;
+            }
+            q += 7;
+        }
+    }
+    for (; q <= last; ++q)
+        if (matchesAt(q)) {
+            from = q;
+            return true;
+        }
+    return false;
 }
 
 } // namespace
@@ -115,6 +178,8 @@ template <bool Fold> bool TMask::Run(std::string_view text) const {
             retryToken = t + 1;
             retryFrom = p;
             ++t;
+            if (!SkipToLiteral<Fold>(text, tokens_[size_t(t)], retryFrom)) return false;
+            p = retryFrom;
             continue;
         case TokenKind::Literal: {
             const std::string& literal = token.argument;
@@ -165,7 +230,9 @@ template <bool Fold> bool TMask::Run(std::string_view text) const {
         }
         // A failed token: the last any-run offers a rest one character shorter, if one is left.
         if (retryToken < 0 || retryFrom + 1 >= n) return false;
-        p = ++retryFrom;
+        ++retryFrom;
+        if (!SkipToLiteral<Fold>(text, tokens_[size_t(retryToken)], retryFrom)) return false;
+        p = retryFrom;
         t = retryToken;
     }
 }

@@ -26,19 +26,6 @@ bool MatchMedium(CMedium& medium, const TMask& mask, const TSearchRequest& reque
     return request.Results->size() > before;
 }
 
-bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& request) {
-    if (request.Category >= 0 && request.Category != entry.Category) return false;
-    if (request.SizeFilter && (entry.Size < request.SizeFrom || entry.Size > request.SizeTo))
-        return false;
-    if (request.DateFilter && (entry.Date < request.DateFrom || entry.Date > request.DateTo))
-        return false;
-    const bool kindPasses = ((entry.Kind & 2) != 0 && request.MatchFolders) ||
-                            ((entry.Kind & 1) != 0 && request.MatchFiles);
-    if (!kindPasses || !mask.Matches(entry.Name(), request.CaseSensitive)) return false;
-    request.Results->push_back({entry.Medium, &entry, TMatchedField::EntryName});
-    return true;
-}
-
 namespace {
 
 int HexDigit(char c) {

@@ -2,17 +2,15 @@
 // decide whether a medium or an entry is a result.
 #pragma once
 
+#include "catalogue/mediaclasses.h"
+#include "search/mask.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CFile;
-class CMedienListe;
-class CMedium;
-class TMask;
 
 // The field a result row was found by. The row keeps a reference to its object and names the
 // field, so that its text is read from the object when shown and nothing is copied.
@@ -56,8 +54,19 @@ struct TSearchRequest {
 // at least one was appended. Size, date and kind do not apply to media.
 bool MatchMedium(CMedium& medium, const TMask& mask, const TSearchRequest& request);
 // Appends the entry's row when it passes the category, size, date and kind tests and its name
-// matches; true when it did.
-bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& request);
+// matches; true when it did. Inline: a search calls it for every entry.
+inline bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& request) {
+    if (request.Category >= 0 && request.Category != entry.Category) return false;
+    if (request.SizeFilter && (entry.Size < request.SizeFrom || entry.Size > request.SizeTo))
+        return false;
+    if (request.DateFilter && (entry.Date < request.DateFrom || entry.Date > request.DateTo))
+        return false;
+    const bool kindPasses = ((entry.Kind & 2) != 0 && request.MatchFolders) ||
+                            ((entry.Kind & 1) != 0 && request.MatchFiles);
+    if (!kindPasses || !mask.Matches(entry.Name(), request.CaseSensitive)) return false;
+    request.Results->push_back({entry.Medium, &entry, TMatchedField::EntryName});
+    return true;
+}
 
 // A size field of the dialog: leading spaces, an optional sign and decimal digits, or a
 // hexadecimal number after "$" or "0x" without a sign; nothing may follow. None when the text
@@ -65,3 +74,4 @@ bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& request);
 std::optional<int64_t> ParseSizeNumber(std::string_view text);
 // The number times the unit's bytes (1, 1024, 1048576, 1073741824); none when it overflows.
 std::optional<int64_t> ScaleSize(int64_t number, int64_t unitBytes);
+

@@ -59,20 +59,7 @@ const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
 void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {
     sortColumn_ = std::max(column, -1);
     sortOrder_ = order;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // The selection and the current node follow their rows.
-    const QModelIndexList from = persistentIndexList();
-    std::vector<int> held;
-    for (const QModelIndex& index : from) held.push_back(index.isValid() ? nodes_[size_t(index.row())] : -1);
-    ApplySort();
-    std::vector<int> nodeOf(nodes_.size());
-    for (size_t node = 0; node < nodes_.size(); ++node) nodeOf[size_t(nodes_[node])] = int(node);
-    QModelIndexList to;
-    for (qsizetype i = 0; i < from.size(); ++i)
-        to << (held[size_t(i)] < 0 ? QModelIndex()
-                                   : createIndex(nodeOf[size_t(held[size_t(i)])], from[i].column()));
-    changePersistentIndexList(from, to);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    ReorderRows(nodes_, [this] { ApplySort(); });
 }
 
 // From list order with a stable sort, so that rows of equal keys keep the order they were
