@@ -62,43 +62,85 @@ void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {
     ReorderRows(nodes_, [this] { ApplySort(); });
 }
 
-// From list order with a stable sort, so that rows of equal keys keep the order they were
-// found in, in either direction.
+namespace {
+
+// A text's sort key: its first sixteen bytes, letters folded, as two big-endian numbers, so
+// that most comparisons are two integer comparisons on keys lying side by side instead of a
+// walk to two names somewhere in the catalogue. Texts that agree in those bytes are compared in
+// full; a text shorter than sixteen bytes is padded with zeros, which the full comparison then
+// tells apart from real zero bytes.
+struct TextKey {
+    uint64_t high = 0, low = 0;
+    std::string_view text;
+    int row = 0;
+};
+
+TextKey MakeTextKey(std::string_view text, int row) {
+    TextKey key{0, 0, text, row};
+    for (size_t i = 0; i < 16; ++i) {
+        const uint64_t byte = i < text.size() ? FoldAscii(static_cast<unsigned char>(text[i])) : 0;
+        (i < 8 ? key.high : key.low) |= byte << (8 * (7 - i % 8));
+    }
+    return key;
+}
+
+int CompareTextKeys(const TextKey& a, const TextKey& b) {
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    return CompareIgnoringAsciiCase(a.text, b.text);
+}
+
+} // namespace
+
+// Rows of equal keys keep the order they were found in, in either direction: the row index
+// decides between them.
 void TSearchResultsModel::ApplySort() {
     std::iota(nodes_.begin(), nodes_.end(), 0);
     if (!results_) return;
     const TSearchResults& rows = *results_;
     const bool descending = sortOrder_ == Qt::DescendingOrder;
-    const auto sortBy = [&](auto compare) {
-        std::stable_sort(nodes_.begin(), nodes_.end(), [&](int a, int b) {
-            const int order = compare(a, b);
-            return descending ? order > 0 : order < 0;
+    const auto sortKeys = [&](auto& keys, auto compare) {
+        std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            const int order = descending ? compare(b, a) : compare(a, b);
+            return order != 0 ? order < 0 : a.row < b.row;
         });
+        for (size_t i = 0; i < keys.size(); ++i) nodes_[i] = keys[i].row;
     };
-    const auto row = [&rows](int i) -> const TSearchRow& { return rows[size_t(i)]; };
+    const auto sortTexts = [&](auto textOf) {
+        std::vector<TextKey> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) keys.push_back(MakeTextKey(textOf(rows[i], i), int(i)));
+        sortKeys(keys, CompareTextKeys);
+    };
+    const auto sortNumbers = [&](auto keyOf) {
+        struct NumberKey {
+            decltype(keyOf(rows[0])) key;
+            int row;
+        };
+        std::vector<NumberKey> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) keys.push_back({keyOf(rows[i]), int(i)});
+        sortKeys(keys, [](const NumberKey& a, const NumberKey& b) { return Compare(a.key, b.key); });
+    };
     switch (sortColumn_) {
     case colMedium:
-        sortBy([&](int a, int b) {
-            return CompareIgnoringAsciiCase(row(a).medium->Name, row(b).medium->Name);
-        });
+        sortTexts([](const TSearchRow& row, size_t) { return std::string_view(row.medium->Name); });
         break;
     case colResult:
-        sortBy([&](int a, int b) { return CompareIgnoringAsciiCase(row(a).Text(), row(b).Text()); });
+        sortTexts([](const TSearchRow& row, size_t) { return row.Text(); });
         break;
     case colSize:
-        sortBy([&](int a, int b) { return Compare(SizeKey(row(a)), SizeKey(row(b))); });
+        sortNumbers(SizeKey);
         break;
     case colDate:
-        sortBy([&](int a, int b) { return Compare(DateKey(row(a)), DateKey(row(b))); });
+        sortNumbers(DateKey);
         break;
     case colLocation: {
         // A path is built from its folders; build each once rather than per comparison.
         std::vector<std::string> paths(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i].entry) paths[i] = rows[i].entry->FolderPath();
-        sortBy([&](int a, int b) {
-            return CompareIgnoringAsciiCase(paths[size_t(a)], paths[size_t(b)]);
-        });
+        sortTexts([&paths](const TSearchRow&, size_t i) { return std::string_view(paths[i]); });
         break;
     }
     default: // the icon columns and list order compare nothing

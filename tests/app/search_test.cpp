@@ -375,3 +375,34 @@ TEST_F(Search, StopKeepsTheRowsFoundSoFar) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
+    CMedienListe cat;
+    CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
+    const std::string names[] = {"common prefix of names, b", "COMMON PREFIX OF NAMES, A",
+                                 "common prefix of names, a", std::string("ab\0", 3), "ab",
+                                 "common prefix of names"};
+    TSearchResults rows;
+    for (const std::string& name : names)
+        rows.push_back({&m, AddTestEntry(m, nullptr, name, kindFile), TMatchedField::EntryName});
+    TSearchResultsModel model(nullptr);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.Fill(&rows);
+    const auto order = [&] {
+        std::vector<int> found;
+        for (int r = 0; r < model.rowCount(); ++r)
+            found.push_back(int(model.RowAt(model.index(r, 0)) - rows.data()));
+        return found;
+    };
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "found order before any sort";
+    model.SortBy(TSearchResultsModel::colResult, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{4, 3, 5, 1, 2, 0})) << "equal texts keep their order";
+    model.SortBy(TSearchResultsModel::colResult, Qt::DescendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 5, 3, 4})) << "also when descending";
+    model.SortBy(TSearchResultsModel::colMediumIcon, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "icon columns compare nothing";
+}
+
+} // namespace
