@@ -11,8 +11,13 @@ bool TColumnTitlesModel::IsColumn(int section, Qt::Orientation orientation) cons
     return orientation == Qt::Horizontal && section >= 0 && section < titles_.size();
 }
 
+QVariant TColumnTitlesModel::CellAlignment(int column) const {
+    return column == rightAligned_ ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+}
+
 QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (!IsColumn(section, orientation)) return {};
+    if (role == Qt::TextAlignmentRole) return CellAlignment(section);
     return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
 }
 

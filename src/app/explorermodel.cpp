@@ -19,7 +19,9 @@ TExplorerModel::TExplorerModel(const TImageList* folders, QObject* parent)
     : TColumnTitlesModel({QStringLiteral("Name"), QStringLiteral("Size"),
                           QStringLiteral("Category"), QStringLiteral("Date")},
                          parent),
-      folders_(folders) {}
+      folders_(folders) {
+    SetRightAlignedColumn(colSize);
+}
 
 int TExplorerModel::DefaultColumnWidth(int section) {
     static constexpr int kWidths[kColumns] = {247, 80, 100, 100};
@@ -179,15 +181,8 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case Qt::TextAlignmentRole:
-        return index.column() == colSize ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
-                                         : QVariant();
+        return CellAlignment(index.column());
     default:
         return {};
     }
-}
-
-QVariant TExplorerModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::TextAlignmentRole && IsColumn(section, orientation) && section == colSize)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return TColumnTitlesModel::headerData(section, orientation, role);
 }

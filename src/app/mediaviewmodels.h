@@ -91,8 +91,6 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    // The titles, and the size column's right alignment.
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     static int DefaultColumnWidth(int section);
 
 private:

@@ -3,6 +3,7 @@
 #include "search/ufrmSearch.h"
 
 #include "app/interaction.h"
+#include "app/widgetfactory.h"
 #include "search/searchresultsmodel.h"
 #include "search/ufrmSearchWindow.h"
 
@@ -11,7 +12,6 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QHeaderView>
 #include <QStatusBar>
@@ -54,10 +54,7 @@ void TfrmSearch::FormCreate() {
     connect(ButtonSearch, &QPushButton::clicked, this, [this] { ButtonSearchClick(); });
     connect(ButtonShow, &QPushButton::clicked, this, [this] { ButtonShowClick(); });
     connect(VSTResults, &QTreeView::doubleClicked, this, [this] { ButtonShowClick(); });
-    // The header reports left clicks itself; the other buttons are caught on its viewport.
-    connect(VSTResults->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { VSTResultsHeaderClick(column); });
-    VSTResults->header()->viewport()->installEventFilter(this);
+    OnHeaderClick(VSTResults, [this](int column) { VSTResultsHeaderClick(column); });
     // Enter in the search text starts the search once: the edit takes the key, so the default
     // button does not press itself as well.
     EditSearch->installEventFilter(this);
@@ -70,14 +67,6 @@ bool TfrmSearch::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             EditSearchKeyPress(key);
             return true;
-        }
-    }
-    if (watched == VSTResults->header()->viewport() &&
-        event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton) {
-            const int column = VSTResults->header()->logicalIndexAt(mouse->position().toPoint());
-            if (column >= 0) VSTResultsHeaderClick(column);
         }
     }
     return QDialog::eventFilter(watched, event);

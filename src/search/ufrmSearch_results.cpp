@@ -35,7 +35,9 @@ TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* pare
                           QStringLiteral("Size"), QStringLiteral("Date"),
                           QStringLiteral("Location")},
                          parent),
-      drives_(drives) {}
+      drives_(drives) {
+    SetRightAlignedColumn(colSize);
+}
 
 void TSearchResultsModel::Fill(const TSearchResults* results) {
     beginResetModel();
@@ -186,17 +188,10 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case Qt::TextAlignmentRole:
-        return index.column() == colSize ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
-                                         : QVariant();
+        return CellAlignment(index.column());
     default:
         return {};
     }
-}
-
-QVariant TSearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::TextAlignmentRole && IsColumn(section, orientation) && section == colSize)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return TColumnTitlesModel::headerData(section, orientation, role);
 }
 
 #include "moc_searchresultsmodel.cpp"
