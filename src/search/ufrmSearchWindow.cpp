@@ -61,11 +61,10 @@ void TfrmSearchWindow::TimerTimer() {
     FPositionChanged = false;
     WriteLabels(); // the counts of an earlier run go
     TWindowSearchRun run(*this);
-    FRunning = true;
-    FLastPump = std::chrono::steady_clock::now();
+    BeginWork();
     // A mask that cannot be compiled ends the run at once, without rows and without a message.
     run.Execute();
-    FRunning = false;
+    EndWork();
     FItemCount = run.ItemCount();
     WriteLabels();
     done(mrCancel);
@@ -91,20 +90,4 @@ void TfrmSearchWindow::WriteLabels() {
     }
     LabelItems->setText(QString::number(FItemCount));
     LabelResults->setText(QString::number(FRequest.Results ? FRequest.Results->size() : 0));
-}
-
-void TfrmSearchWindow::Pump() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - FLastPump < PumpInterval) return;
-    WriteLabels();
-    QCoreApplication::processEvents();
-    FLastPump = std::chrono::steady_clock::now();
-}
-
-void TfrmSearchWindow::done(int result) {
-    // Escape and the title bar's close button end in here too. While the run goes on only Stop
-    // ends it; otherwise the window closes when the run has finished.
-    if (FRunning && !FStopped) return;
-    Timer->stop();
-    QDialog::done(result == QDialog::Rejected ? mrCancel : result);
 }

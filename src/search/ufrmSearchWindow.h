@@ -5,7 +5,6 @@
 #include "app/progresswindow.h"
 #include "search/searchrequest.h"
 
-#include <chrono>
 #include <cstdint>
 
 class CFile;
@@ -29,24 +28,16 @@ public:
     void PrepareSearch(const TSearchRequest& request);
     void TimerTimer();
     void ButtonStopClick();
-    void done(int result) override;
 
     TSearchRequest FRequest;
     int64_t FItemCount = 0;
-    bool FStopped = false;
-    // How long the run may go on before pending events get their turn: letting them run at
-    // every entry would cost more than the matching. Stop is still seen before the next entry.
-    std::chrono::milliseconds PumpInterval{40};
 
 private:
     friend class TWindowSearchRun;
     void NotePosition(const CMedium* medium, const CFile* folder);
-    void WriteLabels();
-    void Pump();
+    void WriteLabels() override;
 
-    bool FRunning = false;
     const CMedium* FPositionMedium = nullptr;
     const CFile* FPositionFolder = nullptr;
     bool FPositionChanged = false;
-    std::chrono::steady_clock::time_point FLastPump;
 };
