@@ -8,6 +8,8 @@
 // same view reset to an empty medium; (2) a QStandardItemModel of the same 10,000 rows sorted
 // by the same view, Qt's own general-purpose answer to the same task.
 #include "app/imagelists.h"
+#include "benchutil.h"
+#include "viewbench.h"
 #include "app/mediaviewmodels.h"
 
 #include <QApplication>
@@ -29,11 +31,6 @@ constexpr int kEntries = 1000000;
 constexpr int kMedia = 10000;
 constexpr int kRuns = 7;
 
-double Now() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 // CPU time of the process: on a busy machine wall time also counts other programs' turns.
 double CpuNow() {
     timespec t{};
@@ -45,21 +42,9 @@ struct Times {
     std::vector<double> wall, cpu;
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// splitmix64: small, fast and the same on every platform.
-struct Rng {
-    uint64_t state;
-    uint64_t Next() {
-        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-};
+using benchutil::Median;
+using benchutil::Now;
+using benchutil::Rng;
 
 CFile* Add(CMedium& m, CFile* parent, const std::string& name, int32_t kind, int64_t size) {
     CFile* e = CFile::Create(&m, parent);
@@ -90,28 +75,6 @@ int FillLargeMedium(CMedium& m) {
     m.ContentLoaded = true;
     return count;
 }
-
-// The cheapest model a view can have: every root row exists, nothing is looked up.
-class FlatModel : public QAbstractItemModel {
-public:
-    explicit FlatModel(int rows) : rows_(rows) {}
-    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
-        return parent.isValid() || row < 0 || row >= rows_ ? QModelIndex() : createIndex(row, column);
-    }
-    QModelIndex parent(const QModelIndex&) const override { return {}; }
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
-    int columnCount(const QModelIndex&) const override { return 4; }
-    QVariant data(const QModelIndex& index, int role) const override {
-        return role == Qt::DisplayRole ? QVariant(QString::number(index.row())) : QVariant();
-    }
-    void Reset() {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    int rows_;
-};
 
 // Runs `change` and waits until the view has laid out its rows and painted them.
 void TimeUntilPainted(QTreeView& view, const std::function<void()>& change, Times* times = nullptr) {
@@ -162,7 +125,7 @@ void BenchExplorer() {
     const QString first = model.index(0, 0).data().toString();
     delete view;
 
-    FlatModel flat(kEntries - 50);
+    FlatModel flat(kEntries - 50, 4);
     QTreeView* flatView = MakeView();
     flatView->setModel(&flat);
     flatView->show();

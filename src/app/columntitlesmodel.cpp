@@ -11,8 +11,13 @@ bool TColumnTitlesModel::IsColumn(int section, Qt::Orientation orientation) cons
     return orientation == Qt::Horizontal && section >= 0 && section < titles_.size();
 }
 
+QVariant TColumnTitlesModel::CellAlignment(int column) const {
+    return column == rightAligned_ ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+}
+
 QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (!IsColumn(section, orientation)) return {};
+    if (role == Qt::TextAlignmentRole) return CellAlignment(section);
     return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
 }
 
@@ -23,4 +28,21 @@ bool TColumnTitlesModel::setHeaderData(int section, Qt::Orientation orientation,
     titles_[section] = value.toString();
     emit headerDataChanged(orientation, section, section);
     return true;
+}
+
+void TColumnTitlesModel::ReorderRows(std::vector<int>& ids, const std::function<void()>& reorder) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    std::vector<int> held; // the object each persistent index stood for
+    for (const QModelIndex& index : from)
+        held.push_back(index.isValid() && index.row() < int(ids.size()) ? ids[size_t(index.row())] : -1);
+    reorder();
+    std::vector<int> rowOf(ids.size());
+    for (size_t row = 0; row < ids.size(); ++row) rowOf[size_t(ids[row])] = int(row);
+    QModelIndexList to;
+    for (qsizetype i = 0; i < from.size(); ++i)
+        to << (held[size_t(i)] < 0 ? QModelIndex()
+                                   : createIndex(rowOf[size_t(held[size_t(i)])], from[i].column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -5,12 +5,16 @@
 #include <QAbstractItemModel>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 class TColumnTitlesModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     // One column per title.
     int columnCount(const QModelIndex& parent = {}) const override;
-    // The title of a horizontal section as its display text; nothing else.
+    // The title of a horizontal section as its display text, and the right alignment of the
+    // right-aligned column; nothing else.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Replaces a title (edit or display role); anything else is refused.
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
@@ -22,6 +26,17 @@ protected:
     // A horizontal section that is one of the columns.
     bool IsColumn(int section, Qt::Orientation orientation) const;
 
+    // One column (sizes) may be right-aligned, in the header and in its cells; CellAlignment
+    // is a cell's alignment role.
+    void SetRightAlignedColumn(int column) { rightAligned_ = column; }
+    QVariant CellAlignment(int column) const;
+
+    // For flat lists whose row r shows object ids[r], the ids being 0 to n-1 in some order:
+    // runs `reorder`, which rearranges `ids`, as one layout change, and the selection and the
+    // current node follow their objects to their new rows.
+    void ReorderRows(std::vector<int>& ids, const std::function<void()>& reorder);
+
 private:
     QStringList titles_;
+    int rightAligned_ = -1;
 };

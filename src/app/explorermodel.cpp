@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kColumns = 4;
 enum Column { colName, colSize, colCategory, colDate };
-enum Icon { iconFolder = 0, iconFile = 2, iconArchive = 3 };
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
@@ -20,7 +19,9 @@ TExplorerModel::TExplorerModel(const TImageList* folders, QObject* parent)
     : TColumnTitlesModel({QStringLiteral("Name"), QStringLiteral("Size"),
                           QStringLiteral("Category"), QStringLiteral("Date")},
                          parent),
-      folders_(folders) {}
+      folders_(folders) {
+    SetRightAlignedColumn(colSize);
+}
 
 int TExplorerModel::DefaultColumnWidth(int section) {
     static constexpr int kWidths[kColumns] = {247, 80, 100, 100};
@@ -176,21 +177,12 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
         }
     case Qt::DecorationRole: {
         if (index.column() != colName || !folders_) return {};
-        const QIcon icon = folders_->At(folder                           ? iconFolder
-                                        : entry->Kind == kindArchive ? iconArchive
-                                                                     : iconFile);
+        const QIcon icon = folders_->At(EntryImageIndex(*entry));
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case Qt::TextAlignmentRole:
-        return index.column() == colSize ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
-                                         : QVariant();
+        return CellAlignment(index.column());
     default:
         return {};
     }
-}
-
-QVariant TExplorerModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::TextAlignmentRole && IsColumn(section, orientation) && section == colSize)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return TColumnTitlesModel::headerData(section, orientation, role);
 }

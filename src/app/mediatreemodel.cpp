@@ -2,6 +2,7 @@
 // lowest bit set (objects are at least 4-byte aligned), or a folder entry's address as it is.
 #include "app/imagelists.h"
 #include "app/mediaviewmodels.h"
+#include "catalogue/asciicase.h"
 
 #include <algorithm>
 
@@ -17,29 +18,6 @@ const CMedium* MediumOf(quintptr id) {
 CFile* FolderOf(quintptr id) { return (id & 1) == 0 ? reinterpret_cast<CFile*>(id) : nullptr; }
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
-
-// The icon of a medium by its drive type; -1 for a type that has none.
-int DriveIcon(uint32_t driveType) {
-    static constexpr int kIcons[] = {6, 5, 0, 1, 2, 3, 4};
-    return driveType < std::size(kIcons) ? kIcons[driveType] : -1;
-}
-
-unsigned char FoldAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 32) : u;
-}
-
-// Ignores the case of the ASCII letters only; every other byte compares by its code, as the
-// category pick list does, so that both lists order names alike.
-int CompareFolded(std::string_view a, std::string_view b) {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        const unsigned char x = FoldAscii(a[i]);
-        const unsigned char y = FoldAscii(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 } // namespace
 
@@ -182,7 +160,7 @@ void TMediaTreeModel::ApplySort() {
         const bool descending = sortOrder_ == Qt::DescendingOrder;
         // Stable either way: media that compare equal keep the order they were shown in.
         std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
-            const int result = CompareFolded(a.key, b.key);
+            const int result = CompareIgnoringAsciiCase(a.key, b.key);
             return descending ? result > 0 : result < 0;
         });
         for (size_t i = 0; i < keyed.size(); ++i) roots_[i] = keyed[i].root;
@@ -277,7 +255,7 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
                                    : Bytes(object.entry->CategoryName());
     case Qt::DecorationRole: {
         if (index.column() != 0 || !drives_) return {};
-        const int icon = object.medium ? DriveIcon(object.medium->DriveType) : kFolderIcon;
+        const int icon = object.medium ? DriveImageIndex(object.medium->DriveType) : kFolderIcon;
         const QIcon image = drives_->At(icon);
         return image.isNull() ? QVariant() : QVariant(image);
     }

@@ -91,8 +91,6 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    // The titles, and the size column's right alignment.
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     static int DefaultColumnWidth(int section);
 
 private:
@@ -125,3 +123,8 @@ QString EntrySizeText(const CFile& entry);
 QString EntryDateText(double dayCount); // short date + long time; no time at midnight
 QString MediumHint(const CMedium& medium);
 QString MediumStatusText(const CMedium& medium);
+
+// Icon numbers shared by the views and the search results: a medium's drive icon in
+// ImageListDrives by its drive type (-1: none), and an entry's icon in ImageListFolders.
+int DriveImageIndex(uint32_t driveType);
+int EntryImageIndex(const CFile& entry);

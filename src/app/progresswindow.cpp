@@ -1,6 +1,9 @@
 #include "app/progresswindow.h"
 
+#include "app/modalresult.h"
 #include "app/widgetfactory.h"
+
+#include <QCoreApplication>
 
 #include <QGridLayout>
 #include <QLabel>
@@ -47,4 +50,24 @@ void TProgressWindow::FinishLayout(int clientHeight) {
     FGrid->setColumnStretch(1, 1);
 
     setFixedSize(ClientWidth, clientHeight);
+}
+
+void TProgressWindow::BeginWork() {
+    FWorking = true;
+    FLastPump = std::chrono::steady_clock::now();
+}
+
+void TProgressWindow::Pump() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - FLastPump < PumpInterval) return;
+    WriteLabels();
+    QCoreApplication::processEvents();
+    FLastPump = std::chrono::steady_clock::now();
+}
+
+void TProgressWindow::done(int result) {
+    if (FWorking && !FStopped) return;
+    Timer->stop();
+    // Closed before the work began counts as cancelled.
+    QDialog::done(result == QDialog::Rejected ? mrCancel : result);
 }

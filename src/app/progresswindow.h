@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <chrono>
+
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -20,7 +22,27 @@ public:
 
     static constexpr int ClientWidth = 265;
 
+    // Set by "Stop"; the work ends at its next check.
+    bool FStopped = false;
+    // How long the work may run before pending events get their turn. Letting them run at every
+    // item would cost more than the work itself, and each turn repaints the labels; 25 turns a
+    // second keep the window live at a few percent of the work's time, and Stop is still seen
+    // before the next item.
+    std::chrono::milliseconds PumpInterval{40};
+
+    // The title bar's close button and Escape end in here too (by reject). While the work runs
+    // only Stop ends it: the window stays until the work is through.
+    void done(int result) override;
+
 protected:
+    // Around the work that Pump interrupts.
+    void BeginWork();
+    void EndWork() { FWorking = false; }
+    // Lets pending events run when PumpInterval has passed since their last turn, after writing
+    // the labels: the only moment they can be painted or read.
+    void Pump();
+    virtual void WriteLabels() {}
+
     TProgressWindow(const char* name, const char* title, QWidget* parent);
 
     // The next line of counts: a caption and its value, which starts at "0".
@@ -32,5 +54,7 @@ protected:
 
 private:
     QGridLayout* FGrid;
+    bool FWorking = false;
+    std::chrono::steady_clock::time_point FLastPump;
     int FRows = 1; // lines used so far; the place is the first
 };

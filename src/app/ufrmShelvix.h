@@ -84,6 +84,14 @@ public:
     void ShowMediumDetails(CMedium* medium);
     void actDetailsExecute();
 
+    // Search: the command, the jump to the item found, and emptying the search results before
+    // the catalogue they refer to is replaced or loses media (New, Open, Import, Clean up).
+    void actSearchExecute();
+    void ClearSearchResults();
+    // Focuses and selects an entry's node in the explorer (when it shows the entry's medium),
+    // expanding its parents and scrolling it into view.
+    void SelectInExplorer(const CFile* entry);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

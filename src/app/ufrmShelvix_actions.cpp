@@ -82,6 +82,7 @@ void TfrmShelvix::CreateActions() {
     connect(actAdd, &QAction::triggered, this, [this] { actAddExecute(); });
     connect(actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(); });
     connect(actDetails, &QAction::triggered, this, [this] { actDetailsExecute(); });
+    connect(actSearch, &QAction::triggered, this, [this] { actSearchExecute(); });
     // The two toggles invert themselves when triggered; nothing else happens until a command
     // reads their state.
     connect(actIndex, &QAction::triggered, this, [this] { ApplicationHelp(); });

@@ -79,6 +79,7 @@ void TfrmShelvix::ApplicationHelp() {
 }
 
 void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
+    ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();
     FCatalogue = std::move(catalogue);

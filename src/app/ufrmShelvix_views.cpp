@@ -28,15 +28,20 @@ void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
     } else if (CFile* folder = object.entry) {
         FExplorerModel->FillExplorer(folder->Medium);
         StatusText->clear();
+        SelectInExplorer(folder);
         const QModelIndex found = FExplorerModel->IndexOfEntry(folder);
-        if (found.isValid()) {
-            VTExplorer->setCurrentIndex(found);
-            VTExplorer->selectionModel()->select(
-                found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            VTExplorer->expand(found);
-            VTExplorer->scrollTo(found);
-        }
+        if (found.isValid()) VTExplorer->expand(found);
     }
+}
+
+void TfrmShelvix::SelectInExplorer(const CFile* entry) {
+    const QModelIndex found = FExplorerModel->IndexOfEntry(entry);
+    if (!found.isValid()) return;
+    for (QModelIndex up = found.parent(); up.isValid(); up = up.parent()) VTExplorer->expand(up);
+    VTExplorer->setCurrentIndex(found);
+    VTExplorer->selectionModel()->select(
+        found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VTExplorer->scrollTo(found);
 }
 
 // Several nodes may be selected, but only among siblings: a new selection elsewhere in the tree

@@ -10,6 +10,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -92,4 +93,14 @@ QString MediumStatusText(const CMedium& medium) {
     return Bytes(M::msgFiles) + QStringLiteral(": ") + QString::number(medium.FileCount) +
            QStringLiteral(" (") + SizeText(medium.TotalSize) + QStringLiteral("), ") +
            Bytes(M::msgDirs) + QStringLiteral(": ") + QString::number(medium.FolderCount);
+}
+
+int DriveImageIndex(uint32_t driveType) {
+    static constexpr int kIcons[] = {6, 5, 0, 1, 2, 3, 4};
+    return driveType < std::size(kIcons) ? kIcons[driveType] : -1;
+}
+
+int EntryImageIndex(const CFile& entry) {
+    enum Icon { iconFolder = 0, iconFile = 2, iconArchive = 3 };
+    return entry.Kind == kindFolder ? iconFolder : entry.Kind == kindArchive ? iconArchive : iconFile;
 }

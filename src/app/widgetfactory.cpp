@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTreeView>
@@ -74,4 +75,34 @@ QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name,
     columns->resizeSection(0, 140);
     columns->resizeSection(1, 140);
     return view;
+}
+
+namespace {
+class THeaderClickFilter : public QObject {
+public:
+    THeaderClickFilter(QHeaderView* header, std::function<void(int)> click)
+        : QObject(header), header_(header), click_(std::move(click)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) {
+                const int column = header_->logicalIndexAt(mouse->position().toPoint());
+                if (column >= 0) click_(column);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QHeaderView* header_;
+    std::function<void(int)> click_;
+};
+} // namespace
+
+void OnHeaderClick(QTreeView* view, std::function<void(int column)> click) {
+    QHeaderView* header = view->header();
+    QObject::connect(header, &QHeaderView::sectionClicked, header, click);
+    header->viewport()->installEventFilter(new THeaderClickFilter(header, std::move(click)));
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 
 class QAbstractButton;
@@ -42,6 +43,10 @@ QHBoxLayout* RightAlignedRow(std::initializer_list<QWidget*> widgets);
 QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& titles,
                         QAbstractItemView::SelectionBehavior behavior,
                         QAbstractItemView::SelectionMode mode);
+
+// Calls `click` with the column of every click on the view's header, with any mouse button: the
+// header reports left clicks itself, the other buttons are caught on its viewport.
+void OnHeaderClick(QTreeView* view, std::function<void(int column)> click);
 
 // The list of removed media of the restore and clean-up dialogs: columns "Label" and
 // "Category", 140 pixels each, in a view of fixed size.

@@ -238,8 +238,7 @@ double FileTimeToDate(int64_t ticks) {
     return static_cast<double>(static_cast<long double>(ticks) / 864000000000.0L - 109205.0L);
 }
 
-namespace {
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
+// H. Hinnant's algorithms for the proleptic Gregorian calendar.
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -248,8 +247,18 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
-constexpr int64_t kDayCountOf1970 = 25569; // 1970-01-01 as days since 1899-12-30
-} // namespace
+
+void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
+}
 
 double UnixTimeToLocalDate(int64_t seconds) {
     const time_t t = static_cast<time_t>(seconds);

@@ -132,6 +132,11 @@ double FileTimeToDate(int64_t ticks);
 // The day count of a Unix time in local time (whole seconds), as the scan stores it.
 double UnixTimeToLocalDate(int64_t seconds);
 
+// Days from 1970-01-01 to a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day);
+void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day);
+constexpr int64_t kDayCountOf1970 = 25569; // 1970-01-01 as days since 1899-12-30
+
 // "0 KB", "1.50 KB", "1.00 MB", "5.00 GB" with the locale's decimal separator.
 std::string FormatSize(int64_t bytes);
 // The separator FormatSize uses; taken from the C locale unless set (tests, the GUI).

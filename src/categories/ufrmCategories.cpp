@@ -94,22 +94,7 @@ void TfrmCategories::FormCreate() {
     connect(ButtonExport, &QPushButton::clicked, this, [this] { ButtonExportClick(); });
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(VSTCategories, &QTreeView::doubleClicked, this, [this] { VSTCategoriesDblClick(); });
-    // The header reports left clicks itself; the other buttons are caught on its viewport.
-    connect(VSTCategories->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { VSTCategoriesHeaderClick(column); });
-    VSTCategories->header()->viewport()->installEventFilter(this);
-}
-
-bool TfrmCategories::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == VSTCategories->header()->viewport() &&
-        event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton) {
-            const int column = VSTCategories->header()->logicalIndexAt(mouse->position().toPoint());
-            if (column >= 0) VSTCategoriesHeaderClick(column);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    OnHeaderClick(VSTCategories, [this](int column) { VSTCategoriesHeaderClick(column); });
 }
 
 void TfrmCategories::ResetEditing() {

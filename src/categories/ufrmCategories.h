@@ -59,9 +59,6 @@ public:
     // A click with any mouse button on a header section.
     void VSTCategoriesHeaderClick(int column);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FormCreate();
     void FillTree();

@@ -40,19 +40,7 @@ int32_t TCategoryListModel::CategoryAt(const QModelIndex& index) const {
 void TCategoryListModel::SortBy(int column, Qt::SortOrder order) {
     sortColumn_ = std::max(column, -1);
     sortOrder_ = order;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList from = persistentIndexList();
-    std::vector<int32_t> held; // the category each persistent index stood for
-    for (const QModelIndex& index : from) held.push_back(CategoryAt(index));
-    ApplySort();
-    std::vector<int> rowOf(rows_.size());
-    for (size_t row = 0; row < rows_.size(); ++row) rowOf[size_t(rows_[row])] = int(row);
-    QModelIndexList to;
-    for (int i = 0; i < from.size(); ++i)
-        to << (held[size_t(i)] < 0 ? QModelIndex()
-                                   : createIndex(rowOf[size_t(held[size_t(i)])], from[i].column()));
-    changePersistentIndexList(from, to);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    ReorderRows(rows_, [this] { ApplySort(); });
 }
 
 void TCategoryListModel::ApplySort() {

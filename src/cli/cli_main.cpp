@@ -18,6 +18,8 @@ const Command kCommands[] = {
      2, RunConvert},
     {"add", "CAT.SXF PATH [--name TEXT] [--no-archives]",
      "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
+    {"search", "CATALOGUE.SXF MASK [OPTIONS]", "find media and entries by wildcard mask", 2, -1,
+     RunSearch},
 };
 
 constexpr const char* kProgram = "shelvix-cli";
@@ -30,6 +32,16 @@ const char* const kHelpTail =
     "(byte 0xFF -> \\xFF). 'dump' then quotes the text as a JSON string; 'info' also writes\n"
     "control characters as \\xHH. Reading \\\\ back as one backslash and \\xHH as one byte gives\n"
     "the original bytes.\n"
+    "\n"
+    "search prints one tab-separated line per result: the medium's name, then the matched name,\n"
+    "label or notice of a medium, or an entry's folder path and name, followed for files and\n"
+    "archives by the size in bytes and the date (YYYY-MM-DD hh:mm:ss, local time). Options:\n"
+    "  --name --label --notice --files --folders --all   what to match (default: files, folders)\n"
+    "  --case-sensitive                    letter case matters (a to z only)\n"
+    "  --size-from SIZE  --size-to SIZE     bounds in bytes, inclusive: 123, $7B, 0x7B, 3GB, 10KB\n"
+    "  --date-from DATE  --date-to DATE     YYYY-MM-DD[Thh:mm[:ss]]; \"to\" defaults to today 00:00\n"
+    "  --category NAME                     entries (and media) of that category only\n"
+    "search exits with 1 when nothing was found, as grep does.\n"
     "\n"
     "Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.\n";
 

@@ -43,10 +43,9 @@ void TfrmMediaRead::TimerTimer() {
     scan.Control.stopped = &FStopped;
     scan.Control.poll = [this] { Pump(); };
     scan.OnFolderEntered = [this](const std::string& path) { NoteFolder(path); };
-    FWalking = true;
-    FLastPump = std::chrono::steady_clock::now();
+    BeginWork();
     scan.ScanFolder(FPath, nullptr);
-    FWalking = false;
+    EndWork();
     WriteLabels();
     if (!FStopped) done(mrOk);
 }
@@ -75,22 +74,4 @@ void TfrmMediaRead::WriteLabels() {
     LabelFiles->setText(QString::number(FShown.files));
     LabelDirectories->setText(QString::number(FShown.folders));
     LabelSize->setText(QString::fromStdString(FormatSize(FShown.total)));
-}
-
-void TfrmMediaRead::Pump() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - FLastPump < PumpInterval) return;
-    WriteLabels();
-    QCoreApplication::processEvents();
-    FLastPump = std::chrono::steady_clock::now();
-}
-
-void TfrmMediaRead::done(int result) {
-    // The title bar's close button and Escape end in here too (by reject). While the walk runs
-    // only Stop ends the scan: the window stays until the walk is through, which then counts as
-    // complete.
-    if (FWalking && !FStopped) return;
-    Timer->stop();
-    // Closed before the walk began: nothing was scanned, so the caller must not keep the medium.
-    QDialog::done(result == QDialog::Rejected ? mrCancel : result);
 }

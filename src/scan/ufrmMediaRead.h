@@ -36,15 +36,6 @@ public:
     std::string FPath;
     bool FExamineZip = false;
     bool FExamineRar = false;
-    bool FStopped = false;
-
-    // How long the walk may run before pending events get their turn. Letting them run before
-    // every entry would cost more than the walk itself, and each turn repaints the labels;
-    // 25 turns a second keep the window live at a few percent of the walk's time, and Stop is
-    // still seen before the next entry.
-    std::chrono::milliseconds PumpInterval{40};
-
-    void done(int result) override;
 
 private:
     // The folder just entered and the counts at that moment, as the labels are to show them.
@@ -55,10 +46,7 @@ private:
         bool pending = false;
     };
     void NoteFolder(const std::string& path);
-    void WriteLabels();
-    void Pump();
+    void WriteLabels() override;
 
-    bool FWalking = false;
     FolderShown FShown;
-    std::chrono::steady_clock::time_point FLastPump;
 };

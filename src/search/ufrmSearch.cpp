@@ -88,6 +88,7 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
     page->addWidget(StatusBar);
 
     resize(760, 620);
+    FormCreate();
 }
 
 void TfrmSearch::BuildCriteria() {

@@ -2,6 +2,10 @@
 // filters) above, the sortable list of results with "Show" and "Close" below.
 #pragma once
 
+#include "app/core/messagetable.h"
+#include "app/mediaviewmodels.h"
+#include "search/searchrequest.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -13,6 +17,8 @@ class QPushButton;
 class QStatusBar;
 class QTreeView;
 class TImageList;
+class TSearchResultsModel;
+class TfrmSearchWindow;
 
 class TfrmSearch : public QDialog {
     Q_OBJECT
@@ -62,10 +68,51 @@ public:
     static int ResultColumnWidth(int column);
 
     const TImageList* Drives() const { return FDrives; }
+    // The main window's ImageListFolders, for the kind column; and the progress window that
+    // runs the searches. Both are set once all windows exist.
+    void SetFolderImages(const TImageList* folders);
+    void SetSearchWindow(TfrmSearchWindow* window) { FSearchWindow = window; }
+
+    // The catalogue to search; the main window sets it before each opening.
+    CMedienListe* FCatalogue = nullptr;
+    // What the user picked with Show: a medium, or an entry; nothing otherwise.
+    NodeObject FChosen;
+    TranslatorVariables Variables;
+
+    // Empties the result list and the view (the catalogue they refer to is going away).
+    void ClearResults();
+    const TSearchResults& Results() const { return FResults; }
+    TSearchResultsModel& ResultsModel() { return *FResultsModel; }
+
+    // Handlers.
+    void FormCreate();
+    void CheckBoxAllClick();
+    void CheckBoxNameClick(); // any of the five match boxes
+    void CheckBoxDateFromClick();
+    void CheckBoxDateToClick();
+    void CheckBoxSizeFromClick();
+    void CheckBoxSizeToClick();
+    void CheckBoxCategoryClick();
+    void EditSearchKeyPress(int key);
+    void ButtonSearchClick();
+    void ShowResults();
+    void VSTResultsHeaderClick(int column);
+    void ButtonShowClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildCriteria();
     void BuildResults();
+    bool CollectRequest(TSearchRequest& request);
+    bool ReadSizeNumber(QCheckBox* box, QLineEdit* edit, const std::string& message,
+                        int64_t& number);
+    void ShowError(const std::string& message);
 
     const TImageList* FDrives;
+    TfrmSearchWindow* FSearchWindow = nullptr;
+    TSearchResultsModel* FResultsModel = nullptr;
+    TSearchResults FResults;
+    bool FGuard = false;
 };

@@ -1,8 +1,93 @@
 #include "search/ufrmSearchWindow.h"
 
+#include "app/modalresult.h"
+#include "catalogue/mediaclasses.h"
+#include "search/searchrun.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+// The run as the window sees it: positions are noted as they change and written to the labels
+// when pending events get their turn, the only moment labels can be painted or read.
+class TWindowSearchRun final : public TSearchRun {
+public:
+    explicit TWindowSearchRun(TfrmSearchWindow& window)
+        : TSearchRun(window.FRequest), window_(window) {
+        SetStopFlag(&window.FStopped);
+    }
+
+protected:
+    void PositionChanged(const CMedium& medium, const CFile* folder) override {
+        window_.FItemCount = ItemCount();
+        window_.NotePosition(&medium, folder);
+    }
+    void Poll() override {
+        // The clock is read only every few hundred entries: a search visits millions.
+        if (++polls_ % 256 != 0) return;
+        window_.FItemCount = ItemCount();
+        window_.Pump();
+    }
+
+private:
+    TfrmSearchWindow& window_;
+    unsigned polls_ = 0;
+};
+
 TfrmSearchWindow::TfrmSearchWindow(QWidget* parent)
     : TProgressWindow("frmSearchWindow", "Searching...", parent) {
     AddCount(LabelSItems, "LabelSItems", "Items:", LabelItems, "LabelItems");
     AddCount(LabelSResults, "LabelSResults", "Results:", LabelResults, "LabelResults");
     FinishLayout(ClientHeight);
+    connect(Timer, &QTimer::timeout, this, &TfrmSearchWindow::TimerTimer);
+    connect(ButtonStop, &QPushButton::clicked, this, &TfrmSearchWindow::ButtonStopClick);
+}
+
+void TfrmSearchWindow::PrepareSearch(const TSearchRequest& request) {
+    FRequest = request;
+    FStopped = false;
+    Timer->start();
+}
+
+void TfrmSearchWindow::TimerTimer() {
+    if (!isVisible()) return;
+    Timer->stop();
+    FItemCount = 0;
+    if (!FRequest.Catalogue || !FRequest.Results) {
+        done(mrCancel);
+        return;
+    }
+    FPositionChanged = false;
+    WriteLabels(); // the counts of an earlier run go
+    TWindowSearchRun run(*this);
+    BeginWork();
+    // A mask that cannot be compiled ends the run at once, without rows and without a message.
+    run.Execute();
+    EndWork();
+    FItemCount = run.ItemCount();
+    WriteLabels();
+    done(mrCancel);
+}
+
+void TfrmSearchWindow::ButtonStopClick() {
+    FStopped = true;
+    done(mrCancel);
+}
+
+void TfrmSearchWindow::NotePosition(const CMedium* medium, const CFile* folder) {
+    FPositionMedium = medium;
+    FPositionFolder = folder;
+    FPositionChanged = true;
+}
+
+void TfrmSearchWindow::WriteLabels() {
+    if (FPositionChanged && FPositionMedium) {
+        FPositionChanged = false;
+        std::string position = FPositionMedium->Name;
+        if (FPositionFolder) position.append(" / ").append(FPositionFolder->Name());
+        LabelPos->setText(QString::fromLocal8Bit(position.data(), qsizetype(position.size())));
+    }
+    LabelItems->setText(QString::number(FItemCount));
+    LabelResults->setText(QString::number(FRequest.Results ? FRequest.Results->size() : 0));
 }

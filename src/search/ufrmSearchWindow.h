@@ -3,6 +3,12 @@
 #pragma once
 
 #include "app/progresswindow.h"
+#include "search/searchrequest.h"
+
+#include <cstdint>
+
+class CFile;
+class CMedium;
 
 class TfrmSearchWindow : public TProgressWindow {
     Q_OBJECT
@@ -16,4 +22,22 @@ public:
     QLabel* LabelResults;  // rows in the result list
 
     static constexpr int ClientHeight = 105;
+
+    // Keeps the request and arms the timer; the run starts on the first tick while the window
+    // is shown modally, and the window closes with mrCancel when the run ends.
+    void PrepareSearch(const TSearchRequest& request);
+    void TimerTimer();
+    void ButtonStopClick();
+
+    TSearchRequest FRequest;
+    int64_t FItemCount = 0;
+
+private:
+    friend class TWindowSearchRun;
+    void NotePosition(const CMedium* medium, const CFile* folder);
+    void WriteLabels() override;
+
+    const CMedium* FPositionMedium = nullptr;
+    const CFile* FPositionFolder = nullptr;
+    bool FPositionChanged = false;
 };

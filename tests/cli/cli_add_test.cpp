@@ -2,7 +2,7 @@
 // and failures that leave the catalogue as it was.
 #include "app/core/messagetable.h"
 #include "catalogue/mediaclasses.h"
-#include "cli/clirun.h"
+#include "support/clirun.h"
 #include "scan/scantesting.h"
 #include "support/testfiles.h"
 

@@ -2,7 +2,7 @@
 #include "app/core/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
-#include "cli/clirun.h"
+#include "support/clirun.h"
 #include "cli/textescape.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"

@@ -1,4 +1,4 @@
-// Runs shelvix-cli as a separate program for the command line tests.
+// Runs shelvix-cli as a separate program and collects what it wrote, for the CLI tests.
 #pragma once
 
 #include "support/testfiles.h"

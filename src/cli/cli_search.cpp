@@ -1,0 +1,188 @@
+// shelvix-cli search: the desktop program's search from the command line, with the same request,
+// mask and match rules, printing one tab-separated line per result.
+#include "cli/cli.h"
+#include "cli/textescape.h"
+
+#include "catalogue/IO_BZIP.h"
+#include "catalogue/asciicase.h"
+#include "catalogue/mediaclasses.h"
+#include "search/searchrun.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace cli {
+namespace {
+
+// A local date and time as a catalogue day count; the time of day counts away from zero, as
+// in the catalogue, for days before 30 December 1899.
+double DayCount(int64_t y, unsigned m, unsigned d, int seconds) {
+    const double days = static_cast<double>(DaysFromCivil(y, m, d) + kDayCountOf1970);
+    const double fraction = seconds / 86400.0;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+// "YYYY-MM-DD", optionally followed by "THH:MM" or " HH:MM", optionally ":SS".
+bool ParseDate(const std::string& text, double& dayCount) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) != 3) return false;
+    const std::string rest = text.substr(static_cast<size_t>(used));
+    if (!rest.empty()) {
+        int more = 0;
+        if ((rest[0] != 'T' && rest[0] != ' ') ||
+            (std::sscanf(rest.c_str() + 1, "%2d:%2d%n:%2d%n", &h, &mi, &more, &s, &more) < 2) ||
+            rest.size() != static_cast<size_t>(more) + 1)
+            return false;
+    }
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 ||
+        s < 0)
+        return false;
+    int64_t cy;
+    unsigned cm, cd;
+    CivilFromDays(DaysFromCivil(y, unsigned(mo), unsigned(d)), cy, cm, cd);
+    if (cm != unsigned(mo) || cd != unsigned(d)) return false; // 31 April and the like
+    dayCount = DayCount(y, unsigned(mo), unsigned(d), h * 3600 + mi * 60 + s);
+    return true;
+}
+
+double TodayAtMidnight() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DayCount(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday), 0);
+}
+
+std::string DateText(double dayCount) {
+    if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3e6) return {};
+    double whole = std::trunc(dayCount);
+    int64_t seconds = std::llround(std::fabs(dayCount - whole) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        whole += 1;
+    }
+    int64_t y;
+    unsigned m, d;
+    CivilFromDays(static_cast<int64_t>(whole) - kDayCountOf1970, y, m, d);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04" PRId64 "-%02u-%02u %02d:%02d:%02d", y, m, d,
+                  int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    return text;
+}
+
+// A size bound: the number as the dialog reads it, optionally followed by a unit.
+bool ParseSize(std::string text, int64_t& bytes) {
+    static const struct {
+        const char* name;
+        int64_t bytes;
+    } kUnits[] = {{"Byte", 1}, {"KB", 1024}, {"MB", 1048576}, {"GB", 1073741824}};
+    int64_t unit = 1;
+    for (const auto& u : kUnits) {
+        const std::string name = u.name;
+        if (text.size() > name.size() &&
+            CompareIgnoringAsciiCase(std::string_view(text).substr(text.size() - name.size()), name) == 0) {
+            text.resize(text.size() - name.size());
+            unit = u.bytes;
+            break;
+        }
+    }
+    const std::optional<int64_t> number = ParseSizeNumber(text);
+    const std::optional<int64_t> scaled = number ? ScaleSize(*number, unit) : std::nullopt;
+    if (!scaled) return false;
+    bytes = *scaled;
+    return true;
+}
+
+int Usage(const std::string& what) {
+    ReportError("search", what);
+    std::fprintf(stderr, "Usage: shelvix-cli search CATALOGUE.SXF MASK [options]; see --help\n");
+    return kExitUsage;
+}
+
+std::string Shown(std::string_view bytes) { return EscapeBytes(bytes, Controls::Escape); }
+
+} // namespace
+
+int RunSearch(const Arguments& arguments) {
+    TSearchRequest request;
+    request.MaskText = arguments[1];
+    std::string category;
+    bool useCategory = false, dateFrom = false, dateTo = false, anyBox = false;
+    for (size_t i = 2; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        bool* box = option == "--name"      ? &request.MatchNames
+                    : option == "--label"   ? &request.MatchLabels
+                    : option == "--notice"  ? &request.MatchNotices
+                    : option == "--files"   ? &request.MatchFiles
+                    : option == "--folders" ? &request.MatchFolders
+                                            : nullptr;
+        if (box) {
+            *box = anyBox = true;
+        } else if (option == "--all") {
+            request.MatchNames = request.MatchLabels = request.MatchNotices = true;
+            request.MatchFiles = request.MatchFolders = anyBox = true;
+        } else if (option == "--case-sensitive") {
+            request.CaseSensitive = true;
+        } else if (i + 1 >= arguments.size()) {
+            return Usage("unknown option or missing value: " + Shown(option));
+        } else {
+            const std::string& value = arguments[++i];
+            if (option == "--size-from" || option == "--size-to") {
+                int64_t& bound = option == "--size-from" ? request.SizeFrom : request.SizeTo;
+                if (!ParseSize(value, bound)) return Usage("invalid size: " + Shown(value));
+                request.SizeFilter = true;
+            } else if (option == "--date-from" || option == "--date-to") {
+                const bool from = option == "--date-from";
+                if (!ParseDate(value, from ? request.DateFrom : request.DateTo))
+                    return Usage("invalid date: " + Shown(value));
+                (from ? dateFrom : dateTo) = true;
+            } else if (option == "--category") {
+                category = value;
+                useCategory = true;
+            } else {
+                return Usage("unknown option: " + Shown(option));
+            }
+        }
+    }
+    if (!anyBox) request.MatchFiles = request.MatchFolders = true;
+    request.DateFilter = dateFrom || dateTo;
+    if (request.DateFilter && !dateTo) request.DateTo = TodayAtMidnight();
+
+    CMedienListe catalogue;
+    if (!LoadCatalogue(catalogue, arguments[0])) return kExitFailure;
+    if (useCategory) {
+        request.Category = catalogue.IndexOfCategory(category);
+        if (request.Category < 0) return Usage("no such category: " + Shown(category));
+    }
+    TSearchResults results;
+    request.Catalogue = &catalogue;
+    request.Results = &results;
+    TSearchRun run(request);
+    if (!run.Execute()) return Usage("the mask cannot be used: " + Shown(request.MaskText));
+
+    for (const TSearchRow& row : results) {
+        std::string line = Shown(row.medium->Name);
+        line += '\t';
+        if (!row.entry) {
+            line += Shown(row.Text());
+        } else {
+            const CFile& entry = *row.entry;
+            std::string path = entry.FolderPath();
+            if (!entry.HasChildrenKind()) path = path.empty() ? std::string(entry.Name()) : path + "\\" + std::string(entry.Name());
+            line += Shown(path);
+            if (entry.Kind != kindFolder)
+                line += '\t' + std::to_string(entry.Size) + '\t' + DateText(entry.Date);
+        }
+        line += '\n';
+        std::fputs(line.c_str(), stdout);
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        ReportError("standard output", "write failed");
+        return kExitFailure;
+    }
+    return results.empty() ? kExitFailure : kExitOk;
+}
+
+} // namespace cli

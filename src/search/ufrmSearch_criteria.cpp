@@ -1,0 +1,191 @@
+// The criteria half of the search dialog: the coupling of the check boxes, the enabling of the
+// filter controls, and collecting the search request when "Search" is pressed.
+#include "search/ufrmSearch.h"
+
+#include "app/interaction.h"
+#include "app/widgetfactory.h"
+#include "search/searchresultsmodel.h"
+#include "search/ufrmSearchWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QHeaderView>
+#include <QStatusBar>
+#include <QTreeView>
+
+#include <limits>
+
+namespace {
+
+// The bytes of the size units, in the order of the unit lists.
+constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824};
+
+// Day count of a local date and time: whole days since 30 December 1899, the time of day as the
+// fraction, which counts away from zero for days before that date (-1.25 is 29 December 1899,
+// 06:00), as every date in the catalogue does.
+double DayCount(const QDate& date, const QTime& time) {
+    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(date));
+    const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / 86400000.0 : 0.0;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+} // namespace
+
+void TfrmSearch::FormCreate() {
+    FResultsModel = new TSearchResultsModel(FDrives, this);
+    VSTResults->setModel(FResultsModel);
+    for (int column = 0; column < ResultColumnCount; ++column)
+        VSTResults->header()->resizeSection(column, ResultColumnWidth(column));
+    FGuard = false;
+    RegisterSearchMessages(Variables);
+
+    for (QCheckBox* box : {CheckBoxName, CheckBoxLabel, CheckBoxNotice, CheckBoxFiles, CheckBoxFolders})
+        connect(box, &QCheckBox::toggled, this, [this] { CheckBoxNameClick(); });
+    connect(CheckBoxAll, &QCheckBox::toggled, this, [this] { CheckBoxAllClick(); });
+    connect(CheckBoxDateFrom, &QCheckBox::toggled, this, [this] { CheckBoxDateFromClick(); });
+    connect(CheckBoxDateTo, &QCheckBox::toggled, this, [this] { CheckBoxDateToClick(); });
+    connect(CheckBoxSizeFrom, &QCheckBox::toggled, this, [this] { CheckBoxSizeFromClick(); });
+    connect(CheckBoxSizeTo, &QCheckBox::toggled, this, [this] { CheckBoxSizeToClick(); });
+    connect(CheckBoxCategory, &QCheckBox::toggled, this, [this] { CheckBoxCategoryClick(); });
+    connect(ButtonSearch, &QPushButton::clicked, this, [this] { ButtonSearchClick(); });
+    connect(ButtonShow, &QPushButton::clicked, this, [this] { ButtonShowClick(); });
+    connect(VSTResults, &QTreeView::doubleClicked, this, [this] { ButtonShowClick(); });
+    OnHeaderClick(VSTResults, [this](int column) { VSTResultsHeaderClick(column); });
+    // Enter in the search text starts the search once: the edit takes the key, so the default
+    // button does not press itself as well.
+    EditSearch->installEventFilter(this);
+    CheckBoxCategoryClick();
+}
+
+bool TfrmSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EditSearch && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            EditSearchKeyPress(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmSearch::CheckBoxAllClick() {
+    if (FGuard) return;
+    FGuard = true;
+    const bool all = CheckBoxAll->isChecked();
+    for (QCheckBox* box : {CheckBoxName, CheckBoxLabel, CheckBoxFiles, CheckBoxFolders, CheckBoxNotice})
+        box->setChecked(all);
+    FGuard = false;
+}
+
+void TfrmSearch::CheckBoxNameClick() {
+    if (FGuard) return;
+    FGuard = true;
+    if (CheckBoxAll->isChecked()) CheckBoxAll->setChecked(false);
+    FGuard = false;
+}
+
+void TfrmSearch::CheckBoxDateFromClick() { DTPDateFrom->setEnabled(CheckBoxDateFrom->isChecked()); }
+
+void TfrmSearch::CheckBoxDateToClick() { DTPDateTo->setEnabled(CheckBoxDateTo->isChecked()); }
+
+void TfrmSearch::CheckBoxSizeFromClick() {
+    EditSizeFrom->setEnabled(CheckBoxSizeFrom->isChecked());
+    ComboBoxSizeFrom->setEnabled(CheckBoxSizeFrom->isChecked());
+}
+
+void TfrmSearch::CheckBoxSizeToClick() {
+    EditSizeTo->setEnabled(CheckBoxSizeTo->isChecked());
+    ComboBoxSizeTo->setEnabled(CheckBoxSizeTo->isChecked());
+}
+
+void TfrmSearch::CheckBoxCategoryClick() {
+    ComboBoxCategory->setEnabled(CheckBoxCategory->isChecked());
+}
+
+void TfrmSearch::EditSearchKeyPress(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) ButtonSearchClick();
+}
+
+void TfrmSearch::ShowError(const std::string& message) {
+    Interaction().MessageBox(this, QString::fromStdString(SearchMessages::msgError),
+                             QString::fromStdString(message), TMessageButtons::Ok);
+}
+
+// A checked size box's number; 0 when the box is not checked. False (after the message) when
+// the text is no number.
+bool TfrmSearch::ReadSizeNumber(QCheckBox* box, QLineEdit* edit, const std::string& message,
+                                int64_t& number) {
+    number = 0;
+    if (!box->isChecked()) return true;
+    const std::optional<int64_t> read = ParseSizeNumber(edit->text().toStdString());
+    if (!read) {
+        ShowError(message);
+        return false;
+    }
+    number = *read;
+    return true;
+}
+
+bool TfrmSearch::CollectRequest(TSearchRequest& request) {
+    using namespace SearchMessages;
+    for (QComboBox* units : {ComboBoxSizeFrom, ComboBoxSizeTo})
+        if (units->currentIndex() < 0) units->setCurrentIndex(0); // "Byte"
+
+    int64_t from = 0, to = 0;
+    if (!ReadSizeNumber(CheckBoxSizeFrom, EditSizeFrom, msgValueSizeFrom, from)) return false;
+    if (!ReadSizeNumber(CheckBoxSizeTo, EditSizeTo, msgValueSizeTo, to)) return false;
+    if (!CheckBoxSizeTo->isChecked()) ComboBoxSizeTo->setCurrentIndex(0);
+
+    request.DateFrom = CheckBoxDateFrom->isChecked()
+                           ? DayCount(DTPDateFrom->date(), DTPDateFrom->time())
+                           : 0.0;
+    request.DateTo = CheckBoxDateTo->isChecked() ? DayCount(DTPDateTo->date(), DTPDateTo->time())
+                                                 : DayCount(QDate::currentDate(), QTime(0, 0));
+    request.Category = CheckBoxCategory->isChecked() && FCatalogue
+                           ? FCatalogue->IndexOfCategory(ComboBoxCategory->currentText().toStdString())
+                           : -1;
+
+    // Bounds are 64-bit byte counts; a product beyond that range is refused like bad text.
+    // Without a "to" bound nothing is too large.
+    const std::optional<int64_t> fromBytes = ScaleSize(from, kUnitBytes[ComboBoxSizeFrom->currentIndex()]);
+    if (!fromBytes) {
+        ShowError(msgValueSizeFrom);
+        return false;
+    }
+    std::optional<int64_t> toBytes = std::numeric_limits<int64_t>::max();
+    if (CheckBoxSizeTo->isChecked()) toBytes = ScaleSize(to, kUnitBytes[ComboBoxSizeTo->currentIndex()]);
+    if (!toBytes) {
+        ShowError(msgValueSizeTo);
+        return false;
+    }
+    request.SizeFrom = *fromBytes;
+    request.SizeTo = *toBytes;
+
+    request.Catalogue = FCatalogue;
+    request.MaskText = EditSearch->text().toLocal8Bit().toStdString();
+    request.MatchNames = CheckBoxName->isChecked();
+    request.MatchLabels = CheckBoxLabel->isChecked();
+    request.MatchFiles = CheckBoxFiles->isChecked();
+    request.MatchFolders = CheckBoxFolders->isChecked();
+    request.MatchNotices = CheckBoxNotice->isChecked();
+    request.SizeFilter = CheckBoxSizeFrom->isChecked() || CheckBoxSizeTo->isChecked();
+    request.DateFilter = CheckBoxDateFrom->isChecked() || CheckBoxDateTo->isChecked();
+    request.CaseSensitive = CheckBoxCaseSensitive->isChecked();
+    request.Results = &FResults;
+    return true;
+}
+
+void TfrmSearch::ButtonSearchClick() {
+    ClearResults();
+    TSearchRequest request;
+    if (!CollectRequest(request)) return;
+    if (FSearchWindow && FCatalogue) {
+        FSearchWindow->PrepareSearch(request);
+        FSearchWindow->exec();
+    }
+    ShowResults();
+}

@@ -1,0 +1,197 @@
+// The search results model: texts, icons and the header-click sorting of VSTResults.
+#include "search/searchresultsmodel.h"
+
+#include "app/imagelists.h"
+#include "app/mediaviewmodels.h"
+#include "catalogue/asciicase.h"
+#include "catalogue/mediaclasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <string>
+
+namespace {
+
+constexpr int kRemovedMediumIcon = 7;
+constexpr int kMediumRowIcon = 4; // a medium's row in the kind column
+
+QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
+
+int64_t SizeKey(const TSearchRow& row) { return row.entry ? row.entry->Size : 0; }
+
+// Dates read from a damaged file may be NaN, which has no place in an order; it sorts first.
+double DateKey(const TSearchRow& row) {
+    const double date = row.entry ? row.entry->Date : 0;
+    return std::isnan(date) ? -INFINITY : date;
+}
+
+template <typename T> int Compare(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+} // namespace
+
+TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* parent)
+    : TColumnTitlesModel({QString(), QStringLiteral("Media"), QString(), QStringLiteral("Result"),
+                          QStringLiteral("Size"), QStringLiteral("Date"),
+                          QStringLiteral("Location")},
+                         parent),
+      drives_(drives) {
+    SetRightAlignedColumn(colSize);
+}
+
+void TSearchResultsModel::Fill(const TSearchResults* results) {
+    beginResetModel();
+    results_ = results;
+    nodes_.clear();
+    if (results_) {
+        nodes_.resize(results_->size());
+        std::iota(nodes_.begin(), nodes_.end(), 0);
+        ApplySort();
+    }
+    endResetModel();
+}
+
+const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
+    if (!results_ || !index.isValid() || index.model() != this ||
+        index.row() >= int(nodes_.size()))
+        return nullptr;
+    return &(*results_)[size_t(nodes_[size_t(index.row())])];
+}
+
+void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {
+    sortColumn_ = std::max(column, -1);
+    sortOrder_ = order;
+    ReorderRows(nodes_, [this] { ApplySort(); });
+}
+
+namespace {
+
+// A text's sort key: its first sixteen bytes, letters folded, as two big-endian numbers, so
+// that most comparisons are two integer comparisons on keys lying side by side instead of a
+// walk to two names somewhere in the catalogue. Texts that agree in those bytes are compared in
+// full; a text shorter than sixteen bytes is padded with zeros, which the full comparison then
+// tells apart from real zero bytes.
+struct TextKey {
+    uint64_t high = 0, low = 0;
+    std::string_view text;
+    int row = 0;
+};
+
+TextKey MakeTextKey(std::string_view text, int row) {
+    TextKey key{0, 0, text, row};
+    for (size_t i = 0; i < 16; ++i) {
+        const uint64_t byte = i < text.size() ? FoldAscii(static_cast<unsigned char>(text[i])) : 0;
+        (i < 8 ? key.high : key.low) |= byte << (8 * (7 - i % 8));
+    }
+    return key;
+}
+
+int CompareTextKeys(const TextKey& a, const TextKey& b) {
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    return CompareIgnoringAsciiCase(a.text, b.text);
+}
+
+} // namespace
+
+// Rows of equal keys keep the order they were found in, in either direction: the row index
+// decides between them.
+void TSearchResultsModel::ApplySort() {
+    std::iota(nodes_.begin(), nodes_.end(), 0);
+    if (!results_) return;
+    const TSearchResults& rows = *results_;
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    const auto sortKeys = [&](auto& keys, auto compare) {
+        std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            const int order = descending ? compare(b, a) : compare(a, b);
+            return order != 0 ? order < 0 : a.row < b.row;
+        });
+        for (size_t i = 0; i < keys.size(); ++i) nodes_[i] = keys[i].row;
+    };
+    const auto sortTexts = [&](auto textOf) {
+        std::vector<TextKey> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) keys.push_back(MakeTextKey(textOf(rows[i], i), int(i)));
+        sortKeys(keys, CompareTextKeys);
+    };
+    const auto sortNumbers = [&](auto keyOf) {
+        struct NumberKey {
+            decltype(keyOf(rows[0])) key;
+            int row;
+        };
+        std::vector<NumberKey> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) keys.push_back({keyOf(rows[i]), int(i)});
+        sortKeys(keys, [](const NumberKey& a, const NumberKey& b) { return Compare(a.key, b.key); });
+    };
+    switch (sortColumn_) {
+    case colMedium:
+        sortTexts([](const TSearchRow& row, size_t) { return std::string_view(row.medium->Name); });
+        break;
+    case colResult:
+        sortTexts([](const TSearchRow& row, size_t) { return row.Text(); });
+        break;
+    case colSize:
+        sortNumbers(SizeKey);
+        break;
+    case colDate:
+        sortNumbers(DateKey);
+        break;
+    case colLocation: {
+        // A path is built from its folders; build each once rather than per comparison.
+        std::vector<std::string> paths(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].entry) paths[i] = rows[i].entry->FolderPath();
+        sortTexts([&paths](const TSearchRow&, size_t i) { return std::string_view(paths[i]); });
+        break;
+    }
+    default: // the icon columns and list order compare nothing
+        break;
+    }
+}
+
+QModelIndex TSearchResultsModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(nodes_.size()) || column < 0 ||
+        column >= kColumns)
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TSearchResultsModel::parent(const QModelIndex&) const { return {}; }
+
+int TSearchResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(nodes_.size());
+}
+
+QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
+    const TSearchRow* row = RowAt(index);
+    if (!row) return {};
+    const CFile* entry = row->entry;
+    const bool sized = entry && entry->Kind != kindFolder; // files and archives
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case colMedium: return Bytes(row->medium->Name);
+        case colResult: return Bytes(row->Text());
+        case colSize: return sized ? EntrySizeText(*entry) : QString();
+        case colDate: return sized ? EntryDateText(entry->Date) : QString();
+        case colLocation: return entry ? Bytes(entry->FolderPath()) : QString();
+        default: return QString();
+        }
+    case Qt::DecorationRole: {
+        QIcon icon;
+        if (index.column() == colMediumIcon && drives_)
+            icon = drives_->At(row->medium->Present ? DriveImageIndex(row->medium->DriveType)
+                                                    : kRemovedMediumIcon);
+        else if (index.column() == colKindIcon && folders_)
+            icon = folders_->At(entry ? EntryImageIndex(*entry) : kMediumRowIcon);
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case Qt::TextAlignmentRole:
+        return CellAlignment(index.column());
+    default:
+        return {};
+    }
+}
+
+#include "moc_searchresultsmodel.cpp"

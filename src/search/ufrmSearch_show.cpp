@@ -1,0 +1,45 @@
+// The results half of the search dialog: showing the rows after a run, sorting them by header
+// click, and Show, which picks a row's object for the main window to jump to.
+#include "search/ufrmSearch.h"
+
+#include "app/modalresult.h"
+#include "search/searchresultsmodel.h"
+
+#include <QHeaderView>
+#include <QStatusBar>
+#include <QTreeView>
+
+void TfrmSearch::SetFolderImages(const TImageList* folders) {
+    FResultsModel->SetFolderImages(folders);
+}
+
+void TfrmSearch::ClearResults() {
+    FResultsModel->Clear();
+    FResults.clear();
+    StatusBar->clearMessage();
+}
+
+void TfrmSearch::ShowResults() {
+    FResultsModel->Clear();
+    StatusBar->showMessage(QString::number(FResults.size()) + u' ' +
+                           QString::fromStdString(SearchMessages::msgResults));
+    // Rows of a new search come in the sort order chosen before, if any.
+    if (!FResults.empty()) FResultsModel->Fill(&FResults);
+}
+
+void TfrmSearch::VSTResultsHeaderClick(int column) {
+    Qt::SortOrder order = FResultsModel->SortOrder();
+    if (column == FResultsModel->SortColumn())
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    FResultsModel->SortBy(column, order);
+    VSTResults->header()->setSortIndicator(column, order);
+}
+
+void TfrmSearch::ButtonShowClick() {
+    const QModelIndexList selected = VSTResults->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    const TSearchRow* row = FResultsModel->RowAt(selected.first());
+    if (!row) return;
+    FChosen = row->entry ? NodeObject{nullptr, row->entry} : NodeObject{row->medium, nullptr};
+    done(mrOk);
+}

@@ -1,0 +1,408 @@
+#include "support/qtprinters.h"
+
+#include "app/core/messagetable.h"
+#include "app/mediaviewmodels.h"
+#include "app/shelvixwindows.h"
+#include "app/ufrmShelvix.h"
+#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch.h"
+#include "search/ufrmSearchWindow.h"
+#include "support/catalogue_text.h"
+#include "support/guihelpers.h"
+#include "support/scriptedinteraction.h"
+#include "support/testfiles.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Media "Alpha" (fixed drive; folder A with B inside, files in both, an archive, a top file),
+// "Beta" (removed) and "Gamma" (optical, 300 files), saved and opened again: nothing loaded.
+class Search : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetMessagesToBuiltIn();
+        CMedienListe built;
+        built.Categories = {"Music", "Films"};
+        CMedium& alpha = AddMedium(built, "Alpha", 3);
+        CFile* a = AddTestEntry(alpha, nullptr, "A", kindFolder);
+        CFile* b = AddTestEntry(alpha, a, "B", kindFolder);
+        AddTestEntry(alpha, b, "deep.txt", kindFile, 5000, 45000.5, 1);
+        AddTestEntry(alpha, a, "mid.txt", kindFile, 30);
+        AddTestEntry(alpha, nullptr, "pack.zip", kindArchive, 400);
+        AddTestEntry(alpha, nullptr, "top.txt", kindFile, 2);
+        CMedium& beta = AddMedium(built, "Beta", 2);
+        beta.Present = false;
+        AddTestEntry(beta, nullptr, "gone.txt", kindFile, 1);
+        CMedium& gamma = AddMedium(built, "Gamma", 5);
+        for (int i = 0; i < 300; ++i)
+            AddTestEntry(gamma, nullptr, "g" + std::to_string(i) + ".txt", kindFile, i);
+        const std::string file = dir.File("cat.SXF");
+        ASSERT_TRUE(built.Save(file));
+        Main().OpenCatalogueAtStart(QString::fromStdString(file));
+        ASSERT_EQ(Cat().Count(), 3);
+    }
+    static CMedium& AddMedium(CMedienListe& to, const std::string& name, uint32_t driveType) {
+        CMedium& m = *to.AddMedium(std::make_unique<CMedium>(&to));
+        m.Name = name;
+        m.VolumeLabel = "VOL_" + name;
+        m.Serial = "0000000" + std::to_string(to.Count());
+        m.DriveType = driveType;
+        m.ContentLoaded = true;
+        return m;
+    }
+
+    TfrmShelvix& Main() { return *windows.frmShelvix; }
+    CMedienListe& Cat() { return Main().Catalogue(); }
+    TfrmSearch& Dialog() { return *windows.frmSearch; }
+    TSearchResultsModel& Model() { return Dialog().ResultsModel(); }
+
+    // Opens the search dialog, lets `criteria` set it up, presses "Search", then lets `then`
+    // look at the results and close the dialog (Close when it does not).
+    void SearchWith(const std::function<void(TfrmSearch&)>& criteria,
+                    const std::function<void(TfrmSearch&)>& then = {}) {
+        whenDialogShows([&] {
+            criteria(Dialog());
+            Dialog().ButtonSearch->click();
+            if (then) then(Dialog());
+            if (Dialog().isVisible()) Dialog().ButtonClose->click();
+        });
+        ASSERT_TRUE(triggerAction(&Main(), "actSearch"));
+    }
+    static void Only(TfrmSearch& d, std::initializer_list<QCheckBox*> boxes, const char* mask) {
+        d.CheckBoxAll->setChecked(true);
+        d.CheckBoxAll->setChecked(false);
+        for (QCheckBox* box : boxes) box->setChecked(true);
+        d.EditSearch->setText(QString::fromUtf8(mask));
+    }
+    QStringList Column(int column) {
+        QStringList texts;
+        for (int row = 0; row < Model().rowCount(); ++row)
+            texts << Model().index(row, column).data().toString();
+        return texts;
+    }
+    int LoadedCount() {
+        int loaded = 0;
+        for (int i = 0; i < Cat().Count(); ++i) loaded += Cat().GetMedium(i)->ContentLoaded;
+        return loaded;
+    }
+    void Select(int row) {
+        Dialog().VSTResults->selectionModel()->select(
+            Model().index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    TScriptedInteraction script;
+    TempDir dir;
+    TShelvixWindows windows;
+};
+
+TEST_F(Search, CheckBoxCoupling) {
+    TfrmSearch& d = Dialog();
+    QCheckBox* five[] = {d.CheckBoxName, d.CheckBoxLabel, d.CheckBoxNotice, d.CheckBoxFiles,
+                         d.CheckBoxFolders};
+    d.CheckBoxAll->setChecked(true);
+    for (QCheckBox* box : five) EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_FALSE(d.CheckBoxCaseSensitive->isChecked()) << "not one of the five";
+    d.CheckBoxFiles->setChecked(false);
+    EXPECT_FALSE(d.CheckBoxAll->isChecked());
+    EXPECT_TRUE(d.CheckBoxName->isChecked()) << "the others keep their states";
+    d.CheckBoxFiles->setChecked(true);
+    EXPECT_FALSE(d.CheckBoxAll->isChecked()) << "checking all five does not check All";
+    d.CheckBoxAll->setChecked(true);
+    d.CheckBoxAll->setChecked(false);
+    for (QCheckBox* box : five) EXPECT_FALSE(box->isChecked());
+
+    const struct {
+        QCheckBox* box;
+        std::vector<QWidget*> controls;
+    } enabling[] = {{d.CheckBoxDateFrom, {d.DTPDateFrom}},
+                    {d.CheckBoxDateTo, {d.DTPDateTo}},
+                    {d.CheckBoxSizeFrom, {d.EditSizeFrom, d.ComboBoxSizeFrom}},
+                    {d.CheckBoxSizeTo, {d.EditSizeTo, d.ComboBoxSizeTo}},
+                    {d.CheckBoxCategory, {d.ComboBoxCategory}}};
+    for (const auto& e : enabling) {
+        for (bool on : {true, false}) {
+            e.box->setChecked(on);
+            for (QWidget* control : e.controls)
+                EXPECT_EQ(control->isEnabled(), on) << control->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(Search, NamesOnlyCountsMediaAndLoadsNothing) {
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName}, "*"); },
+               [this](TfrmSearch& d) {
+                   EXPECT_EQ(d.StatusBar->currentMessage(), "3 results found.");
+                   EXPECT_EQ(windows.frmSearchWindow->LabelItems->text(), "3");
+                   EXPECT_EQ(windows.frmSearchWindow->LabelResults->text(), "3");
+               });
+    EXPECT_EQ(Column(1), QStringList({"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(LoadedCount(), 0);
+    EXPECT_TRUE(script.Asked().isEmpty());
+}
+
+TEST_F(Search, EnterInTheSearchTextSearchesOnce) {
+    int runs = 0;
+    QObject::connect(windows.frmSearchWindow->Timer, &QTimer::timeout, [&runs] { ++runs; });
+    whenDialogShows([&] {
+        Only(Dialog(), {Dialog().CheckBoxLabel}, "vol_a");
+        QTest::keyClick(Dialog().EditSearch, Qt::Key_Return);
+        Dialog().ButtonClose->click();
+    });
+    triggerAction(&Main(), "actSearch");
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(Column(3), QStringList({"VOL_Alpha"}));
+}
+
+TEST_F(Search, EntriesWithTheirCellTexts) {
+    QAbstractItemModelTester tester(&Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxFiles, d.CheckBoxFolders}, "(abdmpt)"); },
+               [this](TfrmSearch&) {
+                   EXPECT_EQ(windows.frmSearchWindow->LabelItems->text(), QString::number(3 + 6 + 1 + 300))
+                       << "every medium and every entry at every depth";
+               });
+    EXPECT_EQ(Column(3), QStringList({"A", "B", "deep.txt", "mid.txt", "pack.zip", "top.txt"}));
+    EXPECT_EQ(Column(1), QStringList({"Alpha", "Alpha", "Alpha", "Alpha", "Alpha", "Alpha"}));
+    EXPECT_EQ(Column(6), QStringList({"A", "A\\B", "A\\B", "A", "pack.zip", ""}))
+        << "a folder's or archive's path ends with its own name";
+    EXPECT_EQ(Column(4), QStringList({"", "", "4.88 KB", "0 KB", "0 KB", "0 KB"}));
+    EXPECT_EQ(Column(5)[0], "") << "folders show no date";
+    EXPECT_FALSE(Column(5)[2].isEmpty());
+    EXPECT_EQ(LoadedCount(), 3);
+    EXPECT_EQ(Model().headerData(4, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignRight | Qt::AlignVCenter));
+
+    // Icons: the medium's drive icon, and the kind of the row's object.
+    const auto icon = [this](int row, int column) {
+        return Model().index(row, column).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+    };
+    EXPECT_EQ(icon(0, 0), Main().ImageListDrives.At(1).cacheKey()) << "fixed drive";
+    EXPECT_EQ(icon(0, 2), Main().ImageListFolders.At(0).cacheKey()) << "folder";
+    EXPECT_EQ(icon(2, 2), Main().ImageListFolders.At(2).cacheKey()) << "file";
+    EXPECT_EQ(icon(4, 2), Main().ImageListFolders.At(3).cacheKey()) << "archive";
+}
+
+TEST_F(Search, RemovedMediumIconAndNoJump) {
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxFiles}, "gone"); },
+               [this](TfrmSearch& d) {
+                   ASSERT_EQ(Model().rowCount(), 1);
+                   EXPECT_EQ(Model().index(0, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+                             Main().ImageListDrives.At(7).cacheKey());
+                   Select(0);
+                   d.ButtonShow->click();
+               });
+    EXPECT_FALSE(Main().VTMedien->selectionModel()->hasSelection()) << "a removed medium has no node";
+    EXPECT_FALSE(Main().VTExplorer->currentIndex().isValid());
+}
+
+TEST_F(Search, ShowSelectsMediumAndEntry) {
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxFiles, d.CheckBoxName}, "*deep*"); },
+               [this](TfrmSearch& d) {
+                   ASSERT_EQ(Model().rowCount(), 1);
+                   d.ButtonShow->click(); // nothing selected: nothing happens
+                   EXPECT_TRUE(d.isVisible());
+                   Select(0);
+                   d.ButtonShow->click();
+               });
+    const QModelIndex medium = Main().VTMedien->currentIndex();
+    ASSERT_TRUE(medium.isValid());
+    EXPECT_EQ(Main().MediaModel().ObjectAt(medium).medium, Cat().GetMedium(0));
+    EXPECT_TRUE(Main().VTMedien->selectionModel()->isRowSelected(medium.row(), medium.parent()));
+    const QModelIndex entry = Main().VTExplorer->currentIndex();
+    ASSERT_TRUE(entry.isValid());
+    CFile* found = Main().ExplorerModel().EntryAt(entry);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->Name(), "deep.txt");
+    EXPECT_TRUE(Main().VTExplorer->isExpanded(entry.parent())) << "B";
+    EXPECT_TRUE(Main().VTExplorer->isExpanded(entry.parent().parent())) << "A";
+    EXPECT_TRUE(Main().VTExplorer->selectionModel()->isSelected(entry));
+
+    // A medium's row selects the medium; the double click does what Show does.
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName}, "gam"); },
+               [this](TfrmSearch& d) {
+                   Select(0);
+                   const QModelIndex cell = Model().index(0, 3);
+                   emit d.VSTResults->doubleClicked(cell);
+               });
+    EXPECT_EQ(Main().MediaModel().ObjectAt(Main().VTMedien->currentIndex()).medium, Cat().GetMedium(2));
+    EXPECT_EQ(Main().ExplorerModel().Medium(), Cat().GetMedium(2));
+}
+
+TEST_F(Search, SortingByHeaderClicks) {
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName, d.CheckBoxFiles, d.CheckBoxFolders}, "(abdmpt)"); },
+               [this](TfrmSearch& d) {
+                   QHeaderView* header = d.VSTResults->header();
+                   const auto click = [&](int column, Qt::MouseButton button = Qt::LeftButton) {
+                       QTest::mouseClick(header->viewport(), button, {},
+                                         QPoint(header->sectionViewportPosition(column) + 5, 5));
+                   };
+                   click(4);
+                   // Size ascending: media and folders count 0 and keep their found order.
+                   EXPECT_EQ(Column(3), QStringList({"Alpha", "A", "B", "Beta", "top.txt",
+                                                     "mid.txt", "pack.zip", "deep.txt"}));
+                   EXPECT_EQ(header->sortIndicatorSection(), 4);
+                   click(4, Qt::RightButton); // any button; same column: descending
+                   EXPECT_EQ(Column(3).first(), "deep.txt");
+                   EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+                   click(6); // another column keeps the direction
+                   EXPECT_EQ(Column(6).first(), "pack.zip");
+                   EXPECT_EQ(Column(6).last(), "");
+                   click(6);
+                   EXPECT_EQ(Column(6).mid(0, 4), QStringList({"", "", "", "A"}))
+                       << "media rows and top-level files first";
+                   click(3);
+                   EXPECT_EQ(Column(3), QStringList({"A", "Alpha", "B", "Beta", "deep.txt",
+                                                     "mid.txt", "pack.zip", "top.txt"}));
+                   click(1);
+                   click(1);
+                   EXPECT_EQ(Column(1).first(), "Beta");
+               });
+    // The sort stays in force for the next search.
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName}, "*"); });
+    EXPECT_EQ(Column(1), QStringList({"Gamma", "Beta", "Alpha"}));
+}
+
+TEST_F(Search, BadSizesAndMasks) {
+    SearchWith([](TfrmSearch& d) {
+        Only(d, {d.CheckBoxName}, "*");
+        d.CheckBoxSizeFrom->setChecked(true);
+        d.EditSizeFrom->setText("12 kb");
+    });
+    EXPECT_EQ(script.MessageTexts(), QStringList{"Size from is an invalid value"});
+    EXPECT_EQ(script.Asked().first().caption, "Error");
+    EXPECT_EQ(Model().rowCount(), 0);
+    EXPECT_EQ(Dialog().ComboBoxSizeFrom->currentText(), "Byte") << "unit chosen on the way";
+
+    script.ClearAsked();
+    SearchWith([](TfrmSearch& d) {
+        d.EditSizeFrom->setText(" $10");
+        d.CheckBoxSizeTo->setChecked(true);
+        d.EditSizeTo->setText("");
+    });
+    EXPECT_EQ(script.MessageTexts(), QStringList{"Size to is an invalid value."});
+
+    script.ClearAsked();
+    SearchWith([](TfrmSearch& d) {
+        d.EditSizeTo->setText("9000000000000");
+        d.ComboBoxSizeTo->setCurrentIndex(3); // GB: beyond 64 bits
+    });
+    EXPECT_EQ(script.MessageTexts(), QStringList{"Size to is an invalid value."});
+
+    // A mask that cannot compile: no rows and no message.
+    script.ClearAsked();
+    SearchWith([](TfrmSearch& d) {
+        d.CheckBoxSizeFrom->setChecked(false);
+        d.CheckBoxSizeTo->setChecked(false);
+        Only(d, {d.CheckBoxName, d.CheckBoxFiles}, "[a-z");
+    });
+    EXPECT_TRUE(script.Asked().isEmpty());
+    EXPECT_EQ(Dialog().StatusBar->currentMessage(), "0 results found.");
+    EXPECT_EQ(LoadedCount(), 0);
+}
+
+TEST_F(Search, SizeFromThreeGigabytes) {
+    CMedium* gamma = Cat().GetMedium(2);
+    ASSERT_TRUE(gamma->LoadContent(Cat().DataFileName));
+    gamma->GetEntry(7)->Size = int64_t(3) << 30;
+    gamma->GetEntry(8)->Size = (int64_t(3) << 30) - 1;
+    SearchWith([](TfrmSearch& d) {
+        Only(d, {d.CheckBoxFiles}, "*");
+        d.CheckBoxSizeFrom->setChecked(true);
+        d.EditSizeFrom->setText("3");
+        d.ComboBoxSizeFrom->setCurrentIndex(3);
+    });
+    EXPECT_EQ(Column(3), QStringList{"g7.txt"});
+}
+
+TEST_F(Search, CategoryFilterOnEntries) {
+    SearchWith([](TfrmSearch& d) {
+        EXPECT_EQ(d.ComboBoxCategory->currentIndex(), -1) << "refilled without a choice";
+        EXPECT_EQ(d.ComboBoxCategory->count(), 2);
+        Only(d, {d.CheckBoxFiles}, "*");
+        d.CheckBoxCategory->setChecked(true);
+        d.ComboBoxCategory->setCurrentText("Films");
+    });
+    EXPECT_EQ(Column(3), QStringList{"deep.txt"});
+}
+
+TEST_F(Search, ResultsKeptUntilTheCatalogueIsReplaced) {
+    SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName}, "a"); });
+    whenDialogShows([this] {
+        EXPECT_EQ(Column(1), QStringList{"Alpha"}) << "reopened: the same rows";
+        EXPECT_EQ(Dialog().StatusBar->currentMessage(), "1 results found.");
+        Dialog().ButtonClose->click();
+    });
+    triggerAction(&Main(), "actSearch");
+    Main().ReplaceCatalogue(std::make_unique<CMedienListe>());
+    EXPECT_EQ(Model().rowCount(), 0);
+    EXPECT_TRUE(Dialog().Results().empty());
+}
+
+TEST_F(Search, StopKeepsTheRowsFoundSoFar) {
+    windows.frmSearchWindow->PumpInterval = std::chrono::milliseconds(0);
+    TfrmSearchWindow& progress = *windows.frmSearchWindow;
+    // Stop is pressed at the first turn the run gives to pending events.
+    std::function<void()> stopWhenRunning = [&] {
+        if (progress.isVisible() && progress.LabelItems->text() != "0") progress.ButtonStop->click();
+        else QTimer::singleShot(0, qApp, stopWhenRunning);
+    };
+    SearchWith(
+        [&](TfrmSearch& d) {
+            Only(d, {d.CheckBoxFiles}, "g");
+            QTimer::singleShot(0, qApp, stopWhenRunning);
+        },
+        [&](TfrmSearch& d) {
+            const qsizetype rows = d.Results().size();
+            EXPECT_GT(rows, 0);
+            EXPECT_LT(rows, 300);
+            EXPECT_EQ(d.StatusBar->currentMessage(), QString::number(rows) + " results found.");
+            EXPECT_EQ(Model().rowCount(), rows);
+        });
+}
+
+} // namespace
+
+namespace {
+
+TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
+    CMedienListe cat;
+    CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
+    const std::string names[] = {"common prefix of names, b", "COMMON PREFIX OF NAMES, A",
+                                 "common prefix of names, a", std::string("ab\0", 3), "ab",
+                                 "common prefix of names"};
+    TSearchResults rows;
+    for (const std::string& name : names)
+        rows.push_back({&m, AddTestEntry(m, nullptr, name, kindFile), TMatchedField::EntryName});
+    TSearchResultsModel model(nullptr);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.Fill(&rows);
+    const auto order = [&] {
+        std::vector<int> found;
+        for (int r = 0; r < model.rowCount(); ++r)
+            found.push_back(int(model.RowAt(model.index(r, 0)) - rows.data()));
+        return found;
+    };
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "found order before any sort";
+    model.SortBy(TSearchResultsModel::colResult, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{4, 3, 5, 1, 2, 0})) << "equal texts keep their order";
+    model.SortBy(TSearchResultsModel::colResult, Qt::DescendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 5, 3, 4})) << "also when descending";
+    model.SortBy(TSearchResultsModel::colMediumIcon, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "icon columns compare nothing";
+}
+
+} // namespace

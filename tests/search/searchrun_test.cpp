@@ -1,0 +1,179 @@
+#include "catalogue/mediaclasses.h"
+#include "search/searchrun.h"
+#include "support/catalogue_text.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Three media: "One" (a folder A with B inside, files at each level, an archive with a member),
+// "Two" removed, "Three" with one file. Saved, then opened again so that no content is loaded.
+class SearchRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CMedienListe built;
+        CMedium& one = AddMedium(built, "One");
+        CFile* a = AddTestEntry(one, nullptr, "A", kindFolder);
+        CFile* b = AddTestEntry(one, a, "B", kindFolder);
+        AddTestEntry(one, b, "deep.txt", kindFile, 5);
+        AddTestEntry(one, a, "mid.txt", kindFile, 6);
+        CFile* zip = AddTestEntry(one, nullptr, "pack.zip", kindArchive, 7);
+        AddTestEntry(one, zip, "member.txt", kindFile, 8);
+        AddTestEntry(one, nullptr, "top.txt", kindFile, 9);
+        CMedium& two = AddMedium(built, "Two");
+        two.Present = false;
+        AddTestEntry(two, nullptr, "gone.txt", kindFile, 1);
+        CMedium& three = AddMedium(built, "Three");
+        AddTestEntry(three, nullptr, "last.txt", kindFile, 2);
+        fileName = dir.File("cat.SXF");
+        ASSERT_TRUE(built.Save(fileName));
+        ASSERT_TRUE(cat.Load(fileName));
+        request.Catalogue = &cat;
+        request.Results = &results;
+    }
+    static CMedium& AddMedium(CMedienListe& to, const std::string& name) {
+        CMedium& m = *to.AddMedium(std::make_unique<CMedium>(&to));
+        m.Name = name;
+        m.VolumeLabel = "L" + name;
+        m.Serial = "00000001";
+        m.ContentLoaded = true;
+        return m;
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const TSearchRow& row : results) texts.emplace_back(row.Text());
+        return texts;
+    }
+    int LoadedCount() const {
+        int loaded = 0;
+        for (int i = 0; i < cat.Count(); ++i) loaded += cat.GetMedium(i)->ContentLoaded;
+        return loaded;
+    }
+
+    TempDir dir;
+    std::string fileName;
+    CMedienListe cat;
+    TSearchResults results;
+    TSearchRequest request;
+};
+
+TEST_F(SearchRun, NamesOnlyLoadsNothing) {
+    request.MaskText = "*";
+    request.MatchNames = true;
+    TSearchRun run(request);
+    EXPECT_TRUE(run.Execute());
+    EXPECT_EQ(run.ItemCount(), 3) << "one item per medium";
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "Two", "Three"})) << "removed media too";
+    EXPECT_EQ(LoadedCount(), 0);
+}
+
+TEST_F(SearchRun, EntriesDepthFirstAfterTheirMedium) {
+    request.MaskText = "*";
+    request.MatchNames = request.MatchFiles = request.MatchFolders = true;
+    TSearchRun run(request);
+    EXPECT_TRUE(run.Execute());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A", "B", "deep.txt", "mid.txt", "pack.zip",
+                                                 "member.txt", "top.txt", "Two", "gone.txt",
+                                                 "Three", "last.txt"}));
+    EXPECT_EQ(run.ItemCount(), 12) << "every medium and every entry at every depth";
+    EXPECT_EQ(LoadedCount(), 3);
+    for (int i = 0; i < cat.Count(); ++i) EXPECT_TRUE(cat.GetMedium(i)->Stored) << "unchanged";
+}
+
+TEST_F(SearchRun, CountsWhateverMatches) {
+    request.MaskText = "m";
+    request.MatchFiles = true;
+    TSearchRun run(request);
+    EXPECT_TRUE(run.Execute());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"mid.txt", "member.txt"}));
+    EXPECT_EQ(run.ItemCount(), 12);
+}
+
+TEST_F(SearchRun, BadMaskEndsWithoutRows) {
+    for (const char* mask : {"", "[a-z", "!"}) {
+        request.MaskText = mask;
+        request.MatchNames = request.MatchFiles = true;
+        TSearchRun run(request);
+        EXPECT_FALSE(run.Execute()) << mask;
+        EXPECT_TRUE(results.empty());
+        EXPECT_EQ(LoadedCount(), 0) << "nothing was walked";
+    }
+}
+
+TEST_F(SearchRun, UnreadableContentSkipsOnlyThatMedium) {
+    // The data file loses its bytes: every load fails, the media's own rows remain.
+    WriteWholeFile(cat.DataFileName, "broken");
+    request.MaskText = "*";
+    request.MatchNames = request.MatchFiles = true;
+    TSearchRun run(request);
+    EXPECT_TRUE(run.Execute());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "Two", "Three"}));
+}
+
+// Stops after a given number of polls, the way the Stop button does.
+class StoppingRun : public TSearchRun {
+public:
+    StoppingRun(const TSearchRequest& request, int polls) : TSearchRun(request), left_(polls) {
+        SetStopFlag(&stop_);
+    }
+    std::vector<std::string> positions;
+
+protected:
+    void Poll() override {
+        if (--left_ <= 0) stop_ = true;
+    }
+    void PositionChanged(const CMedium& medium, const CFile* folder) override {
+        positions.push_back(medium.Name + (folder ? " / " + std::string(folder->Name()) : ""));
+    }
+
+private:
+    bool stop_ = false;
+    int left_;
+};
+
+TEST_F(SearchRun, StopKeepsTheRowsFoundSoFar) {
+    request.MaskText = "*";
+    request.MatchNames = request.MatchFiles = request.MatchFolders = true;
+    // Polls: after medium One (1), before entry A (2), at A's start (3), after A's position (4),
+    // at B's start (5): the run ends there, before B is counted.
+    StoppingRun run(request, 5);
+    EXPECT_TRUE(run.Execute());
+    EXPECT_TRUE(run.Stopped());
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A"}));
+    EXPECT_EQ(run.ItemCount(), 2);
+    EXPECT_EQ(run.positions, (std::vector<std::string>{"One", "One / A"}));
+
+    results.clear();
+    StoppingRun whole(request, 1000);
+    whole.Execute();
+    EXPECT_EQ(whole.positions,
+              (std::vector<std::string>{"One", "One / A", "One / B", "One / pack.zip", "Two",
+                                        "Three"}))
+        << "per medium and per folder or archive, never per file";
+}
+
+TEST(SearchRunDeep, TreesDeeperThanTheStack) {
+    CMedienListe cat;
+    CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
+    m.ContentLoaded = true;
+    CFile* parent = nullptr;
+    for (int depth = 0; depth < 200000; ++depth)
+        parent = AddTestEntry(m, parent, depth == 199999 ? "needle" : "d", kindFolder);
+    TSearchResults results;
+    TSearchRequest request;
+    request.Catalogue = &cat;
+    request.MaskText = "needle";
+    request.MatchFolders = true;
+    request.Results = &results;
+    TSearchRun run(request);
+    run.Execute();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].Text(), "needle");
+    EXPECT_EQ(run.ItemCount(), 200001);
+}
+
+} // namespace
