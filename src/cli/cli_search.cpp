@@ -19,14 +19,15 @@ namespace {
 
 // A local date and time as a catalogue day count; the time of day counts away from zero, as
 // in the catalogue, for days before 30 December 1899.
-double DayCount(int64_t y, unsigned m, unsigned d, int seconds) {
+double DayCount(int64_t y, unsigned m, unsigned d, double seconds) {
     const double days = static_cast<double>(DaysFromCivil(y, m, d) + kDayCountOf1970);
     const double fraction = seconds / 86400.0;
     return days < 0 ? days - fraction : days + fraction;
 }
 
-// "YYYY-MM-DD", optionally followed by "THH:MM" or " HH:MM", optionally ":SS".
-bool ParseDate(const std::string& text, double& dayCount) {
+// "YYYY-MM-DD", optionally followed by "THH:MM" or " HH:MM", optionally ":SS". A date alone
+// stands for its whole day: its start, or with `endOfDay` its last millisecond.
+bool ParseDate(const std::string& text, bool endOfDay, double& dayCount) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) != 3) return false;
     const std::string rest = text.substr(static_cast<size_t>(used));
@@ -44,7 +45,8 @@ bool ParseDate(const std::string& text, double& dayCount) {
     unsigned cm, cd;
     CivilFromDays(DaysFromCivil(y, unsigned(mo), unsigned(d)), cy, cm, cd);
     if (cm != unsigned(mo) || cd != unsigned(d)) return false; // 31 April and the like
-    dayCount = DayCount(y, unsigned(mo), unsigned(d), h * 3600 + mi * 60 + s);
+    const double seconds = rest.empty() && endOfDay ? 86399.999 : h * 3600 + mi * 60 + s;
+    dayCount = DayCount(y, unsigned(mo), unsigned(d), seconds);
     return true;
 }
 
@@ -135,7 +137,7 @@ int RunSearch(const Arguments& arguments) {
                 request.SizeFilter = true;
             } else if (option == "--date-from" || option == "--date-to") {
                 const bool from = option == "--date-from";
-                if (!ParseDate(value, from ? request.DateFrom : request.DateTo))
+                if (!ParseDate(value, !from, from ? request.DateFrom : request.DateTo))
                     return Usage("invalid date: " + Shown(value));
                 (from ? dateFrom : dateTo) = true;
             } else if (option == "--category") {

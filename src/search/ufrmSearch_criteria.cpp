@@ -140,11 +140,14 @@ bool TfrmSearch::CollectRequest(TSearchRequest& request) {
     if (!ReadSizeNumber(CheckBoxSizeTo, EditSizeTo, msgValueSizeTo, to)) return false;
     if (!CheckBoxSizeTo->isChecked()) ComboBoxSizeTo->setCurrentIndex(0);
 
-    request.DateFrom = CheckBoxDateFrom->isChecked()
-                           ? DayCount(DTPDateFrom->date(), DTPDateFrom->time())
-                           : 0.0;
-    request.DateTo = CheckBoxDateTo->isChecked() ? DayCount(DTPDateTo->date(), DTPDateTo->time())
-                                                 : DayCount(QDate::currentDate(), QTime(0, 0));
+    // The pickers show and choose dates only, so the bounds are whole days: "from" at the start
+    // of its day, "to" at its last millisecond. The time of day a picker happens to hold would
+    // otherwise cut files from the chosen days without the user seeing why.
+    request.DateFrom = CheckBoxDateFrom->isChecked() ? DayCount(DTPDateFrom->date(), QTime(0, 0))
+                                                     : 0.0;
+    request.DateTo = CheckBoxDateTo->isChecked()
+                         ? DayCount(DTPDateTo->date(), QTime(23, 59, 59, 999))
+                         : DayCount(QDate::currentDate(), QTime(0, 0));
     request.Category = CheckBoxCategory->isChecked() && FCatalogue
                            ? FCatalogue->IndexOfCategory(ComboBoxCategory->currentText().toStdString())
                            : -1;

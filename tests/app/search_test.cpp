@@ -328,6 +328,27 @@ TEST_F(Search, SizeFromThreeGigabytes) {
     EXPECT_EQ(Column(3), QStringList{"g7.txt"});
 }
 
+// The pickers choose days: every entry of the chosen days is found, whatever its time of day.
+TEST_F(Search, DateBoundsAreWholeDays) {
+    CMedium* gamma = Cat().GetMedium(2);
+    ASSERT_TRUE(gamma->LoadContent(Cat().DataFileName));
+    constexpr double kDay = 46000; // 9 December 2025
+    const double dates[] = {kDay - 1.0 / 86400, kDay, kDay + 0.5, kDay + 86399.0 / 86400,
+                            kDay + 1};
+    for (int i = 0; i < 5; ++i) gamma->GetEntry(10 + i)->Date = dates[i];
+    for (int i = 0; i < 300; ++i)
+        if (i < 10 || i >= 15) gamma->GetEntry(i)->Date = kDay + 30;
+    const QDate day = QDate(1899, 12, 30).addDays(qint64(kDay));
+    SearchWith([&](TfrmSearch& d) {
+        Only(d, {d.CheckBoxFiles}, "g*");
+        d.CheckBoxDateFrom->setChecked(true);
+        d.CheckBoxDateTo->setChecked(true);
+        d.DTPDateFrom->setDate(day);
+        d.DTPDateTo->setDate(day);
+    });
+    EXPECT_EQ(Column(3), (QStringList{"g11.txt", "g12.txt", "g13.txt"}));
+}
+
 TEST_F(Search, CategoryFilterOnEntries) {
     SearchWith([](TfrmSearch& d) {
         EXPECT_EQ(d.ComboBoxCategory->currentIndex(), -1) << "refilled without a choice";

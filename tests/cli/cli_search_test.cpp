@@ -71,6 +71,9 @@ TEST_F(CliSearch, RowsAndOptions) {
         {{"*", "--files", "--date-from", "2023-03-16", "--date-to", "2023-03-17T06:00"}, 0,
          "Disc\\x09One\tA\\\\xabc.txt\t10\t2023-03-16 00:00:00\n"
          "Disc\\x09One\tABC.zip\t99\t2023-03-17 06:00:00\n"},
+        // A date alone is its whole day, for "to" as well.
+        {{"*", "--files", "--date-from", "2023-03-15", "--date-to", "2023-03-15"}, 0,
+         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
         {{"*", "--category", "Films"}, 0,
          "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
         {{"nothing"}, 1, ""},
