@@ -18,15 +18,20 @@ QString Text(const std::string& variable) { return QString::fromStdString(variab
 } // namespace
 
 void TfrmShelvix::ShowProgress(int percent) {
-    if (SpecialProgress->isHidden()) SpecialProgress->show();
     // Window messages run, and the bar is painted, once per slice counted from the start of a
     // load or save: a screen shows a new picture only every 16 ms or so, and painting and letting
     // messages run for every medium of a catalogue with thousands of media costs more than the
-    // load itself. In between the bar only takes the value.
+    // load itself. In between the bar only takes the value. It is shown at the first pump: a
+    // load over before that (most index loads) would pay for laying out the status bar twice
+    // for a bar nobody could see.
     const bool pump = !FProgressPump.isValid() || FProgressPump.elapsed() >= ProgressPumpSliceMs;
+    // During a load or save the window is not painted between pumps, so the bar is only told the
+    // value it will show.
+    if (FBusy && !pump) return;
     SpecialProgress->setUpdatesEnabled(pump);
     SpecialProgress->setValue(percent);
     if (!pump) return;
+    if (SpecialProgress->isHidden()) SpecialProgress->show();
     if (FBusy && !FDisabledWhileBusy && isEnabled()) {
         setEnabled(false);
         FDisabledWhileBusy = true;
