@@ -46,3 +46,16 @@ void TColumnTitlesModel::ReorderRows(std::vector<int>& ids, const std::function<
     changePersistentIndexList(from, to);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
+
+QModelIndex TFlatListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(Rows.size()) || column < 0 ||
+        column >= columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TFlatListModel::parent(const QModelIndex&) const { return {}; }
+
+int TFlatListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(Rows.size());
+}

@@ -40,3 +40,17 @@ private:
     QStringList titles_;
     int rightAligned_ = -1;
 };
+
+// A flat list whose row r shows object Rows[r] (an index into the owner's list): index, parent
+// and row count for every such list.
+class TFlatListModel : public TColumnTitlesModel {
+    Q_OBJECT
+public:
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+
+protected:
+    using TColumnTitlesModel::TColumnTitlesModel;
+    std::vector<int> Rows;
+};

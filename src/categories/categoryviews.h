@@ -17,7 +17,7 @@ class TfrmCategories;
 // One flat node per category index; the name is read from the catalogue whenever the view asks,
 // so a rename shows without copying anything. Sorting reorders the nodes only: the catalogue's
 // list, and with it every index, stays as it is.
-class TCategoryListModel : public TColumnTitlesModel {
+class TCategoryListModel : public TFlatListModel {
     Q_OBJECT
 public:
     explicit TCategoryListModel(QObject* parent = nullptr);
@@ -32,16 +32,12 @@ public:
     int SortColumn() const { return sortColumn_; }
     Qt::SortOrder SortOrder() const { return sortOrder_; }
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     void ApplySort();
 
     const CMedienListe* catalogue_ = nullptr;
-    std::vector<int32_t> rows_; // category index per row, in display order
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -19,13 +19,13 @@ QString Shown(const std::string& name) {
 } // namespace
 
 TCategoryListModel::TCategoryListModel(QObject* parent)
-    : TColumnTitlesModel({QStringLiteral("Name")}, parent) {}
+    : TFlatListModel({QStringLiteral("Name")}, parent) {}
 
 void TCategoryListModel::Fill(const CMedienListe* catalogue) {
     beginResetModel();
     catalogue_ = catalogue;
-    rows_.resize(catalogue ? catalogue->Categories.size() : 0);
-    std::iota(rows_.begin(), rows_.end(), 0);
+    Rows.resize(catalogue ? catalogue->Categories.size() : 0);
+    std::iota(Rows.begin(), Rows.end(), 0);
     ApplySort();
     endResetModel();
 }
@@ -33,42 +33,29 @@ void TCategoryListModel::Fill(const CMedienListe* catalogue) {
 void TCategoryListModel::Clear() { Fill(nullptr); }
 
 int32_t TCategoryListModel::CategoryAt(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this || index.row() >= int(rows_.size())) return -1;
-    return rows_[size_t(index.row())];
+    if (!index.isValid() || index.model() != this || index.row() >= int(Rows.size())) return -1;
+    return Rows[size_t(index.row())];
 }
 
 void TCategoryListModel::SortBy(int column, Qt::SortOrder order) {
     sortColumn_ = std::max(column, -1);
     sortOrder_ = order;
-    ReorderRows(rows_, [this] { ApplySort(); });
+    ReorderRows(Rows, [this] { ApplySort(); });
 }
 
 void TCategoryListModel::ApplySort() {
     if (sortColumn_ < 0 || !catalogue_) {
-        std::sort(rows_.begin(), rows_.end());
+        std::sort(Rows.begin(), Rows.end());
         return;
     }
     const auto& names = catalogue_->Categories;
     const bool descending = sortOrder_ == Qt::DescendingOrder;
     // From list order, so that equal names keep their list order in either direction.
-    std::sort(rows_.begin(), rows_.end());
-    std::stable_sort(rows_.begin(), rows_.end(), [&names, descending](int32_t a, int32_t b) {
+    std::sort(Rows.begin(), Rows.end());
+    std::stable_sort(Rows.begin(), Rows.end(), [&names, descending](int32_t a, int32_t b) {
         const int order = CompareCategoryNames(names[size_t(a)], names[size_t(b)]);
         return descending ? order > 0 : order < 0;
     });
-}
-
-QModelIndex TCategoryListModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || row < 0 || row >= int(rows_.size()) || column < 0 ||
-        column >= columnCount())
-        return {};
-    return createIndex(row, column);
-}
-
-QModelIndex TCategoryListModel::parent(const QModelIndex&) const { return {}; }
-
-int TCategoryListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
 }
 
 QVariant TCategoryListModel::data(const QModelIndex& index, int role) const {

@@ -10,7 +10,7 @@
 
 class TImageList;
 
-class TSearchResultsModel : public TColumnTitlesModel {
+class TSearchResultsModel : public TFlatListModel {
     Q_OBJECT
 public:
     enum Column { colMediumIcon, colMedium, colKindIcon, colResult, colSize, colDate, colLocation };
@@ -29,9 +29,6 @@ public:
     int SortColumn() const { return sortColumn_; }
     Qt::SortOrder SortOrder() const { return sortOrder_; }
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
@@ -40,7 +37,6 @@ private:
     const TImageList* drives_;
     const TImageList* folders_ = nullptr;
     const TSearchResults* results_ = nullptr;
-    std::vector<int> nodes_; // row index per node, in display order
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -31,7 +31,7 @@ template <typename T> int Compare(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0
 } // namespace
 
 TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* parent)
-    : TColumnTitlesModel({QString(), QStringLiteral("Media"), QString(), QStringLiteral("Result"),
+    : TFlatListModel({QString(), QStringLiteral("Media"), QString(), QStringLiteral("Result"),
                           QStringLiteral("Size"), QStringLiteral("Date"),
                           QStringLiteral("Location")},
                          parent),
@@ -42,10 +42,10 @@ TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* pare
 void TSearchResultsModel::Fill(const TSearchResults* results) {
     beginResetModel();
     results_ = results;
-    nodes_.clear();
+    Rows.clear();
     if (results_) {
-        nodes_.resize(results_->size());
-        std::iota(nodes_.begin(), nodes_.end(), 0);
+        Rows.resize(results_->size());
+        std::iota(Rows.begin(), Rows.end(), 0);
         ApplySort();
     }
     endResetModel();
@@ -53,15 +53,15 @@ void TSearchResultsModel::Fill(const TSearchResults* results) {
 
 const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
     if (!results_ || !index.isValid() || index.model() != this ||
-        index.row() >= int(nodes_.size()))
+        index.row() >= int(Rows.size()))
         return nullptr;
-    return &(*results_)[size_t(nodes_[size_t(index.row())])];
+    return &(*results_)[size_t(Rows[size_t(index.row())])];
 }
 
 void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {
     sortColumn_ = std::max(column, -1);
     sortOrder_ = order;
-    ReorderRows(nodes_, [this] { ApplySort(); });
+    ReorderRows(Rows, [this] { ApplySort(); });
 }
 
 namespace {
@@ -97,7 +97,7 @@ int CompareTextKeys(const TextKey& a, const TextKey& b) {
 // Rows of equal keys keep the order they were found in, in either direction: the row index
 // decides between them.
 void TSearchResultsModel::ApplySort() {
-    std::iota(nodes_.begin(), nodes_.end(), 0);
+    std::iota(Rows.begin(), Rows.end(), 0);
     if (!results_) return;
     const TSearchResults& rows = *results_;
     const bool descending = sortOrder_ == Qt::DescendingOrder;
@@ -106,7 +106,7 @@ void TSearchResultsModel::ApplySort() {
             const int order = descending ? compare(b, a) : compare(a, b);
             return order != 0 ? order < 0 : a.row < b.row;
         });
-        for (size_t i = 0; i < keys.size(); ++i) nodes_[i] = keys[i].row;
+        for (size_t i = 0; i < keys.size(); ++i) Rows[i] = keys[i].row;
     };
     const auto sortTexts = [&](auto textOf) {
         std::vector<TextKey> keys;
@@ -148,19 +148,6 @@ void TSearchResultsModel::ApplySort() {
     default: // the icon columns and list order compare nothing
         break;
     }
-}
-
-QModelIndex TSearchResultsModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || row < 0 || row >= int(nodes_.size()) || column < 0 ||
-        column >= kColumns)
-        return {};
-    return createIndex(row, column);
-}
-
-QModelIndex TSearchResultsModel::parent(const QModelIndex&) const { return {}; }
-
-int TSearchResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(nodes_.size());
 }
 
 QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
