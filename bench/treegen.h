@@ -81,10 +81,13 @@ inline void Generate(const std::string& root, int folders, int filesPerFolder) {
     ::close(::open(marker.c_str(), O_CREAT | O_WRONLY, 0644));
 }
 
-// The tree for one benchmark run: generated under $TMPDIR unless a folder was given.
+// The tree for one benchmark run: generated under $TMPDIR unless a folder was given; says what
+// it holds and how long it took to make.
 class Tree {
 public:
     explicit Tree(const Options& o) : owned_(o.dir.empty()) {
+        std::printf("tree: %d folders x %d files\n", o.folders, o.filesPerFolder);
+        const auto started = std::chrono::steady_clock::now();
         if (owned_) {
             const char* tmp = std::getenv("TMPDIR");
             std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/shelvix-scan-bench-XXXXXX";
@@ -97,6 +100,8 @@ public:
             root_ = o.dir;
         }
         Generate(root_, o.folders, o.filesPerFolder);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        std::printf("tree ready in %.1f s at %s\n", took.count(), root_.c_str());
     }
     ~Tree() {
         std::error_code ec;

@@ -19,10 +19,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     const Options options = ParseOptions(argc, argv);
-    std::printf("tree: %d folders x %d files\n", options.folders, options.filesPerFolder);
-    const auto built = Clock::now();
     Tree tree(options);
-    std::printf("tree ready in %.1f s at %s\n", Seconds(built), tree.Root().c_str());
 
     CMedienListe catalogue;
     TfrmMediaRead window;

@@ -41,16 +41,21 @@ private:
     int rightAligned_ = -1;
 };
 
-// A flat list whose row r shows object Rows[r] (an index into the owner's list): index, parent
-// and row count for every such list.
+// A flat list whose row r shows object Rows[r] (an index into the owner's list): index, parent,
+// row count and the current sort for every such list.
 class TFlatListModel : public TColumnTitlesModel {
     Q_OBJECT
 public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
+    // The column the rows are sorted by (-1: list order) and its direction.
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
 protected:
     using TColumnTitlesModel::TColumnTitlesModel;
     std::vector<int> Rows;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

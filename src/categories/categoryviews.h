@@ -29,8 +29,6 @@ public:
     int32_t CategoryAt(const QModelIndex& index) const;
     // Column -1 means list order; any other column sorts by name.
     void SortBy(int column, Qt::SortOrder order);
-    int SortColumn() const { return sortColumn_; }
-    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     QVariant data(const QModelIndex& index, int role) const override;
 
@@ -38,8 +36,6 @@ private:
     void ApplySort();
 
     const CMedienListe* catalogue_ = nullptr;
-    int sortColumn_ = -1;
-    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 // Clears the pick list and fills it with the category names in ascending order without regard

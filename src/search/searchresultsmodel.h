@@ -26,8 +26,6 @@ public:
     const TSearchRow* RowAt(const QModelIndex& index) const;
     // Column -1 means list order.
     void SortBy(int column, Qt::SortOrder order);
-    int SortColumn() const { return sortColumn_; }
-    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     QVariant data(const QModelIndex& index, int role) const override;
 
@@ -37,6 +35,4 @@ private:
     const TImageList* drives_;
     const TImageList* folders_ = nullptr;
     const TSearchResults* results_ = nullptr;
-    int sortColumn_ = -1;
-    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
