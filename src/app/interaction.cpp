@@ -1,10 +1,13 @@
 #include "app/interaction.h"
 
+#include "app/core/messagetable.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QUrl>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -25,14 +28,28 @@ class TQtInteraction final : public TInteraction {
 public:
     TModalResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
                             TMessageButtons buttons) override {
+        static constexpr QMessageBox::Icon icons[] = {QMessageBox::Critical,
+                                                      QMessageBox::Information,
+                                                      QMessageBox::Question};
+        QMessageBox box(icons[int(MessageKindOf(caption, buttons))], caption, text,
+                        QMessageBox::NoButton, parent);
         if (buttons == TMessageButtons::Ok) {
-            QMessageBox::information(parent, caption, text, QMessageBox::Ok);
+            box.setStandardButtons(QMessageBox::Ok);
+            box.exec();
             return mrOk;
         }
-        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-                       QMessageBox::Yes
-                   ? mrYes
-                   : mrNo;
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        // Escape and the close button would otherwise count as No. They answer neither: a
+        // hidden button takes them, so callers can tell "not answered" from "No".
+        QPushButton* dismissed = box.addButton(QMessageBox::Cancel);
+        dismissed->hide();
+        box.setEscapeButton(dismissed);
+        box.setDefaultButton(yes);
+        box.exec();
+        if (box.clickedButton() == yes) return mrYes;
+        if (box.clickedButton() == no) return mrNo;
+        return mrCancel;
     }
 
     QString OpenFileName(QWidget* parent, const TFileDialogSpec& spec) override {
@@ -59,6 +76,18 @@ TInteraction* current = nullptr;
 } // namespace
 
 TInteraction& Interaction() { return current ? *current : qtInteraction; }
+
+TMessageKind MessageKindOf(const QString& caption, TMessageButtons buttons) {
+    // Captions are message variables, which a language file may have replaced; the search
+    // window has an error caption of its own. An error that asks Yes/No is still an error.
+    const auto is = [&caption](const std::string& variable) {
+        return caption == QString::fromStdString(variable);
+    };
+    if (is(ShelvixMessages::msgError) || is(SearchMessages::msgError)) return TMessageKind::Error;
+    if (is(ShelvixMessages::msgQuestion) || buttons == TMessageButtons::YesNo)
+        return TMessageKind::Question;
+    return TMessageKind::Hint;
+}
 
 void SetInteraction(TInteraction* interaction) { current = interaction; }
 

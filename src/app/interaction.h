@@ -23,7 +23,9 @@ struct TFileDialogSpec {
 class TInteraction {
 public:
     virtual ~TInteraction() = default;
-    // Returns mrOk for OK, mrYes or mrNo for a question.
+    // Returns mrOk for OK, mrYes or mrNo for a question, and mrCancel for a question the user
+    // dismissed (Escape, the close button) without answering. The box carries the icon of its
+    // kind, told by its caption: error, hint, or question for Yes/No.
     virtual TModalResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
                                     TMessageButtons buttons) = 0;
     // The chosen file, or an empty text when cancelled.
@@ -40,6 +42,10 @@ public:
 TInteraction& Interaction();
 // Installs `interaction` (not owned) or, with nullptr, the Qt dialogs again.
 void SetInteraction(TInteraction* interaction);
+
+// The icon a message box of the seam shows, told by its caption and buttons.
+enum class TMessageKind { Error, Hint, Question };
+TMessageKind MessageKindOf(const QString& caption, TMessageButtons buttons);
 
 // Converts "Desc (*.A)|*.A|All files (*.*)|*.*" into Qt's "Desc (*.A);;All files (*.*)".
 QString QtFilterFrom(const QString& pipeFilter);

@@ -49,6 +49,8 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     FZipSupport = true;
     // 6. The empty catalogue.
     FCatalogue = std::make_unique<CMedienListe>();
+    // The keyboard starts in the media tree, so its keys and the window's shortcuts work at once.
+    VTMedien->setFocus(Qt::OtherFocusReason);
 }
 
 TfrmShelvix::~TfrmShelvix() {

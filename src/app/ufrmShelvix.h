@@ -64,6 +64,10 @@ public:
     void RefreshTitle();
     bool RefreshMediaContent();
     void ApplicationHelp();
+    // Empties every view that refers to media: the search results, the explorer and the media
+    // tree. Whoever deletes media or replaces the catalogue calls it first, since those views
+    // would otherwise point at freed objects.
+    void ForgetViewsOfMedia();
     // Replaces the open catalogue; the views are emptied first, since they refer to it.
     void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
     // Opens a catalogue named at start-up.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace {
@@ -122,7 +123,8 @@ void TfrmShelvix::CreateMenus() {
         first = false;
         auto* button = new QToolButton(ToolBarMainMenu);
         button->setObjectName(QString::fromLatin1(b.name));
-        button->setText(b.menu->title());
+        // The first letter is underlined: Alt with it opens the menu, as menu bars do.
+        button->setText(QLatin1Char('&') + b.menu->title());
         button->setMenu(b.menu);
         button->setPopupMode(QToolButton::InstantPopup);
         button->setAutoRaise(true);
@@ -131,6 +133,11 @@ void TfrmShelvix::CreateMenus() {
     }
     addToolBar(Qt::TopToolBarArea, ToolBarMainMenu);
     addToolBarBreak(Qt::TopToolBarArea);
+    // F10 opens the first menu, as it does in a menu bar.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName(QStringLiteral("ShortcutFirstMenu"));
+    auto* firstMenu = ToolBarMainMenu->findChild<QToolButton*>(QStringLiteral("ToolButtonDatabase"));
+    connect(f10, &QShortcut::activated, firstMenu, &QToolButton::showMenu);
 }
 
 void TfrmShelvix::CreateButtonBar() {

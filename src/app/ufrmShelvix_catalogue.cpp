@@ -6,6 +6,7 @@
 #include "app/mediaviewmodels.h"
 #include "catalogue/backups.h"
 #include "catalogue/combine.h"
+#include "catalogue/savepair.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -113,6 +114,15 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogue() {
     // Files changed by another program are not overwritten: the user picks a name instead.
     if (CheckChangedOnDisk() || FCatalogue->FileName.empty()) return SaveCatalogueAs();
     const std::string target = FCatalogue->FileName;
+    // A catalogue opened from a disc or a read-only folder cannot be saved back: the save fails
+    // as any failed save does, before backup copies are tried there, and the next Save asks
+    // for a name.
+    if (!PairWritable(target, FCatalogue->DataFileName)) {
+        ShowError(msgNoSave);
+        FCatalogue->FileName.clear();
+        RefreshTitle();
+        return TSaveOutcome::Failed;
+    }
     if (!MakeBackups()) return TSaveOutcome::Failed;
     return WriteCatalogue(target);
 }
@@ -126,15 +136,17 @@ void TfrmShelvix::actSaveAsExecute() {
 }
 
 // The msgModified question before the catalogue is given up. Answers whether the command may go
-// on: after No, after a save, and after a cancelled file dialog; not after a save that failed or
-// was refused, since going on would throw away the changes the user has just asked to keep.
+// on: after No, and after the changes were saved. A question dismissed with Escape or its close
+// button, a cancelled save dialog, and a save that failed or was refused all call the command
+// off: going on would throw away changes the user never agreed to lose.
 bool TfrmShelvix::SaveChangesIfWanted(bool checkDiskFirst, TSaveCommand save) {
     if (!FCatalogue->IsModified()) return true;
-    if (Interaction().MessageBox(this, Text(msgQuestion), Text(msgModified),
-                                 TMessageButtons::YesNo) != mrYes)
-        return true;
+    const TModalResult answer = Interaction().MessageBox(this, Text(msgQuestion), Text(msgModified),
+                                                         TMessageButtons::YesNo);
+    if (answer == mrNo) return true;
+    if (answer != mrYes) return false;
     if (checkDiskFirst && CheckChangedOnDisk()) return false;
-    return (this->*save)() != TSaveOutcome::Failed;
+    return (this->*save)() == TSaveOutcome::Saved;
 }
 
 // ---- New, Open ----
@@ -214,9 +226,7 @@ void TfrmShelvix::actRepairExecute() {
     InstallProgress(*FCatalogue);
     StatusText->setText(Text(msgReloadDB));
     const std::vector<int> lost = FindLostMedia(*FCatalogue);
-    // The views refer to the media about to go.
-    FExplorerModel->Clear();
-    FMediaModel->Clear();
+    ForgetViewsOfMedia();
     const std::vector<std::string> lines = RemoveLostMedia(*FCatalogue, lost);
     FCatalogue->FileName.clear();
     RefreshTitle();
@@ -252,8 +262,7 @@ void TfrmShelvix::closeEvent(QCloseEvent* event) {
     // The manual opens in the desktop's own viewer, which is not ours to close.
     const TSaveCommand save =
         FCatalogue->FileName.empty() ? &TfrmShelvix::SaveCatalogueAs : &TfrmShelvix::SaveCatalogue;
-    // A cancelled save dialog closes all the same; a save that failed keeps the window open, so
-    // that the changes are not lost with it.
+    // Unless the changes were saved or the user said No, the window stays open with them.
     if (!SaveChangesIfWanted(false, save)) {
         event->ignore();
         return;

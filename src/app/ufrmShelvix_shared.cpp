@@ -83,9 +83,13 @@ void TfrmShelvix::ApplicationHelp() {
     Interaction().OpenDocument(manual);
 }
 
-void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
+void TfrmShelvix::ForgetViewsOfMedia() {
     ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();
+}
+
+void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
+    ForgetViewsOfMedia();
     FCatalogue = std::move(catalogue);
 }

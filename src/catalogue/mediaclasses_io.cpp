@@ -265,7 +265,8 @@ bool CMedium::ReadContentRecords(TStream& stream) {
 bool CMedium::LoadContent(const std::string& dataFileName) {
     ContentLoaded = false;
     if (!FileExists(dataFileName)) return false;
-    auto file = OpenFile(dataFileName, true);
+    // Only read: a catalogue on a disc or a read-only share must browse and search as usual.
+    auto file = OpenFile(dataFileName, false);
     if (!file || !file->Seek(DataOffset)) return false;
     // One buffer serves every load on this thread: fresh memory for each medium would cost a
     // page fault per page, every time.
@@ -300,8 +301,11 @@ bool CMedienListe::Load(const std::string& fileName) {
     DataFileAge = FileStamp::Of(dataName);
     auto index = LoadCompressedFile(fileName);
     if (!index) return false;
-    // Not read here, but a data file that cannot be opened for writing cannot be saved back.
+    // Not read here, but it must be there and not locked by a writer. Where it cannot be
+    // opened for writing (a disc, a read-only share or folder) the catalogue still opens; a
+    // later save onto it fails like any failed save, and Save as works.
     auto data = OpenFile(dataName, true);
+    if (!data) data = OpenFile(dataName, false);
     if (!data) return false;
     try {
         const int32_t version = ReadInt(*index);

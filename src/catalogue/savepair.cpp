@@ -52,6 +52,22 @@ bool TargetFree(const std::string& path, int& lockHandle) {
 
 } // namespace
 
+bool PairWritable(const std::string& indexName, const std::string& dataName) {
+    // Tried rather than worked out from permission bits: a read-only mount refuses even root,
+    // and root's rights ignore the bits.
+    std::string probe;
+    if (!CreateTemporaryBeside(indexName, "probe", probe)) return false;
+    ::unlink(probe.c_str());
+    const auto replaceable = [](const std::string& path) {
+        if (::access(path.c_str(), F_OK) != 0) return true;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return false;
+        ::close(fd);
+        return true;
+    };
+    return replaceable(indexName) && replaceable(dataName);
+}
+
 void SyncFolderOf(const std::string& path) {
     const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {

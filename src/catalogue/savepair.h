@@ -11,6 +11,9 @@
 // with the permissions of `target` when it exists; none when it cannot be created.
 std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, const char* purpose,
                                                    std::string& name);
+// Whether a save could put a pair under these names: the folder takes new files and the files
+// that exist may be replaced. False for a catalogue on a disc or a read-only share or folder.
+bool PairWritable(const std::string& indexName, const std::string& dataName);
 // Makes renames in the folder of `path` durable.
 void SyncFolderOf(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include "app/columntitlesmodel.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ private:
 };
 
 // Clears the pick list and fills it with the category names in ascending order without regard
-// to letter case, names that compare equal that way once.
+// to letter case, names that compare equal that way once. Each item's data is the category
+// index of its name (the first index holding exactly those bytes).
 void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue);
 
 // Gives the view one node per category index of the catalogue (installing a TCategoryListModel
@@ -48,7 +50,8 @@ void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue);
 
 // The "..." button of a details dialog: the categories dialog edits the catalogue's list from an
 // empty edit in add mode; afterwards the caller's pick list is filled again and shows the name
-// the edited medium or entry holds (`selectedName`), or nothing when the list lacks it. The
+// the edited medium or entry holds, or nothing when the list lacks it. `heldName` is asked only
+// once the dialog has closed: the dialog may have renamed that category or moved its index. The
 // dialog lets go of the catalogue when it closes, so it never refers to one that was replaced.
 void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
-                          const std::string& selectedName);
+                          const std::function<std::string()>& heldName);

@@ -68,7 +68,10 @@ QVariant TCategoryListModel::data(const QModelIndex& index, int role) const {
 
 void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue) {
     pickList->clear();
-    for (const std::string& name : catalogue.CategoryPickList()) pickList->addItem(Shown(name));
+    // Each name carries its index: a name that is not valid UTF-8 does not survive the trip
+    // through the shown text, so callers must not look the shown text up again.
+    for (const std::string& name : catalogue.CategoryPickList())
+        pickList->addItem(Shown(name), catalogue.IndexOfCategory(name));
 }
 
 void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue) {
@@ -81,7 +84,7 @@ void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue) {
 }
 
 void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
-                          const std::string& selectedName) {
+                          const std::function<std::string()>& heldName) {
     dialog.FCatalogue = &catalogue;
     FillCategoryTree(dialog.VSTCategories, catalogue);
     dialog.ResetEditing();
@@ -93,6 +96,7 @@ void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComb
     // The pick list shows names that differ only in case once: when the held spelling is not
     // the one shown, the shown one stands for it.
     int found = -1;
+    const std::string selectedName = heldName();
     if (!selectedName.empty()) {
         const QString name = Shown(selectedName);
         found = pickList->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);

@@ -122,8 +122,12 @@ int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {
     LabelFolders->setText(QString::number(medium.FolderCount));
     LabelFiles->setText(QString::number(medium.FileCount));
     LabelLabel->setText(QString::fromLocal8Bit(medium.VolumeLabel.c_str()));
-    EditName->setText(QString::fromLocal8Bit(medium.Name.c_str()));
-    MemoNotice->setPlainText(QString::fromLocal8Bit(medium.Notice.c_str()));
+    // Shown from all their bytes; only what the user edits is written back (see ApplyChanges).
+    FShownName = QString::fromLocal8Bit(medium.Name.data(), qsizetype(medium.Name.size()));
+    EditName->setText(FShownName);
+    MemoNotice->setPlainText(
+        QString::fromLocal8Bit(medium.Notice.data(), qsizetype(medium.Notice.size())));
+    FShownNotice = MemoNotice->toPlainText();
     FillCategoryList(ComboBoxCategory, catalogue);
     SelectCategory(QString::fromLocal8Bit(medium.CategoryName().c_str()));
     const int result = exec();
@@ -138,8 +142,16 @@ void TfrmMediaDetails::SelectCategory(const QString& name) {
 }
 
 void TfrmMediaDetails::ApplyChanges() {
-    FMedium->Name = EditName->text().toLocal8Bit().toStdString();
-    FMedium->Notice = MemoNotice->toPlainText().toLocal8Bit().toStdString();
+    // A field the user left alone keeps its bytes: the trip through the shown text would turn
+    // bytes that are not UTF-8 into replacement characters, cut the text at a NUL and change its
+    // line breaks.
+    if (EditName->text() != FShownName) FMedium->Name = EditName->text().toLocal8Bit().toStdString();
+    if (MemoNotice->toPlainText() != FShownNotice) {
+        // Notices keep the CR LF line breaks a multi-line edit gives on the drives they come from.
+        QString notice = MemoNotice->toPlainText();
+        notice.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        FMedium->Notice = notice.toLocal8Bit().toStdString();
+    }
     FMedium->Stored = false;
     FMedium->Category = -1;
     if (ComboBoxCategory->currentIndex() >= 0) {
@@ -157,5 +169,7 @@ void TfrmMediaDetails::ApplyChanges() {
 
 void TfrmMediaDetails::ButtonCategoryClick() {
     if (!FCategoriesDialog || !FCatalogue || !FMedium) return;
-    OpenCategoriesDialog(*FCategoriesDialog, *FCatalogue, ComboBoxCategory, FMedium->CategoryName());
+    CMedium* medium = FMedium;
+    OpenCategoriesDialog(*FCategoriesDialog, *FCatalogue, ComboBoxCategory,
+                         [medium] { return medium->CategoryName(); });
 }

@@ -61,4 +61,6 @@ private:
     void SelectCategory(const QString& name);
     void ApplyChanges();
     TfrmCategories* FCategoriesDialog = nullptr;
+    // The texts the edits showed when the dialog opened: what differs from them was edited.
+    QString FShownName, FShownNotice;
 };

@@ -148,8 +148,8 @@ bool TfrmSearch::CollectRequest(TSearchRequest& request) {
     request.DateTo = CheckBoxDateTo->isChecked()
                          ? DayCount(DTPDateTo->date(), QTime(23, 59, 59, 999))
                          : DayCount(QDate::currentDate(), QTime(0, 0));
-    request.Category = CheckBoxCategory->isChecked() && FCatalogue
-                           ? FCatalogue->IndexOfCategory(ComboBoxCategory->currentText().toStdString())
+    request.Category = CheckBoxCategory->isChecked() && ComboBoxCategory->currentIndex() >= 0
+                           ? ComboBoxCategory->currentData().toInt()
                            : -1;
 
     // Bounds are 64-bit byte counts; a product beyond that range is refused like bad text.

@@ -4,6 +4,8 @@
 #include "app/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
+#include "categories/categoryviews.h"
+#include "categories/ufrmCategories.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"
 #include "scan/ufrmMediaRead.h"
@@ -176,4 +178,44 @@ TEST_F(AddMedia, DetailsDialogEditsNameNoticeAndCategory) {
     });
     Main().ShowMediumDetails(m);
     EXPECT_EQ(m->Name, "Holiday") << "Abort changes nothing";
+}
+
+// OK writes back only what was edited: untouched texts keep bytes that are not UTF-8, text
+// after a NUL and their line breaks; an edited notice keeps CR LF line breaks. A category
+// renamed behind "..." stays the medium's category.
+TEST_F(AddMedia, DetailsKeepWhatWasNotEdited) {
+    AddFolder("a");
+    Cat().Categories = {"Music", "films"};
+    CMedium* m = Cat().GetMedium(0);
+    const std::string name("Caf\xE9\0tail", 9), notice = "one\r\ntwo\nthree";
+    m->Name = name;
+    m->Notice = notice;
+    m->Category = 1;
+    auto& details = *windows.frmMediaDetails;
+    auto& categories = *windows.frmCategories;
+    whenDialogShows([&] {
+        whenDialogShows([&] {
+            categories.VSTCategories->setCurrentIndex(categories.Model()->index(1, 0));
+            categories.VSTCategoriesDblClick();
+            categories.EditName->setText(QStringLiteral("Films 2"));
+            categories.ButtonAddChange->click();
+            categories.ButtonClose->click();
+        });
+        details.ButtonCategory->click();
+        details.ButtonOK->click();
+    });
+    Main().ShowMediumDetails(m);
+    EXPECT_EQ(Cat().Categories[1], "Films 2");
+    EXPECT_EQ(m->Category, 1) << "re-selected by the name it has now";
+    EXPECT_EQ(m->Name, name);
+    EXPECT_EQ(m->Notice, notice);
+    EXPECT_FALSE(m->Stored);
+
+    whenDialogShows([&details] {
+        details.MemoNotice->setPlainText(QStringLiteral("shelf 3\nleft"));
+        details.ButtonOK->click();
+    });
+    Main().ShowMediumDetails(m);
+    EXPECT_EQ(m->Notice, "shelf 3\r\nleft");
+    EXPECT_EQ(m->Name, name);
 }

@@ -1,6 +1,14 @@
 #include "cataloguecommands_fixture.h"
 
 #include "catalogue/faults.h"
+#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
 
 #include <functional>
 
@@ -70,6 +78,29 @@ TEST_F(CatalogueCommands, AttachAppendsAnotherCatalogue) {
     EXPECT_EQ(InMemory(), saved);
 }
 
+TEST_F(CatalogueCommands, AttachKeepsTheMediaTreesSort) {
+    const std::string home = SaveSample();
+    {
+        CMedienListe other;
+        for (const char* name : {"A first", "Zed last"}) {
+            CMedium& m = *other.AddMedium(std::make_unique<CMedium>(&other));
+            m.Name = name;
+            m.ContentLoaded = true;
+        }
+        ASSERT_TRUE(other.Save(dir.File("Other.SXF")));
+    }
+    Open(home);
+    Main().VTMedienHeaderClick(0);
+    Main().VTMedienHeaderClick(0); // descending
+    script.setNextFileName(Q(dir.File("Other.SXF")));
+    Trigger("actAttach");
+    QStringList shown;
+    for (int row = 0; row < Main().MediaModel().rowCount(); ++row)
+        shown << Main().MediaModel().index(row, 0).data().toString();
+    EXPECT_EQ(shown, (QStringList{"Zed last", "Disc 1", "Disc 0", "A first"}));
+    EXPECT_EQ(Main().VTMedien->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
 TEST_F(CatalogueCommands, AttachRefusesItsOwnFileAndDamagedOnes) {
     const std::string home = SaveSample();
     Open(home);
@@ -94,6 +125,18 @@ TEST_F(CatalogueCommands, RepairDropsTheLostMediumOnly) {
     const std::string home = SaveSample();
     DamageBlock(home, 1);
     Open(home);
+    // Search results that point at every medium, the lost one too.
+    TfrmSearch& search = *windows.frmSearch;
+    whenDialogShows([&search] {
+        search.CheckBoxAll->setChecked(true);
+        search.CheckBoxAll->setChecked(false);
+        search.CheckBoxName->setChecked(true);
+        search.EditSearch->setText(QStringLiteral("*"));
+        search.ButtonSearch->click();
+        search.ButtonClose->click();
+    });
+    Trigger("actSearch");
+    ASSERT_EQ(search.Results().size(), 3);
     script.setNextFileName(QString());
     Trigger("actRepair");
     EXPECT_EQ(Cat().Count(), 3) << "cancelled";
@@ -110,6 +153,8 @@ TEST_F(CatalogueCommands, RepairDropsTheLostMediumOnly) {
     EXPECT_EQ(Cat().FileName, dir.File("Fixed.SXF"));
     EXPECT_EQ(Main().windowTitle(), "Shelvix - Fixed.SXF");
     EXPECT_EQ(Main().MediaModel().rowCount(), 1);
+    EXPECT_TRUE(search.Results().empty()) << "no result may point at a medium that is gone";
+    EXPECT_EQ(search.ResultsModel().rowCount(), 0);
 }
 
 TEST_F(CatalogueCommands, RepairAfterNewAndWithNewMedia) {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace ShelvixMessages;
 
@@ -84,23 +85,44 @@ TEST_F(CatalogueCommands, NewAndOpenAskAboutChanges) {
     Trigger("actNew");
     EXPECT_EQ(Cat().Count(), 0);
     EXPECT_NE(OnDisk(dir.File("Saved.SXF")).find("Changed"), std::string::npos);
+}
 
-    // Open, Yes, and the save dialog cancelled: the open dialog still comes, and opening another
-    // catalogue drops the changes.
-    Open(home);
-    Change();
-    script.ClearAsked();
-    script.setNextAnswer(mrYes);
-    script.setNextFileName(QString());
-    script.setNextFileName(Q(dir.File("Saved.SXF")));
-    Trigger("actOpen");
-    QStringList kinds;
-    for (const auto& q : script.Asked())
-        kinds << q.kind;
-    EXPECT_EQ(kinds, (QStringList{"message", "save", "open"}));
-    EXPECT_EQ(script.Asked().at(1).spec.initialName, Q(home)) << "Save as offers the current name";
-    EXPECT_EQ(Cat().FileName, dir.File("Saved.SXF"));
-    EXPECT_EQ(OnDisk(home).find("Changed"), std::string::npos);
+// A question dismissed without an answer (Escape, its close button) and a save dialog cancelled
+// after Yes both call the command off: the window stays, and so do the catalogue and its changes.
+TEST_F(CatalogueCommands, AnUnansweredQuestionOrACancelledSaveCallsTheCommandOff) {
+    const std::string home = SaveSample();
+    const struct {
+        const char* what;
+        TModalResult answer;
+        QStringList asked;
+    } answers[] = {{"dismissed", mrCancel, {"message"}},
+                   {"Yes, save dialog cancelled", mrYes, {"message", "save"}}};
+    for (const char* command : {"actNew", "actOpen", "close"}) {
+        for (const auto& a : answers) {
+            SCOPED_TRACE(std::string(command) + ", " + a.what);
+            Open(home);
+            Change();
+            // Unnamed, closing too asks for a name when told to save.
+            if (command == std::string("close")) Cat().FileName.clear();
+            CMedienListe* before = &Cat();
+            script.ClearAsked();
+            script.setNextAnswer(a.answer);
+            if (a.answer == mrYes) script.setNextFileName(QString());
+            Main().show();
+            if (command == std::string("close"))
+                Main().close();
+            else
+                Trigger(command);
+            QStringList kinds;
+            for (const auto& q : script.Asked()) kinds << q.kind;
+            EXPECT_EQ(kinds, a.asked) << "no open dialog, nothing more";
+            EXPECT_EQ(&Cat(), before);
+            EXPECT_EQ(Cat().GetMedium(0)->Name, "Changed");
+            EXPECT_TRUE(Cat().IsModified());
+            EXPECT_TRUE(Main().isVisible());
+            EXPECT_EQ(OnDisk(home).find("Changed"), std::string::npos);
+        }
+    }
 }
 
 TEST_F(CatalogueCommands, AFailedSaveKeepsTheChangesForNewOpenAndClosing) {
@@ -252,17 +274,6 @@ TEST_F(CatalogueCommands, ClosingAsksAboutChanges) {
     EXPECT_FALSE(Main().isVisible());
     EXPECT_TRUE(FileExists(dir.File("Home.SXF.bak")));
     EXPECT_NE(OnDisk(home).find("Changed"), std::string::npos);
-
-    // Yes without a name, the dialog cancelled: closes all the same.
-    Trigger("actNew");
-    CMedium& m = *Cat().AddMedium(std::make_unique<CMedium>(&Cat()));
-    m.ContentLoaded = true;
-    Main().show();
-    script.ClearAsked();
-    script.setNextAnswer(mrYes);
-    Main().close();
-    EXPECT_EQ(script.Asked().last().kind, "save");
-    EXPECT_FALSE(Main().isVisible());
 }
 
 // Input reaches the window only while a load or save lets messages run; the window is disabled
@@ -287,4 +298,47 @@ TEST_F(CatalogueCommands, TheWindowTakesNoInputWhileMessagesRunDuringALoadOrSave
         EXPECT_FALSE(enabledWhileRunning);
         EXPECT_TRUE(Main().isEnabled());
     }
+}
+
+// A catalogue on a disc or a read-only share: it attaches, opens and browses as usual; Save
+// fails with the save message and keeps everything in memory, and the next Save asks for a name.
+TEST_F(CatalogueCommands, ACatalogueInAReadOnlyFolder) {
+    TempDir disc;
+    const std::string index = disc.File("Disc.SXF");
+    {
+        CMedienListe cat;
+        FillSampleCatalogue(cat);
+        ASSERT_TRUE(cat.Save(index));
+    }
+    const std::string indexBytes = ReadWholeFile(index), dataBytes = ReadWholeFile(disc.File("Disc.SXD"));
+    ReadOnlyFolder readOnly(disc.Path());
+    if (!readOnly.Active()) GTEST_SKIP() << "no way to make a folder read-only here";
+
+    script.setNextFileName(Q(index));
+    Trigger("actAttach");
+    EXPECT_EQ(Cat().Count(), 3) << "attached";
+    script.setNextAnswer(mrNo);
+    Open(index);
+    ASSERT_EQ(Cat().Count(), 3);
+    Main().VTMedien->setCurrentIndex(Main().MediaModel().index(0, 0));
+    EXPECT_TRUE(Cat().GetMedium(0)->ContentLoaded) << "browsed";
+    EXPECT_GT(Main().ExplorerModel().rowCount(), 0);
+    ASSERT_TRUE(Texts().filter(Q(msgNoLoad)).isEmpty()) << Texts().join(", ").toStdString();
+
+    Change();
+    script.ClearAsked();
+    Trigger("actSave");
+    EXPECT_EQ(Texts(), QStringList{Q(msgNoSave)});
+    EXPECT_EQ(ReadWholeFile(index), indexBytes);
+    EXPECT_EQ(ReadWholeFile(disc.File("Disc.SXD")), dataBytes);
+    EXPECT_EQ(Cat().GetMedium(0)->Name, "Changed");
+    EXPECT_EQ(Main().windowTitle(), "Shelvix *");
+
+    script.ClearAsked();
+    script.setNextFileName(Q(dir.File("Copy.SXF")));
+    Trigger("actSave");
+    ASSERT_EQ(script.Asked().size(), 1);
+    EXPECT_EQ(script.Asked().first().kind, "save");
+    EXPECT_EQ(OnDisk(dir.File("Copy.SXF")), InMemory());
+    EXPECT_EQ(Main().windowTitle(), "Shelvix - Copy.SXF");
 }

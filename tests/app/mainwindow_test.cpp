@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -124,7 +126,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     QStringList menuButtons;
     for (auto* b : window.ToolBarMainMenu->findChildren<QToolButton*>())
         if (b->menu()) menuButtons << b->text() + ":" + b->menu()->objectName();
-    EXPECT_EQ(menuButtons.join(' '), "Database:mnuFile Media:mnuMedium Help:mnuHelp");
+    EXPECT_EQ(menuButtons.join(' '), "&Database:mnuFile &Media:mnuMedium &Help:mnuHelp");
     EXPECT_TRUE(window.SpecialProgress->isHidden());
     EXPECT_TRUE(window.StatusText->text().isEmpty());
 }
@@ -299,4 +301,32 @@ TEST_F(MainWindow, OpeningADamagedCatalogueAtStart) {
     EXPECT_EQ(window.Catalogue().Count(), 0);
     EXPECT_TRUE(window.Catalogue().FileName.empty());
     EXPECT_EQ(window.windowTitle(), "Shelvix");
+}
+
+// Keyboard access as desktop programs give it: the media tree has the focus at start, Alt with a
+// menu button's underlined letter opens its menu, F10 the first one.
+TEST_F(MainWindow, KeyboardReachesTheMenusAndStartsInTheMediaTree) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(QApplication::focusWidget(), window.VTMedien);
+    const struct {
+        const char* what;
+        QKeyCombination key;
+        QMenu* menu;
+    } keys[] = {{"Alt+D", Qt::ALT | Qt::Key_D, window.mnuFile},
+                {"Alt+M", Qt::ALT | Qt::Key_M, window.mnuMedium},
+                {"Alt+H", Qt::ALT | Qt::Key_H, window.mnuHelp},
+                {"F10", QKeyCombination(Qt::Key_F10), window.mnuFile}};
+    for (const auto& k : keys) {
+        QWidget* opened = nullptr;
+        // The menu runs its own loop: look at it from there and close it.
+        QTimer::singleShot(200, qApp, [&opened] {
+            opened = QApplication::activePopupWidget();
+            if (opened) opened->close();
+        });
+        QTest::keyClick(window.VTMedien, k.key.key(), k.key.keyboardModifiers());
+        QTest::qWait(300);
+        EXPECT_EQ(opened, k.menu) << k.what;
+    }
 }

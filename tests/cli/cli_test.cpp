@@ -118,6 +118,22 @@ TEST_F(CliTest, InfoNamesEveryMediumOnItsOwnLine) {
     }
 }
 
+// A catalogue on a disc or a read-only share reads as it does anywhere else.
+TEST_F(CliTest, ReadOnlyCatalogueReadsAsUsual) {
+    TempDir outputs;
+    const std::vector<std::vector<std::string>> commands = {
+        {"info", index_}, {"dump", index_}, {"search", index_, "*"}};
+    std::vector<std::string> writable;
+    for (const auto& command : commands) writable.push_back(RunCli(outputs, command).out);
+    ReadOnlyFolder readOnly(dir_.Path());
+    if (!readOnly.Active()) GTEST_SKIP() << "no way to make a folder read-only here";
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const CliResult run = RunCli(outputs, commands[i]);
+        EXPECT_EQ(run.status, 0) << commands[i][0] << ": " << run.err;
+        EXPECT_EQ(run.out, writable[i]) << commands[i][0];
+    }
+}
+
 TEST_F(CliTest, DumpRoundTripsEveryField) {
     const CliResult run = RunCli(dir_, {"dump", index_});
     ASSERT_EQ(run.status, 0) << run.err;

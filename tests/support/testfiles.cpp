@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/mount.h>
+#include <unistd.h>
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "shelvix-test-XXXXXX").string();
@@ -50,3 +52,25 @@ void MakeTree(const std::string& root, const std::vector<std::string>& items) {
         }
     }
 }
+
+ReadOnlyFolder::ReadOnlyFolder(std::string folder) : folder_(std::move(folder)) {
+    if (::geteuid() == 0) {
+        if (::mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) != 0) return;
+        mounted_ = true;
+        ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        return;
+    }
+    std::error_code ec;
+    for (auto& entry : std::filesystem::directory_iterator(folder_, ec))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove, ec);
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove, ec);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    // Without the mount, TempDir gives the bits back when it removes the folder.
+}
+
+bool ReadOnlyFolder::Active() const { return ::access(folder_.c_str(), W_OK) != 0; }

@@ -24,3 +24,19 @@ bool FileExists(const std::string& path);
 
 // A tree from "folder/" and "file:size" items below `root`, files filled with size bytes 'x'.
 void MakeTree(const std::string& root, const std::vector<std::string>& items);
+
+// Makes `folder` and what it holds read-only for this process, as a disc or a read-only share
+// is, until destroyed. Root is not stopped by permission bits, so as root a read-only bind mount
+// is laid over the folder; other users get the bits. Active() is false when neither works here.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool Active() const;
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
