@@ -82,6 +82,7 @@ public:
     void actUpdateExecute();
     bool BrowseForMediaFolder(const QString& title, QString& path);
     void ShowMediumDetails(CMedium* medium);
+    void ShowEntryDetails(CFile* entry);
     void actDetailsExecute();
 
     // Search: the command, the jump to the item found, and emptying the search results before
@@ -107,6 +108,7 @@ private:
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
     void RefreshAfterMediaChange();
+    void RefreshAfterDetails();
 
     std::unique_ptr<CMedienListe> FCatalogue;
     TMediaTreeModel* FMediaModel = nullptr;

@@ -6,6 +6,7 @@
 #include "app/columntitlesmodel.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,20 @@ void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue);
 // when the view has none yet).
 void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue);
 
+// Selects the pick list's item that stands for `name` (its own spelling first, otherwise one that
+// differs only in letter case, since the list shows such names once), or nothing when the name
+// is empty or not in the list.
+void SelectCategoryName(QComboBox* pickList, const std::string& name);
+
+// The category index the pick list's choice stands for: the position in the catalogue's list of
+// the first name equal to it without regard to letter case; -1 when nothing is chosen.
+int32_t ChosenCategoryIndex(const QComboBox* pickList, const CMedienListe& catalogue);
+
 // The "..." button of a details dialog: the categories dialog edits the catalogue's list from an
 // empty edit in add mode; afterwards the caller's pick list is filled again and shows the name
-// the edited medium or entry holds (`selectedName`), or nothing when the list lacks it. The
-// dialog lets go of the catalogue when it closes, so it never refers to one that was replaced.
+// the edited medium or entry holds, or nothing when the list lacks it. `heldName` is asked only
+// once the dialog has closed, so a category renamed there is still found under its new name.
+// The dialog lets go of the catalogue when it closes, so it never refers to one that was
+// replaced.
 void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
-                          const std::string& selectedName);
+                          const std::function<std::string()>& heldName);

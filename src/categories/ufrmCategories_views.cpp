@@ -80,8 +80,28 @@ void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue) {
     model->Fill(&catalogue);
 }
 
+void SelectCategoryName(QComboBox* pickList, const std::string& name) {
+    int found = -1;
+    if (!name.empty()) {
+        const QString shown = Shown(name);
+        found = pickList->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found < 0) found = pickList->findText(shown, Qt::MatchFixedString);
+    }
+    pickList->setCurrentIndex(found);
+}
+
+int32_t ChosenCategoryIndex(const QComboBox* pickList, const CMedienListe& catalogue) {
+    if (pickList->currentIndex() < 0) return -1;
+    // The position in the catalogue's list, not in the sorted pick list.
+    const QString chosen = pickList->currentText();
+    const auto& names = catalogue.Categories;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (Shown(names[i]).compare(chosen, Qt::CaseInsensitive) == 0) return int32_t(i);
+    return -1;
+}
+
 void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
-                          const std::string& selectedName) {
+                          const std::function<std::string()>& heldName) {
     dialog.FCatalogue = &catalogue;
     FillCategoryTree(dialog.VSTCategories, catalogue);
     dialog.ResetEditing();
@@ -90,15 +110,7 @@ void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComb
     dialog.Model()->Clear();
     if (!pickList) return;
     FillCategoryList(pickList, catalogue);
-    // The pick list shows names that differ only in case once: when the held spelling is not
-    // the one shown, the shown one stands for it.
-    int found = -1;
-    if (!selectedName.empty()) {
-        const QString name = Shown(selectedName);
-        found = pickList->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (found < 0) found = pickList->findText(name, Qt::MatchFixedString);
-    }
-    pickList->setCurrentIndex(found);
+    SelectCategoryName(pickList, heldName ? heldName() : std::string());
 }
 
 #include "moc_categoryviews.cpp"
