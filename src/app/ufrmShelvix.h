@@ -66,6 +66,9 @@ public:
     void ApplicationHelp();
     // Replaces the open catalogue; the views are emptied first, since they refer to it.
     void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
+    // Empties every view that refers to media or their entries (search results, explorer,
+    // media tree). Whoever deletes media or replaces the catalogue calls it first.
+    void ForgetViewsOfMedia();
     // Opens a catalogue named at start-up.
     void OpenCatalogueAtStart(const QString& fileName);
 
@@ -85,6 +88,11 @@ public:
     void ShowEntryDetails(CFile* entry);
     void actDetailsExecute();
 
+    // Removing, restoring and cleaning up media (ufrmShelvix_removal.cpp).
+    void actRemoveExecute();
+    void actRestoreExecute();
+    void actCleanUpExecute();
+
     // Search: the command, the jump to the item found, and emptying the search results before
     // the catalogue they refer to is replaced or loses media (New, Open, Import, Clean up).
     void actSearchExecute();
@@ -95,6 +103,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The Delete key in the media tree runs Remove.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();

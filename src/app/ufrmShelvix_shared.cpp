@@ -84,8 +84,6 @@ void TfrmShelvix::ApplicationHelp() {
 }
 
 void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
-    ClearSearchResults();
-    FExplorerModel->Clear();
-    FMediaModel->Clear();
+    ForgetViewsOfMedia();
     FCatalogue = std::move(catalogue);
 }
