@@ -81,7 +81,9 @@ void TfrmShelvix::VTExplorerDblClick() { actDetails->trigger(); }
 bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
     if (watched == VTMedien && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        // The Delete key of the keypad counts too.
+        if (key->key() == Qt::Key_Delete &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             actRemove->trigger();
             return true;
         }

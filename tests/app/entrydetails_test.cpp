@@ -116,8 +116,6 @@ TEST_F(EntryDetails, OpensForExactlyOneNodeOfTheFocusedView) {
          ""},
         {"no view has the focus", [this] { SelectEntry("top.txt", false); Main().VTExplorer->clearFocus(); },
          ""},
-        {"the focused explorer has no selection",
-         [this] { SelectInTree({MediumNode(1)}); Focus(Main().VTExplorer); }, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

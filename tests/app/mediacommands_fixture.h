@@ -78,16 +78,17 @@ protected:
             return view->hasFocus();
         }));
     }
-    // The names of the media in the media tree, top to bottom.
+    // The media tree's names top to bottom, or the catalogue's (only the present ones).
     QStringList TreeNames() {
         QStringList names;
         for (int row = 0; row < Main().MediaModel().rowCount(); ++row)
             names << Main().MediaModel().index(row, 0).data().toString();
         return names;
     }
-    QStringList CatalogueNames() {
+    QStringList CatalogueNames(bool presentOnly = false) {
         QStringList names;
-        for (int i = 0; i < Cat().Count(); ++i) names << Q(Cat().GetMedium(i)->Name);
+        for (int i = 0; i < Cat().Count(); ++i)
+            if (!presentOnly || Cat().GetMedium(i)->Present) names << Q(Cat().GetMedium(i)->Name);
         return names;
     }
     // Runs the action; `answer` gets the modal dialog it opens (nullptr when none opened) and
