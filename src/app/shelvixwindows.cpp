@@ -36,6 +36,7 @@ TShelvixWindows::TShelvixWindows() {
     frmDetailsFile = Make<TfrmDetailsFile>(CreationOrder, main);
     frmImport = Make<TfrmImport>(CreationOrder, main);
     frmMediaDetails->SetCategoriesDialog(frmCategories.get());
+    frmDetailsFile->SetCategoriesDialog(frmCategories.get());
     frmSearch->SetFolderImages(&main->ImageListFolders);
     frmSearch->SetSearchWindow(frmSearchWindow.get());
     main->SetWindows(this);

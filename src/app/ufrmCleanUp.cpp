@@ -1,6 +1,7 @@
 #include "app/ufrmCleanUp.h"
 
 #include "app/modalresult.h"
+#include "app/removedmediamodel.h"
 #include "app/widgetfactory.h"
 
 #include <QLabel>
@@ -9,12 +10,12 @@
 #include <QVBoxLayout>
 
 TfrmCleanUp::TfrmCleanUp(const TImageList* drives, QWidget* parent)
-    : QDialog(parent), FDrives(drives) {
+    : QDialog(parent), FDrives(drives), FModel(new TRemovedMediaModel(drives, this)) {
     setObjectName(QStringLiteral("frmCleanUp"));
     setWindowTitle(QStringLiteral("Clean up"));
 
     LabelDelete = MakeLabel(this, "LabelDelete", "The following items will be deleted:");
-    VTCleanUp = MakeRemovedMediaList(this, "VTCleanUp", QAbstractItemView::SelectItems,
+    VTCleanUp = MakeRemovedMediaList(this, "VTCleanUp", FModel, QAbstractItemView::SelectItems,
                                      QAbstractItemView::SingleSelection);
 
     ButtonOK = MakeButton(this, "ButtonOK", "OK");

@@ -8,6 +8,7 @@ class QLabel;
 class QPushButton;
 class QTreeView;
 class TImageList;
+class TRemovedMediaModel;
 
 class TfrmCleanUp : public QDialog {
     Q_OBJECT
@@ -16,14 +17,17 @@ public:
     explicit TfrmCleanUp(const TImageList* drives, QWidget* parent = nullptr);
 
     QLabel* LabelDelete;
-    // Columns "Label" and "Category"; one cell at a time. Starts with an empty model that only
-    // carries the column titles; the list model replaces it and re-applies the widths.
+    // Columns "Label" and "Category"; one cell at a time.
     QTreeView* VTCleanUp;
     QPushButton* ButtonOK;    // closes with mrOk
     QPushButton* ButtonAbort; // closes with mrCancel
 
     const TImageList* Drives() const { return FDrives; }
+    // The removed media VTCleanUp lists; the caller fills it before an opening and clears it
+    // before it deletes them.
+    TRemovedMediaModel& Model() { return *FModel; }
 
 private:
     const TImageList* FDrives;
+    TRemovedMediaModel* FModel;
 };

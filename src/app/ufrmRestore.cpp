@@ -1,6 +1,7 @@
 #include "app/ufrmRestore.h"
 
 #include "app/modalresult.h"
+#include "app/removedmediamodel.h"
 #include "app/widgetfactory.h"
 
 #include <QLabel>
@@ -8,13 +9,15 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
-    : QDialog(parent), FDrives(drives) {
+    : QDialog(parent), FDrives(drives), FModel(new TRemovedMediaModel(drives, this)) {
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("Restore"));
 
     LabelRestore = MakeLabel(this, "LabelRestore", "Select media to restore:");
-    VTRestore = MakeRemovedMediaList(this, "VTRestore", QAbstractItemView::SelectRows,
+    VTRestore = MakeRemovedMediaList(this, "VTRestore", FModel, QAbstractItemView::SelectRows,
                                      QAbstractItemView::ExtendedSelection);
 
     ButtonRestore = MakeButton(this, "ButtonRestore", "Restore");
@@ -30,4 +33,14 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     page->addWidget(LabelRestore);
     page->addWidget(VTRestore);
     page->addLayout(RightAlignedRow({ButtonRestore, ButtonRestoreAll, ButtonAbort}));
+}
+
+std::vector<CMedium*> TfrmRestore::SelectedMedia() const {
+    QModelIndexList rows = VTRestore->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<CMedium*> media;
+    for (const QModelIndex& row : rows)
+        if (CMedium* medium = FModel->MediumAt(row)) media.push_back(medium);
+    return media;
 }

@@ -4,10 +4,14 @@
 
 #include <QDialog>
 
+#include <vector>
+
+class CMedium;
 class QLabel;
 class QPushButton;
 class QTreeView;
 class TImageList;
+class TRemovedMediaModel;
 
 class TfrmRestore : public QDialog {
     Q_OBJECT
@@ -16,16 +20,20 @@ public:
     explicit TfrmRestore(const TImageList* drives, QWidget* parent = nullptr);
 
     QLabel* LabelRestore;
-    // Columns "Label" and "Category"; whole rows, several at a time. It starts with an empty
-    // model that only carries the column titles; the list model replaces it (and must give the
-    // titles and re-apply the widths, since a new model resets the header).
+    // Columns "Label" and "Category"; whole rows, several at a time.
     QTreeView* VTRestore;
     QPushButton* ButtonRestore;    // closes with mrCustom100
     QPushButton* ButtonRestoreAll; // closes with mrCustom101
     QPushButton* ButtonAbort;      // closes with mrCancel
 
     const TImageList* Drives() const { return FDrives; }
+    // The removed media VTRestore lists; the caller fills it before an opening and clears it
+    // afterwards.
+    TRemovedMediaModel& Model() { return *FModel; }
+    // The media of the selected rows, in list order.
+    std::vector<CMedium*> SelectedMedia() const;
 
 private:
     const TImageList* FDrives;
+    TRemovedMediaModel* FModel;
 };

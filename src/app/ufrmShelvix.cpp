@@ -56,8 +56,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
 TfrmShelvix::~TfrmShelvix() {
     InstallHelpHandler(nullptr);
     // The views refer to the catalogue: empty them before it goes.
-    FMediaModel->Clear();
-    FExplorerModel->Clear();
+    ForgetViewsOfMedia();
 }
 
 void TfrmShelvix::CreateViews() {
@@ -109,6 +108,7 @@ void TfrmShelvix::CreateViews() {
     connect(VTMedien, &QWidget::customContextMenuRequested, this,
             &TfrmShelvix::VTMedienContextPopup);
     connect(VTMedien, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTMedienDblClick);
+    VTMedien->installEventFilter(this);
     connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
 }
 

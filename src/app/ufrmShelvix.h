@@ -86,7 +86,13 @@ public:
     void actUpdateExecute();
     bool BrowseForMediaFolder(const QString& title, QString& path);
     void ShowMediumDetails(CMedium* medium);
+    void ShowEntryDetails(CFile* entry);
     void actDetailsExecute();
+
+    // Removing, restoring and cleaning up media (ufrmShelvix_removal.cpp).
+    void actRemoveExecute();
+    void actRestoreExecute();
+    void actCleanUpExecute();
 
     // Search: the command, the jump to the item found, and emptying the search results before
     // the catalogue they refer to is replaced or loses media (New, Open, Import, Clean up).
@@ -98,6 +104,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The Delete key in the media tree runs Remove.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
@@ -111,6 +119,7 @@ private:
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
     void RefreshAfterMediaChange();
+    void RefreshAfterDetails();
 
     std::unique_ptr<CMedienListe> FCatalogue;
     TMediaTreeModel* FMediaModel = nullptr;

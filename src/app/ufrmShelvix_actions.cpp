@@ -82,6 +82,9 @@ void TfrmShelvix::CreateActions() {
     connect(actClose, &QAction::triggered, this, &QWidget::close);
     connect(actAdd, &QAction::triggered, this, [this] { actAddExecute(); });
     connect(actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(); });
+    connect(actRemove, &QAction::triggered, this, [this] { actRemoveExecute(); });
+    connect(actRestore, &QAction::triggered, this, [this] { actRestoreExecute(); });
+    connect(actCleanUp, &QAction::triggered, this, [this] { actCleanUpExecute(); });
     connect(actDetails, &QAction::triggered, this, [this] { actDetailsExecute(); });
     connect(actSearch, &QAction::triggered, this, [this] { actSearchExecute(); });
     // The two toggles invert themselves when triggered; nothing else happens until a command

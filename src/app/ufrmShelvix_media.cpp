@@ -1,10 +1,12 @@
-// The media commands: Add, Update and the medium details, with the folder chooser they share.
+// The media commands: Add, Update and Details (of a medium or an entry), with the folder chooser
+// they share.
 #include "app/ufrmShelvix.h"
 
 #include "app/core/messagetable.h"
 #include "app/interaction.h"
 #include "app/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
+#include "categories/ufrmDetailsFiles.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"
 #include "scan/ufrmMediaRead.h"
@@ -102,13 +104,23 @@ void TfrmShelvix::actUpdateExecute() {
     RefreshAfterMediaChange();
 }
 
-void TfrmShelvix::ShowMediumDetails(CMedium* medium) {
-    if (!medium || !FWindows) return;
-    FWindows->frmMediaDetails->ShowFor(*FCatalogue, *medium);
+void TfrmShelvix::RefreshAfterDetails() {
     RefreshTitle();
     // Names and categories may have changed: let both views fetch their texts again.
     VTMedien->viewport()->update();
     VTExplorer->viewport()->update();
+}
+
+void TfrmShelvix::ShowMediumDetails(CMedium* medium) {
+    if (!medium || !FWindows) return;
+    FWindows->frmMediaDetails->ShowFor(*FCatalogue, *medium);
+    RefreshAfterDetails();
+}
+
+void TfrmShelvix::ShowEntryDetails(CFile* entry) {
+    if (!entry || !FWindows) return;
+    FWindows->frmDetailsFile->ShowFor(*FCatalogue, *entry);
+    RefreshAfterDetails();
 }
 
 void TfrmShelvix::actDetailsExecute() {
@@ -117,8 +129,12 @@ void TfrmShelvix::actDetailsExecute() {
     if (!view) return;
     const QModelIndexList selected = view->selectionModel()->selectedRows();
     if (selected.size() != 1) return;
-    if (view == VTMedien) {
-        // Entries get their own details dialog with the entry details command.
-        if (CMedium* medium = FMediaModel->ObjectAt(selected.first()).medium) ShowMediumDetails(medium);
+    if (view == VTExplorer) {
+        ShowEntryDetails(FExplorerModel->EntryAt(selected.first()));
+        return;
     }
+    // A folder node of the media tree carries its folder entry.
+    const NodeObject object = FMediaModel->ObjectAt(selected.first());
+    if (object.medium) ShowMediumDetails(object.medium);
+    else ShowEntryDetails(object.entry);
 }

@@ -84,6 +84,8 @@ void TfrmShelvix::ApplicationHelp() {
 }
 
 void TfrmShelvix::ForgetViewsOfMedia() {
+    // The search results may point at entries of any medium, the explorer shows one medium's
+    // entries and the media tree keeps folder nodes of the media opened in it.
     ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCursor>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeView>
@@ -76,5 +77,18 @@ void TfrmShelvix::VTMedienContextPopup(const QPoint&) {
 void TfrmShelvix::VTMedienDblClick() { actDetails->trigger(); }
 
 void TfrmShelvix::VTExplorerDblClick() { actDetails->trigger(); }
+
+bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == VTMedien && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // The Delete key of the keypad counts too.
+        if (key->key() == Qt::Key_Delete &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            actRemove->trigger();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TfrmShelvix::actArchivesExecute() { actArchives->setChecked(!actArchives->isChecked()); }

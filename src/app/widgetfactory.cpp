@@ -62,11 +62,16 @@ QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& ti
     return view;
 }
 
-QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name,
+QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name, QAbstractItemModel* model,
                                 QAbstractItemView::SelectionBehavior behavior,
                                 QAbstractItemView::SelectionMode mode) {
     QTreeView* view = MakeListView(
         parent, name, {QStringLiteral("Label"), QStringLiteral("Category")}, behavior, mode);
+    // The list model takes the titles' place before the widths are set: a new model starts a
+    // new header.
+    QAbstractItemModel* titles = view->model();
+    view->setModel(model);
+    delete titles;
     view->setFixedSize(289, 305);
     QHeaderView* columns = view->header();
     columns->setStretchLastSection(false);

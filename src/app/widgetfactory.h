@@ -48,8 +48,8 @@ QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& ti
 // header reports left clicks itself, the other buttons are caught on its viewport.
 void OnHeaderClick(QTreeView* view, std::function<void(int column)> click);
 
-// The list of removed media of the restore and clean-up dialogs: columns "Label" and
-// "Category", 140 pixels each, in a view of fixed size.
-QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name,
+// The list of removed media of the restore and clean-up dialogs, showing `model` (whose columns
+// are "Label" and "Category"): 140 pixels each, in a view of fixed size.
+QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name, QAbstractItemModel* model,
                                 QAbstractItemView::SelectionBehavior behavior,
                                 QAbstractItemView::SelectionMode mode);

@@ -48,6 +48,15 @@ void FillCategoryList(QComboBox* pickList, const CMedienListe& catalogue);
 // when the view has none yet).
 void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue);
 
+// Selects the pick list's item that stands for `name` (its own spelling first, otherwise one that
+// differs only in letter case, since the list shows such names once), or nothing when the name
+// is empty or not in the list.
+void SelectCategoryName(QComboBox* pickList, const std::string& name);
+
+// The category index the pick list's choice stands for: the position in the catalogue's list of
+// the first name equal to it without regard to letter case; -1 when nothing is chosen.
+int32_t ChosenCategoryIndex(const QComboBox* pickList);
+
 // The "..." button of a details dialog: the categories dialog edits the catalogue's list from an
 // empty edit in add mode; afterwards the caller's pick list is filled again and shows the name
 // the edited medium or entry holds, or nothing when the list lacks it. `heldName` is asked only

@@ -83,6 +83,23 @@ void FillCategoryTree(QTreeView* view, const CMedienListe& catalogue) {
     model->Fill(&catalogue);
 }
 
+void SelectCategoryName(QComboBox* pickList, const std::string& name) {
+    int found = -1;
+    if (!name.empty()) {
+        const QString shown = Shown(name);
+        found = pickList->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found < 0) found = pickList->findText(shown, Qt::MatchFixedString);
+    }
+    pickList->setCurrentIndex(found);
+}
+
+int32_t ChosenCategoryIndex(const QComboBox* pickList) {
+    // The position in the catalogue's list, not in the sorted pick list. Names that differ only
+    // in case are listed once, by the spelling with the lowest index, so the index each item
+    // carries is the first position of its name compared without regard to case.
+    return pickList->currentIndex() < 0 ? -1 : pickList->currentData().toInt();
+}
+
 void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComboBox* pickList,
                           const std::function<std::string()>& heldName) {
     dialog.FCatalogue = &catalogue;
@@ -93,16 +110,7 @@ void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComb
     dialog.Model()->Clear();
     if (!pickList) return;
     FillCategoryList(pickList, catalogue);
-    // The pick list shows names that differ only in case once: when the held spelling is not
-    // the one shown, the shown one stands for it.
-    int found = -1;
-    const std::string selectedName = heldName();
-    if (!selectedName.empty()) {
-        const QString name = Shown(selectedName);
-        found = pickList->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (found < 0) found = pickList->findText(name, Qt::MatchFixedString);
-    }
-    pickList->setCurrentIndex(found);
+    SelectCategoryName(pickList, heldName ? heldName() : std::string());
 }
 
 #include "moc_categoryviews.cpp"

@@ -2,6 +2,8 @@
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
+#include "catalogue/mediaclasses.h"
+#include "categories/categoryviews.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,6 +34,7 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     ButtonOK->setDefault(true);
     CloseOnClick(this, ButtonOK, mrCustom100);
     CloseOnClick(this, ButtonAbort, mrCancel);
+    connect(ButtonCategories, &QPushButton::clicked, this, &TfrmDetailsFile::ButtonCategoriesClick);
 
     auto* grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
@@ -44,4 +47,33 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     grid->addWidget(CheckBoxSub, 2, 1, 1, 2);
     grid->setRowMinimumHeight(3, 8);
     grid->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}), 4, 0, 1, 3);
+}
+
+int TfrmDetailsFile::ShowFor(CMedienListe& catalogue, CFile& entry) {
+    const std::string_view name = entry.Name();
+    LabelName->setText(QString::fromLocal8Bit(name.data(), qsizetype(name.size())));
+    FCatalogue = &catalogue;
+    FEntry = &entry;
+    FillCategoryList(ComboBoxCategory, catalogue);
+    SelectCategoryName(ComboBoxCategory, entry.CategoryName());
+    // CheckBoxSub is left as the user set it at the previous opening.
+    const int result = exec();
+    if (result == mrCustom100) ApplyChanges();
+    return result;
+}
+
+void TfrmDetailsFile::ApplyChanges() {
+    // The medium's content is written again at the next save.
+    if (FEntry->Medium) FEntry->Medium->Stored = false;
+    const int32_t category = ChosenCategoryIndex(ComboBoxCategory);
+    FEntry->Category = category;
+    if (CheckBoxSub->isChecked()) FEntry->SetCategoryDeep(category);
+    FCatalogue->SetModified(true);
+}
+
+void TfrmDetailsFile::ButtonCategoriesClick() {
+    if (!FCategoriesDialog || !FCatalogue || !FEntry) return;
+    CFile* entry = FEntry;
+    OpenCategoriesDialog(*FCategoriesDialog, *FCatalogue, ComboBoxCategory,
+                         [entry] { return entry->CategoryName(); });
 }

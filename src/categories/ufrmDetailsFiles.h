@@ -4,6 +4,9 @@
 
 #include <QDialog>
 
+class CFile;
+class CMedienListe;
+class TfrmCategories;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -22,4 +25,20 @@ public:
     QCheckBox* CheckBoxSub;        // checked at creation; keeps the user's choice afterwards
     QPushButton* ButtonOK;         // closes with mrCustom100
     QPushButton* ButtonAbort;      // closes with mrCancel
+
+    // The opener's part: shows the entry's name and category, shows the dialog, and on OK gives
+    // the entry (and, with CheckBoxSub, everything beneath it) the chosen category. Returns the
+    // modal result.
+    int ShowFor(CMedienListe& catalogue, CFile& entry);
+    // The categories dialog that "..." opens; set once all windows exist.
+    void SetCategoriesDialog(TfrmCategories* dialog) { FCategoriesDialog = dialog; }
+
+    void ButtonCategoriesClick();
+    // Set by ShowFor before each opening; not owned.
+    CMedienListe* FCatalogue = nullptr;
+    CFile* FEntry = nullptr;
+
+private:
+    void ApplyChanges();
+    TfrmCategories* FCategoriesDialog = nullptr;
 };

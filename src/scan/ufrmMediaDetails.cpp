@@ -129,16 +129,10 @@ int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {
         QString::fromLocal8Bit(medium.Notice.data(), qsizetype(medium.Notice.size())));
     FShownNotice = MemoNotice->toPlainText();
     FillCategoryList(ComboBoxCategory, catalogue);
-    SelectCategory(QString::fromLocal8Bit(medium.CategoryName().c_str()));
+    SelectCategoryName(ComboBoxCategory, medium.CategoryName());
     const int result = exec();
     if (result == mrOk) ApplyChanges();
     return result;
-}
-
-void TfrmMediaDetails::SelectCategory(const QString& name) {
-    // Without a category, or with one the list does not hold, nothing is selected.
-    const int found = name.isEmpty() ? -1 : ComboBoxCategory->findText(name, Qt::MatchFixedString);
-    ComboBoxCategory->setCurrentIndex(found);
 }
 
 void TfrmMediaDetails::ApplyChanges() {
@@ -153,17 +147,7 @@ void TfrmMediaDetails::ApplyChanges() {
         FMedium->Notice = notice.toLocal8Bit().toStdString();
     }
     FMedium->Stored = false;
-    FMedium->Category = -1;
-    if (ComboBoxCategory->currentIndex() >= 0) {
-        // The position in the catalogue's list, not in the sorted pick list.
-        const QString chosen = ComboBoxCategory->currentText();
-        const auto& names = FCatalogue->Categories;
-        for (size_t i = 0; i < names.size(); ++i)
-            if (QString::fromLocal8Bit(names[i].c_str()).compare(chosen, Qt::CaseInsensitive) == 0) {
-                FMedium->Category = static_cast<int32_t>(i);
-                break;
-            }
-    }
+    FMedium->Category = ChosenCategoryIndex(ComboBoxCategory);
     FCatalogue->SetModified(true);
 }
 

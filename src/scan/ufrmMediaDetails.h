@@ -58,7 +58,6 @@ public:
     static constexpr int ClientHeight = 329;
 
 private:
-    void SelectCategory(const QString& name);
     void ApplyChanges();
     TfrmCategories* FCategoriesDialog = nullptr;
     // The texts the edits showed when the dialog opened: what differs from them was edited.

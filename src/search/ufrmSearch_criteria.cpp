@@ -2,6 +2,8 @@
 // filter controls, and collecting the search request when "Search" is pressed.
 #include "search/ufrmSearch.h"
 
+#include "categories/categoryviews.h"
+
 #include "app/interaction.h"
 #include "app/widgetfactory.h"
 #include "search/searchresultsmodel.h"
@@ -148,9 +150,7 @@ bool TfrmSearch::CollectRequest(TSearchRequest& request) {
     request.DateTo = CheckBoxDateTo->isChecked()
                          ? DayCount(DTPDateTo->date(), QTime(23, 59, 59, 999))
                          : DayCount(QDate::currentDate(), QTime(0, 0));
-    request.Category = CheckBoxCategory->isChecked() && ComboBoxCategory->currentIndex() >= 0
-                           ? ComboBoxCategory->currentData().toInt()
-                           : -1;
+    request.Category = CheckBoxCategory->isChecked() ? ChosenCategoryIndex(ComboBoxCategory) : -1;
 
     // Bounds are 64-bit byte counts; a product beyond that range is refused like bad text.
     // Without a "to" bound nothing is too large.

@@ -329,7 +329,7 @@ TEST(CategoryViews, OpeningFromADetailsDialogRefillsAndReselectsItsPickList) {
             QTest::mouseClick(form.ButtonAddChange, Qt::LeftButton);
             QTest::mouseClick(form.ButtonClose, Qt::LeftButton);
         });
-        OpenCategoriesDialog(form, cat, &pickList, [&c] { return std::string(c.held); });
+        OpenCategoriesDialog(form, cat, &pickList, [&c] { return c.held; });
         EXPECT_TRUE(startedInAddMode);
         QStringList items;
         for (int i = 0; i < pickList.count(); ++i) items << pickList.itemText(i);
