@@ -64,6 +64,9 @@ public:
     void RefreshTitle();
     bool RefreshMediaContent();
     void ApplicationHelp();
+    // Help menu.
+    void actIndexExecute();
+    void actInfoExecute();
     // Replaces the open catalogue; the views are emptied first, since they refer to it.
     void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
     // Opens a catalogue named at start-up.
