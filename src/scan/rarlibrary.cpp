@@ -9,6 +9,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,8 +56,12 @@ std::string MemberPath(archive_entry* entry, bool folder) {
 
 class TLibarchiveRar final : public IRarArchive {
 public:
-    explicit TLibarchiveRar(archive* reader) : reader_(reader) {}
-    ~TLibarchiveRar() override { archive_read_free(reader_); }
+    // Takes over the reader and the file it reads.
+    TLibarchiveRar(archive* reader, int fd) : reader_(reader), fd_(fd) {}
+    ~TLibarchiveRar() override {
+        archive_read_free(reader_);
+        ::close(fd_);
+    }
     TLibarchiveRar(const TLibarchiveRar&) = delete;
     TLibarchiveRar& operator=(const TLibarchiveRar&) = delete;
 
@@ -105,6 +112,7 @@ private:
     }
 
     archive* reader_;
+    int fd_;
     int64_t position_ = -1;
     bool ended_ = false;
 };
@@ -118,16 +126,25 @@ int ProbeRarLibrary() { return RarLibraryAbsent() ? -1 : archive_version_number(
 
 std::unique_ptr<IRarArchive> OpenRarArchive(const std::string& path) {
     if (RarLibraryAbsent()) return nullptr;
-    archive* reader = archive_read_new();
-    if (!reader) return nullptr;
+    // Only a regular file: a pipe or a device named .rar (or put in the archive's place since
+    // the scan looked) would block the read or never end.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    archive* reader = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(reader = archive_read_new())) {
+        ::close(fd);
+        return nullptr;
+    }
     // Only the RAR readers: a file named .rar that holds another format is no RAR archive.
     if (archive_read_support_format_rar(reader) != ARCHIVE_OK ||
         archive_read_support_format_rar5(reader) != ARCHIVE_OK ||
-        archive_read_open_filename(reader, path.c_str(), 64 * 1024) != ARCHIVE_OK) {
+        archive_read_open_fd(reader, fd, 64 * 1024) != ARCHIVE_OK) {
         archive_read_free(reader);
+        ::close(fd);
         return nullptr;
     }
-    return std::make_unique<TLibarchiveRar>(reader);
+    return std::make_unique<TLibarchiveRar>(reader, fd);
 }
 
 int InstallRarListing() {

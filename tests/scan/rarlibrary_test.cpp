@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -195,6 +196,16 @@ TEST(RarMembers, TenThousandMembersAllArrive) {
     Listed listed(rar::Rar5(members));
     EXPECT_EQ(listed.entry->ChildCount(), 10000);
     EXPECT_EQ(CountsOf(listed.medium), (Counts{0, 10000, 10000}));
+}
+
+TEST(RarMembers, OnlyRegularFilesAreOpened) {
+    // A pipe would block the first read for ever; a folder cannot be read at all.
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.rar").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(dir.File("folder.rar").c_str(), 0700), 0);
+    EXPECT_EQ(OpenRarArchive(dir.File("pipe.rar")), nullptr);
+    EXPECT_EQ(OpenRarArchive(dir.File("folder.rar")), nullptr);
+    EXPECT_EQ(OpenRarArchive(dir.File("missing.rar")), nullptr);
 }
 
 // The scan with the binding registered as the program registers it.
