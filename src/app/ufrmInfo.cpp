@@ -3,6 +3,7 @@
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,7 +11,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <climits>
 
 namespace {
 
@@ -75,6 +78,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Image1->setFixedSize(LogoWidth, LogoHeight);
     Image1->setAttribute(Qt::WA_TranslucentBackground);
     Image1->setPixmap(Logo());
+    Image1->installEventFilter(this);
 
     Label1 = MakeLabel(this, "Label1", "Shelvix");
     QFont title = Label1->font();
@@ -99,7 +103,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     ScrollingLabelEasterEgg =
         MakeLabel(this, "ScrollingLabelEasterEgg",
                   "Shelvix - catalogued with Qt, bzip2, libarchive and pugixml. Thanks for keeping "
-                  "your shelves in order!");
+                  "your shelves in order!      ");
     ScrollingLabelEasterEgg->setTextFormat(Qt::PlainText);
     // Shown and hidden again while the box is open; keep its line so the box does not jump.
     QSizePolicy keepLine = ScrollingLabelEasterEgg->sizePolicy();
@@ -107,6 +111,9 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     keepLine.setHorizontalPolicy(QSizePolicy::Ignored);
     ScrollingLabelEasterEgg->setSizePolicy(keepLine);
     ScrollingLabelEasterEgg->hide();
+    ScrollTimer = new QTimer(this);
+    ScrollTimer->setInterval(ScrollStepMs);
+    connect(ScrollTimer, &QTimer::timeout, this, &TfrmInfo::ScrollStep);
 
     ButtonClose = MakeButton(this, "ButtonClose", "Close");
     ButtonClose->setDefault(true);
@@ -120,4 +127,33 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     page->addWidget(GroupBoxInfo);
     page->addWidget(ScrollingLabelEasterEgg);
     page->addLayout(RightAlignedRow({ButtonClose}));
+}
+
+void TfrmInfo::showEvent(QShowEvent* event) {
+    FDoubleClicks = 0;
+    ScrollTimer->stop();
+    ScrollingLabelEasterEgg->hide();
+    QDialog::showEvent(event);
+}
+
+bool TfrmInfo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image1 && event->type() == QEvent::MouseButtonDblClick) Image1DblClick();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmInfo::Image1DblClick() {
+    if (FDoubleClicks < INT32_MAX) ++FDoubleClicks;
+    if (FDoubleClicks >= CreditsAtDoubleClick && ScrollingLabelEasterEgg->isHidden()) {
+        ScrollingLabelEasterEgg->show();
+        ScrollTimer->start();
+    }
+}
+
+void TfrmInfo::ScrollStep() {
+    if (!isVisible()) { // the box was closed while the line ran
+        ScrollTimer->stop();
+        return;
+    }
+    const QString text = ScrollingLabelEasterEgg->text();
+    if (text.size() > 1) ScrollingLabelEasterEgg->setText(text.mid(1) + text.at(0));
 }

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 
 class QGroupBox;
 class QLabel;
 class QPixmap;
 class QPushButton;
+class QTimer;
 
 class TfrmInfo : public QDialog {
     Q_OBJECT
@@ -24,7 +26,24 @@ public:
     QLabel* LabelZIP;
     QLabel* ScrollingLabelEasterEgg; // the credits line; hidden until shown on purpose
     QPushButton* ButtonClose;        // closes with mrOk
+    QTimer* ScrollTimer; // moves the credits line one step while it shows (part of the line, unnamed)
+
+    // The credits line appears at this double click on the logo after the box was shown.
+    static constexpr int CreditsAtDoubleClick = 6;
+    static constexpr int ScrollStepMs = 75;
 
     // The logo picture, drawn rather than loaded so that the program needs no image file.
     static QPixmap Logo();
+
+    void Image1DblClick();
+    int DoubleClicks() const { return FDoubleClicks; }
+    // One step of the credits line to the left: its first character moves to its end.
+    void ScrollStep();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int32_t FDoubleClicks = 0;
 };

@@ -5,6 +5,7 @@
 #include "app/helpevents.h"
 #include "app/interaction.h"
 #include "app/mediaviewmodels.h"
+#include "scan/rarlibrary.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,8 +45,9 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateViews();
     CreateBottomPanel();
 
-    // 5. Archive support: RAR support comes with its listing; ZIP is always there.
-    FRarSupport = false;
+    // 5. Archive support: RAR support when the RAR listing's probe finds its library; ZIP is
+    // always there.
+    FRarSupport = InstallRarListing() >= 0;
     FZipSupport = true;
     // 6. The empty catalogue.
     FCatalogue = std::make_unique<CMedienListe>();

@@ -68,6 +68,9 @@ public:
     // tree. Whoever deletes media or replaces the catalogue calls it first, since those views
     // would otherwise point at freed objects.
     void ForgetViewsOfMedia();
+    // Help menu.
+    void actIndexExecute();
+    void actInfoExecute();
     // Replaces the open catalogue; the views are emptied first, since they refer to it.
     void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
     // Opens a catalogue named at start-up.

@@ -89,7 +89,8 @@ void TfrmShelvix::CreateActions() {
     connect(actSearch, &QAction::triggered, this, [this] { actSearchExecute(); });
     // The two toggles invert themselves when triggered; nothing else happens until a command
     // reads their state.
-    connect(actIndex, &QAction::triggered, this, [this] { ApplicationHelp(); });
+    connect(actIndex, &QAction::triggered, this, [this] { actIndexExecute(); });
+    connect(actInfo, &QAction::triggered, this, [this] { actInfoExecute(); });
 }
 
 void TfrmShelvix::CreateMenus() {

@@ -1,5 +1,5 @@
 // Operations every command of the main window shares: progress, the guard against catalogues
-// changed by another program, the title, the content refresh before a save, help.
+// changed by another program, the title, the content refresh before a save.
 #include "app/ufrmShelvix.h"
 
 #include "app/core/messagetable.h"
@@ -75,12 +75,6 @@ bool TfrmShelvix::RefreshMediaContent() {
     }
     FCatalogue->FileName.clear();
     return true;
-}
-
-void TfrmShelvix::ApplicationHelp() {
-    // The manual is installed beside the program.
-    const QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/shelvix.html");
-    Interaction().OpenDocument(manual);
 }
 
 void TfrmShelvix::ForgetViewsOfMedia() {

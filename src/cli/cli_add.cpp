@@ -119,7 +119,7 @@ int RunAdd(const Arguments& arguments) {
         ProgressLine progress(*medium);
         TMediaScan scan(*medium);
         scan.ExamineZip = options.archives;
-        scan.ExamineRar = options.archives && static_cast<bool>(RegisteredRarOpener());
+        scan.ExamineRar = options.archives && static_cast<bool>(scan.OpenRar);
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
         scan.ScanFolder(path, nullptr);
     }

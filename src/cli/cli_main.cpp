@@ -3,6 +3,7 @@
 
 #include "app/core/messagetable.h"
 #include "catalogue/mediaclasses.h"
+#include "scan/rarlibrary.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,6 +56,7 @@ void PrintUsage(std::FILE* out) {
             std::fprintf(out, "  %-8s %-16s %s\n", c.name, c.arguments, c.summary);
     }
     std::fprintf(out, "  %-8s %-16s %s\n", "help", "", "this text");
+    std::fprintf(out, "  %-25s %s\n", "--version", "the version of Shelvix");
 }
 
 int Dispatch(int argc, char** argv) {
@@ -63,6 +65,10 @@ int Dispatch(int argc, char** argv) {
         return kExitUsage;
     }
     const char* name = argv[1];
+    if (!std::strcmp(name, "--version")) {
+        std::printf("Shelvix %s\n", SHELVIX_VERSION);
+        return kExitOk;
+    }
     if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h") || !std::strcmp(name, "help")) {
         PrintUsage(stdout);
         std::fputs(kHelpTail, stdout);
@@ -110,4 +116,8 @@ bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName) {
 
 } // namespace cli
 
-int main(int argc, char** argv) { return cli::Dispatch(argc, argv); }
+int main(int argc, char** argv) {
+    // RAR archives are listed as the program lists them, when the library is there.
+    InstallRarListing();
+    return cli::Dispatch(argc, argv);
+}

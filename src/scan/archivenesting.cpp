@@ -51,6 +51,7 @@ public:
         member.Attributes = header_.FileAttr;
         member.Size = header_.UnpSize;
         member.DosDateTime = header_.FileTime;
+        member.Date = header_.Date;
         return true;
     }
 
@@ -113,7 +114,8 @@ bool NestMembers(IMemberSource& source, bool dropTrailingSeparator, std::string_
         CFile* entry = CFile::Create(level.entry->Medium, level.entry);
         // The entry fill takes the name after the last '\' or ':', so the member path fills it
         // exactly as a path with a leading '\' would.
-        if (!entry->SetFrom(path, member.Attributes, -1, member.Size, MemberDate(member.DosDateTime)))
+        const double date = member.Date ? *member.Date : MemberDate(member.DosDateTime);
+        if (!entry->SetFrom(path, member.Attributes, -1, member.Size, date))
             continue;
         if (isFolder)
             levels.push_back({std::string(path), entry});

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,9 @@ struct MemberView {
     uint32_t Attributes = 0; // bit 0x10: folder
     int64_t Size = 0;
     uint32_t DosDateTime = 0; // DOS date in the high half, time in the low half
+    // The date value itself, for archives that store a time stamp rather than a DOS date and
+    // time; when set, DosDateTime is not looked at.
+    std::optional<double> Date;
 };
 
 // The members of one archive in archive order.
@@ -66,6 +70,7 @@ struct RarHeader {
     uint32_t FileAttr = 0;
     int64_t UnpSize = 0;
     uint32_t FileTime = 0; // DOS date and time
+    std::optional<double> Date; // instead of FileTime, for a member stored with a time stamp
 };
 
 // One open RAR archive in list mode; closing happens when it is destroyed. Bound to the RAR

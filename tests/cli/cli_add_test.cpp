@@ -4,6 +4,7 @@
 #include "catalogue/mediaclasses.h"
 #include "support/clirun.h"
 #include "scan/scantesting.h"
+#include "support/rarwriter.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -65,9 +66,12 @@ TEST_F(CliAdd, CreatesTheCatalogueThenAppends) {
     EXPECT_EQ(ReadWholeFile(out_.File("home.sxd.bak")), beforeData);
 }
 
-TEST_F(CliAdd, ZipMembersUnlessTurnedOff) {
+TEST_F(CliAdd, ZipAndRarMembersUnlessTurnedOff) {
     if (std::system("zip -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "no zip tool";
     ASSERT_EQ(std::system(("cd '" + tree_.Path() + "' && zip -q -r pack.zip docs").c_str()), 0);
+    WriteWholeFile(tree_.File("pack.rar"),
+                   rar::Rar5({{"docs", "", true}, {"docs/a.txt", "0123456789"},
+                              {"docs/deep", "", true}, {"docs/deep/b.bin", "b"}}));
     for (const bool archives : {true, false}) {
         std::vector<std::string> args = {"add", index_, tree_.Path()};
         if (!archives) args.push_back("--no-archives");
@@ -76,13 +80,16 @@ TEST_F(CliAdd, ZipMembersUnlessTurnedOff) {
     }
     const auto cat = Loaded();
     ASSERT_EQ(cat->Count(), 2);
-    const auto packOf = [](const CMedium& m) {
+    const auto packOf = [](const CMedium& m, const char* name) {
         for (const CFile* e : m.Entries())
-            if (e->Name() == "pack.zip") return TreeShape(e->Children(), true);
+            if (e->Name() == name) return TreeShape(e->Children(), true);
         return std::string("missing");
     };
-    EXPECT_EQ(packOf(*cat->GetMedium(0)), "docs/[a.txt deep/[b.bin]]");
-    EXPECT_EQ(packOf(*cat->GetMedium(1)), "");
+    for (const char* pack : {"pack.zip", "pack.rar"}) {
+        SCOPED_TRACE(pack);
+        EXPECT_EQ(packOf(*cat->GetMedium(0), pack), "docs/[a.txt deep/[b.bin]]");
+        EXPECT_EQ(packOf(*cat->GetMedium(1), pack), "");
+    }
 }
 
 // Each failure reports, exits non-zero and leaves the catalogue's files as they were.

@@ -266,6 +266,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
     const Case cases[] = {
         {{}, 2, false, "Usage: shelvix-cli"},
         {{"--help"}, 0, true, "\\xFF"},
+        {{"--version"}, 0, true, "Shelvix " SHELVIX_VERSION "\n"},
         {{"bogus"}, 2, false, "unknown command 'bogus'"},
         {{"info"}, 2, false, "Usage: shelvix-cli info"},
         {{"dump", index_, index_}, 2, false, "Usage: shelvix-cli dump"},

@@ -1,34 +1,26 @@
 // Content blocks from arbitrary bytes. The input is read twice: as a decompressed block handed
 // straight to the record reader, and as compressed data for DecompressCount, whose output (when
 // there is some) goes to the record reader as well.
+#include "fuzz/allocations.h"
 #include "fuzz/fuzzsupport.h"
 
 #include <cstring>
-#include <sanitizer/allocator_interface.h>
 
 namespace {
 
 constexpr int64_t kSmallestRecord = 32; // seven Ints and an empty name
 
-// Bytes allocated while `counting` is set. A read may take a few times the size of its block
-// (entries are larger in memory than on the stream, the arena grows in doubling blocks of up
-// to 1 MiB), never an amount that grows faster than the block.
-bool counting = false;
-size_t allocated = 0;
-void OnMalloc(const volatile void*, size_t size) {
-    if (counting) allocated += size;
-}
-void OnFree(const volatile void*) {}
 
 void ReadBlock(const char* data, size_t size) {
     TMemoryStream stream;
     stream.Write(data, size);
     stream.Seek(0);
     CMedium medium(nullptr);
-    allocated = 0;
-    counting = true;
-    const bool ok = medium.ReadContentRecords(stream);
-    counting = false;
+    bool ok = false;
+    const size_t allocated = fuzz::AllocatedBy([&] { ok = medium.ReadContentRecords(stream); });
+    // A read may take a few times the size of its block (entries are larger in memory than on
+    // the stream, the arena grows in doubling blocks of up to 1 MiB), never an amount that grows
+    // faster than the block.
     FUZZ_CHECK(allocated <= 64 * size + (size_t(4) << 20));
     if (!ok) {
         FUZZ_CHECK(medium.EntryCount() == 0);
@@ -79,7 +71,7 @@ void Decompress(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SetZoneBias(0);
-    __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
+    fuzz::InstallAllocationCounter();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
 //   fuzz_seedgen <folder>  ->  <folder>/index, <folder>/block, <folder>/categories
 #include "fuzz/samplecatalogue.h"
+#include "support/rarwriter.h"
 #include "support/testfiles.h"
 
 #include <cstdio>
@@ -58,5 +59,21 @@ int main(int argc, char** argv) {
         Put(root / "categories", "three", sample::DecompressedFile(categories));
     if (empty.SaveCategories(categories))
         Put(root / "categories", "none", sample::DecompressedFile(categories));
+
+    // RAR archives of both formats: folders and files, a large member, encrypted data and
+    // encrypted headers, one part of a volume set.
+    const std::vector<rar::Member> rar4 = {{"d", "", true, 0x50220000},
+                                           {"d\\a.txt", "alpha", false, 0x50220000},
+                                           {"big", "", false, 0x50220000, 0, uint64_t(5) << 30},
+                                           {"s", "x", false, 0x50220000, 0, ~uint64_t(0), true}};
+    std::vector<rar::Member> rar5 = rar4;
+    for (rar::Member& m : rar5) {
+        if (m.name == "d\\a.txt") m.name = "d/a.txt";
+        m.unixTime = 1700000000;
+    }
+    Put(root / "rar", "four", rar::Rar4(rar4));
+    Put(root / "rar", "five", rar::Rar5(rar5));
+    Put(root / "rar", "four-locked", rar::Rar4(rar4, {.encryptedHeaders = true}));
+    Put(root / "rar", "five-volume", rar::Rar5(rar5, {.volume = true}));
     return 0;
 }

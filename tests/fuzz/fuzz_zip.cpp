@@ -1,23 +1,15 @@
 // ZIP central directories from arbitrary bytes: the input is the archive file itself. Whatever
 // the bytes claim, the read ends, records at most an error, keeps only members whose headers were
 // really present, and takes memory in proportion to the file rather than to its counts.
+#include "fuzz/allocations.h"
 #include "fuzz/fuzzsupport.h"
 #include "scan/ZipDirReader.h"
-
-#include <sanitizer/allocator_interface.h>
 
 namespace {
 
 constexpr size_t kSmallestHeader = 46;
 // The end record's search window and the read buffer, both taken whatever the file holds.
 constexpr size_t kFixedBytes = size_t(1) << 20;
-
-bool counting = false;
-size_t allocated = 0;
-void OnMalloc(const volatile void*, size_t size) {
-    if (counting) allocated += size;
-}
-void OnFree(const volatile void*) {}
 
 bool KnownCode(int code) {
     static const int kCodes[] = {0,     10103, 10201, 10202, 10203, 10204, 11001,
@@ -31,7 +23,7 @@ bool KnownCode(int code) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
+    fuzz::InstallAllocationCounter();
     return 0;
 }
 
@@ -47,10 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int messages = 0, updates = 0;
     reader.OnMessage = [&](int, const std::string&) { ++messages; };
     reader.OnDirUpdate = [&] { ++updates; };
-    allocated = 0;
-    counting = true;
-    reader.SetZipFileName(file);
-    counting = false;
+    const size_t allocated = fuzz::AllocatedBy([&] { reader.SetZipFileName(file); });
 
     FUZZ_CHECK(KnownCode(reader.ErrCode()));
     FUZZ_CHECK(updates == 1 && messages <= 3 && (reader.ErrCode() == 0) == (messages == 0));

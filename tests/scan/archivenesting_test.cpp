@@ -17,7 +17,7 @@ public:
     bool Next(MemberView& m) override {
         if (taken >= members_.size()) return false;
         const Member& src = members_[taken++];
-        m = {src.path, src.attributes, src.size, src.dos};
+        m = {src.path, src.attributes, src.size, src.dos, {}};
         return true;
     }
     size_t taken = 0;

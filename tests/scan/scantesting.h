@@ -54,7 +54,7 @@ public:
     int ReadHeader(RarHeader& h) override {
         if (next_ >= members.size() || next_ == failReadAt) return 1;
         const Member& m = members[next_];
-        h = {m.path, m.attributes, m.size, m.dos};
+        h = {m.path, m.attributes, m.size, m.dos, {}};
         return 0;
     }
     int SkipMember() override { return next_++ == failSkipAt ? 22 : 0; }

@@ -42,5 +42,5 @@ QString TScriptedInteraction::BrowseForFolder(QWidget*, const QString& title, co
 
 bool TScriptedInteraction::OpenDocument(const QString& path) {
     asked_.append({QStringLiteral("document"), QString(), path, TMessageButtons::Ok, {}});
-    return true;
+    return documentOpens;
 }

@@ -26,6 +26,9 @@ public:
     void setNextFileName(const QString& name) { names_.push_back(name); }
     void setNextDirectory(const QString& folder) { names_.push_back(folder); }
 
+    // What OpenDocument answers: whether the desktop's viewer could be started.
+    bool documentOpens = true;
+
     const QList<TAskedQuestion>& Asked() const { return asked_; }
     QStringList MessageTexts() const;
     void ClearAsked() { asked_.clear(); }

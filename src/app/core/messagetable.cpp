@@ -47,7 +47,8 @@
     X(msgLoadDB, "Open database...") \
     X(msgSaveDB, "Saving database...") \
     X(msgReloadDB, "Refreshing media content...") \
-    X(msgBackupFailed, "Could not make backups. Nothing saved.")
+    X(msgBackupFailed, "Could not make backups. Nothing saved.") \
+    X(msgNoManual, "Could not open the manual. It is missing, or no program to show HTML pages is set up.")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -99,7 +100,7 @@ constexpr BuiltInMessage kCategoryMessages[] = {SHELVIX_CATEGORY_MESSAGES(SHELVI
 #undef SHELVIX_SEARCH_ENTRY
 #undef SHELVIX_CATEGORY_ENTRY
 
-static_assert(std::size(kMainMessages) == 37);
+static_assert(std::size(kMainMessages) == 38);
 static_assert(std::size(kSearchMessages) == 4);
 static_assert(std::size(kCategoryMessages) == 4);
 

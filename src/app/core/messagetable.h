@@ -51,6 +51,7 @@ extern std::string msgLoadDB;
 extern std::string msgSaveDB;
 extern std::string msgReloadDB;
 extern std::string msgBackupFailed;
+extern std::string msgNoManual;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -103,7 +104,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 37 for the main window, 4 for the
+// Register a window's keys in their fixed order: 38 for the main window, 4 for the
 // search window, 4 for the categories window. Each call appends; calling twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);
 void RegisterSearchMessages(TranslatorVariables& list);

@@ -53,6 +53,7 @@ const std::vector<Binding> kMainKeys = {
     {"msgSaveDB", &ShelvixMessages::msgSaveDB},
     {"msgReloadDB", &ShelvixMessages::msgReloadDB},
     {"msgBackupFailed", &ShelvixMessages::msgBackupFailed},
+    {"msgNoManual", &ShelvixMessages::msgNoManual},
 };
 
 const std::vector<Binding> kSearchKeys = {
