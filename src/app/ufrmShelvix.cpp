@@ -39,6 +39,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     ImageListFolders = MakeImageListFolders();
     CreateActions();
     ConnectCatalogueCommands();
+    ConnectImportCommand();
     CreateMenus();
     CreateButtonBar();
     CreateViews();
