@@ -1,4 +1,5 @@
 #include "app/ufrmCleanUp.h"
+#include "app/languagetranslator.h"
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
@@ -29,4 +30,6 @@ TfrmCleanUp::TfrmCleanUp(const TImageList* drives, QWidget* parent)
     page->addWidget(LabelDelete);
     page->addWidget(VTCleanUp);
     page->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }

@@ -1,4 +1,5 @@
 #include "app/ufrmInfo.h"
+#include "app/languagetranslator.h"
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
@@ -120,4 +121,6 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     page->addWidget(GroupBoxInfo);
     page->addWidget(ScrollingLabelEasterEgg);
     page->addLayout(RightAlignedRow({ButtonClose}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }

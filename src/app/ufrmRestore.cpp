@@ -1,4 +1,5 @@
 #include "app/ufrmRestore.h"
+#include "app/languagetranslator.h"
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
@@ -30,4 +31,6 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     page->addWidget(LabelRestore);
     page->addWidget(VTRestore);
     page->addLayout(RightAlignedRow({ButtonRestore, ButtonRestoreAll, ButtonAbort}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }

@@ -1,5 +1,6 @@
 // Creation and layout of the main window.
 #include "app/ufrmShelvix.h"
+#include "app/languagetranslator.h"
 
 #include "app/core/messagetable.h"
 #include "app/helpevents.h"
@@ -50,6 +51,8 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     FZipSupport = true;
     // 6. The empty catalogue.
     FCatalogue = std::make_unique<CMedienListe>();
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, &mainWindowVariables);
 }
 
 TfrmShelvix::~TfrmShelvix() {

@@ -22,6 +22,12 @@ const Command kCommands[] = {
      RunSearch},
     {"import", "FILE.CAT OUT.SXF",
      "read an \"Advanced disc catalog\" file into a new catalogue and save it", 2, 2, RunImport},
+    {"language-template", "[OUT.xml]",
+     "the translators' template: every window text and message in English", 0, 1,
+     RunLanguageTemplate},
+    {"language-check", "FILE.lng",
+     "name every element or attribute of a language file the program passes over", 1, 1,
+     RunLanguageCheck},
 };
 
 constexpr const char* kProgram = "shelvix-cli";
