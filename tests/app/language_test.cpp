@@ -16,6 +16,10 @@
 #include "support/testfiles.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QKeySequence>
 #include <QToolButton>
 #include <QLabel>
@@ -232,6 +236,40 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Tree nodes, list-view rows and list lines, on widgets the program's windows do not use yet.
+TEST(LanguageItems, NodesRowsAndLinesByIndex) {
+    QDialog window;
+    window.setObjectName("frmProbe");
+    auto* tree = new QTreeWidget(&window);
+    tree->setObjectName("Tree");
+    auto* top = new QTreeWidgetItem(tree, QStringList{"top"});
+    new QTreeWidgetItem(top, QStringList{"child"});
+    new QTreeWidgetItem(tree, QStringList{"second"});
+    auto* rows = new QTableWidget(2, 2, &window);
+    rows->setObjectName("Rows");
+    auto* list = new QListWidget(&window);
+    list->setObjectName("List");
+    list->addItems({"a", "b"});
+    TLangElement root;
+    ASSERT_TRUE(language::Parse(
+        "<App><FRMPROBE>"
+        "<tree><Items><n Index=\"1\" Value=\"Kind\\nzwei\"/><n Index=\"3\" Value=\"x\"/></Items></tree>"
+        "<Rows><Items><r Index=\"1\" Column=\"1\" Value=\"Zelle\"/><r Index=\"2\" Column=\"0\" Value=\"x\"/>"
+        "<r Index=\"0\" Column=\"2\" Value=\"x\"/></Items></Rows>"
+        "<List><Items><l Index=\"1\" Value=\"B\"/><l Index=\"2\" Value=\"C\"/></Items></List>"
+        "</FRMPROBE></App>",
+        root));
+    translator::Apply(root, {{&window, nullptr}});
+    EXPECT_EQ(top->child(0)->text(0), "Kind\nzwei") << "nodes in depth-first order";
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "second");
+    ASSERT_NE(rows->item(1, 1), nullptr);
+    EXPECT_EQ(rows->item(1, 1)->text(), "Zelle");
+    EXPECT_EQ(rows->rowCount(), 2);
+    EXPECT_EQ(rows->item(0, 0), nullptr) << "nothing outside the table";
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), "B");
+}
 
 TEST_F(LanguageFiles, EarlierWindowsTranslatedAgainGiveTheSameResult) {
     WriteLanguageFile(file, Doc("<frmShelvix Caption=\"Katalog\"><actNew Caption=\"Neu\"/>"

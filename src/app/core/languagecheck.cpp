@@ -11,7 +11,7 @@ namespace {
 struct TPropertySpec {
     std::string_view name;
     TPropertyType type;
-    std::vector<TComponentKind> kinds; // empty: every kind but actions
+    std::vector<TComponentKind> kinds; // empty: every kind
 };
 
 using K = TComponentKind;
