@@ -1,10 +1,10 @@
 // Creation and layout of the main window.
 #include "app/ufrmShelvix.h"
-#include "app/languagetranslator.h"
 
 #include "app/core/messagetable.h"
 #include "app/helpevents.h"
 #include "app/interaction.h"
+#include "app/languagetranslator.h"
 #include "app/mediaviewmodels.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "categories/ufrmDetailsFiles.h"
-#include "app/languagetranslator.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 

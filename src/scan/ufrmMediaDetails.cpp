@@ -1,6 +1,6 @@
 #include "scan/ufrmMediaDetails.h"
-#include "app/languagetranslator.h"
 
+#include "app/languagetranslator.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "categories/categoryviews.h"

@@ -1,6 +1,6 @@
 #include "scan/ufrmMediaRead.h"
-#include "app/languagetranslator.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"

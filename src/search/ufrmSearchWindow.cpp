@@ -1,6 +1,6 @@
 #include "search/ufrmSearchWindow.h"
-#include "app/languagetranslator.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchrun.h"
