@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <sstream>
 
 namespace {
@@ -137,6 +138,8 @@ struct FileCase {
     std::function<void(TShelvixWindows&, TScriptedInteraction&)> check;
     bool compressed = true;
 };
+// Test names and failure messages show the case by its name.
+void PrintTo(const FileCase& c, std::ostream* out) { *out << c.name; }
 
 class LanguageFileCases : public LanguageFiles, public ::testing::WithParamInterface<FileCase> {};
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 
 namespace {
 
@@ -35,6 +36,8 @@ struct SignatureCase {
     std::string bytes;
     OpenStatus expected;
 };
+// Test names and failure messages show the case by its name.
+void PrintTo(const SignatureCase& c, std::ostream* out) { *out << c.name; }
 
 class ImportSignature : public ::testing::TestWithParam<SignatureCase> {};
 
@@ -152,6 +155,8 @@ struct TruncationCase {
     const char* error;
     int media;
 };
+// Test names and failure messages show the case by its name.
+void PrintTo(const TruncationCase& c, std::ostream* out) { *out << c.name; }
 
 AdcBytes TwoMedia() {
     AdcBytes f;

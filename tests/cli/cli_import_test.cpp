@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 // One whole medium; `claimed` media announced in the header.
@@ -23,6 +25,8 @@ struct ImportCase {
     int status;
     bool written; // whether OUT.SXF exists afterwards and holds what it held or the import
 };
+// Test names and failure messages show the case by its name.
+void PrintTo(const ImportCase& c, std::ostream* out) { *out << c.name; }
 
 class CliImport : public ::testing::TestWithParam<ImportCase> {};
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct ValueCase {
@@ -17,6 +19,8 @@ struct ValueCase {
     std::string attribute; // the root's attribute A after reading
     std::string text;      // the root's own text
 };
+// Test names and failure messages show the case by its name.
+void PrintTo(const ValueCase& c, std::ostream* out) { *out << c.name; }
 
 class LanguageValues : public ::testing::TestWithParam<ValueCase> {};
 
