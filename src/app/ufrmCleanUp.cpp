@@ -1,5 +1,6 @@
 #include "app/ufrmCleanUp.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/removedmediamodel.h"
 #include "app/widgetfactory.h"
@@ -30,4 +31,6 @@ TfrmCleanUp::TfrmCleanUp(const TImageList* drives, QWidget* parent)
     page->addWidget(LabelDelete);
     page->addWidget(VTCleanUp);
     page->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }

@@ -1,5 +1,6 @@
 #include "app/ufrmInfo.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 
@@ -103,7 +104,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     ScrollingLabelEasterEgg =
         MakeLabel(this, "ScrollingLabelEasterEgg",
                   "Shelvix - catalogued with Qt, bzip2, libarchive and pugixml. Thanks for keeping "
-                  "your shelves in order!      ");
+                  "your shelves in order!");
     ScrollingLabelEasterEgg->setTextFormat(Qt::PlainText);
     // Shown and hidden again while the box is open; keep its line so the box does not jump.
     QSizePolicy keepLine = ScrollingLabelEasterEgg->sizePolicy();
@@ -127,6 +128,8 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     page->addWidget(GroupBoxInfo);
     page->addWidget(ScrollingLabelEasterEgg);
     page->addLayout(RightAlignedRow({ButtonClose}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 void TfrmInfo::showEvent(QShowEvent* event) {
@@ -144,6 +147,10 @@ bool TfrmInfo::eventFilter(QObject* watched, QEvent* event) {
 void TfrmInfo::Image1DblClick() {
     if (FDoubleClicks < INT32_MAX) ++FDoubleClicks;
     if (FDoubleClicks >= CreditsAtDoubleClick && ScrollingLabelEasterEgg->isHidden()) {
+        // A gap between the line's end and its start as it comes round again.
+        const QString gap(6, QLatin1Char(' '));
+        const QString text = ScrollingLabelEasterEgg->text();
+        if (!text.contains(gap)) ScrollingLabelEasterEgg->setText(text + gap);
         ScrollingLabelEasterEgg->show();
         ScrollTimer->start();
     }

@@ -1,5 +1,6 @@
 #include "app/ufrmRestore.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/removedmediamodel.h"
 #include "app/widgetfactory.h"
@@ -33,6 +34,8 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     page->addWidget(LabelRestore);
     page->addWidget(VTRestore);
     page->addLayout(RightAlignedRow({ButtonRestore, ButtonRestoreAll, ButtonAbort}));
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 std::vector<CMedium*> TfrmRestore::SelectedMedia() const {

@@ -4,6 +4,7 @@
 #include "app/core/messagetable.h"
 #include "app/helpevents.h"
 #include "app/interaction.h"
+#include "app/languagetranslator.h"
 #include "app/mediaviewmodels.h"
 #include "scan/rarlibrary.h"
 
@@ -40,6 +41,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     ImageListFolders = MakeImageListFolders();
     CreateActions();
     ConnectCatalogueCommands();
+    ConnectImportCommand();
     CreateMenus();
     CreateButtonBar();
     CreateViews();
@@ -53,6 +55,8 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     FCatalogue = std::make_unique<CMedienListe>();
     // The keyboard starts in the media tree, so its keys and the window's shortcuts work at once.
     VTMedien->setFocus(Qt::OtherFocusReason);
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, &mainWindowVariables);
 }
 
 TfrmShelvix::~TfrmShelvix() {

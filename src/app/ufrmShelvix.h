@@ -96,6 +96,10 @@ public:
     void actRemoveExecute();
     void actRestoreExecute();
     void actCleanUpExecute();
+    // Import of a foreign catalogue (ufrmShelvix_import.cpp); the dialog keeps the last name
+    // chosen in its initialName.
+    TFileDialogSpec OpenDialogImport;
+    void actImportExecute();
 
     // Search: the command, the jump to the item found, and emptying the search results before
     // the catalogue they refer to is replaced or loses media (New, Open, Import, Clean up).
@@ -156,6 +160,7 @@ private:
     enum class TSaveOutcome { Saved, Cancelled, Failed };
     using TSaveCommand = TSaveOutcome (TfrmShelvix::*)();
     void ConnectCatalogueCommands();
+    void ConnectImportCommand();
     TSaveOutcome SaveCatalogue();
     TSaveOutcome SaveCatalogueAs();
     TSaveOutcome WriteCatalogue(const std::string& fileName);

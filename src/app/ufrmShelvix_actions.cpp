@@ -2,6 +2,8 @@
 // the button bar.
 #include "app/ufrmShelvix.h"
 
+#include "app/widgetfactory.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
@@ -127,8 +129,7 @@ void TfrmShelvix::CreateMenus() {
         first = false;
         auto* button = new QToolButton(ToolBarMainMenu);
         button->setObjectName(QString::fromLatin1(b.name));
-        // The first letter is underlined: Alt with it opens the menu, as menu bars do.
-        button->setText(QLatin1Char('&') + b.menu->title());
+        button->setText(MenuButtonText(b.menu->title()));
         button->setMenu(b.menu);
         button->setPopupMode(QToolButton::InstantPopup);
         button->setAutoRaise(true);

@@ -111,3 +111,7 @@ void OnHeaderClick(QTreeView* view, std::function<void(int column)> click) {
     QObject::connect(header, &QHeaderView::sectionClicked, header, click);
     header->viewport()->installEventFilter(new THeaderClickFilter(header, std::move(click)));
 }
+
+QString MenuButtonText(const QString& title) {
+    return title.contains(QLatin1Char('&')) ? title : QLatin1Char('&') + title;
+}

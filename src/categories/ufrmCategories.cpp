@@ -1,5 +1,6 @@
 #include "categories/ufrmCategories.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
@@ -83,6 +84,8 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
 
     resize(380, 340);
     FormCreate();
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, &Variables);
 }
 
 void TfrmCategories::FormCreate() {

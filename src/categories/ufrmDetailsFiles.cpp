@@ -1,5 +1,6 @@
 #include "categories/ufrmDetailsFiles.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
@@ -47,6 +48,8 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     grid->addWidget(CheckBoxSub, 2, 1, 1, 2);
     grid->setRowMinimumHeight(3, 8);
     grid->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}), 4, 0, 1, 3);
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 int TfrmDetailsFile::ShowFor(CMedienListe& catalogue, CFile& entry) {

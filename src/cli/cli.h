@@ -31,6 +31,9 @@ int RunDump(const Arguments& arguments);
 int RunConvert(const Arguments& arguments);
 int RunAdd(const Arguments& arguments);
 int RunSearch(const Arguments& arguments);
+int RunImport(const Arguments& arguments);
+int RunLanguageTemplate(const Arguments& arguments);
+int RunLanguageCheck(const Arguments& arguments);
 
 // "shelvix-cli: <subject>: <message>" on standard error.
 void ReportError(std::string_view subject, std::string_view message);

@@ -21,6 +21,14 @@ const Command kCommands[] = {
      "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
     {"search", "CATALOGUE.SXF MASK [OPTIONS]", "find media and entries by wildcard mask", 2, -1,
      RunSearch},
+    {"import", "FILE.CAT OUT.SXF",
+     "read an \"Advanced disc catalog\" file into a new catalogue and save it", 2, 2, RunImport},
+    {"language-template", "[OUT.xml]",
+     "the translators' template: every window text and message in English", 0, 1,
+     RunLanguageTemplate},
+    {"language-check", "FILE.lng",
+     "name every element or attribute of a language file the program passes over", 1, 1,
+     RunLanguageCheck},
 };
 
 constexpr const char* kProgram = "shelvix-cli";
@@ -50,7 +58,7 @@ void PrintUsage(std::FILE* out) {
     std::fprintf(out, "Usage: %s COMMAND ARGUMENTS\n\nCommands:\n", kProgram);
     for (const Command& c : kCommands) {
         // Long argument lists get the summary on a line of its own.
-        if (std::strlen(c.arguments) > 16)
+        if (std::strlen(c.arguments) > 16 || std::strlen(c.name) > 8)
             std::fprintf(out, "  %-8s %s\n  %-8s %-16s %s\n", c.name, c.arguments, "", "", c.summary);
         else
             std::fprintf(out, "  %-8s %-16s %s\n", c.name, c.arguments, c.summary);

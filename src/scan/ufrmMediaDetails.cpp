@@ -1,5 +1,6 @@
 #include "scan/ufrmMediaDetails.h"
 
+#include "app/languagetranslator.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "categories/categoryviews.h"
@@ -112,6 +113,8 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     page->addLayout(buttons);
 
     setFixedSize(ClientWidth, ClientHeight);
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {

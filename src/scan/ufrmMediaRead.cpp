@@ -1,5 +1,6 @@
 #include "scan/ufrmMediaRead.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
@@ -18,6 +19,8 @@ TfrmMediaRead::TfrmMediaRead(QWidget* parent)
     FinishLayout(ClientHeight);
     connect(Timer, &QTimer::timeout, this, &TfrmMediaRead::TimerTimer);
     connect(ButtonStop, &QPushButton::clicked, this, &TfrmMediaRead::ButtonStopClick);
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 void TfrmMediaRead::PrepareScan(CMedium* medium, const std::string& path, bool examineZip,

@@ -1,5 +1,6 @@
 #include "search/ufrmSearch.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 
@@ -89,6 +90,8 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
 
     resize(760, 620);
     FormCreate();
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, &Variables);
 }
 
 void TfrmSearch::BuildCriteria() {

@@ -1,5 +1,6 @@
 #include "search/ufrmSearchWindow.h"
 
+#include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchrun.h"
@@ -42,6 +43,8 @@ TfrmSearchWindow::TfrmSearchWindow(QWidget* parent)
     FinishLayout(ClientHeight);
     connect(Timer, &QTimer::timeout, this, &TfrmSearchWindow::TimerTimer);
     connect(ButtonStop, &QPushButton::clicked, this, &TfrmSearchWindow::ButtonStopClick);
+    // Its texts from the language file, once its message keys are registered.
+    translator::LoadLanguage(this, nullptr);
 }
 
 void TfrmSearchWindow::PrepareSearch(const TSearchRequest& request) {

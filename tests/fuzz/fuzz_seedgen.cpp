@@ -1,7 +1,8 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
-//   fuzz_seedgen <folder>  ->  <folder>/index, <folder>/block, <folder>/categories
+//   fuzz_seedgen <folder>  ->  <folder>/index, <folder>/block, <folder>/categories, <folder>/import
 #include "fuzz/samplecatalogue.h"
 #include "support/rarwriter.h"
+#include "support/adcfile.h"
 #include "support/testfiles.h"
 
 #include <cstdio>
@@ -75,5 +76,14 @@ int main(int argc, char** argv) {
     Put(root / "rar", "five", rar::Rar5(rar5));
     Put(root / "rar", "four-locked", rar::Rar4(rar4, {.encryptedHeaders = true}));
     Put(root / "rar", "five-volume", rar::Rar5(rar5, {.volume = true}));
+    // Foreign catalogues, as the import target reads them: what follows the signature.
+    AdcBytes adc;
+    adc.Int(7).Int64(-1).Int(2).Int(0).Category("Music").Category("Films").Int(2);
+    adc.Medium("1234-ABCD", "HOLIDAY", 5, 2, "notice").Int(2);
+    adc.File("a.txt", 1, 10, kTicks2020).File("b.zip", 2, 900, kTicks2020, 2);
+    adc.Member("x\\y.txt", 400, kTicks2020).Member("z", 500, 0);
+    adc.Int(1).Folder("docs", 0).Int(1).File("c.doc", 0, 5, 0).Int(0);
+    adc.Medium("0", "EMPTY", 3, 0, "").Int(0).Int(0);
+    Put(root / "import", "two-media", adc.Text());
     return 0;
 }

@@ -29,7 +29,7 @@ if command -v zip >/dev/null 2>&1; then
     rm -rf "$work"
 fi
 mkdir -p "$build/fuzz-artifacts"
-for kind in index block categories zip rar; do
+for kind in index block categories zip rar import; do
     corpus="$build/fuzz-corpus/$kind"
     mkdir -p "$corpus"
     echo "== fuzz_$kind for ${seconds}s"
