@@ -2,6 +2,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "app/core/messagetable.h"
+#include "app/fontscale.h"
 #include "app/helpevents.h"
 #include "app/interaction.h"
 #include "app/mediaviewmodels.h"
@@ -25,9 +26,12 @@ TranslatorVariables mainWindowVariables;
 TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmShelvix"));
     setWindowTitle(QStringLiteral("Shelvix"));
-    resize(831, 611);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(TFontScale(this).Size(831, 611).boundedTo(screen->availableGeometry().size()));
         move(screen->availableGeometry().center() - rect().center());
+    } else {
+        resize(TFontScale(this).Size(831, 611));
+    }
 
     // 1. Help requests of every window come here.
     InstallHelpHandler([this] { ApplicationHelp(); });
@@ -76,8 +80,9 @@ void TfrmShelvix::CreateViews() {
     VTMedien->header()->setSectionsClickable(true);
     VTMedien->header()->setSortIndicatorShown(false);
     VTMedien->header()->setStretchLastSection(false);
-    VTMedien->setColumnWidth(0, 180);
-    VTMedien->setColumnWidth(1, 100);
+    const TFontScale scale(this);
+    for (int column = 0; column < FMediaModel->columnCount(); ++column)
+        VTMedien->setColumnWidth(column, scale.X(TMediaTreeModel::DefaultColumnWidth(column)));
 
     FExplorerModel = new TExplorerModel(&ImageListFolders, this);
     VTExplorer = new QTreeView(Splitter1);
@@ -88,14 +93,18 @@ void TfrmShelvix::CreateViews() {
     VTExplorer->setSelectionMode(QAbstractItemView::SingleSelection);
     VTExplorer->header()->setSectionsMovable(true);
     VTExplorer->header()->setStretchLastSection(false);
-    const int widths[] = {247, 80, 100, 100};
-    for (int column = 0; column < 4; ++column) VTExplorer->setColumnWidth(column, widths[column]);
+    for (int column = 0; column < FExplorerModel->columnCount(); ++column) {
+        const int drawn = TExplorerModel::DefaultColumnWidth(column);
+        VTExplorer->setColumnWidth(column, column == TExplorerModel::colDate
+                                               ? TFontScale::ColumnWidth(VTExplorer, drawn, FullDateSamples())
+                                               : scale.X(drawn));
+    }
 
     Splitter1->addWidget(VTMedien);
     Splitter1->addWidget(VTExplorer);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({289, 831 - 289});
+    Splitter1->setSizes({scale.X(289), scale.X(831 - 289)});
 
     connect(VTMedien->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
@@ -113,14 +122,14 @@ void TfrmShelvix::CreateViews() {
 void TfrmShelvix::CreateBottomPanel() {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(24);
+    Panel1->setFixedHeight(TFontScale(this).Y(24));
     auto* layout = new QHBoxLayout(Panel1);
     layout->setContentsMargins(4, 1, 2, 1);
     StatusText = new QLabel(Panel1);
     StatusText->setObjectName(QStringLiteral("StatusText"));
     SpecialProgress = new QProgressBar(Panel1);
     SpecialProgress->setObjectName(QStringLiteral("SpecialProgress"));
-    SpecialProgress->setFixedWidth(125);
+    SpecialProgress->setFixedWidth(TFontScale(this).X(125));
     SpecialProgress->setRange(0, 100);
     SpecialProgress->setFormat(QStringLiteral("%p%"));
     SpecialProgress->setAlignment(Qt::AlignCenter);
