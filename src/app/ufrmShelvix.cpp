@@ -16,8 +16,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QSplitter>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 TranslatorVariables mainWindowVariables;
@@ -26,13 +29,6 @@ TranslatorVariables mainWindowVariables;
 TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmShelvix"));
     setWindowTitle(QStringLiteral("Shelvix"));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        resize(TFontScale(this).Size(831, 611).boundedTo(screen->availableGeometry().size()));
-        move(screen->availableGeometry().center() - rect().center());
-    } else {
-        resize(TFontScale(this).Size(831, 611));
-    }
-
     // 1. Help requests of every window come here.
     InstallHelpHandler([this] { ApplicationHelp(); });
     // 2. Message keys, before a language file may replace their texts.
@@ -47,6 +43,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateButtonBar();
     CreateViews();
     CreateBottomPanel();
+    PlaceOnScreen();
 
     // 5. Archive support: RAR support comes with its listing; ZIP is always there.
     FRarSupport = false;
@@ -104,7 +101,6 @@ void TfrmShelvix::CreateViews() {
     Splitter1->addWidget(VTExplorer);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({scale.X(289), scale.X(831 - 289)});
 
     connect(VTMedien->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
@@ -117,6 +113,23 @@ void TfrmShelvix::CreateViews() {
             &TfrmShelvix::VTMedienContextPopup);
     connect(VTMedien, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTMedienDblClick);
     connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
+}
+
+// The drawn size, scaled by the font, and wide enough to show the explorer's columns, whose Date
+// column may have grown with the date format; centred on the screen.
+void TfrmShelvix::PlaceOnScreen() {
+    const TFontScale scale(this);
+    const int mediaWidth = scale.X(289);
+    int explorerWidth = 2 * VTExplorer->frameWidth() +
+                        VTExplorer->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, VTExplorer);
+    for (int column = 0; column < FExplorerModel->columnCount(); ++column)
+        explorerWidth += VTExplorer->columnWidth(column);
+    QSize size(std::max(scale.X(831), mediaWidth + Splitter1->handleWidth() + explorerWidth), scale.Y(611));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+    Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
+    if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfrmShelvix::CreateBottomPanel() {

@@ -12,6 +12,9 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
@@ -67,6 +70,10 @@ TEST_P(FontFit, ExplorerDateColumnShowsAFullDateAndTime) {
     TfrmShelvix& main = *windows_->frmShelvix;
     main.ExplorerModel().FillExplorer(medium_);
     ExpectColumnShowsItsCells(main.VTExplorer, TExplorerModel::colDate);
+    if (main.width() < QGuiApplication::primaryScreen()->availableGeometry().width()) {
+        EXPECT_LE(main.VTExplorer->header()->length(), main.VTExplorer->viewport()->width())
+            << "the window starts wide enough for every column";
+    }
 }
 
 TEST_P(FontFit, SearchResultsDateColumnShowsAFullDateAndTime) {
