@@ -170,6 +170,9 @@ QString CaptionOf(const QObject* object) {
     return items.join('|');
 }
 
+// Test names say which window a case is about.
+void PrintTo(const WindowCase& c, std::ostream* out) { *out << c.form; }
+
 class SecondaryWindow : public ::testing::TestWithParam<WindowCase> {};
 
 TEST_P(SecondaryWindow, HasItsNameCaptionAndComponents) {
@@ -211,6 +214,8 @@ struct ClosingButton {
     int result;
 };
 
+void PrintTo(const ClosingButton& c, std::ostream* out) { *out << c.form << '.' << c.button; }
+
 class ButtonResult : public ::testing::TestWithParam<ClosingButton> {};
 
 TEST_P(ButtonResult, ClosesWithItsModalResult) {
@@ -248,6 +253,10 @@ struct InitialState {
     QVariant value;
     bool drawn = false; // a size or width drawn for an 8-point font, scaled by the running font
 };
+
+void PrintTo(const InitialState& c, std::ostream* out) {
+    *out << c.form << '.' << (*c.component ? c.component : "window") << '.' << c.property;
+}
 
 class StartState : public ::testing::TestWithParam<InitialState> {};
 
@@ -335,6 +344,8 @@ struct ColumnLayout {
     std::vector<int> widths; // as drawn for an 8-point font; -1: the column follows the view's width
     int dateColumn = -1;     // wider where a full date and time needs it
 };
+
+void PrintTo(const ColumnLayout& c, std::ostream* out) { *out << c.form << '.' << c.view; }
 
 class Columns : public ::testing::TestWithParam<ColumnLayout> {};
 
