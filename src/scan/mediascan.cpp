@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -104,14 +104,16 @@ void JoinTo(std::string& path, std::string_view name) {
 
 // A folder's listing, read whole when the folder is opened and then taken in name order. The
 // names lie end to end in one buffer, so a folder costs its names' bytes and one small record a
-// name, and the walk can close the folder and open it again without losing its place.
+// name, and the walk can close the folder and open it again without losing its place. The
+// buffer is a vector, not a string, so that a name handed out stays where it is when the frame
+// holding the listing moves (a short string would move its bytes along).
 struct Listing {
     struct Item {
         size_t offset; // of the name's first byte in `names`; each name ends in a NUL
         uint32_t length;
         unsigned char type;
     };
-    std::string names;
+    std::vector<char> names;
     std::vector<Item> items;
     size_t next = 0;
 
@@ -122,7 +124,7 @@ struct Listing {
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             const size_t length = std::strlen(name); // below 256 on every Linux file system
             items.push_back({names.size(), static_cast<uint32_t>(length), found->d_type});
-            names.append(name, length + 1);
+            names.insert(names.end(), name, name + length + 1);
         }
         const char* base = names.data();
         std::sort(items.begin(), items.end(), [base](const Item& a, const Item& b) {
