@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int kColumns = 4;
-enum Column { colName, colSize, colCategory, colDate };
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 

@@ -41,7 +41,7 @@ public:
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    // Widths are the view's initial sizes.
+    // Widths are the view's initial sizes, as drawn for an 8-point font (TFontScale).
     static int DefaultColumnWidth(int section);
 
 private:
@@ -77,6 +77,7 @@ private:
 class TExplorerModel : public TColumnTitlesModel {
     Q_OBJECT
 public:
+    enum Column { colName, colSize, colCategory, colDate };
     explicit TExplorerModel(const TImageList* folders, QObject* parent = nullptr);
 
     void FillExplorer(CMedium* medium); // one model reset
@@ -121,6 +122,9 @@ private:
 // Texts shared by the views and later by the search results.
 QString EntrySizeText(const CFile& entry);
 QString EntryDateText(double dayCount); // short date + long time; no time at midnight
+// Full dates and times as EntryDateText writes them, one for every month and both halves of the
+// day, so that a Date column can be made wide enough for any of them.
+QStringList FullDateSamples();
 QString MediumHint(const CMedium& medium);
 QString MediumStatusText(const CMedium& medium);
 

@@ -11,20 +11,20 @@
 #include <QTimer>
 
 TProgressWindow::TProgressWindow(const char* name, const char* title, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), FScale(this) {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(QString::fromLatin1(title));
 
     LabelPos = MakeLabel(this, "LabelPos", "Current position");
-    // A path longer than the label is cut at the label's edge; the label never grows with it.
-    LabelPos->setFixedWidth(249);
+    // The label never grows with its text: ShowPlace shortens a long path instead.
+    LabelPos->setFixedWidth(FScale.X(249));
     LabelPos->setTextFormat(Qt::PlainText);
 
     FGrid = new QGridLayout(this);
     FGrid->setContentsMargins(8, 8, 8, 8);
     FGrid->setHorizontalSpacing(0);
     FGrid->setVerticalSpacing(0);
-    FGrid->setColumnMinimumWidth(0, 88);
+    FGrid->setColumnMinimumWidth(0, FScale.X(88));
     FGrid->addWidget(LabelPos, 0, 0, 1, 2);
 }
 
@@ -39,17 +39,24 @@ void TProgressWindow::AddCount(QLabel*& caption, const char* captionName, const 
 
 void TProgressWindow::FinishLayout(int clientHeight) {
     ButtonStop = MakeButton(this, "ButtonStop", "Stop");
-    ButtonStop->setFixedSize(75, 25);
+    ButtonStop->setFixedSize(FScale.Size(75, 25));
     Timer = Named(new QTimer(this), "Timer");
     Timer->setInterval(100);
 
     for (int row = 0; row < FRows; ++row)
-        FGrid->setRowMinimumHeight(row, 16);
+        FGrid->setRowMinimumHeight(row, FScale.Y(16));
     FGrid->setRowStretch(FRows, 1);
     FGrid->addWidget(ButtonStop, FRows + 1, 1, Qt::AlignLeft);
     FGrid->setColumnStretch(1, 1);
 
-    setFixedSize(ClientWidth, clientHeight);
+    setFixedSize(FScale.Size(ClientWidth, clientHeight));
+}
+
+void TProgressWindow::ShowPlace(const QString& place) {
+    // Both ends of a path tell where the work is: the medium or top folder, and the folder
+    // being read. The middle gives way.
+    LabelPos->setText(LabelPos->fontMetrics().elidedText(place, Qt::ElideMiddle, LabelPos->width()));
+    LabelPos->setToolTip(place);
 }
 
 void TProgressWindow::BeginWork() {

@@ -3,6 +3,8 @@
 // line each) and a "Stop" button under the values.
 #pragma once
 
+#include "app/fontscale.h"
+
 #include <QDialog>
 
 #include <chrono>
@@ -15,12 +17,12 @@ class QTimer;
 class TProgressWindow : public QDialog {
     Q_OBJECT
 public:
-    QLabel* LabelPos; // the place being worked on; cut at its fixed width, shown as plain text
+    QLabel* LabelPos; // the place being worked on, at a fixed width, as plain text (ShowPlace)
     QPushButton* ButtonStop = nullptr;
     // Starts the work once the window is visible; 100 ms, stopped at creation.
     QTimer* Timer = nullptr;
 
-    static constexpr int ClientWidth = 265;
+    static constexpr int ClientWidth = 265; // as drawn for an 8-point font (TFontScale)
 
     // Set by "Stop"; the work ends at its next check.
     bool FStopped = false;
@@ -42,6 +44,9 @@ protected:
     // the labels: the only moment they can be painted or read.
     void Pump();
     virtual void WriteLabels() {}
+    // Writes the place into LabelPos, shortened in the middle when it is wider than the label;
+    // the tool tip keeps it whole.
+    void ShowPlace(const QString& place);
 
     TProgressWindow(const char* name, const char* title, QWidget* parent);
 
@@ -53,6 +58,7 @@ protected:
     void FinishLayout(int clientHeight);
 
 private:
+    const TFontScale FScale;
     QGridLayout* FGrid;
     bool FWorking = false;
     std::chrono::steady_clock::time_point FLastPump;

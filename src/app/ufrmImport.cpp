@@ -1,5 +1,6 @@
 #include "app/ufrmImport.h"
 
+#include "app/fontscale.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
 
@@ -19,7 +20,7 @@ TfrmImport::TfrmImport(QWidget* parent) : QDialog(parent) {
     LabelName->setFont(name);
     Label1 = MakeLabel(this, "Label1", "Enter number of files:");
     EditFiles = Named(new QLineEdit(this), "EditFiles");
-    EditFiles->setMinimumWidth(200);
+    EditFiles->setMinimumWidth(TFontScale(EditFiles).X(200));
     Label1->setBuddy(EditFiles);
     ButtonOK = MakeButton(this, "ButtonOK", "OK");
     ButtonOK->setDefault(true);

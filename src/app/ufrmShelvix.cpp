@@ -2,6 +2,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "app/core/messagetable.h"
+#include "app/fontscale.h"
 #include "app/helpevents.h"
 #include "app/interaction.h"
 #include "app/languagetranslator.h"
@@ -17,8 +18,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QSplitter>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 TranslatorVariables mainWindowVariables;
@@ -27,10 +31,6 @@ TranslatorVariables mainWindowVariables;
 TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmShelvix"));
     setWindowTitle(QStringLiteral("Shelvix"));
-    resize(831, 611);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-
     // 1. Help requests of every window come here.
     InstallHelpHandler([this] { ApplicationHelp(); });
     // 2. Message keys, before a language file may replace their texts.
@@ -46,6 +46,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateButtonBar();
     CreateViews();
     CreateBottomPanel();
+    PlaceOnScreen();
 
     // 5. Archive support: RAR support when the RAR listing's probe finds its library; ZIP is
     // always there.
@@ -83,8 +84,9 @@ void TfrmShelvix::CreateViews() {
     VTMedien->header()->setSectionsClickable(true);
     VTMedien->header()->setSortIndicatorShown(false);
     VTMedien->header()->setStretchLastSection(false);
-    VTMedien->setColumnWidth(0, 180);
-    VTMedien->setColumnWidth(1, 100);
+    const TFontScale scale(this);
+    for (int column = 0; column < FMediaModel->columnCount(); ++column)
+        VTMedien->setColumnWidth(column, scale.X(TMediaTreeModel::DefaultColumnWidth(column)));
 
     FExplorerModel = new TExplorerModel(&ImageListFolders, this);
     VTExplorer = new QTreeView(Splitter1);
@@ -95,14 +97,17 @@ void TfrmShelvix::CreateViews() {
     VTExplorer->setSelectionMode(QAbstractItemView::SingleSelection);
     VTExplorer->header()->setSectionsMovable(true);
     VTExplorer->header()->setStretchLastSection(false);
-    const int widths[] = {247, 80, 100, 100};
-    for (int column = 0; column < 4; ++column) VTExplorer->setColumnWidth(column, widths[column]);
+    for (int column = 0; column < FExplorerModel->columnCount(); ++column) {
+        const int drawn = TExplorerModel::DefaultColumnWidth(column);
+        VTExplorer->setColumnWidth(column, column == TExplorerModel::colDate
+                                               ? TFontScale::ColumnWidth(VTExplorer, drawn, FullDateSamples())
+                                               : scale.X(drawn));
+    }
 
     Splitter1->addWidget(VTMedien);
     Splitter1->addWidget(VTExplorer);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({289, 831 - 289});
 
     connect(VTMedien->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
@@ -118,17 +123,34 @@ void TfrmShelvix::CreateViews() {
     connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
 }
 
+// The drawn size, scaled by the font, and wide enough to show the explorer's columns, whose Date
+// column may have grown with the date format; centred on the screen.
+void TfrmShelvix::PlaceOnScreen() {
+    const TFontScale scale(this);
+    const int mediaWidth = scale.X(289);
+    int explorerWidth = 2 * VTExplorer->frameWidth() +
+                        VTExplorer->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, VTExplorer);
+    for (int column = 0; column < FExplorerModel->columnCount(); ++column)
+        explorerWidth += VTExplorer->columnWidth(column);
+    QSize size(std::max(scale.X(831), mediaWidth + Splitter1->handleWidth() + explorerWidth), scale.Y(611));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+    Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
+    if (screen) move(screen->availableGeometry().center() - rect().center());
+}
+
 void TfrmShelvix::CreateBottomPanel() {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(24);
+    Panel1->setFixedHeight(TFontScale(this).Y(24));
     auto* layout = new QHBoxLayout(Panel1);
     layout->setContentsMargins(4, 1, 2, 1);
     StatusText = new QLabel(Panel1);
     StatusText->setObjectName(QStringLiteral("StatusText"));
     SpecialProgress = new QProgressBar(Panel1);
     SpecialProgress->setObjectName(QStringLiteral("SpecialProgress"));
-    SpecialProgress->setFixedWidth(125);
+    SpecialProgress->setFixedWidth(TFontScale(this).X(125));
     SpecialProgress->setRange(0, 100);
     SpecialProgress->setFormat(QStringLiteral("%p%"));
     SpecialProgress->setAlignment(Qt::AlignCenter);

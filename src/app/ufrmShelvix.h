@@ -120,6 +120,7 @@ private:
     void CreateButtonBar();
     void CreateViews();
     void CreateBottomPanel();
+    void PlaceOnScreen();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void ShowError(const std::string& text);
     CMedium* NewMediumFromChooser(QString& path);

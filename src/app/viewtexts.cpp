@@ -70,6 +70,15 @@ QString EntryDateText(double dayCount) {
     return text;
 }
 
+QStringList FullDateSamples() {
+    QStringList samples;
+    for (int month = 1; month <= 12; ++month) {
+        const double day = static_cast<double>(QDate(1899, 12, 30).daysTo(QDate(2028, month, 28)));
+        for (int hour : {11, 23}) samples << EntryDateText(day + (hour * 3600 + 58 * 60 + 58) / 86400.0);
+    }
+    return samples;
+}
+
 QString MediumHint(const CMedium& medium) {
     namespace M = ShelvixMessages;
     const auto line = [](const std::string& variable, const QString& value) {

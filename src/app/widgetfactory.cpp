@@ -1,5 +1,7 @@
 #include "app/widgetfactory.h"
 
+#include "app/fontscale.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
@@ -72,13 +74,14 @@ QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name, QAbstractItem
     QAbstractItemModel* titles = view->model();
     view->setModel(model);
     delete titles;
-    view->setFixedSize(289, 305);
+    const TFontScale scale(view);
+    view->setFixedSize(scale.Size(289, 305));
     QHeaderView* columns = view->header();
     columns->setStretchLastSection(false);
     columns->setSectionsMovable(true);
     columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->resizeSection(0, 140);
-    columns->resizeSection(1, 140);
+    columns->resizeSection(0, scale.X(140));
+    columns->resizeSection(1, scale.X(140));
     return view;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
@@ -125,11 +126,23 @@ bool CFile::SetFrom(std::string_view path, uint32_t attributes, int32_t category
 std::string CFile::FolderPath() const {
     std::string path = HasChildrenKind() ? std::string(Name()) : std::string();
     for (const CFile* up = Parent; up; up = up->Parent)
-        path = path.empty() ? std::string(up->Name()) : std::string(up->Name()) + "\\" + path;
+        path = path.empty() ? std::string(up->Name()) : std::string(up->Name()) + '/' + path;
     return path;
 }
 
 // ---- CMedium ----
+
+std::string FolderOwnName(const std::string& path) {
+    std::string_view folder = path;
+    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+    const std::string_view name = folder.substr(folder.rfind('/') + 1);
+    if (name != "." && name != "..") return name.empty() && !folder.empty() ? "/" : std::string(name);
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return std::string(name);
+    const std::string resolved = real;
+    std::free(real);
+    return FolderOwnName(resolved);
+}
 
 void SetVolumeInfoReader(VolumeInfoReader reader) { volumeInfoReader() = std::move(reader); }
 
@@ -175,7 +188,7 @@ bool CMedium::ReadVolumeInfo(const std::string& path) {
     if (reader) DriveType = info.driveType;
     if (!ok) return false;
     VolumeLabel = info.label;
-    Name = info.label;
+    Name = info.label.empty() ? FolderOwnName(path) : info.label;
     char serial[9];
     std::snprintf(serial, sizeof serial, "%08X", info.serial);
     Serial = serial;

@@ -15,6 +15,10 @@
 class CMedienListe;
 class CMedium;
 
+// The last component of a folder path: "docs" for "/home/anna/docs/", "/" for the root folder.
+// A path ending in "." or ".." is resolved first, so that it names the folder it stands for.
+std::string FolderOwnName(const std::string& path);
+
 enum EntryKind : int32_t { kindFile = 1, kindFolder = 2, kindArchive = 3 };
 constexpr uint32_t faDirectory = 0x10;
 
@@ -60,6 +64,9 @@ public:
     int FolderChildCount() const;
     bool SetFrom(std::string_view path, uint32_t attributes, int32_t category, int64_t size,
                  double date);
+    // The enclosing folders joined by "/" (for a folder or archive ending with its own name),
+    // without the medium: the location shown with search results. Linux names may hold "\",
+    // which would make "\" separators ambiguous; no name read from a folder holds "/".
     std::string FolderPath() const;
 
     // One record and everything beneath it. False on any error; the stream is then abandoned.
@@ -121,6 +128,10 @@ public:
     bool UsesCategory(int32_t index) const;
     int FolderChildCount() const;
     void RemapCategories(CMedienListe& target);
+    // Drive type, label and serial of the file system holding `path`. The medium is named after
+    // the label; a file system without one (most Linux folders) names it after the folder
+    // itself (FolderOwnName), since a nameless medium cannot be told apart in the media tree.
+    // VolumeLabel stays the label, empty or not.
     bool ReadVolumeInfo(const std::string& path);
 
     bool ReadHeader(TStream& stream);

@@ -1,5 +1,6 @@
 #include "categories/ufrmCategories.h"
 
+#include "app/fontscale.h"
 #include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
@@ -45,8 +46,8 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     VSTCategories->header()->setSectionsClickable(true);
     VSTCategories->header()->setSortIndicatorShown(true);
     VSTCategories->header()->setSortIndicator(-1, Qt::AscendingOrder); // list order at first
-    VSTCategories->header()->resizeSection(0, 229);
-    VSTCategories->setMinimumSize(233, 240);
+    VSTCategories->header()->resizeSection(0, TFontScale(VSTCategories).X(229));
+    VSTCategories->setMinimumSize(TFontScale(VSTCategories).Size(233, 240));
 
     ButtonAddChange = MakeNoDefaultButton(this, "ButtonAddChange", "Add / Change");
     ButtonRemove = MakeNoDefaultButton(this, "ButtonRemove", "Remove");
@@ -82,7 +83,7 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     SaveDialogCategories.defaultExtension = QStringLiteral(".SXC");
     SaveDialogCategories.confirmOverwrite = true;
 
-    resize(380, 340);
+    resize(TFontScale(this).Size(380, 340));
     FormCreate();
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, &Variables);

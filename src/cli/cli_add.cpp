@@ -103,11 +103,8 @@ int RunAdd(const Arguments& arguments) {
         ReportError(options.path, ShelvixMessages::msgNoAdd);
         return kExitFailure;
     }
-    // Without a name or a volume label, the folder's own name tells the media apart.
-    if (options.nameGiven)
-        medium->Name = options.name;
-    else if (medium->Name.empty())
-        medium->Name = path == "/" ? path : path.substr(path.rfind('/') + 1);
+    // Named as Add names it in the window (the label, else the folder's own name) unless told.
+    if (options.nameGiven) medium->Name = options.name;
     for (int i = 0; i + 1 < catalogue.Count(); ++i) {
         const CMedium* other = catalogue.GetMedium(i);
         if (other->Present && other->Serial == medium->Serial)

@@ -172,7 +172,7 @@ int RunSearch(const Arguments& arguments) {
         } else {
             const CFile& entry = *row.entry;
             std::string path = entry.FolderPath();
-            if (!entry.HasChildrenKind()) path = path.empty() ? std::string(entry.Name()) : path + "\\" + std::string(entry.Name());
+            if (!entry.HasChildrenKind()) path = path.empty() ? std::string(entry.Name()) : path + '/' + std::string(entry.Name());
             line += Shown(path);
             if (entry.Kind != kindFolder)
                 line += '\t' + std::to_string(entry.Size) + '\t' + DateText(entry.Date);

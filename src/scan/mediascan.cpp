@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <unordered_map>
@@ -34,6 +35,18 @@ bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int3
     }
     medium.ContentLoaded = true;
     return true;
+}
+
+bool NameOrderLess(std::string_view a, std::string_view b) {
+    const auto folded = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : int(c); };
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const int x = folded(static_cast<unsigned char>(a[i]));
+        const int y = folded(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b; // the same letters but for case: by the raw bytes
 }
 
 ArchiveType ArchiveTypeOf(std::string_view name) {
@@ -89,9 +102,46 @@ void JoinTo(std::string& path, std::string_view name) {
     path += name;
 }
 
-struct ListedName {
-    std::string text;
-    unsigned char type;
+// A folder's listing, read whole when the folder is opened and then taken in name order. The
+// names lie end to end in one buffer, so a folder costs its names' bytes and one small record a
+// name, and the walk can close the folder and open it again without losing its place. The
+// buffer is a vector, not a string, so that a name handed out stays where it is when the frame
+// holding the listing moves (a short string would move its bytes along).
+struct Listing {
+    struct Item {
+        size_t offset; // of the name's first byte in `names`; each name ends in a NUL
+        uint32_t length;
+        unsigned char type;
+    };
+    std::vector<char> names;
+    std::vector<Item> items;
+    size_t next = 0;
+
+    // A read error ends the listing; what was read so far stays.
+    void ReadFrom(DIR* dir) {
+        while (const dirent* found = ::readdir(dir)) {
+            const char* name = found->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            const size_t length = std::strlen(name); // below 256 on every Linux file system
+            items.push_back({names.size(), static_cast<uint32_t>(length), found->d_type});
+            names.insert(names.end(), name, name + length + 1);
+        }
+        const char* base = names.data();
+        std::sort(items.begin(), items.end(), [base](const Item& a, const Item& b) {
+            return NameOrderLess({base + a.offset, a.length}, {base + b.offset, b.length});
+        });
+    }
+    const char* Next(unsigned char& type) {
+        if (next >= items.size()) return nullptr;
+        const Item& item = items[next++];
+        type = item.type;
+        return names.data() + item.offset;
+    }
+    void Clear() {
+        names.clear();
+        items.clear();
+        next = 0;
+    }
 };
 
 // One folder being listed.
@@ -100,10 +150,8 @@ struct Frame {
     std::string name; // its name in the enclosing folder, for opening it again
     size_t pathLength;
     FolderId id;
-    int fd = -1;         // -1 while closed to keep the number of descriptors bounded
-    DIR* dir = nullptr;  // the listing while it is read from the file system
-    std::vector<ListedName> rest; // what was still unread when the folder had to be closed
-    size_t nextRest = 0;
+    int fd = -1; // -1 while closed to keep the number of descriptors bounded
+    Listing listing;
 };
 
 class Walker {
@@ -126,32 +174,17 @@ public:
         while (!stack_.empty()) {
             const size_t top = stack_.size() - 1;
             unsigned char type = DT_UNKNOWN;
-            const char* name = NextName(stack_[top], type);
+            const char* name = stack_[top].listing.Next(type);
             if (!name) {
                 Pop();
                 continue;
             }
-            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
             if (!scan_.Control.Continue()) return;
             Visit(top, name, type);
         }
     }
 
 private:
-    static const char* NextName(Frame& frame, unsigned char& type) {
-        if (frame.nextRest < frame.rest.size()) {
-            const ListedName& listed = frame.rest[frame.nextRest++];
-            type = listed.type;
-            return listed.text.c_str();
-        }
-        if (!frame.dir) return nullptr;
-        // A read error ends the listing; what was read so far stays.
-        const dirent* found = ::readdir(frame.dir);
-        if (!found) return nullptr;
-        type = found->d_type;
-        return found->d_name;
-    }
-
     void Visit(size_t index, const char* name, unsigned char type) {
         const int fd = stack_[index].fd;
         struct stat st;
@@ -252,16 +285,22 @@ private:
 
     // Takes over `fd`, also on failure.
     bool Push(int fd, CFile* folder, std::string name, const struct stat& st) {
-        DIR* dir = ::fdopendir(fd);
+        // The listing gets a descriptor of its own, so that `fd` stays open for examining the
+        // entries after the listing is closed.
+        const int listFd = ::dup(fd);
+        DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
         if (!dir) {
+            if (listFd >= 0) ::close(listFd);
             ::close(fd);
             return false;
         }
-        stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, dir, {}, 0});
+        stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, {}});
+        stack_.back().listing.ReadFrom(dir);
+        ::closedir(dir);
         ancestors_.insert(IdOf(st));
         ++listed_[IdOf(st)];
         // The start folder keeps its descriptor: every other can be found again from it.
-        if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Close(stack_[firstOpen_++]);
+        if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Discard(stack_[firstOpen_++]);
         return true;
     }
 
@@ -275,20 +314,8 @@ private:
     }
 
     static void Discard(Frame& frame) {
-        if (frame.dir)
-            ::closedir(frame.dir); // closes fd as well
-        else if (frame.fd >= 0)
-            ::close(frame.fd);
-        frame.dir = nullptr;
+        if (frame.fd >= 0) ::close(frame.fd);
         frame.fd = -1;
-    }
-
-    // Keeps the unread rest of the listing in memory and gives back the descriptor.
-    static void Close(Frame& frame) {
-        if (frame.dir)
-            while (const dirent* found = ::readdir(frame.dir))
-                frame.rest.push_back({found->d_name, found->d_type});
-        Discard(frame);
     }
 
     // Opens a closed folder again on the way back up: as ".." of the folder just finished when
@@ -319,8 +346,7 @@ private:
                     ::close(stack_[j].fd);
                     stack_[j].fd = -1;
                 }
-                frame.rest.clear();
-                frame.nextRest = 0;
+                frame.listing.Clear();
                 firstOpen_ = index + 1;
                 return;
             }

@@ -23,6 +23,12 @@ class CMedium;
 bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int32_t category,
                   int64_t size, double date);
 
+// The order in which the walk catalogues a folder's items: the bytes compared after folding
+// ASCII a-z to A-Z ("B" before "c", "_" after both), names that differ only in letter case by
+// their raw bytes ("README" before "ReadMe" before "readme"). Other bytes, UTF-8 included, count
+// as their unsigned values, so the order never depends on the locale.
+bool NameOrderLess(std::string_view a, std::string_view b);
+
 enum class ArchiveType { None, Zip, Rar };
 // By extension only, as the entry fill decides kind 3: "x.Zip" is ZIP, "x.zipx" nothing.
 ArchiveType ArchiveTypeOf(std::string_view name);
@@ -54,12 +60,14 @@ public:
     std::function<void(const std::string& path)> OnFolderEntered;
 
     // Appends everything below the folder `path` to `parent` (the medium's top when null):
-    // depth first, a folder's contents before its later siblings, in the order the file system
-    // lists them. A folder that cannot be read stays empty.
+    // depth first, a folder's contents before its later siblings, each folder's items in name
+    // order (NameOrderLess), as the drives the catalogues were first made of list them; Linux
+    // file systems list them in hash order. Archive members keep their archive's order. A folder
+    // that cannot be read stays empty.
     void ScanFolder(const std::string& path, CFile* parent);
 
     // Folder descriptors held open at once below the start folder. Deeper folders are closed
-    // (their rest of the listing kept in memory) and opened again on the way back up.
+    // (their listing stays in memory) and opened again on the way back up.
     static constexpr size_t kOpenFolderLimit = 32;
     // A folder reached through a symbolic link is entered only while this scan has listed it
     // fewer times than this; after that the link is catalogued as an empty folder.

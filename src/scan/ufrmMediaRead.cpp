@@ -73,7 +73,7 @@ void TfrmMediaRead::NoteFolder(const std::string& path) {
 void TfrmMediaRead::WriteLabels() {
     if (!FShown.pending) return;
     FShown.pending = false;
-    LabelPos->setText(QString::fromLocal8Bit(FShown.path.data(), qsizetype(FShown.path.size())));
+    ShowPlace(QString::fromLocal8Bit(FShown.path.data(), qsizetype(FShown.path.size())));
     LabelFiles->setText(QString::number(FShown.files));
     LabelDirectories->setText(QString::number(FShown.folders));
     LabelSize->setText(QString::fromStdString(FormatSize(FShown.total)));

@@ -1,8 +1,10 @@
 #include "search/ufrmSearch.h"
 
+#include "app/fontscale.h"
 #include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
+#include "search/searchresultsmodel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,7 +45,7 @@ QComboBox* MakeUnitList(QWidget* parent, const char* name) {
 QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
     auto* edit = Named(new QLineEdit(parent), name);
     edit->setEnabled(false);
-    edit->setMaximumWidth(90);
+    edit->setMaximumWidth(TFontScale(edit).X(90));
     return edit;
 }
 
@@ -61,8 +63,12 @@ constexpr ResultColumn ResultColumns[TfrmSearch::ResultColumnCount] = {
 
 } // namespace
 
-int TfrmSearch::ResultColumnWidth(int column) {
-    return column >= 0 && column < ResultColumnCount ? ResultColumns[column].width : 0;
+int TfrmSearch::ResultColumnWidth(int column) const {
+    if (column < 0 || column >= ResultColumnCount) return 0;
+    const int drawn = ResultColumns[column].width;
+    return column == TSearchResultsModel::colDate
+               ? TFontScale::ColumnWidth(VSTResults, drawn, FullDateSamples())
+               : TFontScale(VSTResults).X(drawn);
 }
 
 TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
@@ -88,7 +94,7 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
     page->addLayout(RightAlignedRow({ButtonShow, ButtonClose}));
     page->addWidget(StatusBar);
 
-    resize(760, 620);
+    resize(TFontScale(this).Size(760, 620));
     FormCreate();
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, &Variables);
@@ -183,7 +189,7 @@ void TfrmSearch::BuildResults() {
     columns->setSortIndicator(-1, Qt::AscendingOrder); // rows in the order found at first
     for (int column = 0; column < ResultColumnCount; ++column)
         columns->resizeSection(column, ResultColumnWidth(column));
-    VSTResults->setMinimumHeight(200);
+    VSTResults->setMinimumHeight(TFontScale(VSTResults).Y(200));
     (new QVBoxLayout(GroupBoxResults))->addWidget(VSTResults);
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");

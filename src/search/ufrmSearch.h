@@ -65,7 +65,8 @@ public:
     QPushButton* ButtonClose; // closes with mrCancel
 
     static constexpr int ResultColumnCount = 7;
-    static int ResultColumnWidth(int column);
+    // The drawn width scaled by the font (TFontScale); the date column fits a full date and time.
+    int ResultColumnWidth(int column) const;
 
     const TImageList* Drives() const { return FDrives; }
     // The main window's ImageListFolders, for the kind column; and the progress window that

@@ -89,7 +89,7 @@ void TfrmSearchWindow::WriteLabels() {
         FPositionChanged = false;
         std::string position = FPositionMedium->Name;
         if (FPositionFolder) position.append(" / ").append(FPositionFolder->Name());
-        LabelPos->setText(QString::fromLocal8Bit(position.data(), qsizetype(position.size())));
+        ShowPlace(QString::fromLocal8Bit(position.data(), qsizetype(position.size())));
     }
     LabelItems->setText(QString::number(FItemCount));
     LabelResults->setText(QString::number(FRequest.Results ? FRequest.Results->size() : 0));

@@ -71,6 +71,21 @@ TEST_F(AddMedia, AddScansTheChosenFolder) {
     EXPECT_EQ(script.Asked().first().caption, "Select Media");
 }
 
+// Most Linux folders lie on file systems without a label: the medium is named after the folder
+// chosen, in the media tree as in the catalogue, and its label stays empty.
+TEST_F(AddMedia, UnlabelledFolderGivesTheMediumItsName) {
+    SetVolumeInfoReader([](const std::string&, VolumeInfo& info) {
+        info.driveType = driveFixed;
+        info.serial = 0x1234;
+        return true;
+    });
+    AddFolder("b/deeper/");
+    ASSERT_EQ(Cat().Count(), 1);
+    EXPECT_EQ(Cat().GetMedium(0)->Name, "deeper");
+    EXPECT_EQ(Cat().GetMedium(0)->VolumeLabel, "");
+    EXPECT_EQ(Main().MediaModel().index(0, 0).data().toString(), "deeper");
+}
+
 TEST_F(AddMedia, SameSerialQuestionBothWays) {
     AddFolder("a");
     Cat().GetMedium(0)->Name = "First";

@@ -64,7 +64,7 @@ TEST_F(MediaRead, CompletedScanShowsTheLastFolderEnteredWithItsCounts) {
     std::filesystem::create_directories(dir.File("a/b"));
     WriteWholeFile(dir.File("a/b/two.bin"), std::string(2048, 'x'));
     EXPECT_EQ(Scan(dir.Path()), mrOk);
-    EXPECT_EQ(window.LabelPos->text().toStdString(), dir.File("a/b"));
+    EXPECT_EQ(window.LabelPos->toolTip().toStdString(), dir.File("a/b"));
     EXPECT_EQ(window.LabelDirectories->text(), "2");
     EXPECT_EQ(window.LabelFiles->text(), "0") << "written when b was entered, before its file";
     EXPECT_EQ(window.LabelSize->text(), "0 KB");
@@ -72,11 +72,26 @@ TEST_F(MediaRead, CompletedScanShowsTheLastFolderEnteredWithItsCounts) {
 
     // The window is reused; the counts go on from the medium's.
     EXPECT_EQ(Scan(dir.File("a")), mrOk);
-    EXPECT_EQ(window.LabelPos->text().toStdString(), dir.File("a/b"));
+    EXPECT_EQ(window.LabelPos->toolTip().toStdString(), dir.File("a/b"));
     EXPECT_EQ(window.LabelDirectories->text(), "3");
     EXPECT_EQ(window.LabelFiles->text(), "1");
     EXPECT_EQ(window.LabelSize->text(), "2.00 KB");
     EXPECT_EQ(medium.FileCount, 2);
+}
+
+// A path wider than the label keeps its beginning and the folder being read; the middle gives way.
+TEST_F(MediaRead, LongPathIsShortenedInTheMiddle) {
+    std::string deep = "first";
+    for (int level = 0; level < 20; ++level) deep += "/level-" + std::to_string(level);
+    deep += "/last";
+    std::filesystem::create_directories(dir.File(deep));
+    EXPECT_EQ(Scan(dir.Path()), mrOk);
+    const QString shown = window.LabelPos->text();
+    EXPECT_EQ(window.LabelPos->toolTip().toStdString(), dir.File(deep));
+    EXPECT_LE(window.LabelPos->fontMetrics().horizontalAdvance(shown), window.LabelPos->width());
+    EXPECT_TRUE(shown.startsWith(QString::fromStdString(dir.Path()).left(4))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("/last")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
 }
 
 TEST_F(MediaRead, StopInsideAnArchiveEndsWithCancel) {

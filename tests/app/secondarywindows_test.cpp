@@ -1,6 +1,7 @@
 // The ten dialogs besides the main window: names, captions, kinds and initial states of their
 // components and the buttons that only close with a result. Language files address components
 // by these names, so a name that drifts breaks translation silently.
+#include "app/fontscale.h"
 #include "app/imagelists.h"
 #include "app/modalresult.h"
 #include "app/ufrmCleanUp.h"
@@ -169,6 +170,9 @@ QString CaptionOf(const QObject* object) {
     return items.join('|');
 }
 
+// Test names say which window a case is about.
+void PrintTo(const WindowCase& c, std::ostream* out) { *out << c.form; }
+
 class SecondaryWindow : public ::testing::TestWithParam<WindowCase> {};
 
 TEST_P(SecondaryWindow, HasItsNameCaptionAndComponents) {
@@ -210,6 +214,8 @@ struct ClosingButton {
     int result;
 };
 
+void PrintTo(const ClosingButton& c, std::ostream* out) { *out << c.form << '.' << c.button; }
+
 class ButtonResult : public ::testing::TestWithParam<ClosingButton> {};
 
 TEST_P(ButtonResult, ClosesWithItsModalResult) {
@@ -245,7 +251,12 @@ struct InitialState {
     const char* component;
     const char* property;
     QVariant value;
+    bool drawn = false; // a size or width drawn for an 8-point font, scaled by the running font
 };
+
+void PrintTo(const InitialState& c, std::ostream* out) {
+    *out << c.form << '.' << (*c.component ? c.component : "window") << '.' << c.property;
+}
 
 class StartState : public ::testing::TestWithParam<InitialState> {};
 
@@ -258,10 +269,17 @@ TEST_P(StartState, PropertyHoldsItsInitialValue) {
     ASSERT_NE(component, nullptr);
     const QVariant actual = component->property(expected.property);
     ASSERT_TRUE(actual.isValid()) << "no property " << expected.property;
-    if (expected.value.typeId() == QMetaType::Int) { // enumerations come back as their own type
-        EXPECT_EQ(actual.toInt(), expected.value.toInt());
+    QVariant value = expected.value;
+    if (expected.drawn) {
+        const TFontScale scale(window.get());
+        value = value.typeId() == QMetaType::QSize
+                    ? QVariant(scale.Size(value.toSize().width(), value.toSize().height()))
+                    : QVariant(scale.X(value.toInt()));
+    }
+    if (value.typeId() == QMetaType::Int) { // enumerations come back as their own type
+        EXPECT_EQ(actual.toInt(), value.toInt());
     } else {
-        EXPECT_EQ(actual, expected.value) << actual.toString().toStdString();
+        EXPECT_EQ(actual, value) << actual.toString().toStdString();
     }
 }
 
@@ -275,25 +293,25 @@ constexpr int Cells = QAbstractItemView::SelectItems;
 INSTANTIATE_TEST_SUITE_P(
     Components, StartState,
     ::testing::Values(
-        InitialState{"frmMediaRead", "", "minimumSize", QSize(265, 121)},
-        InitialState{"frmMediaRead", "", "maximumSize", QSize(265, 121)},
+        InitialState{"frmMediaRead", "", "minimumSize", QSize(265, 121), true},
+        InitialState{"frmMediaRead", "", "maximumSize", QSize(265, 121), true},
         InitialState{"frmMediaDetails", "", "minimumSize", QSize(417, 329)},
         InitialState{"frmMediaDetails", "", "maximumSize", QSize(417, 329)},
-        InitialState{"frmSearchWindow", "", "minimumSize", QSize(265, 105)},
-        InitialState{"frmSearchWindow", "", "maximumSize", QSize(265, 105)},
+        InitialState{"frmSearchWindow", "", "minimumSize", QSize(265, 105), true},
+        InitialState{"frmSearchWindow", "", "maximumSize", QSize(265, 105), true},
         InitialState{"frmMediaRead", "Timer", "interval", 100},
         InitialState{"frmMediaRead", "Timer", "active", Off},
-        InitialState{"frmMediaRead", "LabelPos", "maximumWidth", 249},
+        InitialState{"frmMediaRead", "LabelPos", "maximumWidth", 249, true},
         InitialState{"frmSearchWindow", "Timer", "interval", 100},
         InitialState{"frmSearchWindow", "Timer", "active", Off},
         InitialState{"frmMediaDetails", "GroupBox1", "size", QSize(401, 105)},
         InitialState{"frmMediaDetails", "GroupBox2", "size", QSize(401, 169)},
         InitialState{"frmMediaDetails", "MemoNotice", "maximumSize", QSize(265, 89)},
         InitialState{"frmMediaDetails", "ButtonCategory", "maximumSize", QSize(25, 21)},
-        InitialState{"frmRestore", "VTRestore", "maximumSize", QSize(289, 305)},
+        InitialState{"frmRestore", "VTRestore", "maximumSize", QSize(289, 305), true},
         InitialState{"frmRestore", "VTRestore", "selectionMode", Extended},
         InitialState{"frmRestore", "VTRestore", "selectionBehavior", Rows},
-        InitialState{"frmCleanUp", "VTCleanUp", "maximumSize", QSize(289, 305)},
+        InitialState{"frmCleanUp", "VTCleanUp", "maximumSize", QSize(289, 305), true},
         InitialState{"frmCleanUp", "VTCleanUp", "selectionMode", Single},
         InitialState{"frmCleanUp", "VTCleanUp", "selectionBehavior", Cells},
         InitialState{"frmCategories", "VSTCategories", "selectionMode", Single},
@@ -323,8 +341,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct ColumnLayout {
     const char* form;
     const char* view;
-    std::vector<int> widths; // -1: the column follows the view's width
+    std::vector<int> widths; // as drawn for an 8-point font; -1: the column follows the view's width
+    int dateColumn = -1;     // wider where a full date and time needs it
 };
+
+void PrintTo(const ColumnLayout& c, std::ostream* out) { *out << c.form << '.' << c.view; }
 
 class Columns : public ::testing::TestWithParam<ColumnLayout> {};
 
@@ -339,8 +360,10 @@ TEST_P(Columns, HaveTheirWidthsAndMovableHeaders) {
         if (widths[i] < 0) {
             EXPECT_TRUE(view->header()->stretchLastSection());
             EXPECT_EQ(i, int(widths.size()) - 1);
+        } else if (i == GetParam().dateColumn) {
+            EXPECT_GE(view->header()->sectionSize(i), TFontScale(view).X(widths[i]));
         } else {
-            EXPECT_EQ(view->header()->sectionSize(i), widths[i]) << "column " << i;
+            EXPECT_EQ(view->header()->sectionSize(i), TFontScale(view).X(widths[i])) << "column " << i;
         }
     }
     EXPECT_EQ(view->header()->sectionResizeMode(0), QHeaderView::Interactive);
@@ -352,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ColumnLayout{"frmRestore", "VTRestore", {140, 140}},
                       ColumnLayout{"frmCleanUp", "VTCleanUp", {140, 140}},
                       ColumnLayout{"frmCategories", "VSTCategories", {-1}},
-                      ColumnLayout{"frmSearch", "VSTResults", {20, 150, 20, 150, 80, 100, 500}}),
+                      ColumnLayout{"frmSearch", "VSTResults", {20, 150, 20, 150, 80, 100, 500}, 5}),
     [](const auto& info) { return std::string(info.param.view); });
 
 TEST(SecondaryWindows, ListsKeepTheMainWindowsDriveIcons) {
@@ -370,7 +393,7 @@ TEST(SecondaryWindows, SearchResultSizesAlignRightAndWidthsAreKept) {
         const auto alignment =
             Qt::Alignment(model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
         EXPECT_EQ(bool(alignment & Qt::AlignRight), column == 4) << "column " << column;
-        EXPECT_EQ(TfrmSearch::ResultColumnWidth(column), columns->sectionSize(column));
+        EXPECT_EQ(search.ResultColumnWidth(column), columns->sectionSize(column));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 CFile* AddEntry(CMedium& m, CFile* parent, std::string_view name, int32_t kind, int32_t category = -1) {
@@ -132,15 +134,15 @@ TEST(Entry, FolderPathAndFolderCounts) {
     CMedienListe cat;
     CMedium m(&cat);
     CFile* a = AddEntry(m, nullptr, "A", kindFolder);
-    CFile* b = AddEntry(m, a, "B", kindFolder);
+    CFile* b = AddEntry(m, a, "B\\C", kindFolder); // a Linux name may hold a backslash
     CFile* inB = AddEntry(m, b, "f.txt", kindFile);
     CFile* top = AddEntry(m, nullptr, "top.txt", kindFile);
     CFile* zip = AddEntry(m, a, "z.zip", kindArchive);
     EXPECT_EQ(top->FolderPath(), "");
     EXPECT_EQ(a->FolderPath(), "A");
-    EXPECT_EQ(inB->FolderPath(), "A\\B");
-    EXPECT_EQ(b->FolderPath(), "A\\B");
-    EXPECT_EQ(zip->FolderPath(), "A\\z.zip");
+    EXPECT_EQ(inB->FolderPath(), "A/B\\C");
+    EXPECT_EQ(b->FolderPath(), "A/B\\C");
+    EXPECT_EQ(zip->FolderPath(), "A/z.zip");
     EXPECT_EQ(m.FolderChildCount(), 1);
     EXPECT_EQ(a->FolderChildCount(), 1) << "archives are not folders here";
 }
@@ -203,5 +205,28 @@ TEST(Medium, ReadVolumeInfoThroughTheReader) {
     EXPECT_TRUE(m->ContentLoaded);
     EXPECT_EQ(cat.AddMediumFromPath("/none"), nullptr);
     EXPECT_EQ(cat.Count(), 1);
+    SetVolumeInfoReader(nullptr);
+}
+
+// Without a label the medium is named after the chosen folder itself; the label stays empty.
+TEST(Medium, UnlabelledVolumeNamedAfterTheFolder) {
+    const std::string here = std::filesystem::current_path().filename().string();
+    const struct {
+        std::string path, name;
+    } cases[] = {
+        {"/media/anna/Photos 2023", "Photos 2023"}, {"/home/anna/docs/", "docs"}, {"/", "/"},
+        {"//", "/"}, {"relative", "relative"}, {".", here}, {"a\\b:c", "a\\b:c"},
+    };
+    SetVolumeInfoReader([](const std::string&, VolumeInfo& info) {
+        info.driveType = 3;
+        return true;
+    });
+    for (const auto& c : cases) {
+        CMedienListe cat;
+        CMedium* m = cat.AddMediumFromPath(c.path);
+        ASSERT_TRUE(m) << c.path;
+        EXPECT_EQ(m->Name, c.name) << c.path;
+        EXPECT_EQ(m->VolumeLabel, "") << c.path;
+    }
     SetVolumeInfoReader(nullptr);
 }

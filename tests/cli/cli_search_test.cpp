@@ -1,5 +1,5 @@
-// shelvix-cli search against a saved catalogue. Paths in the output go through the reversible
-// escape, so the folder separator "\" is written "\\".
+// shelvix-cli search against a saved catalogue. Paths in the output join folders with "/" and go
+// through the reversible escape, so a "\" inside a name is written "\\".
 #include "catalogue/mediaclasses.h"
 #include "support/catalogue_text.h"
 #include "support/clirun.h"
@@ -18,7 +18,7 @@ protected:
         CMedium& disc = AddMedium("Disc\tOne", "LABEL");
         disc.Notice = "shelf abc";
         CFile* a = AddTestEntry(disc, nullptr, "A", kindFolder);
-        CFile* b = AddTestEntry(disc, a, "B", kindFolder);
+        CFile* b = AddTestEntry(disc, a, "B\\C", kindFolder);
         AddTestEntry(disc, b, "abc.txt", kindFile, int64_t(3) << 30, 45000.5, 1);
         AddTestEntry(disc, a, "xabc.txt", kindFile, 10, 45001.0);
         AddTestEntry(disc, nullptr, "ABC.zip", kindArchive, 99, 45002.25);
@@ -52,30 +52,30 @@ TEST_F(CliSearch, RowsAndOptions) {
         std::string out;
     } cases[] = {
         {{"abc"}, 0,
-         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"
+         "Disc\\x09One\tA/B\\\\C/abc.txt\t3221225472\t2023-03-15 12:00:00\n"
          "Disc\\x09One\tABC.zip\t99\t2023-03-17 06:00:00\n"
          "Old\tabc old.txt\t1\t2009-07-06 00:00:00\n"},
         {{"abc", "--case-sensitive"}, 0,
-         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"
+         "Disc\\x09One\tA/B\\\\C/abc.txt\t3221225472\t2023-03-15 12:00:00\n"
          "Old\tabc old.txt\t1\t2009-07-06 00:00:00\n"},
         {{"*b", "--folders"}, 0,
-         "Disc\\x09One\tA\\\\B\n"
+         "Disc\\x09One\tA/B\\\\C\n"
          "Disc\\x09One\tABC.zip\t99\t2023-03-17 06:00:00\n"}, // archives pass either box
         {{"*abc", "--label", "--notice"}, 0, "Disc\\x09One\tshelf abc\n"},
         {{"(do)", "--name"}, 0, "Disc\\x09One\tDisc\\x09One\nOld\tOld\n"},
         {{"*abc", "--size-from", "3GB"}, 0,
-         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
+         "Disc\\x09One\tA/B\\\\C/abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
         {{"*", "--files", "--size-from", "$a", "--size-to", "0x63"}, 0,
-         "Disc\\x09One\tA\\\\xabc.txt\t10\t2023-03-16 00:00:00\n"
+         "Disc\\x09One\tA/xabc.txt\t10\t2023-03-16 00:00:00\n"
          "Disc\\x09One\tABC.zip\t99\t2023-03-17 06:00:00\n"},
         {{"*", "--files", "--date-from", "2023-03-16", "--date-to", "2023-03-17T06:00"}, 0,
-         "Disc\\x09One\tA\\\\xabc.txt\t10\t2023-03-16 00:00:00\n"
+         "Disc\\x09One\tA/xabc.txt\t10\t2023-03-16 00:00:00\n"
          "Disc\\x09One\tABC.zip\t99\t2023-03-17 06:00:00\n"},
         // A date alone is its whole day, for "to" as well.
         {{"*", "--files", "--date-from", "2023-03-15", "--date-to", "2023-03-15"}, 0,
-         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
+         "Disc\\x09One\tA/B\\\\C/abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
         {{"*", "--category", "Films"}, 0,
-         "Disc\\x09One\tA\\\\B\\\\abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
+         "Disc\\x09One\tA/B\\\\C/abc.txt\t3221225472\t2023-03-15 12:00:00\n"},
         {{"nothing"}, 1, ""},
         {{"[a-z"}, 2, ""},
         {{"*", "--size-from", "3 GB"}, 2, ""},

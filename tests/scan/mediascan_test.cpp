@@ -135,18 +135,11 @@ TEST(Scan, UnreadableFoldersStayEmpty) {
     EXPECT_EQ(CountsOf(s.medium), (Counts{2, 1, 0}));
 }
 
-TEST(Scan, DepthFirstInListingOrder) {
+TEST(Scan, DepthFirstInNameOrder) {
     TempDir dir;
-    MakeTree(dir.Path(), {"a/b/c/", "a/b/f:1", "a/d/", "e/g/", "h:1", "i/", "j:1"});
+    MakeTree(dir.Path(), {"j:1", "i/", "h:1", "e/g/", "a/d/", "a/b/f:1", "a/b/c/"});
     Scanned s(dir.Path() + "/");
-    std::vector<std::string> listed;
-    DIR* d = ::opendir(dir.Path().c_str());
-    while (const dirent* e = ::readdir(d))
-        if (e->d_name[0] != '.') listed.push_back(e->d_name);
-    ::closedir(d);
-    std::vector<std::string> top;
-    for (const CFile* e : s.medium.Entries()) top.emplace_back(e->Name());
-    EXPECT_EQ(top, listed) << "no sorting";
+    EXPECT_EQ(TreeShape(s.medium.Entries()), "a/[b/[c/ f] d/] e/[g/] h i/ j");
     ASSERT_EQ(s.entered.size(), 7u);
     for (size_t i = 0; i < s.entered.size(); ++i) {
         const std::string& p = s.entered[i];
@@ -157,6 +150,66 @@ TEST(Scan, DepthFirstInListingOrder) {
         EXPECT_TRUE(before == parent || before.rfind(parent + "/", 0) == 0) << before << " then " << p;
     }
 }
+
+struct NameOrderCase {
+    const char* name;
+    std::vector<std::string> created; // in this order, so that the listing is not sorted by chance
+    const char* shape;                // as catalogued
+};
+
+void PrintTo(const NameOrderCase& c, std::ostream* out) { *out << c.name; }
+
+class NameOrder : public ::testing::TestWithParam<NameOrderCase> {};
+
+// Every folder's items are catalogued in name order, whatever order the file system lists them
+// in; below the open-folder limit too, where folders are closed and opened again.
+TEST_P(NameOrder, ItemsOfEveryFolderAreCataloguedInNameOrder) {
+    const NameOrderCase& c = GetParam();
+    TempDir dir;
+    std::string deep = "d";
+    for (size_t level = 1; level < TMediaScan::kOpenFolderLimit + 3; ++level) deep += "/d";
+    for (const std::string& folder : {std::string("top"), "top/" + deep}) {
+        std::filesystem::create_directories(dir.File(folder));
+        for (const std::string& name : c.created)
+            if (name.back() == '/')
+                ::mkdir(dir.File(folder + "/" + name).c_str(), 0755);
+            else
+                WriteWholeFile(dir.File(folder + "/" + name), "1");
+    }
+    Scanned s(dir.File("top"));
+    // The shape of each level without the chain of "d" folders, from the top down.
+    std::vector<std::string> shapes;
+    for (const EntryList* level = &s.medium.Entries(); level;) {
+        std::string shape;
+        const EntryList* next = nullptr;
+        for (const CFile* e : *level) {
+            if (e->Name() == "d") {
+                next = &e->Children();
+                continue;
+            }
+            shape += (shape.empty() ? "" : " ") + std::string(e->Name()) + (e->Kind == kindFolder ? "/" : "");
+        }
+        shapes.push_back(shape);
+        level = next;
+    }
+    ASSERT_EQ(shapes.size(), TMediaScan::kOpenFolderLimit + 4) << "the top and every level of d";
+    EXPECT_EQ(shapes.front(), c.shape);
+    EXPECT_EQ(shapes.back(), c.shape) << "below the open-folder limit";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Scan, NameOrder, ::testing::Values(
+    NameOrderCase{"LettersFoldedFoldersAmongFiles",
+                  {"D.txt", "c1/", "b.txt", "C", "B2/", "a"}, "a b.txt B2/ C c1/ D.txt"},
+    NameOrderCase{"SameLettersByRawBytes",
+                  {"readme", "rEADME", "ReadMe", "README"}, "README ReadMe rEADME readme"},
+    NameOrderCase{"PunctuationAgainstUpperCase",
+                  {"a~", "a_b", "A[", "aB", "Ab", "A-b", "a b"}, "a b A-b Ab aB A[ a_b a~"},
+    NameOrderCase{"OtherBytesByTheirValue",
+                  {"\xff\xfe", "\xe2\x82\xac", "\xc3\xa9t\xc3\xa9", "\xc3\x89t\xc3\xa9", "zz", "Zebra"},
+                  "Zebra zz \xc3\x89t\xc3\xa9 \xc3\xa9t\xc3\xa9 \xe2\x82\xac \xff\xfe"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(Scan, MissingOrFileStartAddsNothing) {
     TempDir dir;
