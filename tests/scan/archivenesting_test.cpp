@@ -42,6 +42,8 @@ struct NestCase {
     bool dropTrailingSeparator = true;
 };
 
+void PrintTo(const NestCase& c, std::ostream* out) { *out << c.name; }
+
 class NestingTable : public ::testing::TestWithParam<NestCase> {};
 
 TEST_P(NestingTable, PlacesMembersAndCountsEachOnce) {
