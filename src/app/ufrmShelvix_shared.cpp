@@ -5,6 +5,7 @@
 #include "app/core/messagetable.h"
 #include "app/interaction.h"
 #include "app/mediaviewmodels.h"
+#include "catalogue/blockcopy.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -59,20 +60,21 @@ void TfrmShelvix::RefreshTitle() {
 
 bool TfrmShelvix::RefreshMediaContent() {
     StatusText->setText(Text(msgReloadDB));
+    // A save copies the blocks of unchanged media from the data file as they are; every other
+    // content must be in memory before it starts, and one that cannot be read stops it here.
+    const std::vector<bool> copyable = CopyableBlocks(*FCatalogue);
     const int count = FCatalogue->Count();
     for (int i = 0; i < count; ++i) {
         ShowProgress(ProgressPercent(i, count));
         CMedium* medium = FCatalogue->GetMedium(i);
-        if (!medium->ContentLoaded && !medium->LoadContent(FCatalogue->DataFileName)) {
+        if (!copyable[size_t(i)] && !medium->ContentLoaded &&
+            !medium->LoadContent(FCatalogue->DataFileName)) {
             Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp),
                                      TMessageButtons::Ok);
             return false;
         }
     }
-    for (int i = 0; i < count; ++i) {
-        FCatalogue->GetMedium(i)->Stored = false;
-        FCatalogue->GetMedium(i)->DataOffset = -1;
-    }
+    // Until the save succeeds the catalogue has no file it can be saved back to unasked.
     FCatalogue->FileName.clear();
     return true;
 }

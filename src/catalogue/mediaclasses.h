@@ -114,6 +114,9 @@ public:
     int32_t Version = 1;
     bool Present = true;
     int32_t ContentLength = 0;
+    // The length of its compressed block in the data file it was read from or last written to;
+    // -1 when unknown. Kept in memory only: the file layout has no such field.
+    int64_t BlockLength = -1;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }

@@ -1,6 +1,8 @@
 // Reading and writing the catalogue's index file, data file and content blocks.
 #include "mediaclasses.h"
 
+#include "blockcopy.h"
+
 #include "IO_BZIP.h"
 #include "catalogue/savepair.h"
 #include "entrywalk.h"
@@ -323,23 +325,35 @@ bool CMedienListe::Load(const std::string& fileName) {
     } catch (const std::exception&) {
         return false;
     }
+    MeasureBlocks(*this, data->Size());
     return true;
 }
 
 bool CMedienListe::Save(const std::string& fileName) {
     const std::string dataName = DataFileNameOf(fileName);
     if (dataName == fileName) return false; // one file cannot be both index and data file
-    // A medium written without its content would lose it: bring every content in first.
-    for (auto& m : media_)
-        if (!m->ContentLoaded && m->DataOffset >= 0 && !m->LoadContent(DataFileName)) return false;
+    // Unchanged blocks are copied from the current data file; every other medium written
+    // without its content would lose it, so those contents come in first.
+    const std::vector<bool> copyable = CopyableBlocks(*this);
+    for (size_t i = 0; i < media_.size(); ++i) {
+        CMedium& m = *media_[i];
+        if (!copyable[i] && !m.ContentLoaded && m.DataOffset >= 0 && !m.LoadContent(DataFileName))
+            return false;
+    }
+    std::unique_ptr<TFileStream> oldData;
+    if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
+        oldData = OpenFile(DataFileName, false);
+        if (!oldData) return false;
+    }
 
     struct Before {
         bool stored;
         int32_t offset, length;
+        int64_t block;
     };
     std::vector<Before> before;
     for (auto& m : media_) {
-        before.push_back({m->Stored, m->DataOffset, m->ContentLength});
+        before.push_back({m->Stored, m->DataOffset, m->ContentLength, m->BlockLength});
         m->Stored = false;
         m->DataOffset = -1;
     }
@@ -348,6 +362,7 @@ bool CMedienListe::Save(const std::string& fileName) {
             media_[i]->Stored = before[i].stored;
             media_[i]->DataOffset = before[i].offset;
             media_[i]->ContentLength = before[i].length;
+            media_[i]->BlockLength = before[i].block;
         }
         return false;
     };
@@ -369,9 +384,28 @@ bool CMedienListe::Save(const std::string& fileName) {
         CMedium& m = *media_[static_cast<size_t>(i)];
         const int64_t position = data->Position();
         if (position > INT32_MAX) return restore();
+        bool written = false;
+        if (copyable[size_t(i)]) {
+            switch (CopyBlock(*oldData, before[size_t(i)].offset, before[size_t(i)].block, *data)) {
+            case TBlockCopy::Copied: written = true; break;
+            // Not what it should be: its tree is read and written afresh, as any changed one.
+            case TBlockCopy::Malformed:
+                m.DataOffset = before[size_t(i)].offset;
+                if (!m.ContentLoaded && !m.LoadContent(DataFileName)) return restore();
+                break;
+            // The user's data could not be read back whole: this save must not go on.
+            case TBlockCopy::ReadFailed:
+            case TBlockCopy::WriteFailed: return restore();
+            }
+        }
         m.DataOffset = static_cast<int32_t>(position);
-        if (!m.WriteContent(*data) || !m.WriteHeader(index)) return restore();
+        if (written) m.Stored = true;
+        else if (!m.WriteContent(*data)) return restore();
+        m.BlockLength = data->Position() - position;
+        if (!m.WriteHeader(index)) return restore();
     }
+    // The old data file is only read; its lock must go before the new pair takes its place.
+    oldData.reset();
     if (!pair.Commit(index)) return restore();
     DataFileName = dataName;
     FileName = fileName;

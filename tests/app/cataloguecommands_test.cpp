@@ -238,6 +238,7 @@ TEST_F(CatalogueCommands, AContentThatCannotBeReadStopsTheSave) {
     const std::string home = SaveSample();
     Open(home);
     Cat().GetMedium(1)->ContentLength += 10;
+    Cat().GetMedium(1)->Stored = false; // changed, so the save must read it
     Change();
     const std::string before = ReadWholeFile(home);
     Trigger("actSave");

@@ -165,7 +165,10 @@ TEST_F(CatalogueCommands, ARoundTripAcrossRuns) {
         EXPECT_EQ(main.windowTitle(), "Shelvix - Trip.SXF *");
         triggerAction(&main, "actSave");
         EXPECT_EQ(main.windowTitle(), "Shelvix - Trip.SXF");
-        asLeft = DescribeCatalogue(main.Catalogue());
+        CMedienListe& left = main.Catalogue();
+        for (int i = 0; i < left.Count(); ++i)
+            if (!left.GetMedium(i)->ContentLoaded) left.GetMedium(i)->LoadContent(left.DataFileName);
+        asLeft = DescribeCatalogue(left);
         main.close();
     }
     // Third run: everything as left.

@@ -122,10 +122,12 @@ TEST_F(SaveSafety, UnloadedContentIsBroughtInBeforeSaving) {
     std::remove(dir.File("Copy.SXF").c_str());
     std::remove(dir.File("Copy.SXD").c_str());
 
-    // When a content cannot be read, nothing is written rather than a medium emptied.
+    // When a changed medium's content cannot be read, nothing is written rather than a medium
+    // emptied. (An unchanged one is copied as it is, without being read.)
     CMedienListe broken;
     ASSERT_TRUE(broken.Load(index));
     broken.GetMedium(2)->ContentLength += 10;
+    broken.GetMedium(2)->Stored = false;
     EXPECT_FALSE(broken.Save(index));
     ExpectOldPairIntact("unreadable content");
 }
