@@ -18,7 +18,7 @@ bash "$here/scripts/render-icons.sh" --check
 # Debian's hardening flags (fortified functions, stack protector, read-only relocations,
 # resolved at start).
 export DEB_BUILD_MAINT_OPTIONS="${DEB_BUILD_MAINT_OPTIONS:-hardening=+bindnow}"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
       -DSHELVIX_BUILD_TESTS=OFF -DSHELVIX_BUILD_BENCH=OFF \
       -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
       -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
