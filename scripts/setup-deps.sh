@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Shelvix needs to build, test and run, when any is missing.
+# Installs the Debian packages Shelvix needs to build, test and run, when any is missing, or
+# the packages named as arguments (scripts/package.sh names its tools so).
 # Runs apt-get as root, or through sudo for other users.
 set -euo pipefail
-packages=(
+packages=("$@")
+[ $# -gt 0 ] || packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbz2-dev bzip2 libarchive-dev libpugixml-dev libblkid-dev

@@ -1,5 +1,6 @@
 // Shelvix desktop program: creates the windows and runs until the main window closes. One
 // optional argument names a catalogue (.SXF) to open, as file managers pass it.
+#include "app/appicon.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "catalogue/IO_BZIP.h"
@@ -11,6 +12,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Shelvix"));
     QApplication::setApplicationVersion(QStringLiteral(SHELVIX_VERSION));
+    // The desktop entry's name ties the windows to the menu entry and its icon (Wayland's
+    // app id); the icon itself is for desktops that take it from the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("shelvix"));
+    QApplication::setWindowIcon(ApplicationIcon());
     InitZoneBias(); // once: stored dates shift by the bias in effect when they were written
     InstallLinuxVolumeInfoReader();
 

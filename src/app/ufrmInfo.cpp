@@ -1,5 +1,6 @@
 #include "app/ufrmInfo.h"
 
+#include "app/appicon.h"
 #include "app/languagetranslator.h"
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
@@ -8,7 +9,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -23,51 +23,22 @@ constexpr int LogoHeight = 81;
 
 } // namespace
 
-QPixmap TfrmInfo::Logo() {
-    // A shelf of disc cases seen from the front, with one disc leaning out of its case.
-    QPixmap logo(LogoWidth, LogoHeight);
+QPixmap TfrmInfo::Logo(qreal devicePixelRatio) {
+    // The application icon (the shelf of disc cases the desktop menu shows) and the name.
+    QPixmap logo(qRound(LogoWidth * devicePixelRatio), qRound(LogoHeight * devicePixelRatio));
+    logo.setDevicePixelRatio(devicePixelRatio);
     logo.fill(Qt::transparent);
     QPainter painter(&logo);
     painter.setRenderHint(QPainter::Antialiasing);
-
-    const QColor spines[] = {QColor(0x2f, 0x5d, 0x8a), QColor(0x3e, 0x8e, 0x6b),
-                             QColor(0xc0, 0x7a, 0x2c), QColor(0x8a, 0x3f, 0x5f),
-                             QColor(0x4a, 0x4a, 0x7a)};
-    const int shelfY = LogoHeight - 10;
-    int x = 12;
-    for (int i = 0; i < 10; ++i) {
-        const int height = 46 + (i * 7) % 17;
-        QLinearGradient shade(x, 0, x + 12, 0);
-        shade.setColorAt(0, spines[i % 5].lighter(125));
-        shade.setColorAt(1, spines[i % 5]);
-        painter.setPen(spines[i % 5].darker(140));
-        painter.setBrush(shade);
-        painter.drawRoundedRect(QRectF(x, shelfY - height, 12, height), 2, 2);
-        x += 15;
-    }
-
-    const QPointF centre(x + 40, shelfY - 34);
-    QRadialGradient disc(centre, 33);
-    disc.setColorAt(0.0, QColor(0xf4, 0xf4, 0xf8));
-    disc.setColorAt(0.6, QColor(0xc8, 0xd4, 0xe6));
-    disc.setColorAt(1.0, QColor(0x9a, 0xa8, 0xc4));
-    painter.setPen(QColor(0x70, 0x78, 0x90));
-    painter.setBrush(disc);
-    painter.drawEllipse(centre, 33, 33);
-    painter.setBrush(Qt::transparent);
-    painter.drawEllipse(centre, 7, 7);
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x6b, 0x4a, 0x2f));
-    painter.drawRoundedRect(QRectF(4, shelfY, LogoWidth - 8, 6), 2, 2);
+    painter.drawPixmap(QPoint(0, 0), ApplicationIconPixmap(LogoHeight, devicePixelRatio));
 
     QFont font = painter.font();
     font.setBold(true);
-    font.setPixelSize(30);
+    font.setPixelSize(40);
     painter.setFont(font);
     painter.setPen(QColor(0x2f, 0x3d, 0x5a));
-    painter.drawText(QRectF(x + 80, 0, LogoWidth - x - 84, shelfY), Qt::AlignCenter,
-                     QStringLiteral("Shelvix"));
+    painter.drawText(QRectF(LogoHeight + 16, 0, LogoWidth - LogoHeight - 16, LogoHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Shelvix"));
     return logo;
 }
 
@@ -78,7 +49,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Image1 = Named(new QLabel(this), "Image1");
     Image1->setFixedSize(LogoWidth, LogoHeight);
     Image1->setAttribute(Qt::WA_TranslucentBackground);
-    Image1->setPixmap(Logo());
+    Image1->setPixmap(Logo(devicePixelRatioF()));
     Image1->installEventFilter(this);
 
     Label1 = MakeLabel(this, "Label1", "Shelvix");

@@ -32,8 +32,8 @@ public:
     static constexpr int CreditsAtDoubleClick = 6;
     static constexpr int ScrollStepMs = 75;
 
-    // The logo picture, drawn rather than loaded so that the program needs no image file.
-    static QPixmap Logo();
+    // The logo picture for a screen with `devicePixelRatio`: the application icon and the name.
+    static QPixmap Logo(qreal devicePixelRatio);
 
     void Image1DblClick();
     int DoubleClicks() const { return FDoubleClicks; }

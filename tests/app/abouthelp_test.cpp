@@ -1,5 +1,6 @@
 // The Help menu: the about box's support lines and version, the credits line that the sixth
 // double click on the logo shows, and the manual that Index and F1 open.
+#include "app/appicon.h"
 #include "app/core/messagetable.h"
 #include "app/manual.h"
 #include "app/shelvixwindows.h"
@@ -95,6 +96,47 @@ TEST(Manual, FoundBesideTheProgramInTheBuildTree) {
     EXPECT_TRUE(file.readAll().contains("<title>Shelvix"));
     TempDir empty;
     EXPECT_EQ(FindManual(QString::fromStdString(empty.Path())), QString());
+}
+
+TEST(AboutBox, LogoShowsTheApplicationIcon) {
+    // The icon is embedded in a static library: a resource that is not linked in leaves the
+    // window without its icon and the logo empty without any message.
+    const QIcon icon = ApplicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48)));
+    const QImage logo = TfrmInfo::Logo(1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn = ApplicationIconPixmap(logo.height(), 1.0).toImage().convertToFormat(
+        QImage::Format_ARGB32);
+    ASSERT_FALSE(drawn.isNull());
+    EXPECT_EQ(logo.copy(0, 0, drawn.width(), drawn.height()), drawn);
+}
+
+TEST(Manual, FoundFromTheBuildTreeAndTheInstalledLayout) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> tree;
+        const char* programDir;
+        const char* expected; // below the scratch root; empty: none found there
+    };
+    const Case cases[] = {
+        {"build tree: beside the program", {"build/src/manual/shelvix.html:9"}, "build/src",
+         "build/src/manual/shelvix.html"},
+        {"package: /usr/bin and /usr/share/shelvix/manual",
+         {"usr/bin/", "usr/share/shelvix/manual/shelvix.html:9"}, "usr/bin",
+         "usr/share/shelvix/manual/shelvix.html"},
+        {"a copy beside the program comes first",
+         {"usr/bin/manual/shelvix.html:9", "usr/share/shelvix/manual/shelvix.html:9"}, "usr/bin",
+         "usr/bin/manual/shelvix.html"},
+        {"only the documentation folder", {"usr/bin/", "usr/share/doc/shelvix/shelvix.html:9"},
+         "usr/bin", ""},
+    };
+    for (const Case& c : cases) {
+        TempDir root;
+        MakeTree(root.Path(), c.tree);
+        const QString found = FindManual(QString::fromStdString(root.File(c.programDir)));
+        const std::string expected = *c.expected ? root.File(c.expected) : "";
+        EXPECT_EQ(found.toStdString(), expected) << c.name;
+    }
 }
 
 TEST(Manual, IndexAndF1OpenItOrSaySoWhenNothingCan) {
