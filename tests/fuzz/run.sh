@@ -4,8 +4,10 @@
 #   tests/fuzz/run.sh <fuzz build folder> [seconds per target] [target...]
 # SHELVIX_FUZZ_RUNS=N stops each target after N executions instead (the time still bounds it).
 # Corpora grow in <build>/fuzz-corpus/<target>; crashes land in <build>/fuzz-artifacts/, and any
-# crash makes the script fail. To refresh a kept corpus with what a campaign found:
-#   <build>/tests/fuzz/fuzz_<target> -merge=1 tests/fuzz/corpus/<target> <build>/fuzz-corpus/<target>
+# crash makes the script fail. To refresh a kept corpus with what a campaign found (inputs cut to
+# 2 KiB keep nearly all the coverage at a fraction of the size):
+#   <build>/tests/fuzz/fuzz_<target> -merge=1 -max_len=2048 tests/fuzz/corpus/<target> \
+#       <build>/fuzz-corpus/<target>
 set -eu
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
