@@ -1,5 +1,6 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
-//   fuzz_seedgen <folder>  ->  <folder>/index, <folder>/block, <folder>/categories, <folder>/import
+//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language
+#include "app/core/windowtexts.h"
 #include "fuzz/samplecatalogue.h"
 #include "support/rarwriter.h"
 #include "support/adcfile.h"
@@ -85,5 +86,19 @@ int main(int argc, char** argv) {
     adc.Int(1).Folder("docs", 0).Int(1).File("c.doc", 0, 5, 0).Int(0);
     adc.Medium("0", "EMPTY", 3, 0, "").Int(0).Int(0);
     Put(root / "import", "two-media", adc.Text());
+    // Language files: the translators' template as written, compressed as the program loads it,
+    // and a small document with the object properties and a variable list.
+    const std::string languageTemplate = language::Template();
+    Put(root / "language", "template", languageTemplate);
+    Put(root / "language", "template.bz2", sample::Compressed(languageTemplate));
+    Put(root / "language", "small",
+        "<Shelvix>\n<frmShelvix Caption=\"Cat&#65;log &lt;1&gt;\" Width=\"640\" Height=\"-1\">\n"
+        "<Font Style=\"[fsBold, fsItalic]\"/>\n<VTExplorer><Header><Columns>"
+        "<Column Index=\"0\" Text=\"Name\" Width=\"120\"/></Columns></Header></VTExplorer>\n"
+        "<LabelVersion Alignment=\"taRightJustify\" WordWrap=\"1\" Hint=\"a\\nb\"/>\n"
+        "<actSave ShortCut=\"Ctrl+S\"/><Variables><Variable Name=\"MSGERROR\" Value=\"E\\n\"/>"
+        "</Variables>\n</frmShelvix>\n<frmSearch><ComboBoxSizeFrom><Items>"
+        "<Line Index=\"1\" Value=\"KiB\"/></Items></ComboBoxSizeFrom></frmSearch>\n"
+        "<frmImport Caption=\"x\"/>\n</Shelvix>\n");
     return 0;
 }

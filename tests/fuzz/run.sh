@@ -1,10 +1,20 @@
 #!/bin/sh
-# Runs every fuzz target for a while on fresh seeds.
-#   tests/fuzz/run.sh <fuzz build folder> [seconds per target]
-# Corpora grow in <build>/fuzz-corpus/<target>; crashes land in <build>/fuzz-artifacts/.
+# Runs every fuzz target (or the ones named) for a while on fresh seeds and the corpus kept in
+# tests/fuzz/corpus/<target>, with the target's dictionary when it has one.
+#   tests/fuzz/run.sh <fuzz build folder> [seconds per target] [target...]
+# SHELVIX_FUZZ_RUNS=N stops each target after N executions instead (the time still bounds it).
+# Corpora grow in <build>/fuzz-corpus/<target>; crashes land in <build>/fuzz-artifacts/, and any
+# crash makes the script fail. To refresh a kept corpus with what a campaign found (inputs cut to
+# 2 KiB keep nearly all the coverage at a fraction of the size):
+#   <build>/tests/fuzz/fuzz_<target> -merge=1 -max_len=2048 tests/fuzz/corpus/<target> \
+#       <build>/fuzz-corpus/<target>
 set -eu
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
+shift $(($# < 2 ? $# : 2))
+targets=${*:-index block categories zip rar import language}
+here=$(cd "$(dirname "$0")" && pwd)
+runs=${SHELVIX_FUZZ_RUNS:--1}
 bin="$build/tests/fuzz"
 # The index and category targets write a file per run: keep them off the disk when possible.
 if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
@@ -29,11 +39,15 @@ if command -v zip >/dev/null 2>&1; then
     rm -rf "$work"
 fi
 mkdir -p "$build/fuzz-artifacts"
-for kind in index block categories zip rar import; do
+for kind in $targets; do
     corpus="$build/fuzz-corpus/$kind"
-    mkdir -p "$corpus"
+    kept="$here/corpus/$kind"
+    mkdir -p "$corpus" "$seeds/$kind"
+    dict=
+    if [ -f "$here/$kind.dict" ]; then dict="-dict=$here/$kind.dict"; fi
     echo "== fuzz_$kind for ${seconds}s"
-    "$bin/fuzz_$kind" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+    # shellcheck disable=SC2086 # $dict is one word or none
+    "$bin/fuzz_$kind" -max_total_time="$seconds" -runs="$runs" -rss_limit_mb=2048 -timeout=10 \
         -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$kind-" \
-        "$corpus" "$seeds/$kind"
+        $dict "$corpus" "$seeds/$kind" $( [ -d "$kept" ] && echo "$kept" )
 done

@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Archives, RarListing, ::testing::Values(
     RarCase{"Rar5EncryptedData", rar::Rar5({{"secret.txt", "x", false, 0, 0, ~uint64_t(0), true}, {"open.txt", "y"}}), "secret.txt open.txt"},
     RarCase{"Rar4EncryptedHeaders", rar::Rar4(Tree('\\'), {.encryptedHeaders = true}), ""},
     RarCase{"Rar5EncryptedHeaders", rar::Rar5(Tree('/'), {.encryptedHeaders = true}), ""},
-    RarCase{"NoArchive", std::string("PK\x03\x04 a zip file named .rar", 28), ""},
+    RarCase{"NoArchive", std::string("PK\x03\x04 a zip file named .rar"), ""},
     RarCase{"EmptyFile", "", ""},
     RarCase{"OnlyTheSignature", "Rar!\x1a\x07", ""},
     RarCase{"Rar4EndsInsideSecondHeader", Cut(kRar4, SecondHeader(kRar4) + 10), "docs/"},

@@ -229,7 +229,10 @@ TEST(ZipDirReaderTest, PartsOfASet) {
     for (const auto& [type, code] : codeByDriveType) {
         SCOPED_TRACE("drive type " + std::to_string(type));
         TZipDirReader reader;
-        reader.DriveOf = [type](const std::string&) { return ZipDrive{"/media", type, "DISK"}; };
+        // clang 14 cannot capture a structured binding: capture a copy under a plain name.
+        reader.DriveOf = [driveType = type](const std::string&) {
+            return ZipDrive{"/media", driveType, "DISK"};
+        };
         reader.SetZipFileName(dir.File("set002.zip"));
         EXPECT_EQ(reader.ErrCode(), code);
         EXPECT_EQ(reader.Message(), code ? "Unattended disk spanning not implemented" : "");
@@ -259,7 +262,7 @@ TEST(ZipDirReaderTest, DrivesThatCannotHoldTheArchive) {
     };
     for (const auto& [drive, code, message] : rows) {
         TZipDirReader reader;
-        reader.DriveOf = [&](const std::string&) { return drive; };
+        reader.DriveOf = [&drive = drive](const std::string&) { return drive; };
         reader.SetZipFileName(dir.File("x.zip"));
         EXPECT_EQ(reader.ErrCode(), code);
         EXPECT_EQ(reader.Message(), message);

@@ -8,11 +8,15 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "shelvix-test-XXXXXX").string();
+TempDir::TempDir(const std::string& parent) {
+    const std::filesystem::path under =
+        parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+    std::string pattern = (under / "shelvix-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
+
+std::string MemoryScratch() { return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : ""; }
 
 TempDir::~TempDir() {
     std::error_code ec;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder (or `parent`), removed with everything in it.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(const std::string& parent = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -17,6 +17,10 @@ public:
 private:
     std::string path_;
 };
+
+// "/dev/shm" where the machine has that memory file system, otherwise "" (the temporary folder):
+// for trees of tens of thousands of entries, which a disk's journal makes slow to create and remove.
+std::string MemoryScratch();
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);

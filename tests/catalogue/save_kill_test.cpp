@@ -1,0 +1,120 @@
+// The safe save against the hardest stop there is: the saving process killed with SIGKILL at 30
+// moments spread over the save of a 200,000-entry catalogue. Whenever it dies, the pair on disk
+// is byte for byte the old pair or the new one, and it loads as that catalogue.
+// SHELVIX_KILL_ENTRIES=<n> changes the catalogue's size.
+#include "catalogue/mediaclasses.h"
+#include "support/catalogue_text.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+constexpr int kMoments = 30;
+constexpr int kFilesPerFolder = 100;
+
+int EntriesWanted() {
+    const char* text = std::getenv("SHELVIX_KILL_ENTRIES");
+    return text ? std::max(std::atoi(text), 1000) : 200000;
+}
+
+// `variant` 1 renames a medium and changes the size of every file, so that the new pair differs
+// from the old one in both files.
+void Fill(CMedienListe& cat, int entries, int variant) {
+    cat.Categories = {"Music", "Films"};
+    const int media = 20;
+    for (int i = 0; i < media; ++i) {
+        CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
+        m.Name = (variant && i == 0) ? "renamed" : "disc" + std::to_string(i);
+        m.Serial = std::to_string(1000 + i);
+        m.ContentLoaded = true;
+        for (int folder = 0; folder * (kFilesPerFolder + 1) < entries / media; ++folder) {
+            CFile* parent = AddTestEntry(m, nullptr, "folder" + std::to_string(folder), kindFolder);
+            ++m.FolderCount;
+            for (int k = 0; k < kFilesPerFolder; ++k) {
+                AddTestEntry(m, parent, "file" + std::to_string(k) + ".dat", kindFile,
+                             1000 * k + variant, 45000.5 + k, k % 3 - 1);
+                ++m.FileCount;
+                m.TotalSize += 1000 * k + variant;
+            }
+        }
+    }
+}
+
+// Runs the save of `cat` to `index` in a child process, killed after `delay` unless it ends
+// first. Answers the save's duration, or nothing when it was killed.
+double SaveInChild(CMedienListe& cat, const std::string& index, std::chrono::microseconds delay) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(cat.Save(index) ? 0 : 1);
+    if (delay.count() > 0) {
+        std::this_thread::sleep_for(delay);
+        ::kill(pid, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status)) return 0;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save failed";
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Loaded(const std::string& index) {
+    CMedienListe back;
+    if (!back.Load(index)) return "no catalogue";
+    for (int i = 0; i < back.Count(); ++i)
+        if (!back.GetMedium(i)->LoadContent(back.DataFileName)) return "no content";
+    return DescribeCatalogue(back);
+}
+
+TEST(SaveKill, KilledAtThirtyMomentsTheOldOrTheNewPairRemains) {
+    const int entries = EntriesWanted();
+    CMedienListe oldCat, newCat;
+    Fill(oldCat, entries, 0);
+    Fill(newCat, entries, 1);
+    TempDir dir;
+    const std::string index = dir.File("Home.SXF"), data = DataFileNameOf(index);
+
+    // The new pair, once, and the time a whole save takes.
+    const double seconds = SaveInChild(newCat, index, {});
+    ASSERT_GT(seconds, 0);
+    const std::string newIndex = ReadWholeFile(index), newData = ReadWholeFile(data);
+    const std::string newText = Loaded(index);
+    ASSERT_TRUE(oldCat.Save(index));
+    const std::string oldIndex = ReadWholeFile(index), oldData = ReadWholeFile(data);
+    const std::string oldText = Loaded(index);
+    ASSERT_NE(oldText, newText);
+
+    int olds = 0, news = 0;
+    for (int moment = 0; moment < kMoments; ++moment) {
+        // From the start of the save to a little past its usual end.
+        const auto delay = std::chrono::microseconds(
+            int64_t(1e6 * seconds * (moment + 0.5) / (kMoments - 4)));
+        SaveInChild(newCat, index, delay);
+        const std::string index1 = ReadWholeFile(index), data1 = ReadWholeFile(data);
+        const bool isOld = index1 == oldIndex && data1 == oldData;
+        const bool isNew = index1 == newIndex && data1 == newData;
+        ASSERT_TRUE(isOld || isNew) << "killed after " << delay.count() << " us of " << seconds << " s";
+        // The pair loads as its catalogue: checked once for each outcome, which is enough since
+        // the bytes are the same each time.
+        if ((isOld && olds++ == 0) || (isNew && news++ == 0))
+            EXPECT_EQ(Loaded(index), isOld ? oldText : newText);
+        if (isNew) {
+            std::remove(index.c_str()), std::remove(data.c_str());
+            WriteWholeFile(index, oldIndex), WriteWholeFile(data, oldData);
+        }
+    }
+    RecordProperty("old", olds);
+    RecordProperty("new", news);
+    std::printf("%d entries, save %.2f s: old pair after %d kills, new pair after %d\n",
+                entries, seconds, olds, news);
+}
+
+} // namespace
