@@ -11,7 +11,7 @@ namespace {
 // The shortest stream: "BZh1", then the 48-bit end marker and the 32-bit combined checksum.
 constexpr int64_t kShortestStream = 4 + 10;
 // The end marker starts at most 7 padding bits plus 80 bits before the end: 11 bytes cover it.
-constexpr int kTail = 11;
+constexpr int kTail = kStreamTailBytes;
 constexpr uint64_t kEndMarker = 0x177245385090ULL;
 
 uint64_t BitsAt(const unsigned char* bytes, int64_t bitOffset, int count) {
@@ -53,21 +53,25 @@ std::vector<bool> CopyableBlocks(const CMedienListe& catalogue) {
     return copyable;
 }
 
-bool LooksLikeWholeStream(const unsigned char* head, int64_t length, const unsigned char* tail,
-                          int tailLength) {
-    if (length < kShortestStream || std::memcmp(head, "BZh1", 4) != 0) return false;
+int64_t EndMarkerBit(const unsigned char* tail, int tailLength) {
     const int64_t tailBits = int64_t(tailLength) * 8;
     for (int padding = 0; padding < 8; ++padding) {
         const int64_t marker = tailBits - padding - 80;
         if (marker < 0) break;
         // The padding after the checksum is zero bits.
         if (padding > 0 && BitsAt(tail, tailBits - padding, padding) != 0) continue;
-        if (BitsAt(tail, marker, 48) == kEndMarker) return true;
+        if (BitsAt(tail, marker, 48) == kEndMarker) return marker;
     }
-    return false;
+    return -1;
 }
 
-TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
+bool LooksLikeWholeStream(const unsigned char* head, int64_t length, const unsigned char* tail,
+                          int tailLength) {
+    return length >= kShortestStream && std::memcmp(head, "BZh1", 4) == 0 &&
+           EndMarkerBit(tail, tailLength) >= 0;
+}
+
+TBlockCopy CheckBlock(TStream& from, int64_t offset, int64_t length) {
     if (length < kShortestStream) return TBlockCopy::Malformed;
     unsigned char head[4], tail[kTail];
     const int tailLength = static_cast<int>(std::min<int64_t>(kTail, length));
@@ -75,7 +79,13 @@ TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to)
         !from.Seek(offset + length - tailLength) ||
         from.Read(tail, size_t(tailLength)) != size_t(tailLength))
         return TBlockCopy::ReadFailed;
-    if (!LooksLikeWholeStream(head, length, tail, tailLength)) return TBlockCopy::Malformed;
+    return LooksLikeWholeStream(head, length, tail, tailLength) ? TBlockCopy::Copied
+                                                                : TBlockCopy::Malformed;
+}
+
+TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
+    const TBlockCopy check = CheckBlock(from, offset, length);
+    if (check != TBlockCopy::Copied) return check;
     if (!from.Seek(offset)) return TBlockCopy::ReadFailed;
     static thread_local std::vector<char> buffer(size_t(1) << 20);
     for (int64_t left = length; left > 0;) {

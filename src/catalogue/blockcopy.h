@@ -28,7 +28,15 @@ std::vector<bool> CopyableBlocks(const CMedienListe& catalogue);
 bool LooksLikeWholeStream(const unsigned char* head, int64_t length, const unsigned char* tail,
                           int tailLength);
 
+// The bit offset in `tail` (a stream's last bytes, 11 of them cover it) where the end-of-stream
+// marker begins, followed by the combined checksum and zero padding only; -1 when it is not
+// there.
+int64_t EndMarkerBit(const unsigned char* tail, int tailLength);
+constexpr int kStreamTailBytes = 11;
+
 enum class TBlockCopy { Copied, Malformed, ReadFailed, WriteFailed };
+// The same look without copying: Copied when the block looks whole.
+TBlockCopy CheckBlock(TStream& from, int64_t offset, int64_t length);
 // Copies `length` bytes at `offset` of `from` to the end of `to` when they look like a whole
 // stream; nothing is written for a malformed block.
 TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to);

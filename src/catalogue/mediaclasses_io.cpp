@@ -2,6 +2,9 @@
 #include "mediaclasses.h"
 
 #include "blockcopy.h"
+#include "contentloading.h"
+#include "parallelbzip.h"
+#include "workers.h"
 
 #include "IO_BZIP.h"
 #include "catalogue/savepair.h"
@@ -332,19 +335,33 @@ bool CMedienListe::Load(const std::string& fileName) {
 bool CMedienListe::Save(const std::string& fileName) {
     const std::string dataName = DataFileNameOf(fileName);
     if (dataName == fileName) return false; // one file cannot be both index and data file
-    // Unchanged blocks are copied from the current data file; every other medium written
-    // without its content would lose it, so those contents come in first.
-    const std::vector<bool> copyable = CopyableBlocks(*this);
-    for (size_t i = 0; i < media_.size(); ++i) {
-        CMedium& m = *media_[i];
-        if (!copyable[i] && !m.ContentLoaded && m.DataOffset >= 0 && !m.LoadContent(DataFileName))
-            return false;
-    }
+    // Unchanged blocks are copied from the current data file. One that does not look like a
+    // whole stream is read and written afresh, as a changed one.
+    std::vector<bool> copyable = CopyableBlocks(*this);
     std::unique_ptr<TFileStream> oldData;
     if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
         oldData = OpenFile(DataFileName, false);
         if (!oldData) return false;
+        for (size_t i = 0; i < media_.size(); ++i) {
+            if (!copyable[i]) continue;
+            switch (CheckBlock(*oldData, media_[i]->DataOffset, media_[i]->BlockLength)) {
+            case TBlockCopy::Copied: break;
+            case TBlockCopy::Malformed: copyable[i] = false; break;
+            default: return false;
+            }
+        }
     }
+    // Every other medium written without its content would lose it: those come in first.
+    std::vector<CMedium*> toLoad;
+    for (size_t i = 0; i < media_.size(); ++i) {
+        CMedium* m = media_[i].get();
+        if (!copyable[i] && !m->ContentLoaded && m->DataOffset >= 0) toLoad.push_back(m);
+    }
+    bool allLoaded = true;
+    LoadContentsInOrder(toLoad, DataFileName, [&](CMedium&, bool loaded) {
+        return allLoaded = loaded;
+    });
+    if (!allLoaded) return false;
 
     struct Before {
         bool stored;
@@ -371,39 +388,53 @@ bool CMedienListe::Save(const std::string& fileName) {
     TStream* data = pair.BeginData();
     if (!data) return restore();
     TMemoryStream index;
+    bool failed = false;
     try {
         WriteInt(index, Version);
         WriteInt(index, static_cast<int32_t>(Categories.size()));
         for (const auto& name : Categories) WriteString(index, name);
         WriteInt(index, Count());
-    } catch (const std::exception&) {
-        return restore();
-    }
-    for (int i = 0; i < Count(); ++i) {
-        ReportProgress(i, Count());
-        CMedium& m = *media_[static_cast<size_t>(i)];
-        const int64_t position = data->Position();
-        if (position > INT32_MAX) return restore();
-        bool written = false;
-        if (copyable[size_t(i)]) {
-            switch (CopyBlock(*oldData, before[size_t(i)].offset, before[size_t(i)].block, *data)) {
-            case TBlockCopy::Copied: written = true; break;
-            // Not what it should be: its tree is read and written afresh, as any changed one.
-            case TBlockCopy::Malformed:
-                m.DataOffset = before[size_t(i)].offset;
-                if (!m.ContentLoaded && !m.LoadContent(DataFileName)) return restore();
-                break;
-            // The user's data could not be read back whole: this save must not go on.
-            case TBlockCopy::ReadFailed:
-            case TBlockCopy::WriteFailed: return restore();
+        // The trees are written out here, in catalogue order; their compression runs on the
+        // workers, and each block goes to the file in turn as the workers hand it back.
+        TOrderedWork work;
+        for (int i = 0; i < Count() && !failed; ++i) {
+            CMedium& m = *media_[static_cast<size_t>(i)];
+            const Before& old = before[size_t(i)];
+            auto start = std::make_shared<int64_t>(0);
+            work.Submit({}, [this, &m, &failed, data, i, start] {
+                if (failed) return;
+                ReportProgress(i, Count());
+                *start = data->Position();
+                if (*start > INT32_MAX) failed = true;
+                m.DataOffset = static_cast<int32_t>(*start);
+            });
+            const auto ended = [&m, &failed, &index, data, start](bool written) {
+                if (failed) return;
+                m.Stored = written;
+                m.BlockLength = data->Position() - *start;
+                failed = !written || !m.WriteHeader(index);
+            };
+            if (copyable[size_t(i)]) {
+                work.Submit({}, [&oldData, &failed, data, old, ended] {
+                    if (failed) return;
+                    // The user's data could not be read back whole: this save must not go on.
+                    ended(CopyBlock(*oldData, old.offset, old.block, *data) == TBlockCopy::Copied);
+                });
+                continue;
             }
+            auto content = std::make_shared<TMemoryStream>();
+            if (!m.WriteContentRecords(*content) || content->Size() > INT32_MAX) {
+                failed = true;
+                break;
+            }
+            m.ContentLength = static_cast<int32_t>(content->Size());
+            QueueCompressedStream(work, std::move(content), *data, ended);
         }
-        m.DataOffset = static_cast<int32_t>(position);
-        if (written) m.Stored = true;
-        else if (!m.WriteContent(*data)) return restore();
-        m.BlockLength = data->Position() - position;
-        if (!m.WriteHeader(index)) return restore();
+        if (!failed) work.Finish();
+    } catch (const std::exception&) { // memory running out on a worker or here
+        failed = true;
     }
+    if (failed) return restore();
     // The old data file is only read; its lock must go before the new pair takes its place.
     oldData.reset();
     if (!pair.Commit(index)) return restore();

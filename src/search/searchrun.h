@@ -33,6 +33,9 @@ protected:
     // after. Called after each medium, before each top-level entry, at the start of every entry
     // and after each folder's position.
     virtual void Poll() {}
+    // Called every few hundredths of a second while the run waits for the media its workers
+    // are searching; the stop flag is read right after.
+    virtual void Waiting() { Poll(); }
 
 private:
     bool CheckStop() {
@@ -40,6 +43,9 @@ private:
         return Stopped();
     }
     bool WalkMedium(CMedium& medium, const TMask& mask);
+    // The run on several threads: media are loaded and matched on workers, a few ahead, and
+    // their rows appended here in catalogue order.
+    void ExecuteOnWorkers(const TMask& mask, int threads);
 
     const TSearchRequest& request_;
     const bool* stopped_ = nullptr;

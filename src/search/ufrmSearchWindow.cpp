@@ -30,6 +30,10 @@ protected:
         window_.FItemCount = ItemCount();
         window_.Pump();
     }
+    void Waiting() override {
+        window_.FItemCount = ItemCount();
+        window_.Pump();
+    }
 
 private:
     TfrmSearchWindow& window_;

@@ -11,6 +11,7 @@
 #include "support/guihelpers.h"
 #include "support/scriptedinteraction.h"
 #include "support/testfiles.h"
+#include "support/threadcount.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -379,6 +380,8 @@ TEST_F(Search, ResultsKeptUntilTheCatalogueIsReplaced) {
 }
 
 TEST_F(Search, StopKeepsTheRowsFoundSoFar) {
+    // Within one medium only the walk on one thread stops between entries.
+    ScopedThreadCount oneThread(1);
     windows.frmSearchWindow->PumpInterval = std::chrono::milliseconds(0);
     TfrmSearchWindow& progress = *windows.frmSearchWindow;
     // Stop is pressed at the first turn the run gives to pending events.

@@ -2,6 +2,9 @@
 #include "search/searchrun.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
+#include "support/threadcount.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -71,17 +74,27 @@ TEST_F(SearchRun, NamesOnlyLoadsNothing) {
     EXPECT_EQ(LoadedCount(), 0);
 }
 
-TEST_F(SearchRun, EntriesDepthFirstAfterTheirMedium) {
+TEST_F(SearchRun, EntriesDepthFirstAfterTheirMediumOnAnyThreadCount) {
     request.MaskText = "*";
     request.MatchNames = request.MatchFiles = request.MatchFolders = true;
-    TSearchRun run(request);
-    EXPECT_TRUE(run.Execute());
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A", "B", "deep.txt", "mid.txt", "pack.zip",
-                                                 "member.txt", "top.txt", "Two", "gone.txt",
-                                                 "Three", "last.txt"}));
-    EXPECT_EQ(run.ItemCount(), 12) << "every medium and every entry at every depth";
-    EXPECT_EQ(LoadedCount(), 3);
-    for (int i = 0; i < cat.Count(); ++i) EXPECT_TRUE(cat.GetMedium(i)->Stored) << "unchanged";
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        ScopedThreadCount count(threads);
+        CMedienListe fresh; // nothing loaded: the workers load what they search
+        ASSERT_TRUE(fresh.Load(fileName));
+        request.Catalogue = &fresh;
+        results.clear();
+        TSearchRun run(request);
+        EXPECT_TRUE(run.Execute());
+        EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A", "B", "deep.txt", "mid.txt",
+                                                     "pack.zip", "member.txt", "top.txt", "Two",
+                                                     "gone.txt", "Three", "last.txt"}));
+        EXPECT_EQ(run.ItemCount(), 12) << "every medium and every entry at every depth";
+        for (int i = 0; i < fresh.Count(); ++i) {
+            EXPECT_TRUE(fresh.GetMedium(i)->ContentLoaded) << "loaded contents stay";
+            EXPECT_TRUE(fresh.GetMedium(i)->Stored) << "unchanged";
+        }
+    }
 }
 
 TEST_F(SearchRun, CountsWhateverMatches) {
@@ -136,6 +149,7 @@ private:
 };
 
 TEST_F(SearchRun, StopKeepsTheRowsFoundSoFar) {
+    ScopedThreadCount oneThread(1); // the walk on one thread looks at the stop flag per entry
     request.MaskText = "*";
     request.MatchNames = request.MatchFiles = request.MatchFolders = true;
     // Polls: after medium One (1), before entry A (2), at A's start (3), after A's position (4),
@@ -154,6 +168,26 @@ TEST_F(SearchRun, StopKeepsTheRowsFoundSoFar) {
               (std::vector<std::string>{"One", "One / A", "One / B", "One / pack.zip", "Two",
                                         "Three"}))
         << "per medium and per folder or archive, never per file";
+}
+
+TEST_F(SearchRun, StopOnWorkersKeepsTheFirstRowsInOrder) {
+    request.MaskText = "*";
+    request.MatchNames = request.MatchFiles = request.MatchFolders = true;
+    TSearchRun whole(request);
+    whole.Execute();
+    const std::vector<std::string> all = Texts();
+    ScopedThreadCount threads(4);
+    CMedienListe fresh;
+    ASSERT_TRUE(fresh.Load(fileName));
+    request.Catalogue = &fresh;
+    results.clear();
+    StoppingRun run(request, 1); // stopped once the first medium's rows are in
+    EXPECT_TRUE(run.Execute());
+    EXPECT_TRUE(run.Stopped());
+    const std::vector<std::string> kept = Texts();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_LT(kept.size(), all.size());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin())) << "a prefix of the whole run";
 }
 
 TEST(SearchRunDeep, TreesDeeperThanTheStack) {

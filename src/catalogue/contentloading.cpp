@@ -1,0 +1,31 @@
+#include "contentloading.h"
+
+#include "mediaclasses.h"
+#include "workers.h"
+
+#include <memory>
+
+void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& dataFileName,
+                         const std::function<bool(CMedium&, bool)>& use) {
+    // A medium's tree is the memory: two ahead per thread keeps the cores busy without
+    // holding much more than the one in use.
+    TOrderedWork work(WorkerThreads(), size_t(WorkerThreads()) * 2);
+    LoadContentsInOrder(work, media, dataFileName, use);
+}
+
+void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
+                         const std::string& dataFileName,
+                         const std::function<bool(CMedium&, bool)>& use) {
+    bool going = true;
+    for (CMedium* medium : media) {
+        if (!going) break;
+        auto loaded = std::make_shared<bool>(false);
+        work.Submit([medium, loaded, &dataFileName] {
+            *loaded = medium->ContentLoaded || medium->LoadContent(dataFileName);
+        }, [medium, loaded, &going, &use] {
+            if (going) going = use(*medium, *loaded);
+        });
+    }
+    if (going) work.Finish();
+    work.Abandon();
+}
