@@ -6,6 +6,7 @@
 #include "app/interaction.h"
 #include "app/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
+#include "catalogue/contentloading.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -63,16 +64,25 @@ bool TfrmShelvix::RefreshMediaContent() {
     // A save copies the blocks of unchanged media from the data file as they are; every other
     // content must be in memory before it starts, and one that cannot be read stops it here.
     const std::vector<bool> copyable = CopyableBlocks(*FCatalogue);
+    std::vector<CMedium*> toLoad;
+    std::vector<int> positions;
     const int count = FCatalogue->Count();
     for (int i = 0; i < count; ++i) {
-        ShowProgress(ProgressPercent(i, count));
         CMedium* medium = FCatalogue->GetMedium(i);
-        if (!copyable[size_t(i)] && !medium->ContentLoaded &&
-            !medium->LoadContent(FCatalogue->DataFileName)) {
-            Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp),
-                                     TMessageButtons::Ok);
-            return false;
-        }
+        if (copyable[size_t(i)] || medium->ContentLoaded) continue;
+        toLoad.push_back(medium);
+        positions.push_back(i);
+    }
+    size_t done = 0;
+    bool allLoaded = true;
+    LoadContentsInOrder(toLoad, FCatalogue->DataFileName, [&](CMedium&, bool loaded) {
+        ShowProgress(ProgressPercent(positions[done++], count));
+        return allLoaded = loaded;
+    });
+    if (allLoaded && count > 0) ShowProgress(ProgressPercent(count - 1, count)); // all passed
+    if (!allLoaded) {
+        Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp), TMessageButtons::Ok);
+        return false;
     }
     // Until the save succeeds the catalogue has no file it can be saved back to unasked.
     FCatalogue->FileName.clear();

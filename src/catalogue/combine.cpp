@@ -1,13 +1,19 @@
 #include "combine.h"
 
+#include "contentloading.h"
+
 int AttachMedia(CMedienListe& target, CMedienListe& source) {
     const int total = source.Count();
+    int read = 0;
+    LoadContentsInOrder(source, [&](CMedium&, bool) {
+        // Counted from the media still to go, so the first value is 0.
+        if (source.OnProgress) source.OnProgress(100 - ProgressPercent(total - read++, total));
+        return true;
+    });
     int attached = 0;
     while (source.Count() > 0) {
-        // Counted from the media still to go, so the first value is 0.
-        if (source.OnProgress) source.OnProgress(100 - ProgressPercent(source.Count(), total));
         std::unique_ptr<CMedium> medium = source.ExtractMedium(0);
-        if (!medium->LoadContent(source.DataFileName)) continue; // dropped with its storage
+        if (!medium->ContentLoaded) continue; // dropped with its storage
         // The names are looked up in the source's list, so this comes before the owner changes.
         medium->RemapCategories(target);
         medium->Stored = false;
@@ -22,12 +28,13 @@ int AttachMedia(CMedienListe& target, CMedienListe& source) {
 std::vector<int> FindLostMedia(CMedienListe& catalogue) {
     std::vector<int> lost;
     const int count = catalogue.Count();
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    LoadContentsInOrder(catalogue, [&](CMedium&, bool loaded) {
         catalogue.ReportProgress(i, count);
-        CMedium* medium = catalogue.GetMedium(i);
-        if (!medium->ContentLoaded && !medium->LoadContent(catalogue.DataFileName))
-            lost.push_back(i);
-    }
+        if (!loaded) lost.push_back(i);
+        ++i;
+        return true;
+    });
     return lost;
 }
 

@@ -29,3 +29,9 @@ void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
     if (going) work.Finish();
     work.Abandon();
 }
+
+void LoadContentsInOrder(CMedienListe& catalogue, const std::function<bool(CMedium&, bool)>& use) {
+    std::vector<CMedium*> media;
+    for (int i = 0; i < catalogue.Count(); ++i) media.push_back(catalogue.GetMedium(i));
+    LoadContentsInOrder(media, catalogue.DataFileName, use);
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CMedienListe;
 class CMedium;
 class TOrderedWork;
 
@@ -18,4 +19,7 @@ void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& 
 // The same on an existing set of workers (their finishing steps run inside this call).
 void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
                          const std::string& dataFileName,
+                         const std::function<bool(CMedium&, bool loaded)>& use);
+// Every medium of the catalogue, from its own data file.
+void LoadContentsInOrder(CMedienListe& catalogue,
                          const std::function<bool(CMedium&, bool loaded)>& use);

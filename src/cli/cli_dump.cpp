@@ -3,11 +3,12 @@
 // Entry trees may be nested hundreds of thousands of levels deep, so both the walk and the
 // writing use an explicit stack, and the text is written without indentation (indenting a deep
 // tree would grow quadratically). Each medium's content is dropped again once it is written, so
-// memory holds one medium's tree at a time.
+// memory holds the tree being written and the few loading ahead of it on the other cores.
 #include "cli/cli.h"
 #include "cli/jsonout.h"
 
 #include "app/core/messagetable.h"
+#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 
 #include <cstdio>
@@ -139,14 +140,18 @@ int RunDump(const Arguments& arguments) {
     out.Key("Media");
     out.Raw('[');
     int failed = 0;
-    for (int i = 0; i < catalogue.Count(); ++i) {
+    int i = 0;
+    // The next media load on the other cores while this one is written out.
+    LoadContentsInOrder(catalogue, [&](CMedium& medium, bool) {
         out.Raw(i > 0 ? ",\n" : "\n");
-        if (!WriteMedium(out, *catalogue.GetMedium(i), catalogue.DataFileName)) {
+        if (!WriteMedium(out, medium, catalogue.DataFileName)) {
             ++failed;
             ReportError(fileName + " (medium " + std::to_string(i) + ")",
                         ShelvixMessages::msgNoContent);
         }
-    }
+        ++i;
+        return true;
+    });
     out.Raw("\n]}\n");
     if (!out.Flush()) {
         ReportError("standard output", "write failed");
