@@ -5,6 +5,7 @@
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/entrywalk.h"
+#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 
 #include <bzlib.h>
@@ -207,6 +208,9 @@ void WriteBaselineInput(const CMedienListe& source, const TempDir& dir, Samples&
 
 void TimeSaves(CMedienListe& source, const TempDir& dir, int runs, Samples& s) {
     for (int run = 0; run < runs; ++run) {
+        // Every medium counts as changed, so each run compresses everything: a save of an
+        // unchanged catalogue only copies blocks.
+        for (int i = 0; i < source.Count(); ++i) source.GetMedium(i)->Stored = false;
         const double start = Now();
         if (!source.Save(dir / "bench.sxf")) Fail("Save failed");
         s.save.push_back(Now() - start);
@@ -245,8 +249,10 @@ void TimeContent(const std::string& indexName, Samples& s) {
     rusage a{}, b{};
     getrusage(RUSAGE_SELF, &a);
     const double start = Now();
-    for (int i = 0; i < list.Count(); ++i)
-        if (!list.GetMedium(i)->LoadContent(list.DataFileName)) Fail("LoadContent failed");
+    LoadContentsInOrder(list, [](CMedium&, bool loaded) {
+        if (!loaded) Fail("LoadContent failed");
+        return true;
+    });
     s.content.push_back(Now() - start);
     getrusage(RUSAGE_SELF, &b);
     s.contentCost = Since(a, b);
@@ -272,12 +278,15 @@ void Report(const Options& o, const TempDir& dir, const Samples& s) {
     std::printf("%-42s %12s %12s %7s  %-14s %-6s %s\n", "figure (median)", "ours", "baseline",
                 "ratio", "target", "result", "runs: ours vs baseline");
     const double record = static_cast<double>(s.plainBytes - s.indexBytes - s.built.nameBytes) / n;
-    Row("(a) save vs bzip2 -1, one file", s.save, s.zip, "ms", 1.15);
+    Row("(a) save vs bzip2 -1, one file", s.save, s.zip, "ms", 0.65);
     Row("(a) save vs bzip2 -1, stream per medium", s.save, s.zipStreams, "ms");
     Row("(b) index-only open vs libbz2 on the index", s.open, s.openLib, "ms", 50, false);
-    Row("(c) content load vs bzip2 -d, one file", s.content, s.unzip, "ms", 1.25);
+    Row("(c) content load vs bzip2 -d, one file", s.content, s.unzip, "ms", 0.65);
     Row("(c) content load vs bzip2 -d, per medium", s.content, s.unzipStreams, "ms");
-    Row("(d) RSS B/entry beyond names vs record", s.memory, {record}, "B", 96, false);
+    // The worst run counts: later runs may reuse memory the earlier ones' threads left behind,
+    // which makes them look cheaper than a first load is.
+    const double worst = *std::max_element(s.memory.begin(), s.memory.end());
+    Row("(d) RSS B/entry beyond names vs record (worst)", {worst}, {record}, "B", 96, false);
     std::printf(
         "(c) last run: %ld minor page faults, %.0f ms system time; bzip2 -d: %ld, %.0f ms\n",
         s.contentCost.faults, s.contentCost.system, s.unzipCost.faults, s.unzipCost.system);

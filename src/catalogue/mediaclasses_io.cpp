@@ -20,6 +20,8 @@ namespace {
 constexpr int32_t kSaturatedSize = INT32_MAX;
 constexpr int32_t kLargeSizeTag = 0x34365853; // "SX64"
 constexpr int64_t kSmallestRecord = 7 * 4 + 4;
+// Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
+constexpr int64_t kSplitAbove = int64_t(1) << 20;
 
 struct LargeSize {
     int32_t number; // depth-first position of the entry in the block
@@ -428,7 +430,18 @@ bool CMedienListe::Save(const std::string& fileName) {
                 break;
             }
             m.ContentLength = static_cast<int32_t>(content->Size());
-            QueueCompressedStream(work, std::move(content), *data, ended);
+            if (content->Size() > kSplitAbove) {
+                QueueCompressedStream(work, std::move(content), *data, ended);
+                continue;
+            }
+            // A smaller block is one worker's task, with one compressor for the whole of it.
+            auto packed = std::make_shared<TMemoryStream>();
+            auto ok = std::make_shared<bool>(false);
+            work.Submit([content, packed, ok] { *ok = CompressToFile(*content, *packed); },
+                        [packed, ok, data, ended] {
+                            const size_t size = static_cast<size_t>(packed->Size());
+                            ended(*ok && data->Write(packed->Data(), size) == size);
+                        });
         }
         if (!failed) work.Finish();
     } catch (const std::exception&) { // memory running out on a worker or here
