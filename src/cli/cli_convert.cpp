@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 
 #include "app/core/messagetable.h"
+#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 
 #include <string>
@@ -16,15 +17,16 @@ int RunConvert(const Arguments& arguments) {
     if (!UsableIndexName(outName)) return kExitUsage;
     CMedienListe catalogue;
     if (!LoadCatalogue(catalogue, inName)) return kExitFailure;
-    for (int i = 0; i < catalogue.Count(); ++i) {
-        CMedium& m = *catalogue.GetMedium(i);
-        if (m.ContentLoaded) continue;
-        if (!m.LoadContent(catalogue.DataFileName)) {
-            ReportError(inName + " (medium " + std::to_string(i) + ")",
+    int position = 0;
+    bool allLoaded = true;
+    LoadContentsInOrder(catalogue, [&](CMedium&, bool loaded) {
+        if (!loaded)
+            ReportError(inName + " (medium " + std::to_string(position) + ")",
                         ShelvixMessages::msgNoContent);
-            return kExitFailure;
-        }
-    }
+        ++position;
+        return allLoaded = loaded;
+    });
+    if (!allLoaded) return kExitFailure;
     return SaveCatalogue(catalogue, outName) ? kExitOk : kExitFailure;
 }
 
