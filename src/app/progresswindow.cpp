@@ -2,6 +2,7 @@
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
+#include "catalogue/mediaclasses.h"
 
 #include <QCoreApplication>
 
@@ -57,6 +58,20 @@ void TProgressWindow::ShowPlace(const QString& place) {
     // being read. The middle gives way.
     LabelPos->setText(LabelPos->fontMetrics().elidedText(place, Qt::ElideMiddle, LabelPos->width()));
     LabelPos->setToolTip(place);
+}
+
+void TProgressWindow::NotePlace(const CMedium* medium, const CFile* folder) {
+    FPlaceMedium = medium;
+    FPlaceFolder = folder;
+    FPlaceChanged = true;
+}
+
+void TProgressWindow::WritePlace() {
+    if (!FPlaceChanged || !FPlaceMedium) return;
+    FPlaceChanged = false;
+    std::string place = FPlaceMedium->Name;
+    if (FPlaceFolder) place.append(" / ").append(FPlaceFolder->Name());
+    ShowPlace(QString::fromLocal8Bit(place.data(), qsizetype(place.size())));
 }
 
 void TProgressWindow::BeginWork() {

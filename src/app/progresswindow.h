@@ -9,6 +9,8 @@
 
 #include <chrono>
 
+class CFile;
+class CMedium;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -47,6 +49,11 @@ protected:
     // Writes the place into LabelPos, shortened in the middle when it is wider than the label;
     // the tool tip keeps it whole.
     void ShowPlace(const QString& place);
+    // A walk over the catalogue notes the medium, or the folder within it, it has come to;
+    // WritePlace shows it ("medium / folder") when the labels are written and it has changed.
+    void NotePlace(const CMedium* medium, const CFile* folder);
+    void WritePlace();
+    void ForgetPlace() { FPlaceChanged = false; }
 
     TProgressWindow(const char* name, const char* title, QWidget* parent);
 
@@ -63,4 +70,7 @@ private:
     bool FWorking = false;
     std::chrono::steady_clock::time_point FLastPump;
     int FRows = 1; // lines used so far; the place is the first
+    const CMedium* FPlaceMedium = nullptr;
+    const CFile* FPlaceFolder = nullptr;
+    bool FPlaceChanged = false;
 };

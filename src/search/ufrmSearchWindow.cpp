@@ -22,7 +22,7 @@ public:
 protected:
     void PositionChanged(const CMedium& medium, const CFile* folder) override {
         window_.FItemCount = ItemCount();
-        window_.NotePosition(&medium, folder);
+        window_.NotePlace(&medium, folder);
     }
     void Poll() override {
         // The clock is read only every few hundred entries: a search visits millions.
@@ -61,7 +61,7 @@ void TfrmSearchWindow::TimerTimer() {
         done(mrCancel);
         return;
     }
-    FPositionChanged = false;
+    ForgetPlace();
     WriteLabels(); // the counts of an earlier run go
     TWindowSearchRun run(*this);
     BeginWork();
@@ -78,19 +78,8 @@ void TfrmSearchWindow::ButtonStopClick() {
     done(mrCancel);
 }
 
-void TfrmSearchWindow::NotePosition(const CMedium* medium, const CFile* folder) {
-    FPositionMedium = medium;
-    FPositionFolder = folder;
-    FPositionChanged = true;
-}
-
 void TfrmSearchWindow::WriteLabels() {
-    if (FPositionChanged && FPositionMedium) {
-        FPositionChanged = false;
-        std::string position = FPositionMedium->Name;
-        if (FPositionFolder) position.append(" / ").append(FPositionFolder->Name());
-        ShowPlace(QString::fromLocal8Bit(position.data(), qsizetype(position.size())));
-    }
+    WritePlace();
     LabelItems->setText(QString::number(FItemCount));
     LabelResults->setText(QString::number(FRequest.Results ? FRequest.Results->size() : 0));
 }

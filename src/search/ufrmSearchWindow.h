@@ -34,10 +34,5 @@ public:
 
 private:
     friend class TWindowSearchRun;
-    void NotePosition(const CMedium* medium, const CFile* folder);
     void WriteLabels() override;
-
-    const CMedium* FPositionMedium = nullptr;
-    const CFile* FPositionFolder = nullptr;
-    bool FPositionChanged = false;
 };
