@@ -74,6 +74,20 @@ void TProgressWindow::WritePlace() {
     ShowPlace(QString::fromLocal8Bit(place.data(), qsizetype(place.size())));
 }
 
+void TProgressWindow::RunWalkOnTick(bool ready, const std::function<void()>& walk) {
+    if (!isVisible()) return;
+    Timer->stop();
+    if (ready) {
+        ForgetPlace();
+        WriteLabels(); // the counts of an earlier run go
+        BeginWork();
+        walk();
+        EndWork();
+        WriteLabels();
+    }
+    done(mrCancel);
+}
+
 void TProgressWindow::BeginWork() {
     FWorking = true;
     FLastPump = std::chrono::steady_clock::now();

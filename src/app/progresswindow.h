@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <chrono>
+#include <functional>
 
 class CFile;
 class CMedium;
@@ -39,6 +40,10 @@ public:
     void done(int result) override;
 
 protected:
+    // For a window whose timer starts a walk: on the first tick while the window shows, runs
+    // `walk` (with the place forgotten and the labels written before and after) and closes the
+    // window with mrCancel when it ends; when not `ready`, closes it at once.
+    void RunWalkOnTick(bool ready, const std::function<void()>& walk);
     // Around the work that Pump interrupts.
     void BeginWork();
     void EndWork() { FWorking = false; }

@@ -48,22 +48,12 @@ void TfrmDuplicatesWindow::Prepare(CMedienListe* catalogue, const TDuplicateOpti
 }
 
 void TfrmDuplicatesWindow::TimerTimer() {
-    if (!isVisible()) return;
-    Timer->stop();
     FItemCount = 0;
-    if (!FCatalogue || !FResult) {
-        done(mrCancel);
-        return;
-    }
-    ForgetPlace();
-    WriteLabels();
-    TWindowDuplicateRun run(*this);
-    BeginWork();
-    run.Execute(*FResult);
-    EndWork();
-    FItemCount = run.ItemCount();
-    WriteLabels();
-    done(mrCancel);
+    RunWalkOnTick(FCatalogue && FResult, [this] {
+        TWindowDuplicateRun run(*this);
+        run.Execute(*FResult);
+        FItemCount = run.ItemCount();
+    });
 }
 
 void TfrmDuplicatesWindow::ButtonStopClick() {

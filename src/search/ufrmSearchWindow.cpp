@@ -54,23 +54,13 @@ void TfrmSearchWindow::PrepareSearch(const TSearchRequest& request) {
 }
 
 void TfrmSearchWindow::TimerTimer() {
-    if (!isVisible()) return;
-    Timer->stop();
     FItemCount = 0;
-    if (!FRequest.Catalogue || !FRequest.Results) {
-        done(mrCancel);
-        return;
-    }
-    ForgetPlace();
-    WriteLabels(); // the counts of an earlier run go
-    TWindowSearchRun run(*this);
-    BeginWork();
     // A mask that cannot be compiled ends the run at once, without rows and without a message.
-    run.Execute();
-    EndWork();
-    FItemCount = run.ItemCount();
-    WriteLabels();
-    done(mrCancel);
+    RunWalkOnTick(FRequest.Catalogue && FRequest.Results, [this] {
+        TWindowSearchRun run(*this);
+        run.Execute();
+        FItemCount = run.ItemCount();
+    });
 }
 
 void TfrmSearchWindow::ButtonStopClick() {
