@@ -4,9 +4,12 @@
 
 #include "search/duplicatesmodel.h"
 #include "search/ufrmDuplicates.h"
+#include "search/ufrmDuplicatesWindow.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QLabel>
+#include <QTimer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -97,6 +100,26 @@ TEST_F(Duplicates, PresentMediaAndMinimumSize) {
         });
     EXPECT_EQ(script.MessageTexts(), QStringList({"The minimum size is not a size."}));
     EXPECT_FALSE(Cat().GetMedium(1)->ContentLoaded) << "removed media are not read";
+}
+
+TEST_F(Duplicates, StopGroupsWhatWasWalkedSoFar) {
+    OpenFive();
+    TfrmDuplicatesWindow& progress = *Main().DuplicatesDialog()->ProgressWindow;
+    progress.PumpInterval = std::chrono::milliseconds(0);
+    // Stop is pressed once two media (nine items each) have been walked.
+    std::function<void()> stopWhenRunning = [&] {
+        if (progress.isVisible() && progress.LabelItems->text().toInt() >= 19) progress.ButtonStop->click();
+        else QTimer::singleShot(0, qApp, stopWhenRunning);
+    };
+    FindWith([&](TfrmDuplicates&) { QTimer::singleShot(0, qApp, stopWhenRunning); },
+             [&](TfrmDuplicates& d) {
+                 ASSERT_EQ(d.Model().rowCount(), 5);
+                 for (const TDuplicateGroup& group : d.Results().Groups)
+                     EXPECT_LT(group.Count, 5u) << "the media after Stop are not walked";
+                 EXPECT_TRUE(d.StatusBar->currentMessage().startsWith(
+                     QStringLiteral("5 groups, %1 files").arg(d.Results().Entries.size())));
+             });
+    EXPECT_FALSE(Cat().GetMedium(4)->ContentLoaded) << "Alpha, the last, is not read";
 }
 
 } // namespace
