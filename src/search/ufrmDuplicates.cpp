@@ -13,12 +13,16 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824};

@@ -17,7 +17,7 @@
 
 namespace {
 
-class Duplicates : public MediaCommands {
+class DuplicatesWindow : public MediaCommands {
 protected:
     // Opens the dialog, lets `options` set it up, presses Find, then lets `then` look and close
     // it (Close when it does not).
@@ -46,7 +46,7 @@ protected:
     }
 };
 
-TEST_F(Duplicates, GroupsLargestWasteFirstAndShowJumps) {
+TEST_F(DuplicatesWindow, GroupsLargestWasteFirstAndShowJumps) {
     OpenFive({1}); // Delta removed
     TfrmDuplicates& dialog = *Main().DuplicatesDialog();
     QAbstractItemModelTester tester(&dialog.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -81,7 +81,7 @@ TEST_F(Duplicates, GroupsLargestWasteFirstAndShowJumps) {
     EXPECT_EQ(shown->Medium, Cat().GetMedium(3));
 }
 
-TEST_F(Duplicates, PresentMediaAndMinimumSize) {
+TEST_F(DuplicatesWindow, PresentMediaAndMinimumSize) {
     OpenFive({1, 3}); // Delta and Bravo removed
     FindWith(
         [](TfrmDuplicates& d) {
@@ -102,7 +102,7 @@ TEST_F(Duplicates, PresentMediaAndMinimumSize) {
     EXPECT_FALSE(Cat().GetMedium(1)->ContentLoaded) << "removed media are not read";
 }
 
-TEST_F(Duplicates, StopGroupsWhatWasWalkedSoFar) {
+TEST_F(DuplicatesWindow, StopGroupsWhatWasWalkedSoFar) {
     OpenFive();
     TfrmDuplicatesWindow& progress = *Main().DuplicatesDialog()->ProgressWindow;
     progress.PumpInterval = std::chrono::milliseconds(0);

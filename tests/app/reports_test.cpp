@@ -11,7 +11,7 @@
 
 namespace {
 
-class Reports : public MediaCommands {
+class ReportCommands : public MediaCommands {
 protected:
     // Runs the command with the report's file name answered; the file's lines (CR LF split).
     QStringList ExportLines(const char* action, const std::string& name) {
@@ -21,7 +21,7 @@ protected:
     }
 };
 
-TEST_F(Reports, CsvOfTheSelectedMediumOrOfAll) {
+TEST_F(ReportCommands, CsvOfTheSelectedMediumOrOfAll) {
     OpenFive();
     SelectInTree({MediumNode(2)}); // Charlie
     const QStringList charlie = ExportLines("actExportCsv", "charlie.csv");
@@ -40,7 +40,7 @@ TEST_F(Reports, CsvOfTheSelectedMediumOrOfAll) {
     EXPECT_EQ(ExportLines("actExportCsv", "all.csv").size(), 1 + 5 * 8) << "every medium";
 }
 
-TEST_F(Reports, HtmlOfEveryMediumParsesBack) {
+TEST_F(ReportCommands, HtmlOfEveryMediumParsesBack) {
     OpenFive({4});
     script.setNextFileName(Q(dir.File("all.html")));
     ASSERT_TRUE(triggerAction(&Main(), "actExportHtml"));
@@ -52,7 +52,7 @@ TEST_F(Reports, HtmlOfEveryMediumParsesBack) {
                  "removed");
 }
 
-TEST_F(Reports, SearchResultsAndAFileThatCannotBeWritten) {
+TEST_F(ReportCommands, SearchResultsAndAFileThatCannotBeWritten) {
     OpenFive();
     TfrmSearch& search = *windows.frmSearch;
     whenDialogShows([&] {
