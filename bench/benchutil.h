@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace benchutil {
@@ -29,5 +32,32 @@ struct Rng {
     }
     size_t Below(size_t n) { return static_cast<size_t>(Next() % n); }
 };
+
+// The size options most benchmarks take, and one switch of the benchmark's own.
+struct SizeOptions {
+    long long entries, media, runs;
+    bool flag = false;
+};
+
+// Reads "--entries N", "--media M", "--runs R" and the switch `flagName` into `o`; anything else
+// prints `usage` and ends the program (status 0 for --help).
+inline void ParseSizeOptions(int argc, char** argv, SizeOptions& o, const char* flagName,
+                             const char* usage) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        long long* value = a == "--entries" ? &o.entries
+                           : a == "--media" ? &o.media
+                           : a == "--runs"  ? &o.runs
+                                            : nullptr;
+        if (a == flagName) {
+            o.flag = true;
+        } else if (!value || i + 1 >= argc) {
+            std::printf("%s\n", usage);
+            std::exit(a == "--help" ? 0 : 2);
+        } else {
+            *value = std::atoll(argv[++i]);
+        }
+    }
+}
 
 } // namespace benchutil

@@ -3,6 +3,7 @@
 // plus the resident memory that loaded entries cost. See bench/README.md.
 #include "cataloguegen.h"
 
+#include "benchutil.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/entrywalk.h"
 #include "catalogue/contentloading.h"
@@ -118,23 +119,12 @@ struct Options {
 };
 
 Options Parse(int argc, char** argv) {
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        long long* value = a == "--entries" ? &o.entries
-                           : a == "--media" ? &o.media
-                           : a == "--runs"  ? &o.runs
-                                            : nullptr;
-        if (a == "--cpu") {
-            cpuClock = true;
-        } else if (!value || i + 1 >= argc) {
-            std::printf("usage: catalogue_bench [--entries N (1000000)] [--media M (200)]"
-                        " [--runs R (3)] [--cpu]\n");
-            std::exit(a == "--help" ? 0 : 2);
-        } else {
-            *value = std::atoll(argv[++i]);
-        }
-    }
+    benchutil::SizeOptions read{1000000, 200, 3};
+    benchutil::ParseSizeOptions(argc, argv, read, "--cpu",
+                                "usage: catalogue_bench [--entries N (1000000)] [--media M (200)]"
+                                " [--runs R (3)] [--cpu]");
+    cpuClock = read.flag;
+    const Options o{read.entries, read.media, read.runs};
     if (o.media < 1 || o.entries < o.media || o.runs < 1 || o.entries > INT32_MAX)
         Fail("need 1 <= media <= entries and runs >= 1");
     return o;

@@ -2,6 +2,7 @@
 
 #include "app/modalresult.h"
 #include "app/widgetfactory.h"
+#include "catalogue/mediaclasses.h"
 
 #include <QCoreApplication>
 
@@ -37,9 +38,15 @@ void TProgressWindow::AddCount(QLabel*& caption, const char* captionName, const 
     ++FRows;
 }
 
+void TProgressWindow::ButtonStopClick() {
+    FStopped = true;
+    done(mrCancel);
+}
+
 void TProgressWindow::FinishLayout(int clientHeight) {
     ButtonStop = MakeButton(this, "ButtonStop", "Stop");
     ButtonStop->setFixedSize(FScale.Size(75, 25));
+    connect(ButtonStop, &QPushButton::clicked, this, &TProgressWindow::ButtonStopClick);
     Timer = Named(new QTimer(this), "Timer");
     Timer->setInterval(100);
 
@@ -57,6 +64,34 @@ void TProgressWindow::ShowPlace(const QString& place) {
     // being read. The middle gives way.
     LabelPos->setText(LabelPos->fontMetrics().elidedText(place, Qt::ElideMiddle, LabelPos->width()));
     LabelPos->setToolTip(place);
+}
+
+void TProgressWindow::NotePlace(const CMedium* medium, const CFile* folder) {
+    FPlaceMedium = medium;
+    FPlaceFolder = folder;
+    FPlaceChanged = true;
+}
+
+void TProgressWindow::WritePlace() {
+    if (!FPlaceChanged || !FPlaceMedium) return;
+    FPlaceChanged = false;
+    std::string place = FPlaceMedium->Name;
+    if (FPlaceFolder) place.append(" / ").append(FPlaceFolder->Name());
+    ShowPlace(QString::fromLocal8Bit(place.data(), qsizetype(place.size())));
+}
+
+void TProgressWindow::RunWalkOnTick(bool ready, const std::function<void()>& walk) {
+    if (!isVisible()) return;
+    Timer->stop();
+    if (ready) {
+        ForgetPlace();
+        WriteLabels(); // the counts of an earlier run go
+        BeginWork();
+        walk();
+        EndWork();
+        WriteLabels();
+    }
+    done(mrCancel);
 }
 
 void TProgressWindow::BeginWork() {

@@ -8,7 +8,10 @@
 #include <QDialog>
 
 #include <chrono>
+#include <functional>
 
+class CFile;
+class CMedium;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -32,11 +35,18 @@ public:
     // before the next item.
     std::chrono::milliseconds PumpInterval{40};
 
+    // "Stop": the work ends at its next check and the window closes once it has.
+    void ButtonStopClick();
+
     // The title bar's close button and Escape end in here too (by reject). While the work runs
     // only Stop ends it: the window stays until the work is through.
     void done(int result) override;
 
 protected:
+    // For a window whose timer starts a walk: on the first tick while the window shows, runs
+    // `walk` (with the place forgotten and the labels written before and after) and closes the
+    // window with mrCancel when it ends; when not `ready`, closes it at once.
+    void RunWalkOnTick(bool ready, const std::function<void()>& walk);
     // Around the work that Pump interrupts.
     void BeginWork();
     void EndWork() { FWorking = false; }
@@ -47,6 +57,11 @@ protected:
     // Writes the place into LabelPos, shortened in the middle when it is wider than the label;
     // the tool tip keeps it whole.
     void ShowPlace(const QString& place);
+    // A walk over the catalogue notes the medium, or the folder within it, it has come to;
+    // WritePlace shows it ("medium / folder") when the labels are written and it has changed.
+    void NotePlace(const CMedium* medium, const CFile* folder);
+    void WritePlace();
+    void ForgetPlace() { FPlaceChanged = false; }
 
     TProgressWindow(const char* name, const char* title, QWidget* parent);
 
@@ -63,4 +78,7 @@ private:
     bool FWorking = false;
     std::chrono::steady_clock::time_point FLastPump;
     int FRows = 1; // lines used so far; the place is the first
+    const CMedium* FPlaceMedium = nullptr;
+    const CFile* FPlaceFolder = nullptr;
+    bool FPlaceChanged = false;
 };

@@ -47,6 +47,8 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateViews();
     CreateBottomPanel();
     PlaceOnScreen();
+    // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
+    setAcceptDrops(true);
 
     // 5. Archive support: RAR support when the RAR listing's probe finds its library; ZIP is
     // always there.

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -20,6 +21,10 @@ class QTreeView;
 class QItemSelection;
 class TMediaTreeModel;
 class TExplorerModel;
+class TfrmDuplicates;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 struct TShelvixWindows;
 
 class TfrmShelvix : public QMainWindow {
@@ -48,6 +53,8 @@ public:
     QAction *actNew, *actOpen, *actSave, *actSaveAs, *actMakeBackups, *actAttach, *actImport,
         *actRepair, *actCleanUp, *actClose, *actAdd, *actUpdate, *actRemove, *actRestore,
         *actDetails, *actSearch, *actArchives, *actIndex, *actInfo;
+    // Beyond the catalogue: finding copies (Database menu) and the reports (Media menu).
+    QAction *actDuplicates, *actExportCsv, *actExportHtml;
 
     CMedienListe& Catalogue() { return *FCatalogue; }
     TMediaTreeModel& MediaModel() { return *FMediaModel; }
@@ -84,8 +91,10 @@ public:
     void VTExplorerDblClick();
     void actArchivesExecute();
 
-    // Media commands.
+    // Media commands. Add asks for the folder; AddMediaFolder is Add from the point where the
+    // folder is known, which a folder dropped on the window reaches directly.
     void actAddExecute();
+    void AddMediaFolder(const QString& path);
     void actUpdateExecute();
     bool BrowseForMediaFolder(const QString& title, QString& path);
     void ShowMediumDetails(CMedium* medium);
@@ -108,9 +117,26 @@ public:
     // Focuses and selects an entry's node in the explorer (when it shows the entry's medium),
     // expanding its parents and scrolling it into view.
     void SelectInExplorer(const CFile* entry);
+    // Selects a medium in the media tree and, when given, its entry in the explorer: where
+    // Show of the search and of the duplicates leads.
+    void JumpTo(CMedium* medium, CFile* entry);
+
+    // Find duplicates (ufrmShelvix_search.cpp); its dialog is made when first needed.
+    void actDuplicatesExecute();
+    TfrmDuplicates* DuplicatesDialog();
+
+    // Reports of the selected media, or of every medium when none is selected
+    // (ufrmShelvix_reports.cpp).
+    void actExportCsvExecute();
+    void actExportHtmlExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A folder or drive dropped from the file manager is added, a catalogue file opened;
+    // anything else is refused (ufrmShelvix_drop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The Delete key in the media tree runs Remove.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -124,12 +150,16 @@ private:
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void ShowError(const std::string& text);
     CMedium* NewMediumFromChooser(QString& path);
+    CMedium* NewMediumAt(const QString& path);
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
     void RefreshAfterMediaChange();
     void RefreshAfterDetails();
 
+    void ExportMediaReport(bool html);
+
     std::unique_ptr<CMedienListe> FCatalogue;
+    TfrmDuplicates* FDuplicates = nullptr; // a child of this window, made when first needed
     TMediaTreeModel* FMediaModel = nullptr;
     TExplorerModel* FExplorerModel = nullptr;
     TShelvixWindows* FWindows = nullptr;
@@ -145,6 +175,9 @@ public:
     TFileDialogSpec SaveDialogFDB;
     void actNewExecute();
     void actOpenExecute();
+    // Open once the unsaved changes are dealt with, the file coming from `choose` (the file
+    // dialog, or the file dropped on the window); an empty name gives up.
+    void OpenCatalogueChosenBy(const std::function<QString()>& choose);
     void actSaveExecute();
     void actSaveAsExecute();
     void actAttachExecute();

@@ -44,6 +44,12 @@ const TActionSpec kActions[] = {
      "Examine compressed archives", 36, true},
     {&TfrmShelvix::actIndex, "actIndex", "Help", "Index", "Index", 40, false},
     {&TfrmShelvix::actInfo, "actInfo", "Help", "Info", "About", -1, false},
+    {&TfrmShelvix::actDuplicates, "actDuplicates", "File", "Find duplicates...",
+     "Find files kept on more than one medium", -1, false},
+    {&TfrmShelvix::actExportCsv, "actExportCsv", "Medium", "Export list (CSV)...",
+     "Export the selected media as a CSV list", -1, false},
+    {&TfrmShelvix::actExportHtml, "actExportHtml", "Medium", "Export report (HTML)...",
+     "Export the selected media as an HTML report", -1, false},
 };
 
 // nullptr marks a separator line.
@@ -89,6 +95,9 @@ void TfrmShelvix::CreateActions() {
     connect(actCleanUp, &QAction::triggered, this, [this] { actCleanUpExecute(); });
     connect(actDetails, &QAction::triggered, this, [this] { actDetailsExecute(); });
     connect(actSearch, &QAction::triggered, this, [this] { actSearchExecute(); });
+    connect(actDuplicates, &QAction::triggered, this, [this] { actDuplicatesExecute(); });
+    connect(actExportCsv, &QAction::triggered, this, [this] { actExportCsvExecute(); });
+    connect(actExportHtml, &QAction::triggered, this, [this] { actExportHtmlExecute(); });
     // The two toggles invert themselves when triggered; nothing else happens until a command
     // reads their state.
     connect(actIndex, &QAction::triggered, this, [this] { actIndexExecute(); });
@@ -100,11 +109,11 @@ void TfrmShelvix::CreateMenus() {
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     FillMenu(mnuFile, {actNew, actOpen, nullptr, actSave, actSaveAs, actMakeBackups, nullptr,
                        actSearch, nullptr, actAttach, nullptr, actImport, actRepair, actCleanUp,
-                       nullptr, actClose});
+                       nullptr, actClose, nullptr, actDuplicates});
     mnuMedium = new QMenu(QStringLiteral("Media"), this);
     mnuMedium->setObjectName(QStringLiteral("mnuMedium"));
     FillMenu(mnuMedium, {actAdd, actUpdate, nullptr, actRemove, actRestore, nullptr, actDetails,
-                         nullptr, actArchives});
+                         nullptr, actArchives, nullptr, actExportCsv, actExportHtml});
     mnuHelp = new QMenu(QStringLiteral("Help"), this);
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     FillMenu(mnuHelp, {actIndex, nullptr, actInfo});

@@ -158,8 +158,12 @@ void TfrmShelvix::actNewExecute() {
 }
 
 void TfrmShelvix::actOpenExecute() {
+    OpenCatalogueChosenBy([this] { return Interaction().OpenFileName(this, OpenDialogFDB); });
+}
+
+void TfrmShelvix::OpenCatalogueChosenBy(const std::function<QString()>& choose) {
     if (!SaveChangesIfWanted(true, &TfrmShelvix::SaveCatalogueAs)) return;
-    const QString chosen = Interaction().OpenFileName(this, OpenDialogFDB);
+    const QString chosen = choose();
     if (chosen.isEmpty()) return;
     OpenDialogFDB.initialName = chosen;
     OpenCatalogueFile(chosen);

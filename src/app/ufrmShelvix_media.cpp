@@ -28,6 +28,10 @@ bool TfrmShelvix::BrowseForMediaFolder(const QString& title, QString& path) {
 
 CMedium* TfrmShelvix::NewMediumFromChooser(QString& path) {
     if (!BrowseForMediaFolder(Text(msgSelect), path)) return nullptr;
+    return NewMediumAt(path);
+}
+
+CMedium* TfrmShelvix::NewMediumAt(const QString& path) {
     CMedium* medium = FCatalogue->AddMediumFromPath(path.toLocal8Bit().toStdString());
     if (!medium) ShowError(msgNoAdd);
     return medium;
@@ -59,9 +63,13 @@ void TfrmShelvix::RefreshAfterMediaChange() {
 }
 
 void TfrmShelvix::actAddExecute() {
-    if (CheckChangedOnDisk()) return;
     QString path;
-    CMedium* medium = NewMediumFromChooser(path);
+    if (CheckChangedOnDisk() || !BrowseForMediaFolder(Text(msgSelect), path)) return;
+    AddMediaFolder(path);
+}
+
+void TfrmShelvix::AddMediaFolder(const QString& path) {
+    CMedium* medium = NewMediumAt(path);
     if (!medium) return;
 
     QString names;

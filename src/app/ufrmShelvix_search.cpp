@@ -1,11 +1,13 @@
-// The Search command: opens the search dialog over the open catalogue and, when the user picked
-// a result with Show, selects its medium in the media tree and its entry in the explorer.
+// The Search and Find duplicates commands: each opens its dialog over the open catalogue and,
+// when the user picked a row with Show, selects its medium in the media tree and its entry in
+// the explorer.
 #include "app/ufrmShelvix.h"
 
 #include "app/mediaviewmodels.h"
 #include "app/modalresult.h"
 #include "app/shelvixwindows.h"
 #include "categories/categoryviews.h"
+#include "search/ufrmDuplicates.h"
 #include "search/ufrmSearch.h"
 
 #include <QComboBox>
@@ -13,6 +15,7 @@
 
 void TfrmShelvix::ClearSearchResults() {
     if (FWindows && FWindows->frmSearch) FWindows->frmSearch->ClearResults();
+    if (FDuplicates) FDuplicates->ClearResults();
 }
 
 void TfrmShelvix::actSearchExecute() {
@@ -23,9 +26,25 @@ void TfrmShelvix::actSearchExecute() {
     FillCategoryList(search.ComboBoxCategory, *FCatalogue);
     search.ComboBoxCategory->setCurrentIndex(-1); // a filled list picks its first name by itself
     if (search.exec() != mrOk) return;
+    JumpTo(search.FChosen.medium, search.FChosen.entry);
+}
 
-    CFile* entry = search.FChosen.entry;
-    CMedium* medium = entry ? entry->Medium : search.FChosen.medium;
+TfrmDuplicates* TfrmShelvix::DuplicatesDialog() {
+    if (!FDuplicates) FDuplicates = new TfrmDuplicates(&ImageListDrives, &ImageListFolders, this);
+    return FDuplicates;
+}
+
+void TfrmShelvix::actDuplicatesExecute() {
+    if (CheckChangedOnDisk()) return;
+    TfrmDuplicates& duplicates = *DuplicatesDialog();
+    duplicates.FCatalogue = FCatalogue.get();
+    duplicates.FChosen = nullptr;
+    if (duplicates.exec() != mrOk || !duplicates.FChosen) return;
+    JumpTo(nullptr, duplicates.FChosen);
+}
+
+void TfrmShelvix::JumpTo(CMedium* medium, CFile* entry) {
+    if (entry) medium = entry->Medium;
     if (!medium) return;
     // Media are the tree's roots, each once; a removed medium has no node and is not selected.
     const QModelIndex node = FMediaModel->IndexOfMedium(medium);

@@ -3,6 +3,8 @@
 #include "app/fontscale.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -117,4 +119,20 @@ void OnHeaderClick(QTreeView* view, std::function<void(int column)> click) {
 
 QString MenuButtonText(const QString& title) {
     return title.contains(QLatin1Char('&')) ? title : QLatin1Char('&') + title;
+}
+
+QComboBox* MakeUnitList(QWidget* parent, const char* name) {
+    auto* units = Named(new QComboBox(parent), name);
+    units->addItems(
+        {QStringLiteral("Byte"), QStringLiteral("KB"), QStringLiteral("MB"), QStringLiteral("GB")});
+    units->setCurrentIndex(-1); // no unit chosen
+    units->setEnabled(false);
+    return units;
+}
+
+QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
+    auto* edit = Named(new QLineEdit(parent), name);
+    edit->setEnabled(false);
+    edit->setMaximumWidth(TFontScale(edit).X(90));
+    return edit;
 }

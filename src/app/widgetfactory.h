@@ -11,6 +11,8 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
 class QDialog;
 class QGroupBox;
 class QHBoxLayout;
@@ -34,6 +36,11 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text);
 QPushButton* MakeNoDefaultButton(QWidget* parent, const char* name, const char* text);
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text);
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title);
+
+// The number and unit of a size bound, disabled until the box beside them is checked: an edit
+// about 90 pixels wide, and "Byte", "KB", "MB", "GB" with no unit chosen at first.
+QLineEdit* MakeSizeEdit(QWidget* parent, const char* name);
+QComboBox* MakeUnitList(QWidget* parent, const char* name);
 
 // Clicking `button` closes `dialog` with `result`.
 void CloseOnClick(QDialog* dialog, QAbstractButton* button, int result);

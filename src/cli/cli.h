@@ -5,10 +5,12 @@
 // usage from that row.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class CFile;
 class CMedienListe;
 
 namespace cli {
@@ -32,6 +34,8 @@ int RunConvert(const Arguments& arguments);
 int RunAdd(const Arguments& arguments);
 int RunSearch(const Arguments& arguments);
 int RunImport(const Arguments& arguments);
+int RunDuplicates(const Arguments& arguments);
+int RunExport(const Arguments& arguments);
 int RunLanguageTemplate(const Arguments& arguments);
 int RunLanguageCheck(const Arguments& arguments);
 
@@ -44,5 +48,12 @@ bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName);
 bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName);
 // A name whose data file name differs from it (it contains ".SXF"); reports when not.
 bool UsableIndexName(const std::string& fileName);
+
+// A size as search's --size-from takes it: a number as the dialog reads it ("123", "$7B",
+// "0x7B"), optionally followed directly by Byte, KB, MB or GB in any case.
+bool ParseSizeOption(std::string text, int64_t& bytes);
+// A file or archive as search prints it: medium, folder path and name, size and date, split by
+// tabs and escaped (control characters too); a folder without size and date.
+std::string EntryLine(const CFile& entry);
 
 } // namespace cli

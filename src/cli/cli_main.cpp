@@ -21,6 +21,10 @@ const Command kCommands[] = {
      "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
     {"search", "CATALOGUE.SXF MASK [OPTIONS]", "find media and entries by wildcard mask", 2, -1,
      RunSearch},
+    {"duplicates", "CAT.SXF [--date] [--present] [--min-size SIZE]",
+     "files kept on more than one medium, or more than once on one", 1, -1, RunDuplicates},
+    {"export", "CAT.SXF --csv|--html [--medium NAME]",
+     "the media's trees as a CSV list or an HTML report", 2, -1, RunExport},
     {"import", "FILE.CAT OUT.SXF",
      "read an \"Advanced disc catalog\" file into a new catalogue and save it", 2, 2, RunImport},
     {"language-template", "[OUT.xml]",
@@ -51,6 +55,14 @@ const char* const kHelpTail =
     "  --date-from DATE  --date-to DATE     YYYY-MM-DD[Thh:mm[:ss]]; \"to\" defaults to today 00:00\n"
     "  --category NAME                     entries (and media) of that category only\n"
     "search exits with 1 when nothing was found, as grep does.\n"
+    "\n"
+    "duplicates prints the groups of files and archives that share name and size (with --date\n"
+    "also their date to the second), one line per copy as search prints files, a blank line\n"
+    "between groups, the group whose extra copies take the most space first. --present passes\n"
+    "over removed media, --min-size SIZE over smaller files. It exits with 1 when there are none.\n"
+    "\n"
+    "export writes every medium's tree (or those of the media named NAME) as CSV\n"
+    "(medium,path,name,kind,size,date,category) or as one HTML page to standard output.\n"
     "\n"
     "Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.\n";
 

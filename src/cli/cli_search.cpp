@@ -6,6 +6,7 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
+#include "reports/entrytext.h"
 #include "search/searchrun.h"
 
 #include <cinttypes>
@@ -57,25 +58,17 @@ double TodayAtMidnight() {
     return DayCount(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday), 0);
 }
 
-std::string DateText(double dayCount) {
-    if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3e6) return {};
-    double whole = std::trunc(dayCount);
-    int64_t seconds = std::llround(std::fabs(dayCount - whole) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        whole += 1;
-    }
-    int64_t y;
-    unsigned m, d;
-    CivilFromDays(static_cast<int64_t>(whole) - kDayCountOf1970, y, m, d);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04" PRId64 "-%02u-%02u %02d:%02d:%02d", y, m, d,
-                  int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
-    return text;
+int Usage(const std::string& what) {
+    ReportError("search", what);
+    std::fprintf(stderr, "Usage: shelvix-cli search CATALOGUE.SXF MASK [options]; see --help\n");
+    return kExitUsage;
 }
 
-// A size bound: the number as the dialog reads it, optionally followed by a unit.
-bool ParseSize(std::string text, int64_t& bytes) {
+std::string Shown(std::string_view bytes) { return EscapeBytes(bytes, Controls::Escape); }
+
+} // namespace
+
+bool ParseSizeOption(std::string text, int64_t& bytes) {
     static const struct {
         const char* name;
         int64_t bytes;
@@ -97,15 +90,14 @@ bool ParseSize(std::string text, int64_t& bytes) {
     return true;
 }
 
-int Usage(const std::string& what) {
-    ReportError("search", what);
-    std::fprintf(stderr, "Usage: shelvix-cli search CATALOGUE.SXF MASK [options]; see --help\n");
-    return kExitUsage;
+std::string EntryLine(const CFile& entry) {
+    std::string line = Shown(entry.Medium->Name);
+    line += '\t';
+    line += Shown(EntryPathText(entry));
+    if (entry.Kind != kindFolder)
+        line += '\t' + std::to_string(entry.Size) + '\t' + DateTimeText(entry.Date);
+    return line;
 }
-
-std::string Shown(std::string_view bytes) { return EscapeBytes(bytes, Controls::Escape); }
-
-} // namespace
 
 int RunSearch(const Arguments& arguments) {
     TSearchRequest request;
@@ -133,7 +125,7 @@ int RunSearch(const Arguments& arguments) {
             const std::string& value = arguments[++i];
             if (option == "--size-from" || option == "--size-to") {
                 int64_t& bound = option == "--size-from" ? request.SizeFrom : request.SizeTo;
-                if (!ParseSize(value, bound)) return Usage("invalid size: " + Shown(value));
+                if (!ParseSizeOption(value, bound)) return Usage("invalid size: " + Shown(value));
                 request.SizeFilter = true;
             } else if (option == "--date-from" || option == "--date-to") {
                 const bool from = option == "--date-from";
@@ -165,18 +157,8 @@ int RunSearch(const Arguments& arguments) {
     if (!run.Execute()) return Usage("the mask cannot be used: " + Shown(request.MaskText));
 
     for (const TSearchRow& row : results) {
-        std::string line = Shown(row.medium->Name);
-        line += '\t';
-        if (!row.entry) {
-            line += Shown(row.Text());
-        } else {
-            const CFile& entry = *row.entry;
-            std::string path = entry.FolderPath();
-            if (!entry.HasChildrenKind()) path = path.empty() ? std::string(entry.Name()) : path + '/' + std::string(entry.Name());
-            line += Shown(path);
-            if (entry.Kind != kindFolder)
-                line += '\t' + std::to_string(entry.Size) + '\t' + DateText(entry.Date);
-        }
+        std::string line =
+            row.entry ? EntryLine(*row.entry) : Shown(row.medium->Name) + '\t' + Shown(row.Text());
         line += '\n';
         std::fputs(line.c_str(), stdout);
     }

@@ -18,7 +18,6 @@ TfrmMediaRead::TfrmMediaRead(QWidget* parent)
     AddCount(LabelMSize, "LabelMSize", "Size:", LabelSize, "LabelSize");
     FinishLayout(ClientHeight);
     connect(Timer, &QTimer::timeout, this, &TfrmMediaRead::TimerTimer);
-    connect(ButtonStop, &QPushButton::clicked, this, &TfrmMediaRead::ButtonStopClick);
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);
 }
@@ -51,11 +50,6 @@ void TfrmMediaRead::TimerTimer() {
     EndWork();
     WriteLabels();
     if (!FStopped) done(mrOk);
-}
-
-void TfrmMediaRead::ButtonStopClick() {
-    FStopped = true;
-    done(mrCancel);
 }
 
 // The labels show the folder last entered with the counts of that moment. They are written when

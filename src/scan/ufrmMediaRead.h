@@ -30,7 +30,6 @@ public:
     void PrepareScan(CMedium* medium, const std::string& path, bool examineZip, bool examineRar);
     // Starts the walk on the first tick while the window is visible.
     void TimerTimer();
-    void ButtonStopClick();
 
     CMedium* FMedium = nullptr; // not owned
     std::string FPath;

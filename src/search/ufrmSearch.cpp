@@ -33,22 +33,6 @@ QDateEdit* MakeDatePicker(QWidget* parent, const char* name, const QDateTime& in
     return picker;
 }
 
-QComboBox* MakeUnitList(QWidget* parent, const char* name) {
-    auto* units = Named(new QComboBox(parent), name);
-    units->addItems(
-        {QStringLiteral("Byte"), QStringLiteral("KB"), QStringLiteral("MB"), QStringLiteral("GB")});
-    units->setCurrentIndex(-1); // no unit chosen
-    units->setEnabled(false);
-    return units;
-}
-
-QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setEnabled(false);
-    edit->setMaximumWidth(TFontScale(edit).X(90));
-    return edit;
-}
-
 struct ResultColumn {
     const char* title;
     int width;
@@ -91,7 +75,7 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
     page->setContentsMargins(8, 8, 8, 0);
     page->addLayout(criteria);
     page->addWidget(GroupBoxResults, 1);
-    page->addLayout(RightAlignedRow({ButtonShow, ButtonClose}));
+    page->addLayout(RightAlignedRow({ButtonExportCsv, ButtonExportHtml, ButtonShow, ButtonClose}));
     page->addWidget(StatusBar);
 
     resize(TFontScale(this).Size(760, 620));
@@ -198,4 +182,6 @@ void TfrmSearch::BuildResults() {
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
     CloseOnClick(this, ButtonClose, mrCancel);
+    ButtonExportCsv = MakeNoDefaultButton(this, "ButtonExportCsv", "Export CSV...");
+    ButtonExportHtml = MakeNoDefaultButton(this, "ButtonExportHtml", "Export HTML...");
 }

@@ -63,6 +63,9 @@ public:
     QStatusBar* StatusBar; // one plain text
     QPushButton* ButtonShow;
     QPushButton* ButtonClose; // closes with mrCancel
+    // The results as a report: "Export CSV...", "Export HTML...".
+    QPushButton* ButtonExportCsv;
+    QPushButton* ButtonExportHtml;
 
     static constexpr int ResultColumnCount = 7;
     // The drawn width scaled by the font (TFontScale); the date column fits a full date and time.
@@ -99,6 +102,7 @@ public:
     void ShowResults();
     void VSTResultsHeaderClick(int column);
     void ButtonShowClick();
+    void ButtonExportClick(bool html);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

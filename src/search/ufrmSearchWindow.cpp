@@ -22,7 +22,7 @@ public:
 protected:
     void PositionChanged(const CMedium& medium, const CFile* folder) override {
         window_.FItemCount = ItemCount();
-        window_.NotePosition(&medium, folder);
+        window_.NotePlace(&medium, folder);
     }
     void Poll() override {
         // The clock is read only every few hundred entries: a search visits millions.
@@ -46,7 +46,6 @@ TfrmSearchWindow::TfrmSearchWindow(QWidget* parent)
     AddCount(LabelSResults, "LabelSResults", "Results:", LabelResults, "LabelResults");
     FinishLayout(ClientHeight);
     connect(Timer, &QTimer::timeout, this, &TfrmSearchWindow::TimerTimer);
-    connect(ButtonStop, &QPushButton::clicked, this, &TfrmSearchWindow::ButtonStopClick);
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);
 }
@@ -58,43 +57,17 @@ void TfrmSearchWindow::PrepareSearch(const TSearchRequest& request) {
 }
 
 void TfrmSearchWindow::TimerTimer() {
-    if (!isVisible()) return;
-    Timer->stop();
     FItemCount = 0;
-    if (!FRequest.Catalogue || !FRequest.Results) {
-        done(mrCancel);
-        return;
-    }
-    FPositionChanged = false;
-    WriteLabels(); // the counts of an earlier run go
-    TWindowSearchRun run(*this);
-    BeginWork();
     // A mask that cannot be compiled ends the run at once, without rows and without a message.
-    run.Execute();
-    EndWork();
-    FItemCount = run.ItemCount();
-    WriteLabels();
-    done(mrCancel);
-}
-
-void TfrmSearchWindow::ButtonStopClick() {
-    FStopped = true;
-    done(mrCancel);
-}
-
-void TfrmSearchWindow::NotePosition(const CMedium* medium, const CFile* folder) {
-    FPositionMedium = medium;
-    FPositionFolder = folder;
-    FPositionChanged = true;
+    RunWalkOnTick(FRequest.Catalogue && FRequest.Results, [this] {
+        TWindowSearchRun run(*this);
+        run.Execute();
+        FItemCount = run.ItemCount();
+    });
 }
 
 void TfrmSearchWindow::WriteLabels() {
-    if (FPositionChanged && FPositionMedium) {
-        FPositionChanged = false;
-        std::string position = FPositionMedium->Name;
-        if (FPositionFolder) position.append(" / ").append(FPositionFolder->Name());
-        ShowPlace(QString::fromLocal8Bit(position.data(), qsizetype(position.size())));
-    }
+    WritePlace();
     LabelItems->setText(QString::number(FItemCount));
     LabelResults->setText(QString::number(FRequest.Results ? FRequest.Results->size() : 0));
 }

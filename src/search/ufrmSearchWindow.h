@@ -27,17 +27,11 @@ public:
     // is shown modally, and the window closes with mrCancel when the run ends.
     void PrepareSearch(const TSearchRequest& request);
     void TimerTimer();
-    void ButtonStopClick();
 
     TSearchRequest FRequest;
     int64_t FItemCount = 0;
 
 private:
     friend class TWindowSearchRun;
-    void NotePosition(const CMedium* medium, const CFile* folder);
     void WriteLabels() override;
-
-    const CMedium* FPositionMedium = nullptr;
-    const CFile* FPositionFolder = nullptr;
-    bool FPositionChanged = false;
 };

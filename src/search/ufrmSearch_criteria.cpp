@@ -55,6 +55,8 @@ void TfrmSearch::FormCreate() {
     connect(CheckBoxCategory, &QCheckBox::toggled, this, [this] { CheckBoxCategoryClick(); });
     connect(ButtonSearch, &QPushButton::clicked, this, [this] { ButtonSearchClick(); });
     connect(ButtonShow, &QPushButton::clicked, this, [this] { ButtonShowClick(); });
+    connect(ButtonExportCsv, &QPushButton::clicked, this, [this] { ButtonExportClick(false); });
+    connect(ButtonExportHtml, &QPushButton::clicked, this, [this] { ButtonExportClick(true); });
     connect(VSTResults, &QTreeView::doubleClicked, this, [this] { ButtonShowClick(); });
     OnHeaderClick(VSTResults, [this](int column) { VSTResultsHeaderClick(column); });
     // Enter in the search text starts the search once: the edit takes the key, so the default

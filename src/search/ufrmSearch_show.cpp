@@ -1,8 +1,10 @@
 // The results half of the search dialog: showing the rows after a run, sorting them by header
-// click, and Show, which picks a row's object for the main window to jump to.
+// click, Show, which picks a row's object for the main window to jump to, and the export of the
+// rows as a report.
 #include "search/ufrmSearch.h"
 
 #include "app/modalresult.h"
+#include "app/reportexport.h"
 #include "search/searchresultsmodel.h"
 
 #include <QHeaderView>
@@ -42,4 +44,11 @@ void TfrmSearch::ButtonShowClick() {
     if (!row) return;
     FChosen = row->entry ? NodeObject{nullptr, row->entry} : NodeObject{row->medium, nullptr};
     done(mrOk);
+}
+
+void TfrmSearch::ButtonExportClick(bool html) {
+    TReport report;
+    report.Title = FCatalogue ? FCatalogue->FileName : std::string();
+    report.Results = &FResults;
+    ExportReport(this, html, report);
 }

@@ -105,11 +105,14 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         {"actArchives", "Medium", "Examine compressed archives", "Examine compressed archives", 36, true},
         {"actIndex", "Help", "Index", "Index", 40, false},
         {"actInfo", "Help", "Info", "About", -1, false},
+        {"actDuplicates", "File", "Find duplicates...", "Find files kept on more than one medium", -1, false},
+        {"actExportCsv", "Medium", "Export list (CSV)...", "Export the selected media as a CSV list", -1, false},
+        {"actExportHtml", "Medium", "Export report (HTML)...", "Export the selected media as an HTML report", -1, false},
     };
     int actions = 0;
     for (QAction* a : window.findChildren<QAction*>())
         if (a->objectName().startsWith("act")) ++actions;
-    EXPECT_EQ(actions, 19);
+    EXPECT_EQ(actions, 22);
     for (const auto& row : table) {
         auto* a = window.findChild<QAction*>(row.name);
         ASSERT_TRUE(a) << row.name;
@@ -123,9 +126,10 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     }
     EXPECT_EQ(ActionLine(window.mnuFile->actions()),
               "actNew actOpen - actSave actSaveAs actMakeBackups - actSearch - actAttach - "
-              "actImport actRepair actCleanUp - actClose");
+              "actImport actRepair actCleanUp - actClose - actDuplicates");
     EXPECT_EQ(ActionLine(window.mnuMedium->actions()),
-              "actAdd actUpdate - actRemove actRestore - actDetails - actArchives");
+              "actAdd actUpdate - actRemove actRestore - actDetails - actArchives - actExportCsv "
+              "actExportHtml");
     EXPECT_EQ(ActionLine(window.mnuHelp->actions()), "actIndex - actInfo");
     EXPECT_EQ(ActionLine(window.PopupMenu->actions()), "actUpdate actRemove - actDetails");
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),

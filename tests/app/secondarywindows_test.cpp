@@ -115,7 +115,9 @@ const std::vector<WindowCase>& Windows() {
             {"GroupBoxResults", "QGroupBox", "Search results:"},
             {"VSTResults", "QTreeView", "|Media||Result|Size|Date|Location"},
             {"StatusBar", "QStatusBar", ""}, {"ButtonShow", "QPushButton", "Show"},
-            {"ButtonClose", "QPushButton", "Close"}}},
+            {"ButtonClose", "QPushButton", "Close"},
+            {"ButtonExportCsv", "QPushButton", "Export CSV..."},
+            {"ButtonExportHtml", "QPushButton", "Export HTML..."}}},
         {"frmSearchWindow", "Searching...", Plain<TfrmSearchWindow>(), {
             {"LabelPos", "QLabel", "Current position"}, {"LabelSItems", "QLabel", "Items:"},
             {"LabelItems", "QLabel", "0"}, {"LabelSResults", "QLabel", "Results:"},

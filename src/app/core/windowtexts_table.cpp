@@ -31,6 +31,9 @@ const std::vector<TWindowTexts>& TranslatedWindows() {
             {"actArchives", K::Action, "Examine compressed archives", "Examine compressed archives", {}, {}},
             {"actIndex", K::Action, "Index", "Index", {}, {}},
             {"actInfo", K::Action, "Info", "About", {}, {}},
+            {"actDuplicates", K::Action, "Find duplicates...", "Find files kept on more than one medium", {}, {}},
+            {"actExportCsv", K::Action, "Export list (CSV)...", "Export the selected media as a CSV list", {}, {}},
+            {"actExportHtml", K::Action, "Export report (HTML)...", "Export the selected media as an HTML report", {}, {}},
             {"mnuFile", K::Menu, "Database", "", {}, {}},
             {"mnuMedium", K::Menu, "Media", "", {}, {}},
             {"mnuHelp", K::Menu, "Help", "", {}, {}},
@@ -132,6 +135,8 @@ const std::vector<TWindowTexts>& TranslatedWindows() {
             {"StatusBar", K::Other, "", "", {}, {}},
             {"ButtonShow", K::Button, "Show", "", {}, {}},
             {"ButtonClose", K::Button, "Close", "", {}, {}},
+            {"ButtonExportCsv", K::Button, "Export CSV...", "", {}, {}},
+            {"ButtonExportHtml", K::Button, "Export HTML...", "", {}, {}},
         }},
         {"frmSearchWindow", "Searching...", nullptr, {
             {"LabelPos", K::Label, "Current position", "", {}, {}},

@@ -1,0 +1,144 @@
+#include "search/ufrmDuplicates.h"
+
+#include "app/fontscale.h"
+#include "app/interaction.h"
+#include "app/modalresult.h"
+#include "app/widgetfactory.h"
+#include "catalogue/IO_BZIP.h"
+#include "search/duplicatesmodel.h"
+#include "search/searchrequest.h"
+#include "search/ufrmDuplicatesWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824};
+constexpr int kColumnWidths[TDuplicatesModel::kColumns] = {140, 260, 200, 80, 130};
+} // namespace
+
+TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folders,
+                               QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmDuplicates"));
+    setWindowTitle(QStringLiteral("Find duplicates"));
+
+    GroupBoxOptions = MakeGroup(this, "GroupBoxOptions", "Copies:");
+    CheckBoxDate = MakeCheck(GroupBoxOptions, "CheckBoxDate", "with the same date (to the second)");
+    CheckBoxPresent = MakeCheck(GroupBoxOptions, "CheckBoxPresent", "on present media only");
+    CheckBoxMinSize = MakeCheck(GroupBoxOptions, "CheckBoxMinSize", "files from:");
+    EditMinSize = MakeSizeEdit(GroupBoxOptions, "EditMinSize");
+    ComboBoxMinSize = MakeUnitList(GroupBoxOptions, "ComboBoxMinSize");
+    ComboBoxMinSize->setCurrentIndex(2); // MB
+    auto* options = new QGridLayout(GroupBoxOptions);
+    options->addWidget(CheckBoxDate, 0, 0, 1, 4);
+    options->addWidget(CheckBoxPresent, 1, 0, 1, 4);
+    options->addWidget(CheckBoxMinSize, 2, 0);
+    options->addWidget(EditMinSize, 2, 1);
+    options->addWidget(ComboBoxMinSize, 2, 2);
+    options->setColumnStretch(3, 1);
+    ButtonFind = MakeButton(this, "ButtonFind", "Find");
+    ButtonFind->setDefault(true);
+
+    GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Files kept more than once:");
+    FModel = new TDuplicatesModel(drives, folders, this);
+    FModel->setObjectName(QStringLiteral("DuplicatesModel"));
+    VSTDuplicates = Named(new QTreeView(GroupBoxResults), "VSTDuplicates");
+    VSTDuplicates->setModel(FModel);
+    VSTDuplicates->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    VSTDuplicates->setSelectionBehavior(QAbstractItemView::SelectRows);
+    VSTDuplicates->setSelectionMode(QAbstractItemView::SingleSelection);
+    VSTDuplicates->setUniformRowHeights(true);
+    VSTDuplicates->header()->setStretchLastSection(true);
+    for (int column = 0; column < TDuplicatesModel::kColumns; ++column)
+        VSTDuplicates->header()->resizeSection(column, TFontScale(VSTDuplicates).X(kColumnWidths[column]));
+    (new QVBoxLayout(GroupBoxResults))->addWidget(VSTDuplicates);
+
+    StatusBar = Named(new QStatusBar(this), "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    CloseOnClick(this, ButtonClose, mrCancel);
+    ProgressWindow = new TfrmDuplicatesWindow(this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(GroupBoxOptions, 1);
+    top->addWidget(ButtonFind, 0, Qt::AlignBottom);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 0);
+    page->addLayout(top);
+    page->addWidget(GroupBoxResults, 1);
+    page->addLayout(RightAlignedRow({ButtonShow, ButtonClose}));
+    page->addWidget(StatusBar);
+    resize(TFontScale(this).Size(860, 560));
+
+    connect(CheckBoxMinSize, &QCheckBox::toggled, this, [this](bool on) {
+        EditMinSize->setEnabled(on);
+        ComboBoxMinSize->setEnabled(on);
+    });
+    connect(ButtonFind, &QPushButton::clicked, this, [this] { ButtonFindClick(); });
+    connect(ButtonShow, &QPushButton::clicked, this, [this] { ButtonShowClick(); });
+    connect(VSTDuplicates, &QTreeView::doubleClicked, this, [this] { ButtonShowClick(); });
+}
+
+void TfrmDuplicates::ClearResults() {
+    FModel->Fill(nullptr);
+    FResults.Clear();
+    StatusBar->clearMessage();
+}
+
+bool TfrmDuplicates::CollectOptions(TDuplicateOptions& options) {
+    options.SameDate = CheckBoxDate->isChecked();
+    options.PresentOnly = CheckBoxPresent->isChecked();
+    if (!CheckBoxMinSize->isChecked()) return true;
+    const int unit = std::max(ComboBoxMinSize->currentIndex(), 0);
+    const std::optional<int64_t> number = ParseSizeNumber(EditMinSize->text().toStdString());
+    const std::optional<int64_t> bytes = number ? ScaleSize(*number, kUnitBytes[unit]) : std::nullopt;
+    if (!bytes) {
+        Interaction().MessageBox(this, QStringLiteral("Error"),
+                                 QStringLiteral("The minimum size is not a size."),
+                                 TMessageButtons::Ok);
+        return false;
+    }
+    options.MinSize = *bytes;
+    return true;
+}
+
+void TfrmDuplicates::ButtonFindClick() {
+    ClearResults();
+    TDuplicateOptions options;
+    if (!CollectOptions(options) || !FCatalogue) return;
+    ProgressWindow->Prepare(FCatalogue, options, &FResults);
+    ProgressWindow->exec();
+    FModel->Fill(&FResults);
+    // Opening every group of a huge catalogue would cost more than finding them.
+    if (FResults.Groups.size() <= 5000) VSTDuplicates->expandAll();
+    StatusBar->showMessage(QStringLiteral("%1 groups, %2 files, %3 in extra copies")
+                               .arg(FResults.Groups.size())
+                               .arg(FResults.Entries.size())
+                               .arg(QString::fromStdString(FormatSize(FResults.TotalWaste))));
+}
+
+void TfrmDuplicates::ButtonShowClick() {
+    const QModelIndexList selected = VSTDuplicates->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    // A group's node stands for its first copy.
+    const QModelIndex node = selected.first();
+    CFile* entry = FModel->EntryAt(node);
+    if (!entry && FModel->rowCount(node) > 0) entry = FModel->EntryAt(FModel->index(0, 0, node));
+    if (!entry) return;
+    FChosen = entry;
+    done(mrOk);
+}
