@@ -18,7 +18,7 @@ elif [ "${SHELVIX_SANITIZE:-0}" = thread ]; then
   bash "$here/scripts/build.sh" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DSHELVIX_TSAN=ON -DSHELVIX_BUILD_BENCH=OFF
   # Reports anywhere, also in the program's own threads, fail the test that made them.
-  export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
+  export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 allocator_may_return_null=1}"
 else
   export SHELVIX_BUILD_DIR="${SHELVIX_BUILD_DIR:-$here/build}"
   bash "$here/scripts/build.sh"

@@ -1,6 +1,8 @@
 #include "IO_BZIP.h"
 
 #include <bzlib.h>
+#include <atomic>
+#include <mutex>
 #include <cmath>
 #include <clocale>
 #include <cstring>
@@ -61,8 +63,10 @@ private:
     bool streamEnded_ = false;
 };
 
+// Taken on first use, possibly by several loading threads at once: the flag publishes the value.
 double zoneBias = 0;
-bool zoneBiasSet = false;
+std::atomic<bool> zoneBiasSet{false};
+std::mutex zoneBiasMutex;
 char decimalSeparator = 0;
 
 } // namespace
@@ -213,22 +217,34 @@ bool SaveCompressedFile(const TMemoryStream& memory, const std::string& fileName
     return file && CompressToFile(memory, *file);
 }
 
-void InitZoneBias() {
+namespace {
+// With zoneBiasMutex held.
+void ComputeZoneBias() {
     const time_t now = ::time(nullptr);
     struct tm local {};
     if (::localtime_r(&now, &local)) zoneBias = -static_cast<double>(local.tm_gmtoff) / 86400.0;
     else zoneBias = 0;
-    zoneBiasSet = true;
+    zoneBiasSet.store(true, std::memory_order_release);
+}
+} // namespace
+
+void InitZoneBias() {
+    std::lock_guard<std::mutex> lock(zoneBiasMutex);
+    ComputeZoneBias();
 }
 
 double ZoneBias() {
-    if (!zoneBiasSet) InitZoneBias();
+    if (!zoneBiasSet.load(std::memory_order_acquire)) {
+        std::lock_guard<std::mutex> lock(zoneBiasMutex);
+        if (!zoneBiasSet.load(std::memory_order_relaxed)) ComputeZoneBias();
+    }
     return zoneBias;
 }
 
 void SetZoneBias(double days) {
+    std::lock_guard<std::mutex> lock(zoneBiasMutex);
     zoneBias = days;
-    zoneBiasSet = true;
+    zoneBiasSet.store(true, std::memory_order_release);
 }
 
 double LocalToStored(double date) { return date + ZoneBias(); }
