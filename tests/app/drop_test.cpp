@@ -81,7 +81,9 @@ TEST_P(Drop, JudgedOnEnteringAndDoneOnDropping) {
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     drop.setAccepted(false);
     QApplication::sendEvent(&Main(), &drop);
-    if (accepted) EXPECT_TRUE(drop.isAccepted());
+    if (accepted) {
+        EXPECT_TRUE(drop.isAccepted());
+    }
 
     CMedienListe& cat = Main().Catalogue();
     const int expectedMedia = c.effect == Effect::Refused ? 0 : 1;
