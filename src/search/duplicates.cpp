@@ -1,5 +1,6 @@
 #include "search/duplicates.h"
 
+#include "catalogue/contentloading.h"
 #include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 
@@ -115,17 +116,19 @@ void GroupDuplicates(const std::vector<CFile*>& entries, const TDuplicateOptions
 
 void TDuplicateRun::Execute(TDuplicates& result) {
     itemCount_ = 0;
+    std::vector<CMedium*> media;
+    for (int i = 0; i < catalogue_.Count(); ++i)
+        if (!options_.PresentOnly || catalogue_.GetMedium(i)->Present)
+            media.push_back(catalogue_.GetMedium(i));
     std::vector<CFile*> entries;
-    for (int i = 0; i < catalogue_.Count(); ++i) {
-        CMedium& medium = *catalogue_.GetMedium(i);
-        if (options_.PresentOnly && !medium.Present) continue;
+    // Contents are loaded as the search loads them, a few media ahead on the other cores, and
+    // they stay loaded. A medium whose content cannot be read is passed over.
+    LoadContentsInOrder(media, catalogue_.DataFileName, [&](CMedium& medium, bool loaded) {
         ++itemCount_;
         PositionChanged(medium, nullptr);
-        if (CheckStop()) break;
-        // Contents are loaded here as the search loads them, and they stay loaded.
-        if (!medium.ContentLoaded && !medium.LoadContent(catalogue_.DataFileName)) continue;
-        if (Collect(medium, entries)) break;
-    }
+        if (CheckStop()) return false;
+        return !loaded || !Collect(medium, entries);
+    });
     GroupDuplicates(entries, options_, result);
 }
 
