@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 class CFile;
@@ -29,6 +30,8 @@ public:
 
     // Set by "Stop"; the work ends at its next check.
     bool FStopped = false;
+    // Items a catalogue walk has visited, for the labels.
+    int64_t FItemCount = 0;
     // How long the work may run before pending events get their turn. Letting them run at every
     // item would cost more than the work itself, and each turn repaints the labels; 25 turns a
     // second keep the window live at a few percent of the work's time, and Stop is still seen
@@ -73,6 +76,7 @@ protected:
     void FinishLayout(int clientHeight);
 
 private:
+    template <typename> friend class TWindowWalk;
     const TFontScale FScale;
     QGridLayout* FGrid;
     bool FWorking = false;

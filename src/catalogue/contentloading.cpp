@@ -9,13 +9,8 @@ void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& 
                          const std::function<bool(CMedium&, bool)>& use) {
     // A medium's tree is the memory: two ahead per thread keeps the cores busy without
     // holding much more than the one in use.
-    TOrderedWork work(WorkerThreads(), size_t(WorkerThreads()) * 2);
-    LoadContentsInOrder(work, media, dataFileName, use);
-}
-
-void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
-                         const std::string& dataFileName,
-                         const std::function<bool(CMedium&, bool)>& use) {
+    const int threads = WorkerThreads();
+    TOrderedWork work(threads, size_t(threads) * 2);
     bool going = true;
     for (CMedium* medium : media) {
         if (!going) break;
@@ -26,8 +21,7 @@ void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
             if (going) going = use(*medium, *loaded);
         });
     }
-    if (going) work.Finish();
-    work.Abandon();
+    if (going) work.Finish(); // once stopped, what is still loading is waited for and dropped
 }
 
 void LoadContentsInOrder(CMedienListe& catalogue, const std::function<bool(CMedium&, bool)>& use) {

@@ -8,17 +8,12 @@
 
 class CMedienListe;
 class CMedium;
-class TOrderedWork;
 
 // Brings the contents of `media` in from `dataFileName` (those already in memory are not read
 // again) and hands each medium, in the given order, to `use` on the calling thread with whether
 // its content is in memory. `use` answers false to stop: the media not yet handed over may or
 // may not have been loaded. Each medium must stay untouched by others until it is handed over.
 void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& dataFileName,
-                         const std::function<bool(CMedium&, bool loaded)>& use);
-// The same on an existing set of workers (their finishing steps run inside this call).
-void LoadContentsInOrder(TOrderedWork& work, const std::vector<CMedium*>& media,
-                         const std::string& dataFileName,
                          const std::function<bool(CMedium&, bool loaded)>& use);
 // Every medium of the catalogue, from its own data file.
 void LoadContentsInOrder(CMedienListe& catalogue,

@@ -114,9 +114,8 @@ bool TBlockJoiner::Add(const std::string& piece) {
     if (bits_ == 0) AppendBits(bytes, kHeaderBytes * 8);
     if (blockBits == 0) return StreamChecksum(bytes, marker) == 0 && Flush(false);
     // One block: its own checksum is the stream's. Anything else is not a piece of ours.
-    const uint32_t checksum = BigEndian32(bytes + kBlockChecksumAt);
-    if (piece.size() < kBlockChecksumAt + 4 || StreamChecksum(bytes, marker) != checksum)
-        return false;
+    const uint32_t checksum = BigEndian32(bytes + kBlockChecksumAt); // within the 14 checked
+    if (StreamChecksum(bytes, marker) != checksum) return false;
     combined_ = (combined_ << 1 | combined_ >> 31) ^ checksum;
     AppendBits(bytes + kHeaderBytes, blockBits);
     return Flush(false);

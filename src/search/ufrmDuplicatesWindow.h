@@ -23,10 +23,8 @@ public:
     void Prepare(CMedienListe* catalogue, const TDuplicateOptions& options, TDuplicates* result);
     void TimerTimer();
 
-    int64_t FItemCount = 0;
 
 private:
-    friend class TWindowDuplicateRun;
     void WriteLabels() override;
 
     CMedienListe* FCatalogue = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/languagetranslator.h"
 #include "app/modalresult.h"
+#include "app/windowwalk.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchrun.h"
 
@@ -10,33 +11,21 @@
 #include <QPushButton>
 #include <QTimer>
 
-// The run as the window sees it: positions are noted as they change and written to the labels
-// when pending events get their turn, the only moment labels can be painted or read.
-class TWindowSearchRun final : public TSearchRun {
+// The search as the window sees it. The clock is read only every few hundred polls, since a
+// search visits millions of entries; while the run waits for its workers the window gets every
+// turn.
+class TWindowSearchRun final : public TWindowWalk<TSearchRun> {
 public:
-    explicit TWindowSearchRun(TfrmSearchWindow& window)
-        : TSearchRun(window.FRequest), window_(window) {
-        SetStopFlag(&window.FStopped);
-    }
+    TWindowSearchRun(TProgressWindow& window, const TSearchRequest& request)
+        : TWindowWalk<TSearchRun>(window, request) {}
 
 protected:
-    void PositionChanged(const CMedium& medium, const CFile* folder) override {
-        window_.FItemCount = ItemCount();
-        window_.NotePlace(&medium, folder);
-    }
     void Poll() override {
-        // The clock is read only every few hundred entries: a search visits millions.
-        if (++polls_ % 256 != 0) return;
-        window_.FItemCount = ItemCount();
-        window_.Pump();
+        if (++polls_ % 256 == 0) TWindowWalk<TSearchRun>::Poll();
     }
-    void Waiting() override {
-        window_.FItemCount = ItemCount();
-        window_.Pump();
-    }
+    void Waiting() override { TWindowWalk<TSearchRun>::Poll(); }
 
 private:
-    TfrmSearchWindow& window_;
     unsigned polls_ = 0;
 };
 
@@ -60,7 +49,7 @@ void TfrmSearchWindow::TimerTimer() {
     FItemCount = 0;
     // A mask that cannot be compiled ends the run at once, without rows and without a message.
     RunWalkOnTick(FRequest.Catalogue && FRequest.Results, [this] {
-        TWindowSearchRun run(*this);
+        TWindowSearchRun run(*this, FRequest);
         run.Execute();
         FItemCount = run.ItemCount();
     });

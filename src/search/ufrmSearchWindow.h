@@ -29,9 +29,7 @@ public:
     void TimerTimer();
 
     TSearchRequest FRequest;
-    int64_t FItemCount = 0;
 
 private:
-    friend class TWindowSearchRun;
     void WriteLabels() override;
 };
