@@ -83,9 +83,7 @@ TBlockCopy CheckBlock(TStream& from, int64_t offset, int64_t length) {
                                                                 : TBlockCopy::Malformed;
 }
 
-TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
-    const TBlockCopy check = CheckBlock(from, offset, length);
-    if (check != TBlockCopy::Copied) return check;
+TBlockCopy CopyCheckedBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
     if (!from.Seek(offset)) return TBlockCopy::ReadFailed;
     static thread_local std::vector<char> buffer(size_t(1) << 20);
     for (int64_t left = length; left > 0;) {
@@ -95,4 +93,9 @@ TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to)
         left -= int64_t(piece);
     }
     return TBlockCopy::Copied;
+}
+
+TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
+    const TBlockCopy check = CheckBlock(from, offset, length);
+    return check == TBlockCopy::Copied ? CopyCheckedBlock(from, offset, length, to) : check;
 }

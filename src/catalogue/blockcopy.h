@@ -40,3 +40,5 @@ TBlockCopy CheckBlock(TStream& from, int64_t offset, int64_t length);
 // Copies `length` bytes at `offset` of `from` to the end of `to` when they look like a whole
 // stream; nothing is written for a malformed block.
 TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to);
+// The copy alone, for a block CheckBlock has already passed.
+TBlockCopy CopyCheckedBlock(TStream& from, int64_t offset, int64_t length, TStream& to);

@@ -420,7 +420,8 @@ bool CMedienListe::Save(const std::string& fileName) {
                 work.Submit({}, [&oldData, &failed, data, old, ended] {
                     if (failed) return;
                     // The user's data could not be read back whole: this save must not go on.
-                    ended(CopyBlock(*oldData, old.offset, old.block, *data) == TBlockCopy::Copied);
+                    ended(CopyCheckedBlock(*oldData, old.offset, old.block, *data) ==
+                          TBlockCopy::Copied);
                 });
                 continue;
             }
