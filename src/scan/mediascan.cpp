@@ -94,7 +94,8 @@ bool IsFolder(int fd, const FolderId& id) {
 }
 
 int OpenFolderAt(int at, const char* name) {
-    return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // O_NOFOLLOW: a folder swapped for a link after it was examined is still not followed.
+    return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 void JoinTo(std::string& path, std::string_view name) {
@@ -189,7 +190,8 @@ private:
         const int fd = stack_[index].fd;
         struct stat st;
         bool known = true;
-        if (::fstatat(fd, name, &st, 0) != 0 && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // The entry itself, never what a link points to: links are catalogued, not followed.
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) return; // removed since it was listed
             // Listed but not examinable (a folder that may be read but not entered): keep what
             // the listing told.
@@ -198,7 +200,8 @@ private:
             st.st_mode = type == DT_DIR ? S_IFDIR : S_IFREG;
         }
         const bool isFolder = S_ISDIR(st.st_mode);
-        // Folders and links that lead nowhere have no length of their own to report.
+        // A link is an entry of its own with no length: what it points to is counted where it
+        // lies, if it lies on the medium at all.
         const int64_t size = isFolder || S_ISLNK(st.st_mode) ? 0 : static_cast<int64_t>(st.st_size);
         const double date = known ? UnixTimeToLocalDate(st.st_mtim.tv_sec) : 0;
 
@@ -210,24 +213,15 @@ private:
         else
             medium_.AddEntry(entry);
 
-        if (isFolder)
-            Enter(index, entry, name, IsLink(fd, name, type));
+        // A medium is one file system: a folder with another file system mounted on it is
+        // catalogued, not entered, as `find -xdev` leaves it.
+        if (isFolder && (!known || st.st_dev == stack_[0].id.dev))
+            Enter(index, entry, name);
         else if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
             ListArchive(index, entry, name);
     }
 
-    int TimesListed(const FolderId& id) const {
-        const auto found = listed_.find(id);
-        return found == listed_.end() ? 0 : found->second;
-    }
-
-    static bool IsLink(int fd, const char* name, unsigned char type) {
-        if (type != DT_UNKNOWN) return type == DT_LNK;
-        struct stat st;
-        return ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
-    }
-
-    void Enter(size_t index, CFile* entry, const char* name, bool viaLink) {
+    void Enter(size_t index, CFile* entry, const char* name) {
         const int parentFd = stack_[index].fd;
         JoinTo(path_, name);
         if (scan_.OnFolderEntered) scan_.OnFolderEntered(path_);
@@ -236,12 +230,10 @@ private:
         struct stat st;
         bool entered = false;
         if (fd >= 0) {
-            // A link or mount leading back to a folder being listed is catalogued, not entered.
-            // So is a link to a folder this scan has listed often enough already: levels of
-            // links to links to the same folders would otherwise multiply the tree without
-            // bound, while a folder linked from a few places still shows in each of them.
+            // A bind mount leading back to a folder being listed is catalogued, not entered;
+            // so is a folder replaced meanwhile by a mount point.
             if (::fstat(fd, &st) == 0 && ancestors_.count(IdOf(st)) == 0 &&
-                !(viaLink && TimesListed(IdOf(st)) >= TMediaScan::kLinkedFolderRepeats))
+                st.st_dev == stack_[0].id.dev)
                 entered = Push(fd, entry, name, st);
             else
                 ::close(fd);
@@ -298,7 +290,6 @@ private:
         stack_.back().listing.ReadFrom(dir);
         ::closedir(dir);
         ancestors_.insert(IdOf(st));
-        ++listed_[IdOf(st)];
         // The start folder keeps its descriptor: every other can be found again from it.
         if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Discard(stack_[firstOpen_++]);
         return true;
@@ -360,7 +351,6 @@ private:
     CMedium& medium_;
     std::vector<Frame> stack_;
     std::unordered_set<FolderId, FolderIdHash> ancestors_;
-    std::unordered_map<FolderId, int, FolderIdHash> listed_; // times each folder was listed
     size_t firstOpen_ = 1; // frames from here to the top hold descriptors, and frame 0 always
     std::string path_;
     std::unordered_map<dev_t, ZipDrive> drives_;

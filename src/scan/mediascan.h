@@ -63,15 +63,13 @@ public:
     // depth first, a folder's contents before its later siblings, each folder's items in name
     // order (NameOrderLess), as the drives the catalogues were first made of list them; Linux
     // file systems list them in hash order. Archive members keep their archive's order. A folder
-    // that cannot be read stays empty.
+    // that cannot be read stays empty. Symbolic links are catalogued as files of size 0, never
+    // followed; a folder on another file system than `path`'s is catalogued empty, not entered.
     void ScanFolder(const std::string& path, CFile* parent);
 
     // Folder descriptors held open at once below the start folder. Deeper folders are closed
     // (their listing stays in memory) and opened again on the way back up.
     static constexpr size_t kOpenFolderLimit = 32;
-    // A folder reached through a symbolic link is entered only while this scan has listed it
-    // fewer times than this; after that the link is catalogued as an empty folder.
-    static constexpr int kLinkedFolderRepeats = 64;
 
 private:
     CMedium& medium_;
