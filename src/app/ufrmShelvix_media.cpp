@@ -12,12 +12,20 @@
 #include "scan/ufrmMediaRead.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTreeView>
 
 using namespace ShelvixMessages;
 
 namespace {
 QString Text(const std::string& variable) { return QString::fromStdString(variable); }
+
+// Unreadable folders are catalogued empty without a message during the scan; the status line
+// tells how many there were once it is over.
+void ShowUnreadFolders(QLabel& status, const TfrmMediaRead& scan) {
+    if (!scan.UnreadFolders.empty())
+        status.setText(QString::number(scan.UnreadFolders.size()) + ' ' + Text(msgUnreadFolders));
+}
 } // namespace
 
 bool TfrmShelvix::BrowseForMediaFolder(const QString& title, QString& path) {
@@ -84,8 +92,10 @@ void TfrmShelvix::AddMediaFolder(const QString& path) {
         DiscardMedium(medium);
         return;
     }
-    if (!ScanNewMedium(medium, path)) DiscardMedium(medium);
+    const bool kept = ScanNewMedium(medium, path);
+    if (!kept) DiscardMedium(medium);
     RefreshAfterMediaChange();
+    if (kept) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 
 void TfrmShelvix::actUpdateExecute() {
@@ -103,13 +113,15 @@ void TfrmShelvix::actUpdateExecute() {
         DiscardMedium(medium);
         return;
     }
-    if (ScanNewMedium(medium, path)) {
+    const bool kept = ScanNewMedium(medium, path);
+    if (kept) {
         old->Present = false;
         old->Stored = false;
     } else {
         DiscardMedium(medium);
     }
     RefreshAfterMediaChange();
+    if (kept) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 
 void TfrmShelvix::RefreshAfterDetails() {

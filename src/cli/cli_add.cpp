@@ -53,8 +53,10 @@ bool ParseAddOptions(const Arguments& arguments, AddOptions& options) {
 class ProgressLine {
 public:
     explicit ProgressLine(const CMedium& medium) : medium_(medium), shown_(::isatty(2) == 1) {}
-    ~ProgressLine() {
+    ~ProgressLine() { Finish(); }
+    void Finish() {
         if (written_) std::fputc('\n', stderr);
+        written_ = false;
     }
     void Folder(const std::string& path) {
         if (!shown_) return;
@@ -119,6 +121,13 @@ int RunAdd(const Arguments& arguments) {
         scan.ExamineRar = options.archives && static_cast<bool>(scan.OpenRar);
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
         scan.ScanFolder(path, nullptr);
+        progress.Finish();
+        // Catalogued empty or in part, as in the window; named here so that they can be fixed.
+        for (const std::string& folder : scan.UnreadFolders)
+            std::fprintf(stderr, "shelvix-cli: %s: could not be read\n", folder.c_str());
+        if (!scan.UnreadFolders.empty())
+            std::fprintf(stderr, "shelvix-cli: %zu %s\n", scan.UnreadFolders.size(),
+                         ShelvixMessages::msgUnreadFolders.c_str());
     }
 
     // As "Make backups" does in the window: one generation of copies of the pair being replaced.

@@ -118,8 +118,9 @@ struct Listing {
     std::vector<Item> items;
     size_t next = 0;
 
-    // A read error ends the listing; what was read so far stays.
-    void ReadFrom(DIR* dir) {
+    // A read error ends the listing and returns false; what was read so far stays.
+    bool ReadFrom(DIR* dir) {
+        errno = 0;
         while (const dirent* found = ::readdir(dir)) {
             const char* name = found->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
@@ -127,10 +128,12 @@ struct Listing {
             items.push_back({names.size(), static_cast<uint32_t>(length), found->d_type});
             names.insert(names.end(), name, name + length + 1);
         }
+        const bool complete = errno == 0;
         const char* base = names.data();
         std::sort(items.begin(), items.end(), [base](const Item& a, const Item& b) {
             return NameOrderLess({base + a.offset, a.length}, {base + b.offset, b.length});
         });
+        return complete;
     }
     const char* Next(unsigned char& type) {
         if (next >= items.size()) return nullptr;
@@ -227,6 +230,7 @@ private:
         if (scan_.OnFolderEntered) scan_.OnFolderEntered(path_);
         if (scan_.Control.poll) scan_.Control.poll();
         const int fd = OpenFolderAt(parentFd, name);
+        if (fd < 0 && errno != ENOENT) Unreadable(); // gone meanwhile is not unreadable
         struct stat st;
         bool entered = false;
         if (fd >= 0) {
@@ -284,10 +288,11 @@ private:
         if (!dir) {
             if (listFd >= 0) ::close(listFd);
             ::close(fd);
+            if (!stack_.empty()) Unreadable();
             return false;
         }
         stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, {}});
-        stack_.back().listing.ReadFrom(dir);
+        if (!stack_.back().listing.ReadFrom(dir)) Unreadable();
         ::closedir(dir);
         ancestors_.insert(IdOf(st));
         // The start folder keeps its descriptor: every other can be found again from it.
@@ -303,6 +308,9 @@ private:
         stack_.pop_back();
         if (!stack_.empty()) path_.resize(stack_.back().pathLength);
     }
+
+    // The folder at path_ stays empty or incomplete because it could not be read.
+    void Unreadable() { scan_.UnreadFolders.push_back(path_); }
 
     static void Discard(Frame& frame) {
         if (frame.fd >= 0) ::close(frame.fd);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <sys/types.h>
 
 class CFile;
@@ -58,6 +59,9 @@ public:
     ScanControl Control;
     // Told the path of each folder as the walk enters it, after the folder was counted.
     std::function<void(const std::string& path)> OnFolderEntered;
+    // The folders the walk could not open or list to the end (permissions, I/O errors), by
+    // path: they are catalogued, empty or with what was read of them.
+    std::vector<std::string> UnreadFolders;
 
     // Appends everything below the folder `path` to `parent` (the medium's top when null):
     // depth first, a folder's contents before its later siblings, each folder's items in name

@@ -47,6 +47,7 @@ void TfrmMediaRead::TimerTimer() {
     scan.OnFolderEntered = [this](const std::string& path) { NoteFolder(path); };
     BeginWork();
     scan.ScanFolder(FPath, nullptr);
+    UnreadFolders = std::move(scan.UnreadFolders);
     EndWork();
     WriteLabels();
     if (!FStopped) done(mrOk);

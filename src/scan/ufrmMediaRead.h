@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CMedium;
 
@@ -35,6 +36,8 @@ public:
     std::string FPath;
     bool FExamineZip = false;
     bool FExamineRar = false;
+    // Of the last scan: the folders that could not be read and stay empty or incomplete.
+    std::vector<std::string> UnreadFolders;
 
 private:
     // The folder just entered and the counts at that moment, as the labels are to show them.

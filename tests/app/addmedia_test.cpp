@@ -14,11 +14,14 @@
 #include "support/testfiles.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <filesystem>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +72,17 @@ TEST_F(AddMedia, AddScansTheChosenFolder) {
     ASSERT_EQ(script.Asked().size(), 1);
     EXPECT_EQ(script.Asked().first().kind, "folder");
     EXPECT_EQ(script.Asked().first().caption, "Select Media");
+    EXPECT_EQ(Main().StatusText->text(), "");
+
+    // Checked as another user's, root's accesses are held back by permissions too.
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(dir.File("b/deeper").c_str(), 0);
+    ::setfsuid(::geteuid() == 0 ? 65534 : ::geteuid());
+    AddFolder("b");
+    ::setfsuid(::geteuid());
+    ::chmod(dir.File("b/deeper").c_str(), 0755);
+    EXPECT_EQ(Cat().GetMedium(1)->FolderCount, 1) << "the unreadable folder, catalogued empty";
+    EXPECT_EQ(Main().StatusText->text(), "1 folders could not be read");
 }
 
 // Most Linux folders lie on file systems without a label: the medium is named after the folder

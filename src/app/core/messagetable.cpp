@@ -48,7 +48,8 @@
     X(msgSaveDB, "Saving database...") \
     X(msgReloadDB, "Refreshing media content...") \
     X(msgBackupFailed, "Could not make backups. Nothing saved.") \
-    X(msgNoManual, "Could not open the manual. It is missing, or no program to show HTML pages is set up.")
+    X(msgNoManual, "Could not open the manual. It is missing, or no program to show HTML pages is set up.") \
+    X(msgUnreadFolders, "folders could not be read")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -100,7 +101,7 @@ constexpr BuiltInMessage kCategoryMessages[] = {SHELVIX_CATEGORY_MESSAGES(SHELVI
 #undef SHELVIX_SEARCH_ENTRY
 #undef SHELVIX_CATEGORY_ENTRY
 
-static_assert(std::size(kMainMessages) == 38);
+static_assert(std::size(kMainMessages) == 39);
 static_assert(std::size(kSearchMessages) == 4);
 static_assert(std::size(kCategoryMessages) == 4);
 

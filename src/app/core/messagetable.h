@@ -52,6 +52,7 @@ extern std::string msgSaveDB;
 extern std::string msgReloadDB;
 extern std::string msgBackupFailed;
 extern std::string msgNoManual;
+extern std::string msgUnreadFolders; // after their count: "3 folders could not be read"
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main

@@ -54,6 +54,7 @@ const std::vector<Binding> kMainKeys = {
     {"msgReloadDB", &ShelvixMessages::msgReloadDB},
     {"msgBackupFailed", &ShelvixMessages::msgBackupFailed},
     {"msgNoManual", &ShelvixMessages::msgNoManual},
+    {"msgUnreadFolders", &ShelvixMessages::msgUnreadFolders},
 };
 
 const std::vector<Binding> kSearchKeys = {
