@@ -52,10 +52,12 @@ inline uint64_t SplitMix(uint64_t& state) {
 // `folders` folders: a hundred at the top, the rest spread evenly below them, and
 // `filesPerFolder` files in each, with mixed names (dotfiles, spaces, .zip among them) and
 // sparse sizes spread log-uniformly up to 256 MiB. Seeded, so every run builds the same tree.
-// A marker file makes a kept tree reusable by the next run.
-inline void Generate(const std::string& root, int folders, int filesPerFolder) {
-    const std::string marker =
-        root + "/.bench-tree-" + std::to_string(folders) + "-" + std::to_string(filesPerFolder);
+// A marker file makes a kept tree reusable by the next run. With `zip` given, the files named
+// *.zip hold those bytes (a real archive) instead of a sparse length.
+inline void Generate(const std::string& root, int folders, int filesPerFolder,
+                     const std::string& zip = {}) {
+    const std::string marker = root + "/.bench-tree-" + std::to_string(folders) + "-" +
+                               std::to_string(filesPerFolder) + (zip.empty() ? "" : "-zips");
     if (std::filesystem::exists(marker)) return;
     std::filesystem::create_directories(root);
     static const char* const kPatterns[] = {"IMG_%05u.jpg", "report %u.txt", "song-%u.mp3",
@@ -74,7 +76,9 @@ inline void Generate(const std::string& root, int folders, int filesPerFolder) {
             const int fd = ::open((folder + "/" + name).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
             if (fd < 0) continue;
             const int bits = int((r >> 8) % 28);
-            if (::ftruncate(fd, off_t((r >> 16) & ((uint64_t(1) << bits) - 1))) != 0) {}
+            if (!zip.empty() && r % 8 == 3) {
+                if (::write(fd, zip.data(), zip.size()) != ssize_t(zip.size())) {}
+            } else if (::ftruncate(fd, off_t((r >> 16) & ((uint64_t(1) << bits) - 1))) != 0) {}
             ::close(fd);
         }
     }

@@ -3,43 +3,25 @@
 
 #include "blockcopy.h"
 #include "contentloading.h"
+#include "contentstream.h"
 #include "parallelbzip.h"
 #include "workers.h"
 
 #include "IO_BZIP.h"
 #include "catalogue/savepair.h"
+#include "contentrecords.h"
 #include "entrywalk.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
+
+using namespace contentrecords;
 
 namespace {
 
-// Sizes of 2 GiB and more do not fit the record's 32-bit field: the field holds its largest
-// value and the exact size follows the last record in a trailer (docs/catalogue-format.md).
-constexpr int32_t kSaturatedSize = INT32_MAX;
-constexpr int32_t kLargeSizeTag = 0x34365853; // "SX64"
-constexpr int64_t kSmallestRecord = 7 * 4 + 4;
 // Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
 constexpr int64_t kSplitAbove = int64_t(1) << 20;
-
-struct LargeSize {
-    int32_t number; // depth-first position of the entry in the block
-    int64_t size;
-};
-
-template <typename S>
-void WriteRecord(S& stream, const CFile& e, int32_t number, std::vector<LargeSize>& large) {
-    WriteInt(stream, e.Version);
-    WriteInt(stream, e.Category);
-    WriteDouble(stream, LocalToStored(e.Date));
-    WriteString(stream, e.Name());
-    int32_t field = static_cast<int32_t>(std::clamp<int64_t>(e.Size, INT32_MIN, kSaturatedSize));
-    if (e.Size > kSaturatedSize) large.push_back({number, e.Size});
-    WriteInt(stream, field);
-    WriteInt(stream, e.Kind);
-    WriteInt(stream, e.ChildCount());
-}
 
 // Writes the records of `roots` depth first; `single` writes one entry and its subtree instead.
 template <typename S>
@@ -149,6 +131,10 @@ void ReadLargeSizes(S& stream, std::vector<std::pair<int32_t, CFile*>>& saturate
     }
 }
 
+bool SameBytes(const TMemoryStream& a, const TMemoryStream& b) {
+    return a.Size() == b.Size() && std::memcmp(a.Data(), b.Data(), size_t(a.Size())) == 0;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
@@ -226,13 +212,7 @@ template <typename S> void WriteContentTo(S& stream, const EntryList& entries) {
     WriteInt(stream, entries.Count());
     std::vector<LargeSize> large;
     WriteTree(stream, &entries, nullptr, large);
-    if (large.empty()) return;
-    WriteInt(stream, kLargeSizeTag);
-    WriteInt(stream, static_cast<int32_t>(large.size()));
-    for (const LargeSize& l : large) {
-        WriteInt(stream, l.number);
-        WriteInt64(stream, l.size);
-    }
+    WriteLargeSizes(stream, large);
 }
 
 template <typename S> void ReadContentFrom(S& stream, CMedium& medium, EntryList& entries) {
@@ -431,6 +411,14 @@ bool CMedienListe::Save(const std::string& fileName) {
                 break;
             }
             m.ContentLength = static_cast<int32_t>(content->Size());
+            // Compressed while the scan ran: the same records give the same stream.
+            if (auto packed = TakePackedContent(&m); packed && SameBytes(packed->records, *content)) {
+                work.Submit({}, [packed, data, ended] {
+                    const size_t size = static_cast<size_t>(packed->compressed.Size());
+                    ended(data->Write(packed->compressed.Data(), size) == size);
+                });
+                continue;
+            }
             if (content->Size() > kSplitAbove) {
                 QueueCompressedStream(work, std::move(content), *data, ended);
                 continue;

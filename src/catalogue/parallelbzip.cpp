@@ -44,30 +44,38 @@ bool CompressPiece(const char* data, size_t size, std::string& out) {
 
 } // namespace
 
-std::vector<size_t> BzipBlockStarts(const unsigned char* data, size_t size) {
-    std::vector<size_t> starts{0};
-    int64_t filled = 0; // run-length coded bytes in the current block
-    unsigned run = 256; // the byte of the run still open; 256: none yet
-    unsigned length = 0;
+void TBlockCutter::Feed(const unsigned char* data, size_t size, std::vector<size_t>& starts) {
     const auto runBytes = [](unsigned n) { return n < 4 ? int64_t(n) : int64_t(5); };
-    for (size_t i = 0; i < size; ++i) {
-        if (filled >= kBlockLimit) {
-            starts.push_back(i - length); // the open run goes to the next block
-            filled = 0;
+    for (size_t k = 0; k < size; ++k) {
+        const size_t i = fed_ + k;
+        if (filled_ >= kBlockLimit) {
+            starts.push_back(i - length_); // the open run goes to the next block
+            filled_ = 0;
         }
-        const unsigned c = data[i];
-        if (c != run && length == 1) {
-            filled += 1;
-            run = c;
-        } else if (c != run || length == 255) {
-            if (run < 256) filled += runBytes(length);
-            run = c;
-            length = 1;
+        const unsigned c = data[k];
+        if (c != run_ && length_ == 1) {
+            filled_ += 1;
+            run_ = c;
+        } else if (c != run_ || length_ == 255) {
+            if (run_ < 256) filled_ += runBytes(length_);
+            run_ = c;
+            length_ = 1;
         } else {
-            ++length;
+            ++length_;
         }
     }
-    if (filled >= kBlockLimit) starts.push_back(size - length);
+    fed_ += size;
+}
+
+void TBlockCutter::End(std::vector<size_t>& starts) {
+    if (filled_ >= kBlockLimit) starts.push_back(fed_ - length_);
+}
+
+std::vector<size_t> BzipBlockStarts(const unsigned char* data, size_t size) {
+    std::vector<size_t> starts{0};
+    TBlockCutter cutter;
+    cutter.Feed(data, size, starts);
+    cutter.End(starts);
     return starts;
 }
 
@@ -162,4 +170,37 @@ void QueueCompressedStream(TOrderedWork& work, std::shared_ptr<const TMemoryStre
         };
         work.Submit(std::move(compress), std::move(join));
     }
+}
+
+TStreamingBzip::TStreamingBzip(TOrderedWork& work, TStream& file)
+    : work_(work), shared_(std::make_shared<Shared>(file)) {}
+
+void TStreamingBzip::Append(const char* data, size_t size) {
+    cuts_.clear();
+    cutter_.Feed(reinterpret_cast<const unsigned char*>(data), size, cuts_);
+    pending_.append(data, size);
+    for (const size_t cut : cuts_) Give(cut);
+}
+
+void TStreamingBzip::Give(size_t end) {
+    auto piece = std::make_shared<std::string>(pending_, 0, end - given_);
+    pending_.erase(0, end - given_);
+    given_ = end;
+    auto shared = shared_;
+    work_.Submit([piece] {
+        std::string packed;
+        if (!CompressPiece(piece->data(), piece->size(), packed)) packed.clear();
+        piece->swap(packed);
+    }, [shared, piece] {
+        if (shared->ok) shared->ok = !piece->empty() && shared->joiner.Add(*piece);
+    });
+}
+
+bool TStreamingBzip::End() {
+    cuts_.clear();
+    cutter_.End(cuts_);
+    for (const size_t cut : cuts_) Give(cut);
+    Give(given_ + pending_.size()); // the last piece, empty only when nothing came at all
+    work_.Finish();
+    return shared_->ok && shared_->joiner.End();
 }

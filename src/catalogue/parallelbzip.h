@@ -22,6 +22,23 @@ class TStream;
 // has one (empty) piece.
 std::vector<size_t> BzipBlockStarts(const unsigned char* data, size_t size);
 
+// The same for bytes that come a part at a time: a block's start is known as soon as the byte
+// that closes the block before it has come, and never changes with what comes later.
+class TBlockCutter {
+public:
+    // Appends to `starts` the block starts (offsets from the first byte ever fed) these bytes
+    // reveal.
+    void Feed(const unsigned char* data, size_t size, std::vector<size_t>& starts);
+    // After the last bytes: the start of a last block holding only the run still open, if any.
+    void End(std::vector<size_t>& starts);
+
+private:
+    size_t fed_ = 0;
+    int64_t filled_ = 0; // run-length coded bytes in the current block
+    unsigned run_ = 256; // the byte of the run still open; 256: none yet
+    unsigned length_ = 0;
+};
+
 // Appends the blocks of single-block streams to one stream written to a file.
 class TBlockJoiner {
 public:
@@ -40,6 +57,34 @@ private:
     std::vector<unsigned char> pending_; // bytes not yet written; the last may be partial
     uint64_t bits_ = 0;                  // bits appended so far
     uint32_t combined_ = 0;
+};
+
+// Compresses bytes handed over a part at a time into the stream QueueCompressedStream writes of
+// all of them: each block is given to a worker as soon as its end is known, while the bytes
+// after it are still being produced. The pieces are joined on the calling thread, inside
+// Append (when the work's window is full) and End.
+class TStreamingBzip {
+public:
+    TStreamingBzip(TOrderedWork& work, TStream& file);
+    void Append(const char* data, size_t size);
+    // After the last bytes: waits for the workers and ends the stream. False when a piece
+    // failed or the file refused bytes.
+    bool End();
+
+private:
+    struct Shared {
+        explicit Shared(TStream& file) : joiner(file) {}
+        TBlockJoiner joiner;
+        bool ok = true;
+    };
+    void Give(size_t end);
+
+    TOrderedWork& work_;
+    std::shared_ptr<Shared> shared_;
+    TBlockCutter cutter_;
+    std::vector<size_t> cuts_;
+    std::string pending_; // the bytes from `given_` on, not yet given to a worker
+    size_t given_ = 0;
 };
 
 // Queues `content` compressed as one stream, written to `file` in the task order of `work`:

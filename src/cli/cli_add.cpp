@@ -7,6 +7,8 @@
 #include "app/core/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/backups.h"
+#include "catalogue/contentstream.h"
+#include "catalogue/workers.h"
 #include "catalogue/mediaclasses.h"
 #include "platform/volumeinfo.h"
 #include "scan/mediascan.h"
@@ -115,12 +117,18 @@ int RunAdd(const Arguments& arguments) {
     }
 
     {
+        // The content block is compressed on the other cores while the walk goes on; the save
+        // then writes it as it stands.
+        TOrderedWork work;
+        TContentStream content(*medium, work);
         ProgressLine progress(*medium);
         TMediaScan scan(*medium);
+        scan.Content = &content;
         scan.ExamineZip = options.archives;
         scan.ExamineRar = options.archives && static_cast<bool>(scan.OpenRar);
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
         scan.ScanFolder(path, nullptr);
+        if (auto packed = content.End()) OfferPackedContent(medium, std::move(packed));
         progress.Finish();
         // Catalogued empty or in part, as in the window; named here so that they can be fixed.
         for (const std::string& folder : scan.UnreadFolders)

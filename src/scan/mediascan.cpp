@@ -1,6 +1,7 @@
 #include "scan/mediascan.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/contentstream.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
 
@@ -156,6 +157,9 @@ struct Frame {
     FolderId id;
     int fd = -1; // -1 while closed to keep the number of descriptors bounded
     Listing listing;
+    // Its folders to be entered, by name (in `listing`) and entry, and the next of them.
+    std::vector<std::pair<const char*, CFile*>> folders;
+    size_t nextFolder = 0;
 };
 
 class Walker {
@@ -174,28 +178,54 @@ public:
             return;
         }
         path_ = start;
+        content_ = parent ? nullptr : scan_.Content;
         if (!Push(fd, parent, {}, st)) return;
-        while (!stack_.empty()) {
+        Advance();
+        // A folder's items are all catalogued when it is listed; its folders are entered after.
+        while (!stack_.empty() && !stopped_) {
             const size_t top = stack_.size() - 1;
-            unsigned char type = DT_UNKNOWN;
-            const char* name = stack_[top].listing.Next(type);
-            if (!name) {
+            Frame& frame = stack_[top];
+            if (frame.nextFolder >= frame.folders.size()) {
                 Pop();
                 continue;
             }
-            if (!scan_.Control.Continue()) return;
-            Visit(top, name, type);
+            const auto [name, entry] = frame.folders[frame.nextFolder++];
+            Enter(top, entry, name);
+            Advance();
         }
     }
 
 private:
-    void Visit(size_t index, const char* name, unsigned char type) {
+    // Everything before the next folder to be entered is final: hands it to the content stream.
+    void Advance() {
+        if (!content_ || stopped_) return;
+        const CFile* frontier = nullptr;
+        for (size_t i = stack_.size(); i-- > 0 && !frontier;)
+            if (stack_[i].nextFolder < stack_[i].folders.size())
+                frontier = stack_[i].folders[stack_[i].nextFolder].second;
+        if (frontier) content_->Advance(frontier);
+    }
+
+    void Examine(size_t index) {
+        Frame& frame = stack_[index];
+        unsigned char type = DT_UNKNOWN;
+        while (const char* name = frame.listing.Next(type)) {
+            if (!scan_.Control.Continue()) {
+                stopped_ = true;
+                return;
+            }
+            if (CFile* folder = Visit(index, name, type)) frame.folders.emplace_back(name, folder);
+        }
+    }
+
+    // Catalogues one item; answers its entry when it is a folder to be entered.
+    CFile* Visit(size_t index, const char* name, unsigned char type) {
         const int fd = stack_[index].fd;
         struct stat st;
         bool known = true;
         // The entry itself, never what a link points to: links are catalogued, not followed.
         if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) return; // removed since it was listed
+            if (errno == ENOENT) return nullptr; // removed since it was listed
             // Listed but not examinable (a folder that may be read but not entered): keep what
             // the listing told.
             known = false;
@@ -210,7 +240,7 @@ private:
 
         CFile* parent = stack_[index].folder;
         CFile* entry = CFile::Create(&medium_, parent);
-        if (!FillFromName(*entry, name, isFolder ? faDirectory : 0, -1, size, date)) return;
+        if (!FillFromName(*entry, name, isFolder ? faDirectory : 0, -1, size, date)) return nullptr;
         if (parent)
             parent->AddChild(entry);
         else
@@ -218,10 +248,10 @@ private:
 
         // A medium is one file system: a folder with another file system mounted on it is
         // catalogued, not entered, as `find -xdev` leaves it.
-        if (isFolder && (!known || st.st_dev == stack_[0].id.dev))
-            Enter(index, entry, name);
-        else if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
+        if (isFolder) return !known || st.st_dev == stack_[0].id.dev ? entry : nullptr;
+        if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
             ListArchive(index, entry, name);
+        return nullptr;
     }
 
     void Enter(size_t index, CFile* entry, const char* name) {
@@ -291,10 +321,11 @@ private:
             if (!stack_.empty()) Unreadable();
             return false;
         }
-        stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, {}});
+        stack_.push_back(Frame{folder, std::move(name), path_.size(), IdOf(st), fd, {}, {}, 0});
         if (!stack_.back().listing.ReadFrom(dir)) Unreadable();
         ::closedir(dir);
         ancestors_.insert(IdOf(st));
+        Examine(stack_.size() - 1);
         // The start folder keeps its descriptor: every other can be found again from it.
         if (stack_.size() - firstOpen_ > TMediaScan::kOpenFolderLimit) Discard(stack_[firstOpen_++]);
         return true;
@@ -346,6 +377,8 @@ private:
                     stack_[j].fd = -1;
                 }
                 frame.listing.Clear();
+                frame.folders.clear();
+                frame.nextFolder = 0;
                 firstOpen_ = index + 1;
                 return;
             }
@@ -362,6 +395,8 @@ private:
     size_t firstOpen_ = 1; // frames from here to the top hold descriptors, and frame 0 always
     std::string path_;
     std::unordered_map<dev_t, ZipDrive> drives_;
+    TContentStream* content_ = nullptr;
+    bool stopped_ = false;
 };
 
 } // namespace

@@ -16,6 +16,7 @@
 
 class CFile;
 class CMedium;
+class TContentStream;
 
 // Fills a new entry from a bare name by the rules of CFile::SetFrom (refusal of "", "." and "..",
 // folder or file by the directory bit, archive by a ZIP or RAR extension, the medium's counts).
@@ -62,6 +63,9 @@ public:
     // The folders the walk could not open or list to the end (permissions, I/O errors), by
     // path: they are catalogued, empty or with what was read of them.
     std::vector<std::string> UnreadFolders;
+    // When set, the content block is written and compressed into it as the walk goes (a scan
+    // of an empty medium's top only); the caller ends it after the walk.
+    TContentStream* Content = nullptr;
 
     // Appends everything below the folder `path` to `parent` (the medium's top when null):
     // depth first, a folder's contents before its later siblings, each folder's items in name

@@ -125,8 +125,9 @@ TEST(HostileTree, FifosSocketsAndDevicesAreCataloguedNotOpened) {
     EXPECT_EQ(s.medium.TotalSize, 0);
 }
 
-// Names listed by the walk and gone before it examines them are left out; a folder removed
-// before it is entered stays an empty folder; nothing else is lost.
+// A folder's items are examined when it is listed: what vanishes after that stays as it was
+// seen (a folder removed before it is entered stays an empty folder); names gone before the
+// listing are left out; nothing else is lost.
 TEST(HostileTree, EntriesThatVanishWhileTheWalkRuns) {
     TempDir dir;
     MakeTree(dir.Path(), {"a/x:1", "b/y:2", "b/z/w:3", "c:4", "d/v:5"});
@@ -138,9 +139,9 @@ TEST(HostileTree, EntriesThatVanishWhileTheWalkRuns) {
             std::filesystem::remove_all(dir.File("d"));
         };
     });
-    // b is still there, c and d were listed before they vanished.
-    EXPECT_EQ(TreeShape(s.medium.Entries(), true), "a/[x] b/[y]");
-    EXPECT_EQ(CountsOf(s.medium), (Counts{2, 2, 3}));
+    // c and d were examined with a, b/z was gone before b was listed.
+    EXPECT_EQ(TreeShape(s.medium.Entries(), true), "a/[x] b/[y] c d/");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{3, 3, 7}));
 }
 
 TEST(HostileTree, FolderMadeUnreadableHalfway) {

@@ -3,6 +3,8 @@
 #include "scan/mediascan.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/contentstream.h"
+#include "catalogue/workers.h"
 #include "platform/volumeinfo.h"
 #include "scan/scantesting.h"
 #include "support/testfiles.h"
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -303,6 +306,36 @@ TEST(Scan, DeepChainWithBoundedDescriptors) {
     }
     EXPECT_EQ(TreeShape(bottom->Children(), true), zip ? "f top z.zip*[m.txt]" : "f top z.zip*");
     EXPECT_EQ(drivesAsked, zip ? 1 : 0);
+
+    // The same walk with the block written and compressed on the workers as it runs: the bytes
+    // of the sequential scan's block, and a saved data file the same as without it.
+    CMedienListe streamedCat;
+    CMedium& streamed = *streamedCat.AddMedium(std::make_unique<CMedium>(&streamedCat));
+    std::shared_ptr<TPackedContent> packed;
+    {
+        TOrderedWork work(2, 2);
+        TContentStream content(streamed, work);
+        TMediaScan scan(streamed);
+        scan.ExamineZip = true;
+        scan.Content = &content;
+        scan.ScanFolder(root, nullptr);
+        packed = content.End();
+    }
+    ASSERT_TRUE(packed);
+    TMemoryStream records, compressed;
+    ASSERT_TRUE(s.medium.WriteContentRecords(records) && CompressToFile(records, compressed));
+    EXPECT_GT(records.Size(), 500000) << "several blocks";
+    EXPECT_TRUE(packed->records.Size() == records.Size() &&
+                std::memcmp(packed->records.Data(), records.Data(), size_t(records.Size())) == 0);
+    const std::string packedBytes(packed->compressed.Data(), size_t(packed->compressed.Size()));
+    EXPECT_EQ(packedBytes, std::string(compressed.Data(), size_t(compressed.Size())));
+    OfferPackedContent(&streamed, packed);
+    ASSERT_TRUE(streamedCat.Save(dir.File("streamed.SXF")));
+    const std::string streamedData = ReadWholeFile(streamedCat.DataFileName);
+    EXPECT_FALSE(TakePackedContent(&streamed)) << "taken by the save";
+    streamed.Stored = false; // compressed again, not copied
+    ASSERT_TRUE(streamedCat.Save(dir.File("plain.SXF")));
+    EXPECT_EQ(streamedData, ReadWholeFile(streamedCat.DataFileName));
 
     // Stopped deep inside: whatever was read stays attached, nothing stays open.
     bool stopped = false;

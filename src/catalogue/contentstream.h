@@ -1,0 +1,58 @@
+// A medium's content block written and compressed while the scan is still filling the medium.
+// The walk lists a folder whole before it goes down into it, so every record before the next
+// folder to be entered is final: those records are written at once, and each bzip2 block of
+// them is compressed on a worker while the walk goes on. The save then writes the compressed
+// block as it stands, after checking that the records it would write are the same bytes.
+#pragma once
+
+#include "contentrecords.h"
+#include "parallelbzip.h"
+#include "streams.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A content block with its compressed form.
+struct TPackedContent {
+    TMemoryStream records;
+    TMemoryStream compressed;
+};
+
+class TContentStream {
+public:
+    // `medium` is empty and is filled by one walk of its top folder.
+    TContentStream(const CMedium& medium, TOrderedWork& work);
+    ~TContentStream();
+
+    // Writes the records of every entry that comes before `frontier` in the block's depth-first
+    // order; null writes them all. Every entry before `frontier` must be final (its children
+    // all there), and the top level complete from the first call on.
+    void Advance(const CFile* frontier);
+    // After the walk: the rest and the trailer; waits for the workers. The result, or null when
+    // the compression failed.
+    std::shared_ptr<TPackedContent> End();
+
+private:
+    void Write(const CFile* frontier);
+    void Flush();
+
+    const CMedium& medium_;
+    std::shared_ptr<TPackedContent> packed_;
+    TStreamingBzip bzip_;
+    struct Level {
+        const EntryList* list;
+        int next;
+    };
+    std::vector<Level> stack_;
+    bool started_ = false, failed_ = false;
+    int32_t number_ = 0;
+    size_t flushed_ = 0; // records bytes handed to the compressor
+    std::vector<contentrecords::LargeSize> large_;
+};
+
+// The save takes the packed block of a medium it is about to write when its records are the
+// bytes it would compress (a block offered for a medium and not taken is dropped with the
+// next offer for the same medium).
+void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed);
+std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium);
