@@ -3,7 +3,7 @@
 // the categories dialog and takes up its changes afterwards.
 #pragma once
 
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 
 #include <cstdint>
 #include <functional>

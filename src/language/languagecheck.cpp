@@ -1,7 +1,7 @@
 // The properties each kind of component takes, and the check of a language document against
 // the translated windows.
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "app/core/languagefile.h"
+#include "language/languagefile.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/asciicase.h"
 

@@ -1,7 +1,7 @@
 // The translators' template: the built-in texts of the translated windows and their message
 // variables, written so that the loader reads every one of them back unchanged.
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
 
 #include <utility>
 #include <vector>

@@ -1,7 +1,7 @@
 // The message table. Each window's keys are listed once, in registration order, with
 // their built-in texts kept byte for byte as users have always seen them (odd spellings included); the
 // lists below define the variables, the registration and the reset from that one source.
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 
 #include <cassert>
 #include <cstddef>

@@ -4,7 +4,7 @@
 // it; a window test holds it equal to the live windows.
 #pragma once
 
-#include "app/core/languagefile.h"
+#include "language/languagefile.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 // The translated windows as a language file sees them: components in creation order with their
 // kinds and built-in texts. A window test holds this table equal to the live windows, and prints
 // a window's rows as they should read when the two differ.
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
 
 namespace language {
 

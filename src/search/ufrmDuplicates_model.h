@@ -3,7 +3,7 @@
 // the view asks; nothing is copied.
 #pragma once
 
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 #include "search/duplicates.h"
 
 class TImageList;

@@ -3,7 +3,7 @@
 // reorders the nodes only, never the list.
 #pragma once
 
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 #include "search/searchrequest.h"
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 
 TColumnTitlesModel::TColumnTitlesModel(QStringList titles, QObject* parent)
     : QAbstractItemModel(parent), titles_(std::move(titles)) {}

@@ -1,8 +1,8 @@
 // The explorer: one medium's whole content. A node's internal pointer is its entry. A medium
 // can hold a million entries in one folder, so nothing is done per entry when the model is
 // filled: a parent's folders-first order is made when the view first asks for its rows.
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/fontscale.h"
+#include "widgets/fontscale.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

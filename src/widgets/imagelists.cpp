@@ -1,7 +1,7 @@
 // Icons come from the desktop's freedesktop icon theme. Minimal systems (containers, offscreen
 // and xvfb runs) often have no theme at all, so every slot names a Qt standard pixmap that is
 // used when none of its theme names exists; the lists are then never short of an icon.
-#include "app/imagelists.h"
+#include "widgets/imagelists.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,6 +1,6 @@
-#include "app/interaction.h"
+#include "widgets/interaction.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

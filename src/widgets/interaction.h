@@ -3,7 +3,7 @@
 // answerer that also records every question.
 #pragma once
 
-#include "app/modalresult.h"
+#include "widgets/modalresult.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "app/languagetranslator.h"
+#include "widgets/languagetranslator.h"
 
-#include "app/core/messagetable.h"
-#include "app/widgetfactory.h"
+#include "language/messagetable.h"
+#include "widgets/widgetfactory.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

@@ -4,7 +4,7 @@
 // variable lists.
 #pragma once
 
-#include "app/core/windowtexts.h"
+#include "language/windowtexts.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,7 +1,7 @@
 // The media tree. A node's internal id is the address of its object: a medium's address with the
 // lowest bit set (objects are at least 4-byte aligned), or a folder entry's address as it is.
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/asciicase.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // a medium of a million entries opens at once.
 #pragma once
 
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 #include "catalogue/mediaclasses.h"
 
 #include <unordered_map>

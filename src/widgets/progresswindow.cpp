@@ -1,7 +1,7 @@
-#include "app/progresswindow.h"
+#include "widgets/progresswindow.h"
 
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
 
 #include <QCoreApplication>

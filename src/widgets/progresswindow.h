@@ -3,7 +3,7 @@
 // line each) and a "Stop" button under the values.
 #pragma once
 
-#include "app/fontscale.h"
+#include "widgets/fontscale.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "app/reportexport.h"
+#include "widgets/reportexport.h"
 
-#include "app/interaction.h"
+#include "widgets/interaction.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 // Texts the views show for entries and media. Catalogue strings are bytes in the system's 8-bit
 // code page (UTF-8 here); they become QStrings only at this point, for display.
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/IO_BZIP.h"
 
 #include <QDate>

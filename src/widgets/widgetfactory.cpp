@@ -1,6 +1,6 @@
-#include "app/widgetfactory.h"
+#include "widgets/widgetfactory.h"
 
-#include "app/fontscale.h"
+#include "widgets/fontscale.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // turn it gives the window's events run, so Stop is seen.
 #pragma once
 
-#include "app/progresswindow.h"
+#include "widgets/progresswindow.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 // The language file's reader without windows: references, white space, conversions, the
 // variable lists, the template and the check.
-#include "app/core/languagefile.h"
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
+#include "language/languagefile.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
 #include "catalogue/IO_BZIP.h"
 #include "support/clirun.h"
 #include "support/testfiles.h"

@@ -1,6 +1,6 @@
 // Tests of the message table: registration order and bindings of the three windows'
 // keys, built-in texts, case-insensitive lookup, and the separation of the two msgError variables.
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 
 #include <gtest/gtest.h>
 

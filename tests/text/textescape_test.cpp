@@ -1,5 +1,5 @@
 // The reversible escape that makes catalogue bytes printable UTF-8.
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
