@@ -119,6 +119,9 @@ int RunAdd(const Arguments& arguments) {
         scan.ExamineRar = options.archives && static_cast<bool>(scan.OpenRar);
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
         scan.ScanFolder(path, nullptr);
+        if (scan.UnnamedMembers > 0)
+            std::fprintf(stderr, "shelvix-cli: note: %d archive member(s) without a name left out\n",
+                         scan.UnnamedMembers);
     }
 
     // As "Make backups" does in the window: one generation of copies of the pair being replaced.

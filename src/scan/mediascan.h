@@ -58,6 +58,8 @@ public:
     ScanControl Control;
     // Told the path of each folder as the walk enters it, after the folder was counted.
     std::function<void(const std::string& path)> OnFolderEntered;
+    // Archive members left out because their path names nothing (empty, "." or "..").
+    int UnnamedMembers = 0;
 
     // Appends everything below the folder `path` to `parent` (the medium's top when null):
     // depth first, a folder's contents before its later siblings, each folder's items in name

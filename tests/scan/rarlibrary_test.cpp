@@ -63,6 +63,13 @@ std::vector<rar::Member> Tree(char separator) {
             {"top.zip", "zz", false, kJan2}};
 }
 
+// A RAR 4 member whose name WinRAR would store as Unicode.
+rar::Member Unicode(std::string name) {
+    rar::Member m{std::move(name), "u"};
+    m.unicodeName = true;
+    return m;
+}
+
 std::string Cut(std::string bytes, size_t keep) { return bytes.substr(0, keep); }
 
 // The archive with the byte at `at` changed.
@@ -151,7 +158,13 @@ INSTANTIATE_TEST_SUITE_P(Archives, RarListing, ::testing::Values(
             rar::Rar5({{"whole.txt", "w"}, {"split.bin", "half", false, 0, 0, 8, false, true}},
                       {.volume = true, .endBlock = false}), "whole.txt split.bin"},
     RarCase{"Rar5HugeNameLength", Rar5WithBigName(), "ok.txt"},
-    RarCase{"Rar4BlockOfNoSize", Rar4WithEmptyBlock(), "ok.txt"}),
+    RarCase{"Rar4BlockOfNoSize", Rar4WithEmptyBlock(), "ok.txt"},
+    RarCase{"Rar4FolderAfterItsFilesAsWinRarWrites",
+            rar::Rar4({{"testdir\\test.txt", "x"}, {"testdir", "", true}, {"test.txt", "y"}}), "testdir/[test.txt] test.txt"},
+    RarCase{"Rar5WithoutFolderMembers", rar::Rar5({{"home/u/bin/tool", "x"}, {"home/u/notes", "y"}}),
+            "home/[u/[bin/[tool] notes]]"},
+    RarCase{"Rar4UnicodeNamesInAnyLocale", rar::Rar4({Unicode("K\xC3\xB6ln\\\xC3\x9F.txt"), {"plain.txt", "p"}}),
+            "K\xC3\xB6ln/[\xC3\x9F.txt] plain.txt"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -188,6 +201,22 @@ TEST(RarMembers, NamesKeepTheirBytesAndFoldersComeFromTheType) {
                                           false, 0100644, true}});
     Listed listed(bytes);
     EXPECT_EQ(listed.Shape(), "d\xC3\xBC/[f]");
+}
+
+TEST(RarMembers, StopEndsTheListingInsideAMembersData) {
+    TempDir dir;
+    WriteWholeFile(dir.File("s.rar"), rar::Rar5({{"big", std::string(1 << 20, 'b')}, {"after", "a"}}));
+    for (const bool stop : {false, true}) {
+        Listed listed("");
+        bool stopped = false;
+        int polls = 0;
+        // The first poll comes before the first member, the second while its data is passed.
+        const ScanControl control{&stopped, [&] { stopped = stopped || (stop && ++polls == 2); }};
+        auto rar = OpenRarArchive(dir.File("s.rar"));
+        ASSERT_TRUE(rar);
+        ListRarLevel(*rar, listed.entry, control);
+        EXPECT_EQ(listed.Shape(), stop ? "" : "big after");
+    }
 }
 
 TEST(RarMembers, TenThousandMembersAllArrive) {

@@ -1,6 +1,7 @@
 // Archives built byte by byte (sound, damaged and hostile ones) and archives made by the zip tool.
 #include "scan/ZipDirReader.h"
 #include "scan/cp437.h"
+#include "scan/scantesting.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,8 @@ struct Archive {
     int64_t sizeDelta = 0;              // added to the stated directory size
     std::optional<uint32_t> offset;     // the stated directory offset; default the true one
     uint16_t thisDisk = 0, startDisk = 0;
+    bool zip64 = false;         // a ZIP64 end record and locator; placeholders in the end record
+    bool endRecordLost = false; // the end record's signature is damaged
     std::optional<std::string> raw; // these bytes instead of an archive
     size_t firstHeaderEnd = 0;      // set by Build: where the first central header ends
 
@@ -65,11 +68,21 @@ struct Archive {
         }
         firstHeaderEnd = stub.size() + local.size() + firstHeader;
         const size_t n = count < 0 ? members.size() : size_t(count);
-        const std::string end = Le(0x06054B50, 4) + Le(thisDisk, 2) + Le(startDisk, 2) + Le(n, 2) +
-                                Le(n, 2) + Le(central.size() + sizeDelta, 4) +
-                                Le(offset.value_or(local.size()), 4) +
+        std::string wide;
+        if (zip64)
+            wide = Le(0x06064B50, 4) + Le(44, 8) + Le(45, 4) + Le(thisDisk, 4) + Le(startDisk, 4) +
+                   Le(n, 8) + Le(n, 8) + Le(central.size() + sizeDelta, 8) +
+                   Le(offset.value_or(local.size()), 8) + Le(0x07064B50, 4) + Le(startDisk, 4) +
+                   Le(local.size() + central.size(), 8) + Le(1, 4);
+        const auto field = [this](uint64_t value, int bytes) {
+            return zip64 ? Le(~uint64_t(0), bytes) : Le(value, bytes);
+        };
+        const std::string end = Le(endRecordLost ? 0x05054B50 : 0x06054B50, 4) + Le(thisDisk, 2) +
+                                Le(startDisk, 2) + field(n, 2) + field(n, 2) +
+                                field(central.size() + sizeDelta, 4) +
+                                field(offset.value_or(local.size()), 4) +
                                 Le(commentLength < 0 ? comment.size() : commentLength, 2);
-        return stub + local + central + end + comment + trailer;
+        return stub + local + central + wide + end + comment + trailer;
     }
 };
 
@@ -139,6 +152,13 @@ const Case kCases[] = {
     {"first part of a set", [](Archive& a) { a.raw = kSpanned; }, 11037, 0, "", "set001.zip"},
     {"later part of a set", [](Archive& a) { a.raw = kSpanned; }, 11045, 0, "", "set002.zip"},
     {"unnumbered part of a set", [](Archive& a) { a.raw = kSpanned; }, 11045, 0, "", "set.zip"},
+    {"zip64 end record", [](Archive& a) { a.zip64 = true; }, 0, 2},
+    {"zip64, end record lost", [](Archive& a) { a.zip64 = a.endRecordLost = true; }, 0, 2},
+    {"zip64, program in front", [](Archive& a) { a.zip64 = true, a.stub = "MZ"; }, 10203, 2},
+    {"zip64 count beyond the headers", [](Archive& a) { a.zip64 = true, a.count = 1 << 30; }, 11015, 2},
+    {"zip64 directory larger than the file",
+     [](Archive& a) { a.zip64 = true, a.sizeDelta = int64_t(1) << 40; }, 10201, 0},
+    {"end record lost, no zip64", [](Archive& a) { a.endRecordLost = true; }, 11036, 0},
 };
 
 TEST(ZipDirReaderTest, EndRecordAndDamagedDirectories) {
@@ -181,6 +201,61 @@ TEST(ZipDirReaderTest, EveryHeaderFieldLandsInItsPlace) {
     out.FileName = in.FileName;
     archive.members = {out};
     EXPECT_EQ(archive.Build(), ReadWholeFile(dir.File("f.zip")));
+}
+
+// The members of a ZIP file as the scan places them under the archive's entry.
+struct Placed {
+    CMedienListe cat;
+    CMedium medium{&cat};
+    CFile* entry = CFile::Create(&medium, nullptr);
+    explicit Placed(const std::string& file) {
+        medium.AddEntry(entry);
+        TZipDirReader reader;
+        reader.SetZipFileName(file);
+        ListZipLevel(reader, entry, {});
+    }
+};
+
+ZipDirEntry MadeOn(uint8_t host, ZipDirEntry e, std::string extra = {}) {
+    e.HostSystem = host, e.ExtraData = std::move(extra);
+    return e;
+}
+std::string Zip64Field(std::string values) { return Le(1, 2) + Le(values.size(), 2) + values; }
+constexpr uint32_t kFolderMode = 040775u << 16, kFileMode = 0100644u << 16;
+constexpr int64_t k5G = int64_t(5) << 30;
+
+// Folders as each maker marks them, and sizes from the ZIP64 field, as the scan places them.
+TEST(ZipDirReaderTest, MembersOfOtherMakersPlaced) {
+    struct Row {
+        const char* what;
+        std::vector<ZipDirEntry> members;
+        const char* shape;
+        Counts counts;
+    };
+    const Row rows[] = {
+        {"jar: no attributes", {MadeOn(0, Member("META-INF/")), MadeOn(0, Member("META-INF/M.MF", 3))},
+         "META-INF/[M.MF]", {1, 1, 3}},
+        {"macOS: folder mode only", {MadeOn(19, Member("file3", 5, kFileMode)),
+          MadeOn(19, Member("__MACOSX", 0, kFolderMode)), MadeOn(19, Member("__MACOSX/._file3", 4, kFileMode))},
+         "file3 __MACOSX/[._file3]", {1, 2, 9}},
+        {"folder mode from a DOS host is no folder", {MadeOn(0, Member("odd", 2, kFolderMode))}, "odd", {0, 1, 2}},
+        {"zip64 size after another field", {MadeOn(3, Member("film.mkv", 0xFFFFFFFF),
+          Le(0x5455, 2) + Le(5, 2) + "\1abcd" + Zip64Field(Le(k5G, 8) + Le(7, 8)))},
+         "film.mkv", {0, 1, k5G}},
+        {"zip64 field too short", {MadeOn(3, Member("f", 0xFFFFFFFF), Zip64Field(Le(k5G, 4)))}, "f", {0, 1, 0xFFFFFFFF}},
+        {"zip64 size no file can have", {MadeOn(3, Member("f", 0xFFFFFFFF), Zip64Field(Le(~uint64_t(0), 8)))},
+         "f", {0, 1, 0xFFFFFFFF}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Archive archive;
+        archive.members = row.members;
+        TempDir dir;
+        WriteWholeFile(dir.File("m.zip"), archive.Build());
+        Placed placed(dir.File("m.zip"));
+        EXPECT_EQ(TreeShape(placed.entry->Children()), row.shape);
+        EXPECT_EQ(CountsOf(placed.medium), row.counts);
+    }
 }
 
 TEST(ZipDirReaderTest, NamesAndCommentsTranslatedByHostAndFlag) {
@@ -396,6 +471,32 @@ TEST(ZipDirReaderTest, ArchivesOfTheZipTool) {
         EXPECT_EQ(reader.ErrCode(), expected);
         EXPECT_EQ(LastName(reader), names[3]);
         ASSERT_EQ(std::system(("zip -q -A '" + dir.File("sfx.zip") + "'").c_str()), 0);
+    }
+}
+
+// Each tool marks folders its own way, or writes none: the members land in the same tree.
+TEST(ZipDirReaderTest, ArchivesOfOtherTools) {
+    TempDir dir;
+    const std::string src = dir.File("src");
+    std::filesystem::create_directories(src + "/docs/sub");
+    WriteWholeFile(src + "/docs/sub/deep.txt", "0123456789");
+    WriteWholeFile(src + "/top.txt", "hi");
+    const std::pair<std::string, const char*> makers[] = {
+        {"zip", "zip -q -r ../o.zip docs top.txt"},
+        {"zip", "zip -q -r -D ../o.zip docs top.txt"},
+        {"python3", "python3 -c \"import zipfile; z = zipfile.ZipFile('../o.zip', 'w'); "
+                    "[z.write(n) for n in ('docs/sub/deep.txt', 'top.txt')]; z.close()\""},
+        {"7z", "7z a -tzip -bd ../o.zip docs top.txt >/dev/null"},
+        {"bsdtar", "bsdtar --format zip -cf ../o.zip docs top.txt"},
+    };
+    for (const auto& [tool, make] : makers) {
+        SCOPED_TRACE(make);
+        if (std::system(("command -v " + tool + " >/dev/null").c_str()) != 0) continue;
+        std::remove(dir.File("o.zip").c_str());
+        ASSERT_EQ(std::system(("cd '" + src + "' && " + make).c_str()), 0);
+        Placed placed(dir.File("o.zip"));
+        EXPECT_EQ(TreeShape(placed.entry->Children(), true), "docs/[sub/[deep.txt]] top.txt");
+        EXPECT_EQ(CountsOf(placed.medium), (Counts{2, 2, 12}));
     }
 }
 
