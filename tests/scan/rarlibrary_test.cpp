@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -23,14 +24,15 @@ struct Listed {
     CMedienListe cat;
     CMedium medium{&cat};
     CFile* entry = CFile::Create(&medium, nullptr);
-    bool opened = false;
-    explicit Listed(const std::string& bytes) {
+    bool opened = false, stopped = false;
+    explicit Listed(const std::string& bytes,
+                    const std::function<ScanControl(bool& stopped)>& control = {}) {
         medium.AddEntry(entry);
         TempDir dir;
         WriteWholeFile(dir.File("a.rar"), bytes);
         if (auto rar = OpenRarArchive(dir.File("a.rar"))) {
             opened = true;
-            ListRarLevel(*rar, entry, {});
+            ListRarLevel(*rar, entry, control ? control(stopped) : ScanControl{});
         }
     }
     std::string Shape() const { return TreeShape(entry->Children()); }
@@ -61,13 +63,6 @@ std::vector<rar::Member> Tree(char separator) {
             {docs + separator + "sub", "", true, kJan2},
             {docs + separator + "sub" + separator + "b.txt", "beta", false, kJan2},
             {"top.zip", "zz", false, kJan2}};
-}
-
-// A RAR 4 member whose name WinRAR would store as Unicode.
-rar::Member Unicode(std::string name) {
-    rar::Member m{std::move(name), "u"};
-    m.unicodeName = true;
-    return m;
 }
 
 std::string Cut(std::string bytes, size_t keep) { return bytes.substr(0, keep); }
@@ -163,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Archives, RarListing, ::testing::Values(
             rar::Rar4({{"testdir\\test.txt", "x"}, {"testdir", "", true}, {"test.txt", "y"}}), "testdir/[test.txt] test.txt"},
     RarCase{"Rar5WithoutFolderMembers", rar::Rar5({{"home/u/bin/tool", "x"}, {"home/u/notes", "y"}}),
             "home/[u/[bin/[tool] notes]]"},
-    RarCase{"Rar4UnicodeNamesInAnyLocale", rar::Rar4({Unicode("K\xC3\xB6ln\\\xC3\x9F.txt"), {"plain.txt", "p"}}),
+    RarCase{"Rar4UnicodeNamesInAnyLocale", rar::Rar4({[] { rar::Member m{"K\xC3\xB6ln\\\xC3\x9F.txt", "u"}; m.unicodeName = true; return m; }(), {"plain.txt", "p"}}),
             "K\xC3\xB6ln/[\xC3\x9F.txt] plain.txt"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
@@ -204,17 +199,11 @@ TEST(RarMembers, NamesKeepTheirBytesAndFoldersComeFromTheType) {
 }
 
 TEST(RarMembers, StopEndsTheListingInsideAMembersData) {
-    TempDir dir;
-    WriteWholeFile(dir.File("s.rar"), rar::Rar5({{"big", std::string(1 << 20, 'b')}, {"after", "a"}}));
     for (const bool stop : {false, true}) {
-        Listed listed("");
-        bool stopped = false;
-        int polls = 0;
-        // The first poll comes before the first member, the second while its data is passed.
-        const ScanControl control{&stopped, [&] { stopped = stopped || (stop && ++polls == 2); }};
-        auto rar = OpenRarArchive(dir.File("s.rar"));
-        ASSERT_TRUE(rar);
-        ListRarLevel(*rar, listed.entry, control);
+        Listed listed(rar::Rar5({{"big", std::string(1 << 20, 'b')}, {"after", "a"}}), [&](bool& stopped) {
+            // The first poll comes before the first member, the second while its data is passed.
+            return ScanControl{&stopped, [&stopped, stop, polls = 0]() mutable { stopped |= stop && ++polls == 2; }};
+        });
         EXPECT_EQ(listed.Shape(), stop ? "" : "big after");
     }
 }

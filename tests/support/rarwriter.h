@@ -26,19 +26,17 @@ struct Member {
     bool unicodeName = false;
 };
 
-// RAR 4's Unicode name: the plain name, a zero byte, then every character as two bytes
-// (flag bits 2 for each, four characters to a flag byte).
+// RAR 4's Unicode name: the plain name, a zero byte, the high byte 0, then every character as two
+// bytes, announced by a flag byte (bits 2, 2, 2, 2) in front of each four.
 inline std::string Rar4UnicodeName(const std::string& utf8) {
     std::string plain, wide;
     for (size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         const unsigned code = c < 0x80 ? c : (c & 0x1F) << 6 | (utf8[++i] & 0x3F);
         plain += c < 0x80 ? char(c) : '_';
-        if (wide.size() % 9 == 0) wide += char(0xAA);
-        wide += char(code & 0xFF);
-        wide += char(code >> 8);
+        wide += (wide.size() % 9 == 0 ? std::string(1, char(0xAA)) : "") + char(code) + char(code >> 8);
     }
-    return plain + '\0' + char(0) + wide;
+    return plain + '\0' + '\0' + wide;
 }
 
 struct Options {
