@@ -151,20 +151,32 @@ public:
     }
     // Exactly `count` bytes at `position`, past the buffer; fails the read otherwise.
     void ReadAt(int64_t position, void* out, size_t count, int seekFailure, int readFailure) {
+        if (Buffered(position, out, count)) return;
         if (!file_->Seek(position)) Fail(seekFailure);
         if (file_->Read(out, count) != count) Fail(readFailure);
     }
     // The same for records that may be absent: false instead of a failure.
     bool TryReadAt(int64_t position, void* out, size_t count) {
-        return position >= 0 && position + int64_t(count) <= size_ && file_->Seek(position) &&
-               file_->Read(out, count) == count;
+        return position >= 0 && position + int64_t(count) <= size_ &&
+               (Buffered(position, out, count) ||
+                (file_->Seek(position) && file_->Read(out, count) == count));
     }
 
 private:
+    // A small archive lies whole in the buffer after its first bytes were read: its records
+    // are then taken from there.
+    bool Buffered(int64_t position, void* out, size_t count) const {
+        if (position < bufStart_ || position + int64_t(count) > bufStart_ + int64_t(bufLen_))
+            return false;
+        std::memcpy(out, buffer_.data() + (position - bufStart_), count);
+        return true;
+    }
     void Fill() {
         if (buffer_.empty()) buffer_.resize(kBufferSize);
         bufStart_ = pos_;
-        bufLen_ = file_->Seek(pos_) ? file_->Read(buffer_.data(), kBufferSize) : 0;
+        // No more than the file holds: asking for more costs a read that finds its end.
+        const auto want = static_cast<size_t>(std::clamp<int64_t>(size_ - pos_, 0, kBufferSize));
+        bufLen_ = file_->Seek(pos_) ? file_->Read(buffer_.data(), want) : 0;
     }
     std::unique_ptr<TFileStream> file_;
     std::vector<unsigned char> buffer_;
