@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, NestingTable, ::testing::Values(
     NestCase{"DeeperMemberWithoutItsFolder", {{"a\\", D}, {"a\\b\\", D}, {"a\\b\\y"}, {"a\\q\\z"}, {"a\\w"}},
              "a/[b/[y] q/[z] w]", {3, 3, 3}},
     NestCase{"SiblingWhoseNameStartsLikeTheFolder", {{"a\\", D}, {"ab\\c.txt"}}, "a/ ab/[c.txt]", {2, 1, 1}},
+    NestCase{"PathsThatShareOnlyLetters", {{"a\\x"}, {"ab\\y"}, {"a\\z"}, {"a\\\\.\\w"}}, "a/[x z w] ab/[y]", {2, 4, 4}},
     NestCase{"RepeatedFolderMemberMakesNoSecondFolder", {{"a\\", D}, {"a\\", D}, {"a\\x"}}, "a/[x]", {1, 1, 1}},
     NestCase{"SamePathsAreAllKept", {{"a\\x", 0, 2}, {"a\\x", 0, 3}}, "a/[x x]", {1, 2, 5}},
     NestCase{"CaseDecides", {{"A\\", D}, {"a\\x"}}, "A/ a/[x]", {2, 1, 1}},
