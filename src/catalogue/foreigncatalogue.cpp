@@ -2,9 +2,11 @@
 
 #include "IO_BZIP.h"
 #include "mediaclasses.h"
+#include "scan/archivenesting.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 namespace foreigncatalogue {
@@ -45,6 +47,42 @@ private:
     size_t at_ = 0, filled_ = 0;
 };
 
+// The member records of one archive entry, read as they are taken. A read error ends them; it
+// is raised again once the members read before it are placed.
+class TMemberRecords final : public IMemberSource {
+public:
+    TMemberRecords(TStream& stream, int32_t count, int32_t category)
+        : s_(stream), left_(count), category_(category) {}
+    bool Next(MemberView& member) override {
+        if (left_ <= 0 || failed_) return false;
+        --left_;
+        try {
+            ReadStringTo(s_, name_);
+            member.Size = ReadInt(s_);
+            member.Date = FileTimeToDate(ReadInt64(s_));
+        } catch (const std::exception&) {
+            failed_ = std::current_exception();
+            return false;
+        }
+        member.Path = name_;
+        member.Category = category_;
+        return true;
+    }
+    // Reads what is left unplaced, then raises the read error that ended the records, if any.
+    void Finish() {
+        MemberView skipped;
+        while (Next(skipped)) {}
+        if (failed_) std::rethrow_exception(failed_);
+    }
+
+private:
+    TStream& s_;
+    int32_t left_;
+    int32_t category_;
+    std::string name_;
+    std::exception_ptr failed_;
+};
+
 // Category numbers count from 1; 0 (and anything below) is no category.
 int32_t CategoryIndex(int32_t number) { return number > 0 ? number - 1 : -1; }
 
@@ -66,12 +104,14 @@ public:
                 const double date = FileTimeToDate(ReadInt64(s_));
                 const int32_t members = ReadInt(s_);
                 CFile* file = keep ? Add(medium, parent, 0, category, size, date) : nullptr;
-                for (int32_t j = 0; j < members; ++j) {
-                    ReadStringTo(s_, name_);
-                    const int32_t memberSize = ReadInt(s_);
-                    const double memberDate = FileTimeToDate(ReadInt64(s_));
-                    if (file) Add(medium, file, 0, category, memberSize, memberDate);
+                // A file with members is an archive whatever its name, so that it opens like
+                // one; its members go under their folder paths as a scan places them.
+                TMemberRecords records(s_, members, category);
+                if (file && members > 0) {
+                    file->Kind = kindArchive;
+                    NestMembers(records, true, file, {});
                 }
+                records.Finish();
             }
             const int32_t folders = ReadInt(s_);
             for (int32_t i = 0; i < folders; ++i) {

@@ -86,6 +86,10 @@ class TFileStream final : public TStream {
 public:
     enum class Mode { ReadOnly, ReadWrite, CreateExclusive, CreateOrTruncate };
     static std::unique_ptr<TFileStream> Open(const std::string& path, Mode mode);
+    // Takes over `fd`, a descriptor the caller has opened and examined: no lock is taken.
+    static std::unique_ptr<TFileStream> Adopt(int fd) {
+        return std::unique_ptr<TFileStream>(new TFileStream(fd));
+    }
     ~TFileStream() override;
 
     size_t Read(void* buffer, size_t count) override;

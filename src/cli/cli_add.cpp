@@ -136,6 +136,9 @@ int RunAdd(const Arguments& arguments) {
         if (!scan.UnreadFolders.empty())
             std::fprintf(stderr, "shelvix-cli: %zu %s\n", scan.UnreadFolders.size(),
                          ShelvixMessages::msgUnreadFolders.c_str());
+        if (scan.UnnamedMembers > 0)
+            std::fprintf(stderr, "shelvix-cli: note: %d archive member(s) without a name left out\n",
+                         scan.UnnamedMembers);
     }
 
     // As "Make backups" does in the window: one generation of copies of the pair being replaced.

@@ -5,8 +5,10 @@
 #include "catalogue/mediaclasses.h"
 #include "scan/rarlibrary.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <langinfo.h>
 #include <string>
 
 namespace cli {
@@ -137,6 +139,11 @@ bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName) {
 } // namespace cli
 
 int main(int argc, char** argv) {
+    // The character set of the user's locale, as the window's toolkit takes it, falling back to
+    // UTF-8 when the environment names none: libarchive converts archive member names through
+    // it. Only the character set: numbers keep their '.' in every locale.
+    if (!std::setlocale(LC_CTYPE, "") || std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
     // RAR archives are listed as the program lists them, when the library is there.
     InstallRarListing();
     return cli::Dispatch(argc, argv);

@@ -7,6 +7,7 @@
 #include "scan/cp437.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,6 +20,11 @@ constexpr uint32_t kEndSignature = 0x06054B50;
 constexpr uint32_t kCentralSignature = 0x02014B50;
 constexpr uint32_t kSpanSignature = 0x08074B50;
 constexpr uint32_t kLocalSignature = 0x04034B50;
+constexpr uint32_t kZip64EndSignature = 0x06064B50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
+constexpr size_t kZip64EndSize = 56;
+constexpr size_t kZip64LocatorSize = 20;
+constexpr uint32_t kPlaceholder32 = 0xFFFFFFFF;
 constexpr size_t kEndSize = 22;
 constexpr size_t kHeaderSize = 46;
 constexpr int64_t kMaxComment = 65535;
@@ -31,6 +37,25 @@ uint16_t Get16(const unsigned char* p) {
 }
 uint32_t Get32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint64_t Get64(const unsigned char* p) { return Get32(p) | uint64_t(Get32(p + 4)) << 32; }
+
+// The uncompressed size a ZIP64 extended information field (ID 1) holds. It comes first among
+// the field's values whenever the header's own size is the placeholder; a field too short for
+// it, or a size no file can have, leaves the placeholder.
+int64_t Zip64Size(const std::string& extra, uint32_t size32) {
+    if (size32 != kPlaceholder32) return size32;
+    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
+    for (size_t at = 0; at + 4 <= extra.size();) {
+        const uint16_t id = Get16(p + at), length = Get16(p + at + 2);
+        at += 4;
+        if (id == 1 && length >= 8 && at + 8 <= extra.size()) {
+            const uint64_t size = Get64(p + at);
+            return size <= uint64_t(INT64_MAX) ? int64_t(size) : size32;
+        }
+        at += length;
+    }
+    return size32;
 }
 
 struct TextOf {
@@ -102,6 +127,13 @@ public:
         bufLen_ = 0;
         return file_ != nullptr;
     }
+    // Takes over `fd`, a plain file of `size` bytes.
+    void Adopt(int fd, int64_t size) {
+        file_ = TFileStream::Adopt(fd);
+        size_ = size;
+        pos_ = bufStart_ = 0;
+        bufLen_ = 0;
+    }
     void Close() { file_.reset(); }
     int64_t Size() const { return size_; }
     bool Seek(int64_t position) {
@@ -119,15 +151,32 @@ public:
     }
     // Exactly `count` bytes at `position`, past the buffer; fails the read otherwise.
     void ReadAt(int64_t position, void* out, size_t count, int seekFailure, int readFailure) {
+        if (Buffered(position, out, count)) return;
         if (!file_->Seek(position)) Fail(seekFailure);
         if (file_->Read(out, count) != count) Fail(readFailure);
     }
+    // The same for records that may be absent: false instead of a failure.
+    bool TryReadAt(int64_t position, void* out, size_t count) {
+        return position >= 0 && position + int64_t(count) <= size_ &&
+               (Buffered(position, out, count) ||
+                (file_->Seek(position) && file_->Read(out, count) == count));
+    }
 
 private:
+    // A small archive lies whole in the buffer after its first bytes were read: its records
+    // are then taken from there.
+    bool Buffered(int64_t position, void* out, size_t count) const {
+        if (position < bufStart_ || position + int64_t(count) > bufStart_ + int64_t(bufLen_))
+            return false;
+        std::memcpy(out, buffer_.data() + (position - bufStart_), count);
+        return true;
+    }
     void Fill() {
         if (buffer_.empty()) buffer_.resize(kBufferSize);
         bufStart_ = pos_;
-        bufLen_ = file_->Seek(pos_) ? file_->Read(buffer_.data(), kBufferSize) : 0;
+        // No more than the file holds: asking for more costs a read that finds its end.
+        const auto want = static_cast<size_t>(std::clamp<int64_t>(size_ - pos_, 0, kBufferSize));
+        bufLen_ = file_->Seek(pos_) ? file_->Read(buffer_.data(), want) : 0;
     }
     std::unique_ptr<TFileStream> file_;
     std::vector<unsigned char> buffer_;
@@ -140,12 +189,16 @@ private:
 // One read of a directory, from opening the file to the last header.
 class TZipDirRead {
 public:
-    explicit TZipDirRead(TZipDirReader& reader) : r_(reader) {}
+    TZipDirRead(TZipDirReader& reader, int fd) : r_(reader), fd_(fd) {}
+    ~TZipDirRead() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     void Run();
 
 private:
     std::string CheckDrive();
     void FindEndRecord();
+    bool ReadZip64(int64_t locatorPos);
     [[noreturn]] void NoEndRecord();
     void PositionDirectory();
     void ReadHeaders();
@@ -154,6 +207,7 @@ private:
     std::string Converted(std::string raw, const ZipDirEntry& e) const;
 
     TZipDirReader& r_;
+    int fd_; // the caller's descriptor until the part takes it over; -1: open by name
     TPart part_;
     bool fixed_ = true;
     int partNumber_ = 0;
@@ -161,15 +215,28 @@ private:
     int lastPart_ = 0; // the part that holds the end record
     unsigned char record_[kEndSize] = {};
     int64_t recordPos_ = 0;
+    // The ZIP64 end record, when a sound one stands in front of the end record (or in its place
+    // when that is gone): its values replace the end record's.
+    struct Zip64End {
+        int64_t position = -1; // -1: none
+        uint32_t thisDisk = 0, startDisk = 0;
+        uint64_t entries = 0, size = 0, offset = 0;
+    } zip64_;
 };
 
 void TZipDirRead::Run() {
     const std::string& path = r_.fileName_;
     struct stat st {};
     // Only a plain file can be an archive; anything else lists as a missing file would.
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (fd_ >= 0 ? ::fstat(fd_, &st) != 0 : ::stat(path.c_str(), &st) != 0) return;
+    if (!S_ISREG(st.st_mode)) return;
     const std::string label = CheckDrive();
-    if (!part_.Open(path)) Fail(zipcode::kCannotOpen);
+    if (fd_ >= 0) {
+        part_.Adopt(fd_, st.st_size);
+        fd_ = -1;
+    } else if (!part_.Open(path)) {
+        Fail(zipcode::kCannotOpen);
+    }
 
     if (label.rfind("PKBACK# ", 0) == 0) {
         partNumber_ = NumberIn(label.substr(8, 3));
@@ -189,9 +256,12 @@ void TZipDirRead::Run() {
 
 // The volume label of a drive that does not count as fixed; parts of a set are named by it.
 std::string TZipDirRead::CheckDrive() {
-    std::error_code ec;
-    std::string full = std::filesystem::absolute(r_.fileName_, ec).string();
-    if (ec) full = r_.fileName_;
+    std::string full = r_.fileName_;
+    if (full.empty() || full[0] != '/') {
+        std::error_code ec;
+        full = std::filesystem::absolute(r_.fileName_, ec).string();
+        if (ec) full = r_.fileName_;
+    }
     const ZipDrive drive = r_.DriveOf ? r_.DriveOf(full) : ZipDrive{"/", 3, {}};
     if (drive.Root.empty()) Fail(zipcode::kInvalidDrive, full);
     if (drive.Type == 1) Fail(zipcode::kUndefinedDrive, drive.Root);
@@ -211,27 +281,39 @@ void TZipDirRead::FindEndRecord() {
     // Without a comment the record ends the file; otherwise it lies within the last 64 KiB.
     std::vector<unsigned char> window;
     int64_t windowStart = length;
+    // Backwards through the window from `limit`, from one 'P' to the one before it (most bytes
+    // are passed over by memrchr, which matters for the many files that only look like
+    // archives), until `take` accepts a place where `signature` begins.
+    const auto search = [&window](size_t limit, uint32_t signature, const auto& take) {
+        while (limit > 0) {
+            const void* hit = ::memrchr(window.data(), 'P', limit);
+            if (!hit) return false;
+            limit = size_t(static_cast<const unsigned char*>(hit) - window.data());
+            if (limit + 4 <= window.size() && Get32(&window[limit]) == signature && take(limit))
+                return true;
+        }
+        return false;
+    };
     if (!found) {
         const auto size = static_cast<size_t>(std::min(length, kMaxComment + int64_t(kEndSize)));
         windowStart = length - int64_t(size);
         window.resize(size);
         part_.ReadAt(windowStart, window.data(), size, zipcode::kSeekInput,
                      zipcode::kReadEndRecord);
-        // Backwards from the end, from one 'P' to the one before it: most bytes are passed over
-        // by memrchr, which matters for the many files that only look like archives.
-        size_t limit = size > kEndSize ? size - kEndSize : 0;
-        while (!found && limit > 0) {
-            const void* hit = ::memrchr(window.data(), kEndSignature & 0xFF, limit);
-            if (!hit) break;
-            const size_t i = size_t(static_cast<const unsigned char*>(hit) - window.data());
-            limit = i;
-            if (Get32(&window[i]) != kEndSignature) continue;
-            found = true;
+        found = search(size > kEndSize ? size - kEndSize : 0, kEndSignature, [&](size_t i) {
             recordPos_ = windowStart + int64_t(i);
             std::memcpy(record_, &window[i], kEndSize);
-        }
+            return true;
+        });
     }
-    if (!found) NoEndRecord();
+    if (!found) {
+        // A damaged end record: a ZIP64 locator may still tell where the directory lies.
+        if (search(window.size(), kZip64LocatorSignature,
+                   [&](size_t i) { return ReadZip64(windowStart + int64_t(i)); }))
+            return;
+        NoEndRecord();
+    }
+    ReadZip64(recordPos_ - int64_t(kZip64LocatorSize));
 
     const int64_t commentStart = recordPos_ + int64_t(kEndSize);
     const int64_t statedEnd = commentStart + Get16(record_ + 20);
@@ -252,6 +334,28 @@ void TZipDirRead::FindEndRecord() {
     }
 }
 
+// Takes the ZIP64 end record that the locator at `locatorPos` points to, when both are sound.
+bool TZipDirRead::ReadZip64(int64_t locatorPos) {
+    unsigned char locator[kZip64LocatorSize];
+    if (!part_.TryReadAt(locatorPos, locator, kZip64LocatorSize) ||
+        Get32(locator) != kZip64LocatorSignature)
+        return false;
+    const uint64_t stated = Get64(locator + 8);
+    // Where the locator says, else right in front of it: data in front of the archive (a
+    // self-extractor's program) shifts every stored offset.
+    for (const int64_t at : {stated < uint64_t(INT64_MAX) ? int64_t(stated) : int64_t(-1),
+                             locatorPos - int64_t(kZip64EndSize)}) {
+        unsigned char end[kZip64EndSize];
+        if (at < 0 || at + int64_t(kZip64EndSize) > locatorPos ||
+            !part_.TryReadAt(at, end, kZip64EndSize) || Get32(end) != kZip64EndSignature)
+            continue;
+        zip64_ = {at, Get32(end + 16), Get32(end + 20), Get64(end + 32), Get64(end + 40),
+                  Get64(end + 48)};
+        return true;
+    }
+    return false;
+}
+
 void TZipDirRead::NoEndRecord() {
     if (!r_.multiPart_ && partNumber_ != 0) Fail(zipcode::kNthDisk, std::to_string(partNumber_));
     if (!r_.multiPart_) Fail(zipcode::kNotZip);
@@ -260,18 +364,21 @@ void TZipDirRead::NoEndRecord() {
 }
 
 void TZipDirRead::PositionDirectory() {
-    const uint16_t thisDisk = Get16(record_ + 4);
-    const uint16_t startDisk = Get16(record_ + 6);
-    const uint32_t directorySize = Get32(record_ + 12);
-    const uint32_t storedOffset = Get32(record_ + 16);
+    const bool wide = zip64_.position >= 0;
+    // Disk numbers beyond what part names can hold name no part that exists.
+    const int thisDisk = int(std::min<uint32_t>(wide ? zip64_.thisDisk : Get16(record_ + 4), 0xFFFF));
+    const int startDisk = int(std::min<uint32_t>(wide ? zip64_.startDisk : Get16(record_ + 6), 0xFFFF));
+    const uint64_t directorySize = wide ? zip64_.size : Get32(record_ + 12);
+    const uint64_t storedOffset = wide ? zip64_.offset : Get32(record_ + 16);
     if (thisDisk != 0) r_.multiPart_ = true;
     currentPart_ = lastPart_ = thisDisk;
-    int64_t position = storedOffset;
+    int64_t position = storedOffset < uint64_t(INT64_MAX) ? int64_t(storedOffset) : -1;
     if (thisDisk == startDisk) {
         // The directory ends where the end record begins. Whatever lies in front of the archive
         // (a self-extractor's program) shifts the stored offset, so it only serves as a check.
-        position = recordPos_ - int64_t(directorySize);
-        if (position != int64_t(storedOffset))
+        const int64_t end = wide ? zip64_.position : recordPos_;
+        position = directorySize <= uint64_t(end) ? end - int64_t(directorySize) : -1;
+        if (position < 0 || uint64_t(position) != storedOffset)
             r_.Record(zipcode::kStructureWarning, ZipMessageText(zipcode::kStructureWarning));
     } else {
         RequestPart(startDisk);
@@ -309,7 +416,9 @@ std::string TZipDirRead::Converted(std::string raw, const ZipDirEntry& e) const 
 }
 
 void TZipDirRead::ReadHeaders() {
-    for (unsigned left = Get16(record_ + 10); left > 0; --left) {
+    // A hostile count costs nothing: each header must be read before the next is looked for.
+    for (uint64_t left = zip64_.position >= 0 ? zip64_.entries : Get16(record_ + 10); left > 0;
+         --left) {
         unsigned char h[kHeaderSize];
         while (part_.Read(h, kHeaderSize) < kHeaderSize) {
             if (currentPart_ >= lastPart_) Fail(zipcode::kReadHeader);
@@ -337,6 +446,7 @@ void TZipDirRead::ReadHeaders() {
         e.FileName = Converted(ReadBytes(e.FileNameLength, zipcode::kReadName), e);
         std::replace(e.FileName.begin(), e.FileName.end(), '/', '\\');
         if (e.ExtraFieldLength) e.ExtraData = ReadBytes(e.ExtraFieldLength, zipcode::kSeekArchive);
+        e.Size = Zip64Size(e.ExtraData, e.UncomprSize);
         if (e.FileCommentLen)
             e.FileComment = Converted(ReadBytes(e.FileCommentLen, zipcode::kReadComment), e);
 
@@ -365,6 +475,15 @@ void TZipDirReader::Record(int code, const std::string& message) {
 
 void TZipDirReader::SetZipFileName(const std::string& path) {
     fileName_ = path;
+    Read(-1);
+}
+
+void TZipDirReader::SetZipFile(int fd, const std::string& path) {
+    fileName_ = path;
+    Read(fd);
+}
+
+void TZipDirReader::Read(int fd) {
     entries_ = {};
     comment_.clear();
     multiPart_ = false;
@@ -373,7 +492,8 @@ void TZipDirReader::SetZipFileName(const std::string& path) {
     message_.clear();
     // The read's file is closed when `read` goes, before the failure is recorded.
     try {
-        TZipDirRead read(*this);
+        TZipDirRead read(*this, fd);
+        fd = -1;
         read.Run();
     } catch (const TZipFailure& failure) {
         Record(failure.code, failure.text);
@@ -385,6 +505,14 @@ void TZipDirReader::SetZipFileName(const std::string& path) {
         Record(zipcode::kUnknown, ZipMessageText(zipcode::kUnknown));
     }
     if (OnDirUpdate) OnDirUpdate();
+}
+
+bool IsFolderMember(const ZipDirEntry& entry) {
+    constexpr uint32_t kTypeMask = 0170000, kFolderMode = 0040000;
+    const bool unixHost = entry.HostSystem == 3 || entry.HostSystem == 19;
+    return (entry.ExtFileAttrib & 0x10) != 0 ||
+           (!entry.FileName.empty() && entry.FileName.back() == '\\') ||
+           (unixHost && ((entry.ExtFileAttrib >> 16) & kTypeMask) == kFolderMode);
 }
 
 bool DosDateTimeToDate(uint32_t dosDateTime, double& date) {

@@ -19,6 +19,9 @@ struct ZipDirEntry {
     uint32_t CRC32 = 0;
     uint32_t ComprSize = 0;
     uint32_t UncomprSize = 0;
+    // The uncompressed size in full: UncomprSize, or the size its ZIP64 extra field holds when
+    // UncomprSize is that format's placeholder 0xFFFFFFFF.
+    int64_t Size = 0;
     uint16_t FileNameLength = 0;
     uint16_t ExtraFieldLength = 0;
     uint16_t FileCommentLen = 0;
@@ -31,6 +34,11 @@ struct ZipDirEntry {
     bool Encrypted = false;
     std::string ExtraData;
 };
+
+// Whether a member is a folder: it carries the DOS folder bit, or its name ends in a separator
+// (Java's jar writes no attributes at all), or a Unix or macOS host stored a folder mode in the
+// upper half of its attribute word (macOS writes no DOS bits).
+bool IsFolderMember(const ZipDirEntry& entry);
 
 // Codes recorded in ErrCode(). The 10203 and 10204 warnings leave the read going; all others end
 // it.
@@ -95,6 +103,10 @@ public:
     // Message() itself, and a part of a multi-part archive on a removable drive is never
     // prompted for.
     void SetZipFileName(const std::string& path);
+    // The same read from `fd`, a descriptor open on `path` that the reader takes over and
+    // closes: the caller has opened the file once, so nothing looks it up by name again (only
+    // the other parts of a multi-part archive are opened by name).
+    void SetZipFile(int fd, const std::string& path);
     const std::string& ZipFileName() const { return fileName_; }
     int Count() const { return static_cast<int>(entries_.size()); }
     const ZipDirEntry& Entry(int index) const { return entries_[static_cast<size_t>(index)]; }
@@ -108,6 +120,7 @@ public:
 
 private:
     friend class TZipDirRead;
+    void Read(int fd);
     void Record(int code, const std::string& message);
 
     std::string fileName_;

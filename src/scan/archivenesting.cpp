@@ -3,24 +3,18 @@
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
 
-#include <vector>
+#include <unordered_map>
 
 namespace {
 
-// The entry name a member path gives: the text after its last '\' or ':', as the entry fill
-// takes it.
-std::string_view LastComponent(std::string_view path) {
-    const size_t cut = path.find_last_of("\\:");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+// The entry name a path component gives: the text after its last ':', as the entry fill takes
+// it (components are already cut at the separators between them).
+std::string_view EntryName(std::string_view part) {
+    const size_t cut = part.find_last_of("\\:");
+    return cut == std::string_view::npos ? part : part.substr(cut + 1);
 }
 
 bool Refused(std::string_view name) { return name.empty() || name == "." || name == ".."; }
-
-// Everything up to and including the last '\'; empty for a member at the archive's top.
-std::string_view FolderPart(std::string_view path) {
-    const size_t cut = path.rfind('\\');
-    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
-}
 
 class ZipMembers final : public IMemberSource {
 public:
@@ -29,8 +23,8 @@ public:
         if (next_ >= zip_.Count()) return false;
         const ZipDirEntry& entry = zip_.Entry(next_++);
         member.Path = entry.FileName;
-        member.Attributes = entry.ExtFileAttrib;
-        member.Size = entry.UncomprSize;
+        member.Attributes = IsFolderMember(entry) ? faDirectory : 0;
+        member.Size = entry.Size;
         member.DosDateTime = entry.DateTime;
         return true;
     }
@@ -57,81 +51,97 @@ public:
 
 private:
     IRarArchive& rar_;
-    RarHeader header_; // holds the member a closed level handed back until it is placed
+    RarHeader header_;
 };
 
-} // namespace
+// A folder entry of the archive being listed, known by the entry that holds it and its name.
+// The name views the entry's own name while stored, the member's path while looked up.
+struct FolderKey {
+    const CFile* parent;
+    std::string_view name;
+    bool operator==(const FolderKey&) const = default;
+};
+struct FolderKeyHash {
+    size_t operator()(const FolderKey& key) const {
+        return std::hash<std::string_view>()(key.name) * 31 + std::hash<const void*>()(key.parent);
+    }
+};
+using FolderMap = std::unordered_map<FolderKey, CFile*, FolderKeyHash>;
 
-bool LiesInside(std::string_view path, std::string_view prefix) {
-    return path.size() > prefix.size() && path[prefix.size()] == '\\' &&
-           path.substr(0, prefix.size()) == prefix;
+CFile* AddEntry(CFile* folder, std::string_view name, const MemberView& member, int32_t category,
+                int64_t size, double date) {
+    CFile* entry = CFile::Create(folder->Medium, folder);
+    entry->SetFrom(name, member.Attributes, category, size, date);
+    folder->AddChild(entry);
+    return entry;
 }
+
+// The folder `name` inside `parent`, made when the member being placed is the first to need it.
+CFile* FolderFor(FolderMap& folders, CFile* parent, std::string_view name, double date) {
+    const auto found = folders.find({parent, name});
+    if (found != folders.end()) return found->second;
+    MemberView folder;
+    folder.Attributes = faDirectory;
+    CFile* entry = AddEntry(parent, name, folder, -1, 0, date);
+    folders.emplace(FolderKey{parent, entry->Name()}, entry);
+    return entry;
+}
+
+} // namespace
 
 double MemberDate(uint32_t dosDateTime) {
     double date = 0;
     return DosDateTimeToDate(dosDateTime, date) ? date : 0;
 }
 
-// One level per open folder member, kept on the heap: archives nest folders as deep as their
-// member paths go, far beyond what the call stack would survive.
-bool NestMembers(IMemberSource& source, bool dropTrailingSeparator, std::string_view prefix,
-                 CFile* parent, const ScanControl& control) {
-    struct Level {
-        std::string prefix;
-        CFile* entry; // the folder that receives this level's members
-    };
-    std::vector<Level> levels;
-    levels.push_back({std::string(prefix), parent});
-    // A folder entry joins its parent's children when its level closes. Only the innermost level
-    // receives members, so siblings still keep their archive order.
-    const auto closeLevel = [&levels] {
-        CFile* folder = levels.back().entry;
-        levels.pop_back();
-        levels.back().entry->AddChild(folder);
-    };
-
+int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent,
+                const ScanControl& control) {
+    FolderMap folders;
+    int unnamed = 0;
     MemberView member;
-    bool held = false; // `member` was handed back by a closed level and waits to be placed
-    while (control.Continue()) {
-        if (!held && !source.Next(member)) break;
-        held = false;
-
+    while (control.Continue() && source.Next(member)) {
         std::string_view path = member.Path;
         if (dropTrailingSeparator && !path.empty() && path.back() == '\\') path.remove_suffix(1);
-        if (Refused(LastComponent(path))) continue;
-
-        const bool isFolder = (member.Attributes & faDirectory) != 0;
-        const Level& level = levels.back();
-        // The place is decided before the entry is made and filled, so that a member handed back
-        // is counted only once, by the level that keeps it.
-        if (!level.prefix.empty() && !LiesInside(isFolder ? path : FolderPart(path), level.prefix)) {
-            held = true;
-            if (levels.size() == 1) break; // outside the starting level: the caller's to place
-            closeLevel();
+        const size_t lastCut = path.rfind('\\');
+        const std::string_view name =
+            EntryName(lastCut == std::string_view::npos ? path : path.substr(lastCut + 1));
+        if (Refused(name)) {
+            ++unnamed;
             continue;
         }
-
-        CFile* entry = CFile::Create(level.entry->Medium, level.entry);
-        // The entry fill takes the name after the last '\' or ':', so the member path fills it
-        // exactly as a path with a leading '\' would.
         const double date = member.Date ? *member.Date : MemberDate(member.DosDateTime);
-        if (!entry->SetFrom(path, member.Attributes, -1, member.Size, date))
+        // Every component before the last is a folder; empty, "." and ".." ones lead nowhere.
+        CFile* folder = parent;
+        for (size_t start = 0; lastCut != std::string_view::npos && start <= lastCut;) {
+            const size_t end = path.find('\\', start);
+            const std::string_view part = EntryName(path.substr(start, end - start));
+            start = end + 1;
+            if (!Refused(part)) folder = FolderFor(folders, folder, part, date);
+        }
+        if (!(member.Attributes & faDirectory)) {
+            AddEntry(folder, name, member, member.Category, member.Size, date);
             continue;
-        if (isFolder)
-            levels.push_back({std::string(path), entry});
-        else
-            level.entry->AddChild(entry);
+        }
+        const auto known = folders.find({folder, name});
+        if (known != folders.end()) {
+            known->second->Date = date;
+            continue;
+        }
+        CFile* entry = AddEntry(folder, name, member, member.Category, member.Size, date);
+        folders.emplace(FolderKey{folder, entry->Name()}, entry);
     }
-    while (levels.size() > 1) closeLevel();
-    return !held;
+    return unnamed;
 }
 
-bool ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control) {
+int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control) {
     ZipMembers members(zip);
-    return NestMembers(members, true, {}, parent, control);
+    return NestMembers(members, true, parent, control);
 }
 
-bool ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control) {
+int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control) {
     RarMembers members(rar);
-    return NestMembers(members, false, {}, parent, control);
+    rar.Watch(&control);
+    const int unnamed = NestMembers(members, false, parent, control);
+    rar.Watch(nullptr);
+    return unnamed;
 }

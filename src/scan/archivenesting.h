@@ -34,6 +34,7 @@ struct MemberView {
     // The date value itself, for archives that store a time stamp rather than a DOS date and
     // time; when set, DosDateTime is not looked at.
     std::optional<double> Date;
+    int32_t Category = -1; // the scan's members have none; imported ones share their archive's
 };
 
 // The members of one archive in archive order.
@@ -44,25 +45,25 @@ public:
     virtual bool Next(MemberView& member) = 0;
 };
 
-// Places every member that `source` delivers under `parent` (an archive entry, or a folder
-// member's entry when `prefix` names that folder). Folder members open a level that holds the
-// members directly following them whose path lies inside the folder; the first member from
-// elsewhere closes the level and is looked at again by the enclosing one. With
-// `dropTrailingSeparator` (ZIP) a final '\' of a member path is ignored.
-// Returns whether the last member looked at was placed: false when the starting level handed
-// it back (it lies outside `prefix`) or a stop came while it was waiting to be placed.
-bool NestMembers(IMemberSource& source, bool dropTrailingSeparator, std::string_view prefix,
-                 CFile* parent, const ScanControl& control);
-
-// Whether `path` lies inside the folder `prefix`, compared by whole components and with case:
-// "a\b" and "a\" lie inside "a"; "a" itself and "ab\c" do not.
-bool LiesInside(std::string_view path, std::string_view prefix);
+// Places every member that `source` delivers under `parent` (an archive entry) at its whole
+// folder path, whatever order the archive keeps: makers write a folder's own member after its
+// contents (WinRAR) or none at all. A folder on the path that has no entry yet is made when a
+// member first needs it (size 0, category -1, dated like that member) and counts as a folder;
+// a folder member whose folder already has an entry gives it its date instead of making a
+// second one. Within a folder entries keep the archive's order of first appearance; members of
+// the same path are all kept. The folders are found through a map built for this archive
+// alone. With `dropTrailingSeparator` (ZIP) a final '\' of a member path is ignored.
+// Returns how many members were left out because their path names nothing (empty, "." or
+// "..").
+int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent,
+                const ScanControl& control);
 
 // The date value of a member's DOS date and time; 0 when it names an impossible date.
 double MemberDate(uint32_t dosDateTime);
 
-// All members of a ZIP archive whose directory `zip` has read, from the first, under `parent`.
-bool ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control);
+// All members of a ZIP archive whose directory `zip` has read under `parent`; returns how many
+// were left out for want of a name.
+int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control);
 
 // A member header of a RAR archive as the RAR binding reports it.
 struct RarHeader {
@@ -82,10 +83,14 @@ public:
     virtual int ReadHeader(RarHeader& header) = 0;
     // Skips the data of the member just read; 0 on success, anything else ends the listing.
     virtual int SkipMember() = 0;
+    // Lets a long skip (a solid archive is unpacked to pass a member) consult `control` while
+    // it reads, and give up once a stop was asked for; null: nothing to consult.
+    virtual void Watch(const ScanControl* control) { (void)control; }
 };
 
 // Opens a RAR archive for listing; null when it cannot be opened (or RAR support is absent).
 using RarOpener = std::function<std::unique_ptr<IRarArchive>(const std::string& path)>;
 
-// All members of an open RAR archive under `parent`.
-bool ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control);
+// All members of an open RAR archive under `parent`; returns how many were left out for want of
+// a name.
+int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control);

@@ -250,7 +250,7 @@ private:
         // catalogued, not entered, as `find -xdev` leaves it.
         if (isFolder) return !known || st.st_dev == stack_[0].id.dev ? entry : nullptr;
         if (entry->Kind == kindArchive && S_ISREG(st.st_mode)) // never a pipe or a device
-            ListArchive(index, entry, name);
+            ListArchive(index, entry, name, st.st_dev);
         return nullptr;
     }
 
@@ -275,7 +275,7 @@ private:
         if (!entered) path_.resize(stack_[index].pathLength);
     }
 
-    void ListArchive(size_t index, CFile* entry, const char* name) {
+    void ListArchive(size_t index, CFile* entry, const char* name, dev_t device) {
         const ArchiveType type = ArchiveTypeOf(name);
         const bool zip = type == ArchiveType::Zip && scan_.ExamineZip;
         const bool rar = type == ArchiveType::Rar && scan_.ExamineRar && scan_.OpenRar;
@@ -287,25 +287,30 @@ private:
         if (archive.size() >= PATH_MAX)
             archive = "/proc/self/fd/" + std::to_string(stack_[index].fd) + "/" + name;
         if (zip) {
+            // Opened once, beside its folder; the reader reads the file's length and the end
+            // record from this descriptor.
+            const int fd = ::openat(stack_[index].fd, name,
+                                    O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+            if (fd < 0) return;
             TZipDirReader reader;
             reader.Unattended = true;
             reader.UseDirOnlyEntries = true;
             if (scan_.ZipDriveOf)
-                reader.DriveOf = [this](const std::string& full) { return DriveOf(full); };
-            reader.SetZipFileName(archive);
-            ListZipLevel(reader, entry, scan_.Control);
+                reader.DriveOf = [this, device](const std::string& full) {
+                    return DriveOf(device, full);
+                };
+            reader.SetZipFile(fd, archive);
+            scan_.UnnamedMembers += ListZipLevel(reader, entry, scan_.Control);
         } else if (auto opened = scan_.OpenRar(archive)) {
-            ListRarLevel(*opened, entry, scan_.Control);
+            scan_.UnnamedMembers += ListRarLevel(*opened, entry, scan_.Control);
         }
     }
 
     // The drive of an archive, asked once per file system of the scan.
-    ZipDrive DriveOf(const std::string& full) {
-        struct stat st;
-        if (::stat(full.c_str(), &st) != 0) return ZipDrive{{}, 0, {}};
-        auto known = drives_.find(st.st_dev);
+    ZipDrive DriveOf(dev_t device, const std::string& full) {
+        auto known = drives_.find(device);
         if (known == drives_.end())
-            known = drives_.emplace(st.st_dev, scan_.ZipDriveOf(st.st_dev, full)).first;
+            known = drives_.emplace(device, scan_.ZipDriveOf(device, full)).first;
         return known->second;
     }
 

@@ -66,6 +66,8 @@ public:
     // When set, the content block is written and compressed into it as the walk goes (a scan
     // of an empty medium's top only); the caller ends it after the walk.
     TContentStream* Content = nullptr;
+    // Archive members left out because their path names nothing (empty, "." or "..").
+    int UnnamedMembers = 0;
 
     // Appends everything below the folder `path` to `parent` (the medium's top when null):
     // depth first, a folder's contents before its later siblings, each folder's items in name

@@ -7,6 +7,11 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -41,33 +46,88 @@ uint32_t DosDateTimeOf(time_t time) {
     return date << 16 | clock;
 }
 
+// A wide name as UTF-8; a value that is no character becomes U+FFFD.
+std::string Utf8Of(const wchar_t* wide) {
+    std::string out;
+    for (; wide && *wide; ++wide) {
+        uint32_t c = static_cast<uint32_t>(*wide);
+        if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += char(c);
+            continue;
+        }
+        static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+        const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        out += char(kLead[more] | (c >> (6 * more)));
+        for (int i = more - 1; i >= 0; --i) out += char(0x80 | ((c >> (6 * i)) & 0x3F));
+    }
+    return out;
+}
+
 // The member's path with '\' between its components. libarchive hands out '/' for either
 // format; a folder may come with a closing separator, which would leave an empty entry name.
 std::string MemberPath(archive_entry* entry, bool folder) {
+    // The name as UTF-8 when the locale's character set lets libarchive convert it; else the
+    // bytes the header holds; else (a RAR 4 name stored as Unicode, which the "C" locale cannot
+    // take) the wide name. A member is never lost because its name did not convert.
     const char* name = archive_entry_pathname_utf8(entry);
-    // Names that are no valid text in any character set libarchive knows come as its raw bytes.
     if (!name) name = archive_entry_pathname(entry);
-    std::string path = name ? name : "";
+    std::string path = name ? name : Utf8Of(archive_entry_pathname_w(entry));
     for (char& c : path)
         if (c == '/') c = '\\';
     if (folder && path.size() > 1 && path.back() == '\\') path.pop_back();
     return path;
 }
 
+// libarchive converts member names to the character set of the calling thread's locale: in the
+// "C" locale a RAR 4 name stored as Unicode (WinRAR's way with every name beyond ASCII) comes
+// back as no name at all. While libarchive reads headers the thread therefore takes UTF-8, the
+// character set names are kept in, whatever the process's locale.
+class TUtf8Names {
+public:
+    TUtf8Names() {
+        static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+        if (utf8 && std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) previous_ = ::uselocale(utf8);
+    }
+    ~TUtf8Names() {
+        if (previous_) ::uselocale(previous_);
+    }
+    TUtf8Names(const TUtf8Names&) = delete;
+    TUtf8Names& operator=(const TUtf8Names&) = delete;
+
+private:
+    locale_t previous_ = locale_t(0);
+};
+
 class TLibarchiveRar final : public IRarArchive {
 public:
-    // Takes over the reader and the file it reads.
-    TLibarchiveRar(archive* reader, int fd) : reader_(reader), fd_(fd) {}
+    // Takes over the file, a plain file of `size` bytes.
+    TLibarchiveRar(int fd, int64_t size) : fd_(fd), size_(size) {}
     ~TLibarchiveRar() override {
-        archive_read_free(reader_);
+        if (reader_) archive_read_free(reader_);
         ::close(fd_);
     }
     TLibarchiveRar(const TLibarchiveRar&) = delete;
     TLibarchiveRar& operator=(const TLibarchiveRar&) = delete;
 
+    // Only the RAR readers: a file named .rar that holds another format is no RAR archive.
+    bool Open() {
+        const TUtf8Names utf8;
+        reader_ = archive_read_new();
+        return reader_ && archive_read_support_format_rar(reader_) == ARCHIVE_OK &&
+               archive_read_support_format_rar5(reader_) == ARCHIVE_OK &&
+               archive_read_set_read_callback(reader_, ReadBlock) == ARCHIVE_OK &&
+               archive_read_set_skip_callback(reader_, SkipBytes) == ARCHIVE_OK &&
+               archive_read_set_callback_data(reader_, this) == ARCHIVE_OK &&
+               archive_read_open1(reader_) == ARCHIVE_OK;
+    }
+
+    void Watch(const ScanControl* control) override { control_ = control; }
+
     int ReadHeader(RarHeader& header) override {
         if (ended_) return kEndOfArchive;
         archive_entry* entry = nullptr;
+        const TUtf8Names utf8;
         const int status = archive_read_next_header(reader_, &entry);
         if (status == ARCHIVE_EOF) return End(kEndOfArchive);
         // A warning still delivers the header (an encrypted member's data, a name that did not
@@ -111,8 +171,37 @@ private:
         return status;
     }
 
-    archive* reader_;
+    bool Stopped() const { return control_ && !control_->Continue(); }
+
+    // libarchive reads the file through these two. A solid archive is unpacked to pass a member,
+    // block by block: each block is a chance to see Stop, which then ends the listing.
+    static la_ssize_t ReadBlock(archive* reader, void* self, const void** block) {
+        auto& rar = *static_cast<TLibarchiveRar*>(self);
+        if (rar.Stopped()) {
+            archive_set_error(reader, ECANCELED, "stopped");
+            return -1;
+        }
+        ssize_t got;
+        do got = ::read(rar.fd_, rar.block_, sizeof rar.block_);
+        while (got < 0 && errno == EINTR);
+        *block = rar.block_;
+        return got;
+    }
+    // Data that need not be unpacked is passed over without reading it, never beyond the end
+    // of the file, so that an archive cut short is noticed. 0 tells libarchive to read instead.
+    static la_int64_t SkipBytes(archive*, void* self, la_int64_t request) {
+        auto& rar = *static_cast<TLibarchiveRar*>(self);
+        const off_t at = ::lseek(rar.fd_, 0, SEEK_CUR);
+        if (request <= 0 || at < 0 || at >= rar.size_ || rar.Stopped()) return 0;
+        request = std::min<la_int64_t>(request, rar.size_ - at);
+        return ::lseek(rar.fd_, request, SEEK_CUR) >= 0 ? request : 0;
+    }
+
+    archive* reader_ = nullptr;
     int fd_;
+    int64_t size_;
+    const ScanControl* control_ = nullptr;
+    char block_[16 * 1024];
     int64_t position_ = -1;
     bool ended_ = false;
 };
@@ -131,20 +220,13 @@ std::unique_ptr<IRarArchive> OpenRarArchive(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return nullptr;
     struct stat st;
-    archive* reader = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(reader = archive_read_new())) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return nullptr;
     }
-    // Only the RAR readers: a file named .rar that holds another format is no RAR archive.
-    if (archive_read_support_format_rar(reader) != ARCHIVE_OK ||
-        archive_read_support_format_rar5(reader) != ARCHIVE_OK ||
-        archive_read_open_fd(reader, fd, 64 * 1024) != ARCHIVE_OK) {
-        archive_read_free(reader);
-        ::close(fd);
-        return nullptr;
-    }
-    return std::make_unique<TLibarchiveRar>(reader, fd);
+    auto rar = std::make_unique<TLibarchiveRar>(fd, st.st_size);
+    if (!rar->Open()) return nullptr;
+    return rar;
 }
 
 int InstallRarListing() {

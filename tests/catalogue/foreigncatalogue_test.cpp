@@ -2,6 +2,7 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/foreigncatalogue.h"
 #include "catalogue/mediaclasses.h"
+#include "scan/scantesting.h"
 #include "support/adcfile.h"
 #include "support/testfiles.h"
 
@@ -95,28 +96,29 @@ TEST(Import, CategoryNumbersCountFromOneAndZeroIsNone) {
 TEST(Import, ZipEntryWithThreeMembersBecomesAnArchive) {
     AdcBytes f;
     f.Header(1).Category("Backup").Int(1);
-    f.Medium("S", "DISC", 5, 0, "").Int(2);
+    f.Medium("S", "DISC", 5, 0, "").Int(3);
     f.File("readme.txt", 0, 10, kTicks2020);
     f.File("DATA.Zip", 1, 500, kTicks2020, 3);
     f.Member("a.txt", 100, kTicks2020).Member("dir\\b.txt", 200, kTicks2020).Member("c", 300, 0);
+    f.File("odd.7z", 0, 1, kTicks2020, 1).Member("in.txt", 2, 0);
     f.Int(1).Folder("docs", 0).Int(1).File("x.doc", 0, 7, kTicks2020).Int(0);
     Imported result;
     Import(f.Text(), result);
     ASSERT_EQ(result.catalogue.Count(), 1);
     const CMedium& m = *result.catalogue.GetMedium(0);
-    ASSERT_EQ(m.EntryCount(), 3);
+    ASSERT_EQ(m.EntryCount(), 4);
     const CFile& zip = *m.GetEntry(1);
     EXPECT_EQ(zip.Kind, kindArchive);
-    ASSERT_EQ(zip.ChildCount(), 3);
-    EXPECT_EQ(zip.GetEntry(1)->Name(), "b.txt"); // the part behind the last backslash
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(zip.GetEntry(i)->Category, 0);
-        EXPECT_EQ(zip.GetEntry(i)->Parent, &zip);
-    }
-    EXPECT_EQ(m.FileCount, 1 + 4 + 1);
-    EXPECT_EQ(m.FolderCount, 1);
-    EXPECT_EQ(m.TotalSize, 10 + 500 + 600 + 7);
-    const CFile& docs = *m.GetEntry(2);
+    EXPECT_EQ(TreeShape(zip.Children()), "a.txt dir/[b.txt] c");
+    const CFile& dir = *zip.GetEntry(1);
+    EXPECT_EQ(dir.Category, -1) << "a folder made for its member has none";
+    for (const CFile* member : {zip.GetEntry(0), dir.GetEntry(0), zip.GetEntry(2)})
+        EXPECT_EQ(member->Category, 0);
+    EXPECT_EQ(m.GetEntry(2)->Kind, kindArchive) << "a file with members opens like an archive";
+    EXPECT_EQ(m.FileCount, 1 + 4 + 2 + 1);
+    EXPECT_EQ(m.FolderCount, 2);
+    EXPECT_EQ(m.TotalSize, 10 + 500 + 600 + 3 + 7);
+    const CFile& docs = *m.GetEntry(3);
     EXPECT_EQ(docs.Kind, kindFolder);
     ASSERT_EQ(docs.ChildCount(), 1);
     EXPECT_EQ(docs.GetEntry(0)->Parent, &docs);

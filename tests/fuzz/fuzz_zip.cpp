@@ -54,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(e.FileName.size() >= e.FileNameLength &&
                    e.FileName.size() <= 3 * e.FileNameLength);
         FUZZ_CHECK(e.Encrypted == ((e.Flag & 1) != 0));
+        FUZZ_CHECK(e.Size == e.UncomprSize || (e.UncomprSize == 0xFFFFFFFFu && e.Size >= 0));
     }
     FUZZ_CHECK(allocated <= 16 * size + kFixedBytes);
     return 0;

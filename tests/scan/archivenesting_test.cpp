@@ -1,4 +1,4 @@
-// Archive members become folders under the archive's entry in one pass, in archive order.
+// Archive members go under their whole folder paths in one pass, in archive order.
 #include "scan/archivenesting.h"
 #include "scan/scantesting.h"
 
@@ -17,7 +17,7 @@ public:
     bool Next(MemberView& m) override {
         if (taken >= members_.size()) return false;
         const Member& src = members_[taken++];
-        m = {src.path, src.attributes, src.size, src.dos, {}};
+        m = {src.path, src.attributes, src.size, src.dos, {}, -1};
         return true;
     }
     size_t taken = 0;
@@ -39,6 +39,7 @@ struct NestCase {
     std::vector<Member> members;
     const char* shape;
     Counts counts;
+    int unnamed = 0;
     bool dropTrailingSeparator = true;
 };
 
@@ -50,7 +51,7 @@ TEST_P(NestingTable, PlacesMembersAndCountsEachOnce) {
     const NestCase& c = GetParam();
     Archive a;
     FakeMembers source(c.members);
-    EXPECT_TRUE(NestMembers(source, c.dropTrailingSeparator, {}, a.entry, {}));
+    EXPECT_EQ(NestMembers(source, c.dropTrailingSeparator, a.entry, {}), c.unnamed);
     EXPECT_EQ(a.Shape(), c.shape);
     EXPECT_EQ(CountsOf(a.medium), c.counts);
     EXPECT_EQ(source.taken, c.members.size());
@@ -60,60 +61,47 @@ TEST_P(NestingTable, PlacesMembersAndCountsEachOnce) {
 INSTANTIATE_TEST_SUITE_P(Cases, NestingTable, ::testing::Values(
     NestCase{"FolderThenMemberThenTop", {{"a\\", D, 0}, {"a\\x.txt", 0, 10}, {"b.txt", 0, 20}},
              "a/[x.txt] b.txt", {1, 2, 30}},
-    NestCase{"NoFolderMember", {{"dir\\x.txt", 0, 5}}, "x.txt", {0, 1, 5}},
-    NestCase{"FolderMemberComesLater", {{"a\\b\\", D}, {"a\\", D}, {"a\\x", 0}}, "b/ a/[x]", {2, 1, 1}},
-    NestCase{"MemberFromElsewhereClosesTheFolder", {{"a\\", D}, {"b.txt"}, {"a\\c.txt"}},
-             "a/ b.txt c.txt", {1, 2, 2}},
-    NestCase{"SiblingFolderTakesNoStrayMember", {{"a\\", D}, {"b\\", D}, {"a\\x.txt"}},
-             "a/ b/ x.txt", {2, 1, 1}},
-    NestCase{"HandedBackThroughTwoLevels", {{"a\\", D}, {"a\\b\\", D}, {"c.txt", 0, 7}},
+    NestCase{"NoFolderMember", {{"dir\\x.txt", 0, 5}}, "dir/[x.txt]", {1, 1, 5}},
+    NestCase{"DeepPathWithoutFolderMembers", {{"home\\u\\bin\\tool"}, {"home\\u\\notes"}}, "home/[u/[bin/[tool] notes]]", {3, 2, 2}},
+    NestCase{"FolderAfterItsFilesAsWinRarWrites", {{"testdir\\test.txt", 0, 3}, {"testdir", D}, {"test.txt", 0, 4}},
+             "testdir/[test.txt] test.txt", {1, 2, 7}},
+    NestCase{"FolderMemberComesLater", {{"a\\b\\", D}, {"a\\", D}, {"a\\x", 0}}, "a/[b/ x]", {2, 1, 1}},
+    NestCase{"MembersOfAFolderNeedNotFollowIt", {{"a\\", D}, {"b.txt"}, {"a\\c.txt"}}, "a/[c.txt] b.txt", {1, 2, 2}},
+    NestCase{"SiblingFolderBetween", {{"a\\", D}, {"b\\", D}, {"a\\x.txt"}}, "a/[x.txt] b/", {2, 1, 1}},
+    NestCase{"BackToTheTopAfterTwoLevels", {{"a\\", D}, {"a\\b\\", D}, {"c.txt", 0, 7}},
              "a/[b/] c.txt", {2, 1, 7}},
     NestCase{"DeeperMemberWithoutItsFolder", {{"a\\", D}, {"a\\b\\", D}, {"a\\b\\y"}, {"a\\q\\z"}, {"a\\w"}},
-             "a/[b/[y] z w]", {2, 3, 3}},
-    NestCase{"SiblingWhoseNameStartsLikeTheFolder", {{"a\\", D}, {"ab\\c.txt"}}, "a/ c.txt", {1, 1, 1}},
-    NestCase{"FolderWhoseNameStartsLikeTheFolder", {{"a\\", D}, {"ab\\", D}, {"ab\\c"}}, "a/ ab/[c]", {2, 1, 1}},
-    NestCase{"RepeatedFolderMemberIsNotItsOwnChild", {{"a\\", D}, {"a\\", D}, {"a\\x"}}, "a/ a/[x]", {2, 1, 1}},
-    NestCase{"CaseDecides", {{"A\\", D}, {"a\\x"}}, "A/ x", {1, 1, 1}},
-    NestCase{"RefusedNamesAreSkippedUncounted", {{"a\\", D}, {"a\\."}, {"a\\..\\", D}, {"\\", D}, {""}, {"a\\k"}},
-             "a/[k]", {1, 1, 1}},
-    NestCase{"FolderMemberWithoutTheBitIsAFile", {{"docs\\", 0, 9}, {"docs\\x", 0, 1}}, "docs x", {0, 2, 10}},
+             "a/[b/[y] q/[z] w]", {3, 3, 3}},
+    NestCase{"SiblingWhoseNameStartsLikeTheFolder", {{"a\\", D}, {"ab\\c.txt"}}, "a/ ab/[c.txt]", {2, 1, 1}},
+    NestCase{"PathsThatShareOnlyLetters", {{"a\\x"}, {"ab\\y"}, {"a\\z"}, {"a\\\\.\\w"}}, "a/[x z w] ab/[y]", {2, 4, 4}},
+    NestCase{"RepeatedFolderMemberMakesNoSecondFolder", {{"a\\", D}, {"a\\", D}, {"a\\x"}}, "a/[x]", {1, 1, 1}},
+    NestCase{"SamePathsAreAllKept", {{"a\\x", 0, 2}, {"a\\x", 0, 3}}, "a/[x x]", {1, 2, 5}},
+    NestCase{"CaseDecides", {{"A\\", D}, {"a\\x"}}, "A/ a/[x]", {2, 1, 1}},
+    NestCase{"RefusedNamesAreLeftOutAndCounted", {{"a\\", D}, {"a\\."}, {"a\\..\\", D}, {"\\", D}, {""}, {"a\\k"}},
+             "a/[k]", {1, 1, 1}, 4},
+    NestCase{"EmptyAndDotComponentsLeadNowhere", {{"\\a\\\\.\\b"}}, "a/[b]", {1, 1, 1}},
+    NestCase{"FileAndFolderOfOneName", {{"docs\\", 0, 9}, {"docs\\x", 0, 1}, {"docs", D}}, "docs docs/[x]", {1, 2, 10}},
     NestCase{"NameAfterColon", {{"c:d.txt"}}, "d.txt", {0, 1, 1}},
     NestCase{"InnerArchivesStayClosed", {{"in.ZIP", 0, 4}, {"r.rar\\", D}}, "in.ZIP* r.rar/", {1, 1, 4}},
-    NestCase{"RarKeepsTrailingSeparator", {{"a\\", D}, {"b", D}, {"b\\x"}}, "b/[x]", {1, 1, 1}, false}),
+    NestCase{"RarKeepsTrailingSeparator", {{"a\\", D}, {"b", D}, {"b\\x"}}, "b/[x]", {1, 1, 1}, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
-
-TEST(Nesting, LevelHandsBackMembersOutsideItsFolder) {
-    struct Case {
-        const char* prefix;
-        std::vector<Member> members;
-        bool consumed;
-        size_t taken;
-        const char* shape;
-    };
-    for (const Case& c : std::vector<Case>{
-             {"a", {{"ab\\c.txt"}}, false, 1, ""},
-             {"a", {{"a\\x"}, {"b"}, {"a\\y"}}, false, 2, "x"},
-             {"a", {{"a\\b\\", D}, {"z"}}, false, 2, "b/"},
-             {"a", {{"a\\x"}}, true, 1, "x"}}) {
-        Archive a;
-        FakeMembers source(c.members);
-        EXPECT_EQ(NestMembers(source, true, c.prefix, a.entry, {}), c.consumed) << c.shape;
-        EXPECT_EQ(source.taken, c.taken) << c.shape;
-        EXPECT_EQ(a.Shape(), c.shape);
-        EXPECT_EQ(a.medium.FileCount + a.medium.FolderCount, int(a.entry->ChildCount()))
-            << "a handed-back member is not counted by the level that refused it";
-    }
-}
 
 TEST(Nesting, MemberDates) {
     Archive a;
     FakeMembers source({{"ok", 0, 1, 0x50221866}, {"month0", 0, 1, 0x50020000}, {"feb30", 0, 1, 0x505E0000}});
-    NestMembers(source, true, {}, a.entry, {});
+    NestMembers(source, true, a.entry, {});
     ASSERT_EQ(a.Shape(), "ok month0 feb30") << "impossible dates do not stop the listing";
     EXPECT_DOUBLE_EQ(a.entry->GetEntry(0)->Date, 43832 + (3 * 3600 + 3 * 60 + 12) / 86400.0);
     EXPECT_EQ(a.entry->GetEntry(1)->Date, 0);
     EXPECT_EQ(a.entry->GetEntry(2)->Date, 0);
+
+    // A folder made for a member is dated like it, until the folder's own member comes.
+    FakeMembers later({{"d\\x", 0, 1, 0x50221866}, {"e\\y", 0, 1, 0x50221866}, {"e\\", D, 0, 0x50220000}});
+    Archive b;
+    NestMembers(later, true, b.entry, {});
+    EXPECT_EQ(b.entry->GetEntry(0)->Date, a.entry->GetEntry(0)->Date);
+    EXPECT_EQ(b.entry->GetEntry(1)->Date, 43832);
 }
 
 TEST(Nesting, StopLeavesOpenFoldersInPlace) {
@@ -123,7 +111,7 @@ TEST(Nesting, StopLeavesOpenFoldersInPlace) {
         bool stopped = false;
         int polls = 0;
         ScanControl control{&stopped, [&] { stopped = ++polls == stopAt; }};
-        NestMembers(source, true, {}, a.entry, control);
+        NestMembers(source, true, a.entry, control);
         EXPECT_EQ(source.taken, size_t(stopAt - 1)) << "no member is taken once Stop was seen";
         const char* shapes[] = {"", "a/", "a/[b/]", "a/[b/[c]]"};
         EXPECT_EQ(a.Shape(), shapes[stopAt - 1]);
@@ -137,7 +125,7 @@ TEST(Nesting, DeepFolderMembersNeedNoDeepStack) {
     members.push_back({path + "leaf", 0, 3});
     Archive a;
     FakeMembers source(members);
-    NestMembers(source, true, {}, a.entry, {});
+    NestMembers(source, true, a.entry, {});
     int depth = 0;
     const CFile* e = a.entry;
     while (e->ChildCount() == 1 && e->GetEntry(0)->Kind == kindFolder) e = e->GetEntry(0), ++depth;

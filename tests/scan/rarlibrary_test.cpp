@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -23,14 +24,15 @@ struct Listed {
     CMedienListe cat;
     CMedium medium{&cat};
     CFile* entry = CFile::Create(&medium, nullptr);
-    bool opened = false;
-    explicit Listed(const std::string& bytes) {
+    bool opened = false, stopped = false;
+    explicit Listed(const std::string& bytes,
+                    const std::function<ScanControl(bool& stopped)>& control = {}) {
         medium.AddEntry(entry);
         TempDir dir;
         WriteWholeFile(dir.File("a.rar"), bytes);
         if (auto rar = OpenRarArchive(dir.File("a.rar"))) {
             opened = true;
-            ListRarLevel(*rar, entry, {});
+            ListRarLevel(*rar, entry, control ? control(stopped) : ScanControl{});
         }
     }
     std::string Shape() const { return TreeShape(entry->Children()); }
@@ -151,7 +153,13 @@ INSTANTIATE_TEST_SUITE_P(Archives, RarListing, ::testing::Values(
             rar::Rar5({{"whole.txt", "w"}, {"split.bin", "half", false, 0, 0, 8, false, true}},
                       {.volume = true, .endBlock = false}), "whole.txt split.bin"},
     RarCase{"Rar5HugeNameLength", Rar5WithBigName(), "ok.txt"},
-    RarCase{"Rar4BlockOfNoSize", Rar4WithEmptyBlock(), "ok.txt"}),
+    RarCase{"Rar4BlockOfNoSize", Rar4WithEmptyBlock(), "ok.txt"},
+    RarCase{"Rar4FolderAfterItsFilesAsWinRarWrites",
+            rar::Rar4({{"testdir\\test.txt", "x"}, {"testdir", "", true}, {"test.txt", "y"}}), "testdir/[test.txt] test.txt"},
+    RarCase{"Rar5WithoutFolderMembers", rar::Rar5({{"home/u/bin/tool", "x"}, {"home/u/notes", "y"}}),
+            "home/[u/[bin/[tool] notes]]"},
+    RarCase{"Rar4UnicodeNamesInAnyLocale", rar::Rar4({[] { rar::Member m{"K\xC3\xB6ln\\\xC3\x9F.txt", "u"}; m.unicodeName = true; return m; }(), {"plain.txt", "p"}}),
+            "K\xC3\xB6ln/[\xC3\x9F.txt] plain.txt"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -188,6 +196,16 @@ TEST(RarMembers, NamesKeepTheirBytesAndFoldersComeFromTheType) {
                                           false, 0100644, true}});
     Listed listed(bytes);
     EXPECT_EQ(listed.Shape(), "d\xC3\xBC/[f]");
+}
+
+TEST(RarMembers, StopEndsTheListingInsideAMembersData) {
+    for (const bool stop : {false, true}) {
+        Listed listed(rar::Rar5({{"big", std::string(1 << 20, 'b')}, {"after", "a"}}), [&](bool& stopped) {
+            // The first poll comes before the first member, the second while its data is passed.
+            return ScanControl{&stopped, [&stopped, stop, polls = 0]() mutable { stopped |= stop && ++polls == 2; }};
+        });
+        EXPECT_EQ(listed.Shape(), stop ? "" : "big after");
+    }
 }
 
 TEST(RarMembers, TenThousandMembersAllArrive) {

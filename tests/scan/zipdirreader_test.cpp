@@ -1,6 +1,7 @@
 // Archives built byte by byte (sound, damaged and hostile ones) and archives made by the zip tool.
 #include "scan/ZipDirReader.h"
 #include "scan/cp437.h"
+#include "scan/scantesting.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +26,10 @@ std::string Le(uint64_t value, int bytes) {
     return bytes ? static_cast<char>(value & 0xFF) + Le(value >> 8, bytes - 1) : std::string();
 }
 
-ZipDirEntry Member(const std::string& name, uint32_t size = 0, uint32_t attributes = 0) {
+ZipDirEntry Member(const std::string& name, uint32_t size = 0, uint32_t attributes = 0,
+                   uint8_t host = 3, std::string extra = {}) {
     ZipDirEntry e;
-    e.MadeByVersion = 30, e.HostSystem = 3, e.FileName = name;
+    e.MadeByVersion = 30, e.HostSystem = host, e.FileName = name, e.ExtraData = std::move(extra);
     e.UncomprSize = e.ComprSize = size, e.ExtFileAttrib = attributes;
     return e;
 }
@@ -40,6 +42,8 @@ struct Archive {
     int64_t sizeDelta = 0;              // added to the stated directory size
     std::optional<uint32_t> offset;     // the stated directory offset; default the true one
     uint16_t thisDisk = 0, startDisk = 0;
+    bool zip64 = false;         // a ZIP64 end record and locator; placeholders in the end record
+    bool endRecordLost = false; // the end record's signature is damaged
     std::optional<std::string> raw; // these bytes instead of an archive
     size_t firstHeaderEnd = 0;      // set by Build: where the first central header ends
 
@@ -65,11 +69,17 @@ struct Archive {
         }
         firstHeaderEnd = stub.size() + local.size() + firstHeader;
         const size_t n = count < 0 ? members.size() : size_t(count);
-        const std::string end = Le(0x06054B50, 4) + Le(thisDisk, 2) + Le(startDisk, 2) + Le(n, 2) +
-                                Le(n, 2) + Le(central.size() + sizeDelta, 4) +
-                                Le(offset.value_or(local.size()), 4) +
+        const std::string wide = !zip64 ? "" :
+            Le(0x06064B50, 4) + Le(44, 8) + Le(45, 4) + Le(thisDisk, 4) + Le(startDisk, 4) + Le(n, 8) + Le(n, 8) +
+            Le(central.size() + sizeDelta, 8) + Le(offset.value_or(local.size()), 8) + Le(0x07064B50, 4) +
+            Le(startDisk, 4) + Le(local.size() + central.size(), 8) + Le(1, 4);
+        const auto field = [this](uint64_t value, int bytes) { return Le(zip64 ? ~0ull : value, bytes); };
+        const std::string end = Le(endRecordLost ? 0x05054B50 : 0x06054B50, 4) + Le(thisDisk, 2) +
+                                Le(startDisk, 2) + field(n, 2) + field(n, 2) +
+                                field(central.size() + sizeDelta, 4) +
+                                field(offset.value_or(local.size()), 4) +
                                 Le(commentLength < 0 ? comment.size() : commentLength, 2);
-        return stub + local + central + end + comment + trailer;
+        return stub + local + central + wide + end + comment + trailer;
     }
 };
 
@@ -139,6 +149,11 @@ const Case kCases[] = {
     {"first part of a set", [](Archive& a) { a.raw = kSpanned; }, 11037, 0, "", "set001.zip"},
     {"later part of a set", [](Archive& a) { a.raw = kSpanned; }, 11045, 0, "", "set002.zip"},
     {"unnumbered part of a set", [](Archive& a) { a.raw = kSpanned; }, 11045, 0, "", "set.zip"},
+    {"zip64 end record", [](Archive& a) { a.zip64 = true; }, 0, 2},
+    {"zip64, end record lost", [](Archive& a) { a.zip64 = a.endRecordLost = true; }, 0, 2},
+    {"zip64, program in front", [](Archive& a) { a.zip64 = true, a.stub = "MZ"; }, 10203, 2},
+    {"zip64 count beyond the headers", [](Archive& a) { a.zip64 = true, a.count = 1 << 30; }, 11015, 2},
+    {"zip64 directory larger than the file", [](Archive& a) { a.zip64 = true, a.sizeDelta = 1ll << 40; }, 10201, 0},
 };
 
 TEST(ZipDirReaderTest, EndRecordAndDamagedDirectories) {
@@ -181,6 +196,46 @@ TEST(ZipDirReaderTest, EveryHeaderFieldLandsInItsPlace) {
     out.FileName = in.FileName;
     archive.members = {out};
     EXPECT_EQ(archive.Build(), ReadWholeFile(dir.File("f.zip")));
+}
+
+// The members of a ZIP file as the scan places them under the archive's entry.
+struct Placed {
+    CMedienListe cat;
+    CMedium medium{&cat};
+    CFile* entry = CFile::Create(&medium, nullptr);
+    explicit Placed(const std::string& file) {
+        TZipDirReader reader;
+        reader.SetZipFileName(file);
+        medium.AddEntry(entry), ListZipLevel(reader, entry, {});
+    }
+};
+
+std::string Zip64Field(std::string values) { return Le(1, 2) + Le(values.size(), 2) + values; }
+constexpr uint32_t kFolderMode = 040775u << 16, kFileMode = 0100644u << 16, kMax = 0xFFFFFFFF;
+constexpr int64_t k5G = int64_t(5) << 30;
+
+// Folders as each maker marks them, and sizes from the ZIP64 field.
+TEST(ZipDirReaderTest, FoldersAndSizesAsEachMakerWritesThem) {
+    const std::tuple<const char*, ZipDirEntry, bool, int64_t> rows[] = {
+        {"jar: a name ending in /", Member("META-INF/", 0, 0, 0), true, 0},
+        {"macOS: a folder mode only", Member("__MACOSX", 0, kFolderMode, 19), true, 0},
+        {"a Unix file", Member("f", 5, kFileMode, 3), false, 5},
+        {"a folder mode from a DOS host", Member("odd", 2, kFolderMode, 0), false, 2},
+        {"zip64 size after another field",
+         Member("film", kMax, 0, 3, Le(0x5455, 2) + Le(1, 2) + "\1" + Zip64Field(Le(k5G, 8) + Le(7, 8))), false, k5G},
+        {"zip64 size beyond any file", Member("f", kMax, 0, 3, Zip64Field(Le(~0ull, 8))), false, kMax},
+    };
+    for (const auto& [what, member, folder, size] : rows) {
+        Archive archive;
+        archive.members = {member};
+        TempDir dir;
+        WriteWholeFile(dir.File("m.zip"), archive.Build());
+        TZipDirReader reader;
+        reader.SetZipFileName(dir.File("m.zip"));
+        ASSERT_EQ(reader.Count(), 1) << what;
+        EXPECT_EQ(IsFolderMember(reader.Entry(0)), folder) << what;
+        EXPECT_EQ(reader.Entry(0).Size, size) << what;
+    }
 }
 
 TEST(ZipDirReaderTest, NamesAndCommentsTranslatedByHostAndFlag) {
@@ -396,6 +451,18 @@ TEST(ZipDirReaderTest, ArchivesOfTheZipTool) {
         EXPECT_EQ(reader.ErrCode(), expected);
         EXPECT_EQ(LastName(reader), names[3]);
         ASSERT_EQ(std::system(("zip -q -A '" + dir.File("sfx.zip") + "'").c_str()), 0);
+    }
+
+    // Each tool marks folders its own way, or writes none: the members land in the same tree.
+    for (const auto& [tool, make] : std::vector<std::pair<std::string, const char*>>{
+             {"zip", "zip -q -r -D ../zip.zip docs"}, {"7z", "7z a -tzip -bd ../7z.zip docs >/dev/null"},
+             {"bsdtar", "bsdtar --format zip -cf ../bsdtar.zip docs"},
+             {"python3", "python3 -c \"import zipfile; zipfile.ZipFile('../python3.zip', 'w').write('docs/sub/deep.txt')\""}}) {
+        if (std::system(("command -v " + tool + " >/dev/null").c_str()) != 0) continue;
+        ASSERT_EQ(std::system(("cd '" + src + "' && " + make).c_str()), 0) << make;
+        Placed placed(dir.File(tool + ".zip"));
+        EXPECT_EQ(TreeShape(placed.entry->Children()), "docs/[sub/[deep.txt]]") << tool;
+        EXPECT_EQ(CountsOf(placed.medium), (Counts{2, 1, 10})) << tool;
     }
 }
 

@@ -21,7 +21,23 @@ struct Member {
     bool splitAfter = false; // the data goes on in the next volume
     uint32_t attributes = 0; // 0: 0x20 for a file, 0x10 for a folder (Windows host)
     bool unixHost = false;   // attributes are a Unix mode
+    // RAR 4: the name also stored as Unicode, as WinRAR stores every name beyond ASCII; `name`
+    // is then UTF-8 (two-byte sequences at most) and the plain name holds '_' for those.
+    bool unicodeName = false;
 };
+
+// RAR 4's Unicode name: the plain name, a zero byte, the high byte 0, then every character as two
+// bytes, announced by a flag byte (bits 2, 2, 2, 2) in front of each four.
+inline std::string Rar4UnicodeName(const std::string& utf8) {
+    std::string plain, wide;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const unsigned code = c < 0x80 ? c : (c & 0x1F) << 6 | (utf8[++i] & 0x3F);
+        plain += c < 0x80 ? char(c) : '_';
+        wide += (wide.size() % 9 == 0 ? std::string(1, char(0xAA)) : "") + char(code) + char(code >> 8);
+    }
+    return plain + '\0' + '\0' + wide;
+}
 
 struct Options {
     bool encryptedHeaders = false; // the archive's headers are encrypted
@@ -91,6 +107,8 @@ inline std::string Rar4(const std::vector<Member>& members, const Options& optio
         if (m.encrypted) flags |= 0x0004;
         if (m.folder) flags |= 0x00E0;
         if (large) flags |= 0x0100;
+        if (m.unicodeName) flags |= 0x0200;
+        const std::string name = m.unicodeName ? Rar4UnicodeName(m.name) : m.name;
         std::string rest;
         Le(rest, m.data.size(), 4);
         Le(rest, size & 0xFFFFFFFFu, 4);
@@ -99,13 +117,13 @@ inline std::string Rar4(const std::vector<Member>& members, const Options& optio
         Le(rest, m.dosTime, 4);
         rest += char(29);   // version needed: 2.9
         rest += char(0x30); // method: store
-        Le(rest, m.name.size(), 2);
+        Le(rest, name.size(), 2);
         Le(rest, AttributesOf(m), 4);
         if (large) {
             Le(rest, 0, 4);
             Le(rest, size >> 32, 4);
         }
-        rest += m.name;
+        rest += name;
         out += block(0x74, flags, rest) + m.data;
     }
     if (options.endBlock) out += block(0x7B, 0x4000, {});
