@@ -241,6 +241,8 @@ private:
         CFile* parent = stack_[index].folder;
         CFile* entry = CFile::Create(&medium_, parent);
         if (!FillFromName(*entry, name, isFolder ? faDirectory : 0, -1, size, date)) return nullptr;
+        // A link named like an archive is still a link: a file with nothing inside.
+        if (S_ISLNK(st.st_mode)) entry->Kind = kindFile;
         if (parent)
             parent->AddChild(entry);
         else

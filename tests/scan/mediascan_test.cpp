@@ -99,18 +99,20 @@ TEST(Scan, LinksAreCataloguedNeverFollowed) {
     MakeTree(dir.Path(), {"real/f:4"});
     for (const auto& [target, link] : std::vector<std::pair<const char*, const char*>>{
              {"real/f", "tofile"}, {"real", "todir"}, {"..", "real/up"}, {".", "real/self"},
-             {"loop", "loop"}, {"nowhere", "dangling"}, {"/proc", "toproc"}, {"/", "toroot"}})
+             {"loop", "loop"}, {"nowhere", "dangling"}, {"/proc", "toproc"}, {"/", "toroot"},
+             {"real/f", "pack.zip"}})
         ASSERT_EQ(::symlink(target, dir.File(link).c_str()), 0);
     const timespec times[2] = {{0, UTIME_OMIT}, {86400 * 365, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, dir.File("todir").c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
     Scanned s(dir.Path());
-    EXPECT_EQ(s.Shape(), "dangling loop real/[f self up] todir tofile toproc toroot");
-    EXPECT_EQ(CountsOf(s.medium), (Counts{1, 9, 4}));
+    EXPECT_EQ(s.Shape(), "dangling loop pack.zip real/[f self up] todir tofile toproc toroot");
+    EXPECT_EQ(CountsOf(s.medium), (Counts{1, 10, 4}));
     EXPECT_EQ(s.entered, std::vector<std::string>{dir.File("real")});
     const auto& top = s.medium.Entries();
     const auto link = std::find_if(top.begin(), top.end(), [](const CFile* e) { return e->Name() == "todir"; });
     ASSERT_NE(link, top.end());
     EXPECT_EQ((*link)->Date, UnixTimeToLocalDate(86400 * 365)) << "the link's own date";
+    for (const CFile* e : top) EXPECT_NE(e->Kind, kindArchive) << e->Name() << ": a link is a file";
 }
 
 // Runs a shell command, for mounting; false when this machine does not allow it.
