@@ -1,6 +1,7 @@
 #include "blockcopy.h"
 
 #include "mediaclasses.h"
+#include "IO_BZIP.h"
 #include "streams.h"
 
 #include "workers.h"
@@ -144,4 +145,18 @@ TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vec
     }
     if (result.readable) work.Finish();
     return result;
+}
+
+TBlockCheck CheckedCopyableBlocks(CMedienListe& catalogue, std::vector<bool>& copyable) {
+    copyable = CopyableBlocks(catalogue);
+    if (std::find(copyable.begin(), copyable.end(), true) == copyable.end()) return {};
+    auto data = OpenFile(catalogue.DataFileName, false);
+    TBlockCheck check;
+    check.readable = data != nullptr;
+    try {
+        if (data) check = CheckCopyableBlocks(catalogue, *data, copyable);
+    } catch (const std::exception&) { // memory running out for a block
+        check.readable = false;
+    }
+    return check;
 }

@@ -46,3 +46,5 @@ struct TBlockCheck {
 // which gives it its exact length and its sum. A block that fails is unmarked when its
 // medium's tree is in memory, to be written afresh from it; otherwise it is reported damaged.
 TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vector<bool>& copyable);
+// CopyableBlocks, then the same check on the catalogue's data file: what a save will copy.
+TBlockCheck CheckedCopyableBlocks(CMedienListe& catalogue, std::vector<bool>& copyable);

@@ -47,18 +47,14 @@ bool CMedienListe::Save(const std::string& fileName) {
     // Unchanged blocks are copied from the current data file once their bytes are checked. One
     // that fails is written afresh from its tree when that is in memory; otherwise the save
     // stops, so that the damage is reported rather than carried into the new pair.
-    std::vector<bool> copyable = CopyableBlocks(*this);
+    std::vector<bool> copyable;
+    const TBlockCheck check = CheckedCopyableBlocks(*this, copyable);
+    DamagedMedium = check.damaged;
+    if (!check.readable || check.damaged >= 0) return false;
     std::unique_ptr<TFileStream> oldData;
     if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
         oldData = OpenFile(DataFileName, false);
         if (!oldData) return false;
-        try {
-            const TBlockCheck check = CheckCopyableBlocks(*this, *oldData, copyable);
-            DamagedMedium = check.damaged;
-            if (!check.readable || check.damaged >= 0) return false;
-        } catch (const std::exception&) { // memory running out for a block
-            return false;
-        }
     }
     // Every other medium written without its content would lose it: those come in first.
     std::vector<CMedium*> toLoad;
