@@ -113,8 +113,10 @@ TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vec
     TBlockCheck result;
     TOrderedWork work;
     for (size_t i = 0; i < copyable.size() && result.readable; ++i) {
-        if (!copyable[i]) continue;
         CMedium& m = *catalogue.GetMedium(static_cast<int>(i));
+        // A summed block with no tree to fall back on is checked as it is copied: a mismatch
+        // stops the save either way, and the bytes are read once instead of twice.
+        if (!copyable[i] || (m.Additions.BlockSummed && !m.ContentLoaded)) continue;
         auto bytes = std::make_shared<std::vector<char>>(static_cast<size_t>(m.BlockLength));
         if (!data.Seek(m.DataOffset) || data.Read(bytes->data(), bytes->size()) != bytes->size()) {
             result.readable = false;

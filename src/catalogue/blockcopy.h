@@ -41,10 +41,11 @@ struct TBlockCheck {
     bool readable = true; // false: the data file could not be read
     int damaged = -1;     // the first medium whose block is damaged and whose tree is not loaded
 };
-// Checks each block `copyable` marks before it is copied: against its sum, or, for a block
-// that has none (files written before blocks were summed), by reading it once through libbz2,
-// which gives it its exact length and its sum. A block that fails is unmarked when its
-// medium's tree is in memory, to be written afresh from it; otherwise it is reported damaged.
+// Checks blocks `copyable` marks before they are copied: against its sum the block of a medium
+// whose tree is in memory (a block that fails is unmarked, to be written afresh from the tree),
+// and by reading it once through libbz2 a block without a sum (files written before blocks were
+// summed), which gives it its exact length and its sum or else reports it damaged. The other
+// summed blocks are checked by the save as it copies them.
 TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vector<bool>& copyable);
 // CopyableBlocks, then the same check on the catalogue's data file: what a save will copy.
 TBlockCheck CheckedCopyableBlocks(CMedienListe& catalogue, std::vector<bool>& copyable);

@@ -44,9 +44,9 @@ bool CMedienListe::Save(const std::string& fileName) {
     DamagedMedium = -1;
     const std::string dataName = DataFileNameOf(fileName);
     if (dataName == fileName) return false; // one file cannot be both index and data file
-    // Unchanged blocks are copied from the current data file once their bytes are checked. One
-    // that fails is written afresh from its tree when that is in memory; otherwise the save
-    // stops, so that the damage is reported rather than carried into the new pair.
+    // Unchanged blocks are copied from the current data file, their bytes checked against their
+    // sums. One that fails is written afresh from its tree when that is in memory; otherwise the
+    // save stops, so that the damage is reported rather than carried into the new pair.
     std::vector<bool> copyable;
     const TBlockCheck check = CheckedCopyableBlocks(*this, copyable);
     DamagedMedium = check.damaged;
@@ -117,13 +117,16 @@ bool CMedienListe::Save(const std::string& fileName) {
                 if (*start > INT32_MAX) failed = true;
                 m.DataOffset = static_cast<int32_t>(*start);
             });
-            // `expected`: the sum a copied block was checked against; it must not have changed
-            // in the file since.
-            const auto ended = [&m, &failed, &index, &data, start](bool written,
-                                                                   const uint64_t* expected) {
+            // `expected`: the sum a copied block must have; a block whose bytes differ is damaged
+            // and stops the save.
+            const auto ended = [this, &m, &failed, &index, &data, start, i](bool written,
+                                                                         const uint64_t* expected) {
                 if (failed) return;
                 const uint64_t sum = data.Sum();
-                written = written && (!expected || *expected == sum);
+                if (written && expected && *expected != sum) {
+                    DamagedMedium = i;
+                    written = false;
+                }
                 m.Stored = written;
                 m.BlockLength = data.Position() - *start;
                 m.Additions.BlockSummed = written;

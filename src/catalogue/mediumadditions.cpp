@@ -33,6 +33,7 @@ const TFieldCodec kFields[] = {
          a.BlockBytes = ReadInt64(s);
          a.BlockSum = static_cast<uint64_t>(ReadInt64(s));
          a.BlockSummed = a.BlockBytes > 0;
+         if (a.BlockBytes > (int64_t(1) << 40)) return false; // no data file is that large
          return true;
      }},
 };

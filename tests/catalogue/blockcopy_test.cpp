@@ -137,6 +137,7 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
         Edit(cat);
         ASSERT_TRUE(cat.Save(dir.File("Checked.SXF"))) << summed;
         EXPECT_FALSE(cat.GetMedium(3)->ContentLoaded) << summed;
+        EXPECT_TRUE(cat.GetMedium(3)->Additions.BlockSummed) << "summed from this save on";
         EXPECT_EQ(ReadWholeFile(dir.File("Checked.SXF")) + ReadWholeFile(dir.File("Checked.SXD")),
                   full)
             << "the last block was copied up to its end marker, summed: " << summed;

@@ -91,7 +91,7 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
     const auto trailer = [](std::initializer_list<int32_t> ints, const std::string& more = "") {
         return Ints({0x414D5853}) + Ints(ints) + more;
     };
-    const std::string sum16 = std::string(8, '\x07') + std::string(8, '\x09');
+    const std::string sum16 = Ints({100, 0}) + std::string(8, '\x09'); // length 100, then the sum
     const struct {
         const char* what;
         std::string tail;
@@ -103,6 +103,7 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         {"a medium that is not there", trailer({1, 2, 1, int(afBlockSum), 16}, sum16), false},
         {"a known field of the wrong length", trailer({1, 1, 1, int(afBlockSum), 8}, sum16.substr(8)), false},
         {"a hostile count", trailer({INT32_MAX, 1, 1}), false},
+        {"a block longer than any file", trailer({1, 1, 1, int(afBlockSum), 16}, Ints({0, 1 << 20}) + sum16.substr(8)), false},
         {"another tag", Ints({0x34365853, 0}), false},
     };
     for (const auto& c : cases) {

@@ -16,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -131,13 +130,6 @@ int Named(const TempDir& dir, const std::string& part) {
     return count;
 }
 
-bool Traced(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("TracerPid:", 0) == 0) return std::atoi(line.c_str() + 10) != 0;
-    return false;
-}
-
 // strace holds the saving process for seconds right after its k-th rename, where it is killed.
 TEST(SaveKill, KilledRightAfterEachRenameTheNextOpenSettlesThePair) {
     if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
@@ -156,7 +148,6 @@ TEST(SaveKill, KilledRightAfterEachRenameTheNextOpenSettlesThePair) {
         [&] { return Named(dir, ".SXF.ready-") == 1; },
         [&] { return Named(dir, ".SXF.ready-") == 1 && Named(dir, ".SXD.new-") == 0; },
         [&] { return Named(dir, ".new-") + Named(dir, ".ready-") == 0 && Named(dir, ".old-") == 1; }};
-    const std::string expected[] = {oldPair, newPair, newPair};
     for (int k = 1; k <= 3; ++k) {
         SCOPED_TRACE(k);
         const pid_t saver = ::fork();
@@ -164,24 +155,25 @@ TEST(SaveKill, KilledRightAfterEachRenameTheNextOpenSettlesThePair) {
             ::raise(SIGSTOP); // until strace holds it
             ::_exit(newCat.Save(index) ? 0 : 1);
         }
-        int status = 0;
-        ::waitpid(saver, &status, WUNTRACED);
-        const std::string command = "exec strace -qq -o /dev/null -p " + std::to_string(saver) +
-                                    " -e trace=rename -e inject=rename:delay_exit=2000000:when=" +
-                                    std::to_string(k);
+        ::waitpid(saver, nullptr, WUNTRACED);
         const pid_t tracer = ::fork();
-        if (tracer == 0) ::_exit(::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr));
-        while (!Traced(saver)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (tracer == 0)
+            ::_exit(std::system(("exec strace -qq -o /dev/null -p " + std::to_string(saver) +
+                                 " -e trace=rename -e inject=rename:delay_exit=2000000:when=" +
+                                 std::to_string(k)).c_str()));
+        while (ReadWholeFile("/proc/" + std::to_string(saver) + "/status").find("TracerPid:\t0\n") !=
+               std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ::kill(saver, SIGCONT);
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!renamed[k - 1]() && std::chrono::steady_clock::now() < give_up)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         EXPECT_TRUE(renamed[k - 1]()) << "the rename was not seen";
         ::kill(saver, SIGKILL);
-        ::waitpid(saver, &status, 0);
-        ::waitpid(tracer, &status, 0);
+        ::waitpid(saver, nullptr, 0);
+        ::waitpid(tracer, nullptr, 0);
         EXPECT_EQ(Loaded(index), k == 1 ? oldText : newText);
-        EXPECT_EQ(ReadWholeFile(index) + ReadWholeFile(data), expected[k - 1]);
+        EXPECT_EQ(ReadWholeFile(index) + ReadWholeFile(data), k == 1 ? oldPair : newPair);
         EXPECT_EQ(Named(dir, "-"), 0) << "no temporary file is left";
         ASSERT_TRUE(oldCat.Save(index));
     }
