@@ -130,8 +130,7 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
     std::string strippedIndex;
     for (const bool summed : {true, false}) {
         // Without sums (a pair written before them) the blocks are read through libbz2 once.
-        if (!summed) StripAdditions(home);
-        if (!summed) strippedIndex = ReadWholeFile(home);
+        if (!summed) StripAdditions(home), strippedIndex = ReadWholeFile(home);
         WriteWholeFile(dir.File("Home.SXD"), data + Stream("a stream of something else"));
         CMedienListe cat;
         Edit(cat);
@@ -142,13 +141,9 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
                   full)
             << "the last block was copied up to its end marker, summed: " << summed;
     }
-    // A byte changed in the middle of the big medium's block or in its combined checksum, with
-    // sums and without (then libbz2's own checks find it). Its tree in memory is written
-    // instead; when there is none, nothing is saved.
-    CMedienListe probe;
-    ASSERT_TRUE(probe.Load(home));
-    const size_t bigAt = size_t(probe.GetMedium(3)->DataOffset), end = data.size();
-    for (const size_t at : {bigAt + (end - bigAt) / 2, end - 2}) {
+    // A byte changed inside the big medium's block (the last) or in its combined checksum, with
+    // sums and without: its tree in memory is written instead; without one, nothing is saved.
+    for (const size_t at : {data.size() - 300, data.size() - 2}) {
         std::string broken = data;
         broken[at] ^= 0x10;
         for (const bool summed : {false, true}) {
@@ -170,7 +165,6 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
             }
         }
     }
-    WriteWholeFile(dir.File("Home.SXD"), data);
     {
         WriteWholeFile(dir.File("Home.SXD"), data.substr(0, data.size() - 3));
         CMedienListe cat;

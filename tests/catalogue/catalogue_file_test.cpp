@@ -86,17 +86,12 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
     CMedienListe cat;
     for (int i = 0; i < 2; ++i) cat.AddMedium(std::make_unique<CMedium>(&cat))->Name = "m";
     ASSERT_TRUE(cat.Save(dir.File("t.SXF")));
-    const std::string full = Decompressed(dir.File("t.SXF"));
-    const std::string plain = full.substr(0, full.find(Ints({0x414D5853})));
+    const std::string full = Decompressed(dir.File("t.SXF")), plain = full.substr(0, full.find("SXMA"));
     const auto trailer = [](std::initializer_list<int32_t> ints, const std::string& more = "") {
         return Ints({0x414D5853}) + Ints(ints) + more;
     };
     const std::string sum16 = Ints({100, 0}) + std::string(8, '\x09'); // length 100, then the sum
-    const struct {
-        const char* what;
-        std::string tail;
-        bool read;
-    } cases[] = {
+    const struct { const char* what; std::string tail; bool read; } cases[] = {
         {"whole", trailer({1, 1, 1, int(afBlockSum), 16}, sum16), true},
         {"an unknown field first", trailer({1, 1, 2, 99, 3}, "abc" + Ints({int(afBlockSum), 16}) + sum16), true},
         {"cut short", trailer({1, 1, 1, int(afBlockSum), 16}, sum16.substr(0, 9)), false},

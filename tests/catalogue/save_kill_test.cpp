@@ -170,8 +170,7 @@ TEST(SaveKill, KilledRightAfterEachRenameTheNextOpenSettlesThePair) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         EXPECT_TRUE(renamed[k - 1]()) << "the rename was not seen";
         ::kill(saver, SIGKILL);
-        ::waitpid(saver, nullptr, 0);
-        ::waitpid(tracer, nullptr, 0);
+        ::waitpid(saver, nullptr, 0), ::waitpid(tracer, nullptr, 0);
         EXPECT_EQ(Loaded(index), k == 1 ? oldText : newText);
         EXPECT_EQ(ReadWholeFile(index) + ReadWholeFile(data), k == 1 ? oldPair : newPair);
         EXPECT_EQ(Named(dir, "-"), 0) << "no temporary file is left";

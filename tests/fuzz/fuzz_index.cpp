@@ -1,7 +1,6 @@
 // Index files from arbitrary content: the input is the decompressed index, compressed into
 // Cat.SXF beside an empty Cat.SXD, then the catalogue is loaded. The raw input is also tried as
-// the index file itself, which then is seldom bzip2 at all. The seeds are saved catalogues, so
-// the medium additions after the last header are mutated too.
+// the index file itself, which then is seldom bzip2 at all. Seeds carry medium additions too.
 #include "fuzz/fuzzsupport.h"
 
 namespace {

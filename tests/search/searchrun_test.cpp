@@ -88,10 +88,9 @@ TEST_F(SearchRun, EntriesDepthFirstAfterTheirMediumOnAnyThreadCount) {
         results.clear();
         TSearchRun run(request);
         EXPECT_TRUE(run.Execute());
-        EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A", "B", "deep.txt", "mid.txt",
-                                                     "pack.zip", "member.txt", "top.txt", "Two",
-                                                     "gone.txt", "Three", "last.txt", "backup.7z",
-                                                     "inside.txt"}));
+        EXPECT_EQ(Texts(), (std::vector<std::string>{
+                               "One", "A", "B", "deep.txt", "mid.txt", "pack.zip", "member.txt", "top.txt",
+                               "Two", "gone.txt", "Three", "last.txt", "backup.7z", "inside.txt"}));
         EXPECT_EQ(run.ItemCount(), 14) << "every medium and every entry at every depth";
         for (int i = 0; i < fresh.Count(); ++i) {
             EXPECT_TRUE(fresh.GetMedium(i)->ContentLoaded) << "loaded contents stay";
