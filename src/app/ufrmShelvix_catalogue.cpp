@@ -92,7 +92,8 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileNam
     StatusText->setText(Text(msgSaveDB));
     const bool saved = FCatalogue->Save(fileName);
     SetBusy(false);
-    if (!saved) ShowError(msgNoSave);
+    // A damaged block is the user's to repair.
+    if (!saved) ShowError(FCatalogue->DamagedMedium >= 0 ? msgErrorCleanUp : msgNoSave);
     RefreshTitle();
     return saved ? TSaveOutcome::Saved : TSaveOutcome::Failed;
 }

@@ -61,9 +61,15 @@ void TfrmShelvix::RefreshTitle() {
 
 bool TfrmShelvix::RefreshMediaContent() {
     StatusText->setText(Text(msgReloadDB));
-    // A save copies the blocks of unchanged media from the data file as they are; every other
-    // content must be in memory before it starts, and one that cannot be read stops it here.
-    const std::vector<bool> copyable = CopyableBlocks(*FCatalogue);
+    // A save copies the blocks of unchanged media from the data file once their bytes are
+    // checked; every other content must be in memory before it starts. A damaged block whose
+    // tree is not in memory, or a content that cannot be read, stops it here.
+    std::vector<bool> copyable;
+    const TBlockCheck check = CheckedCopyableBlocks(*FCatalogue, copyable);
+    if (!check.readable || check.damaged >= 0) {
+        Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp), TMessageButtons::Ok);
+        return false;
+    }
     std::vector<CMedium*> toLoad;
     std::vector<int> positions;
     const int count = FCatalogue->Count();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "entryarena.h"
+#include "mediumadditions.h"
 #include "streams.h"
 
 #include <cstdint>
@@ -117,6 +118,8 @@ public:
     // The length of its compressed block in the data file it was read from or last written to;
     // -1 when unknown. Kept in memory only: the file layout has no such field.
     int64_t BlockLength = -1;
+    // What the index keeps beyond the header fields (block sum and more).
+    TMediumAdditions Additions;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }
@@ -188,6 +191,9 @@ public:
 
     bool Load(const std::string& fileName);
     bool Save(const std::string& fileName);
+    // After a failed Save: the position of a medium whose block in the data file is damaged and
+    // whose tree is not in memory to write it afresh; -1 when the save failed for another reason.
+    int DamagedMedium = -1;
     void ReportProgress(int64_t done, int64_t total) const;
 
 private:

@@ -132,7 +132,12 @@ bool UsableIndexName(const std::string& fileName) {
 
 bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName) {
     if (catalogue.Save(fileName)) return true;
-    ReportError(fileName, ShelvixMessages::msgNoSave);
+    // A damaged block is the user's to repair; the pair stays as it was.
+    if (catalogue.DamagedMedium >= 0)
+        ReportError(catalogue.DataFileName + " (medium " + std::to_string(catalogue.DamagedMedium) + ")",
+                    ShelvixMessages::msgErrorCleanUp);
+    else
+        ReportError(fileName, ShelvixMessages::msgNoSave);
     return false;
 }
 

@@ -19,8 +19,9 @@ public:
     void SetStopFlag(const bool* stopped) { stopped_ = stopped; }
 
 protected:
-    // Where the walk is: a medium before its entries (folder none), or a folder or archive
-    // before its children. Called per medium and per folder, never per file.
+    // Where the walk is: a medium before its entries (folder none), or a folder, an archive or
+    // another entry with children before its children. Called per medium and per entry that
+    // can hold children, never per plain file.
     virtual void PositionChanged(const CMedium&, const CFile*) {}
     // Pending work of the caller (window messages) may run here; the stop flag is read right
     // after.

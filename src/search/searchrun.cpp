@@ -46,13 +46,13 @@ bool TSearchRun::WalkMedium(CMedium& medium, const TMask& mask) {
         if (CheckStop()) return true;
         ++itemCount_;
         MatchEntry(*entry, mask, request_);
-        if (!entry->HasChildrenKind()) return false;
+        if (!entry->HasChildrenKind() && entry->ChildCount() == 0) return false;
         PositionChanged(medium, entry);
         return CheckStop();
     };
-    return WalkEntries(medium.Entries(), visit, [](const CFile* entry) {
-        return entry->HasChildrenKind();
-    });
+    // Every entry with children is entered, whatever its kind (a file imported with members), as
+    // the workers' walk does: the rows must not depend on the thread count.
+    return WalkEntries(medium.Entries(), visit);
 }
 
 namespace {

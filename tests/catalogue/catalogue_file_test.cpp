@@ -1,5 +1,6 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
+#include "catalogue/mediumadditions.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
 
@@ -70,7 +71,47 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     WriteInt(expected, 0);
     WriteBool(expected, true);
     WriteInt(expected, 4);
+    // A reader of the plain layout stops here; the medium additions follow: the block's length
+    // and sum.
+    const std::string block0 = ReadWholeFile(dir.File("a.SXD"));
+    WriteInt(expected, 0x414D5853);
+    for (int32_t v : {1, 0, 1, int(afBlockSum), 16}) WriteInt(expected, v);
+    WriteInt64(expected, int64_t(block0.size()));
+    WriteInt64(expected, int64_t(BlockSumOf(block0.data(), block0.size())));
     EXPECT_EQ(Decompressed(dir.File("a.sxf")), expected.ToString());
+}
+
+// The trailer is read when whole and passed over when not; the headers before it always load.
+TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
+    CMedienListe cat;
+    for (int i = 0; i < 2; ++i) cat.AddMedium(std::make_unique<CMedium>(&cat))->Name = "m";
+    ASSERT_TRUE(cat.Save(dir.File("t.SXF")));
+    const std::string full = Decompressed(dir.File("t.SXF")), plain = full.substr(0, full.find("SXMA"));
+    const auto trailer = [](std::initializer_list<int32_t> ints, const std::string& more = "") {
+        return Ints({0x414D5853}) + Ints(ints) + more;
+    };
+    const std::string sum16 = Ints({100, 0}) + std::string(8, '\x09'); // length 100, then the sum
+    const struct { const char* what; std::string tail; bool read; } cases[] = {
+        {"whole", trailer({1, 1, 1, int(afBlockSum), 16}, sum16), true},
+        {"an unknown field first", trailer({1, 1, 2, 99, 3}, "abc" + Ints({int(afBlockSum), 16}) + sum16), true},
+        {"cut short", trailer({1, 1, 1, int(afBlockSum), 16}, sum16.substr(0, 9)), false},
+        {"a medium that is not there", trailer({1, 2, 1, int(afBlockSum), 16}, sum16), false},
+        {"a known field of the wrong length", trailer({1, 1, 1, int(afBlockSum), 8}, sum16.substr(8)), false},
+        {"a hostile count", trailer({INT32_MAX, 1, 1}), false},
+        {"a block longer than any file", trailer({1, 1, 1, int(afBlockSum), 16}, Ints({0, 1 << 20}) + sum16.substr(8)), false},
+        {"another tag", Ints({0x34365853, 0}), false},
+    };
+    for (const auto& c : cases) {
+        TMemoryStream content;
+        content.Write(plain.data(), plain.size());
+        content.Write(c.tail.data(), c.tail.size());
+        ASSERT_TRUE(SaveCompressedFile(content, dir.File("t.SXF")));
+        CMedienListe back;
+        ASSERT_TRUE(back.Load(dir.File("t.SXF"))) << c.what;
+        EXPECT_FALSE(back.GetMedium(0)->Additions.BlockSummed) << c.what;
+        EXPECT_EQ(back.GetMedium(1)->Additions.BlockSummed, c.read) << c.what;
+        if (c.read) EXPECT_EQ(back.GetMedium(1)->Additions.BlockSum, 0x0909090909090909u) << c.what;
+    }
 }
 
 TEST_F(CatalogueFile, BlocksLieBackToBack) {

@@ -1,6 +1,7 @@
 // The safe save against the hardest stop there is: the saving process killed with SIGKILL at 30
-// moments spread over the save of a 200,000-entry catalogue. Whenever it dies, the pair on disk
-// is byte for byte the old pair or the new one, and it loads as that catalogue.
+// moments spread over the save of a 200,000-entry catalogue, and right after each rename of its
+// commit. Whenever it dies, the pair opened next is byte for byte the old pair or the new one,
+// and it loads as that catalogue.
 // SHELVIX_KILL_ENTRIES=<n> changes the catalogue's size.
 #include "catalogue/mediaclasses.h"
 #include "support/catalogue_text.h"
@@ -14,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -98,6 +101,8 @@ TEST(SaveKill, KilledAtThirtyMomentsTheOldOrTheNewPairRemains) {
         const auto delay = std::chrono::microseconds(
             int64_t(1e6 * seconds * (moment + 0.5) / (kMoments - 4)));
         SaveInChild(newCat, index, delay);
+        CMedienListe settled; // opening settles a save stopped between its renames
+        settled.Load(index);
         const std::string index1 = ReadWholeFile(index), data1 = ReadWholeFile(data);
         const bool isOld = index1 == oldIndex && data1 == oldData;
         const bool isNew = index1 == newIndex && data1 == newData;
@@ -115,6 +120,62 @@ TEST(SaveKill, KilledAtThirtyMomentsTheOldOrTheNewPairRemains) {
     RecordProperty("new", news);
     std::printf("%d entries, save %.2f s: old pair after %d kills, new pair after %d\n",
                 entries, seconds, olds, news);
+}
+
+// The names in the catalogue's folder that contain `part`.
+int Named(const TempDir& dir, const std::string& part) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        count += entry.path().filename().string().find(part) != std::string::npos;
+    return count;
+}
+
+// strace holds the saving process for seconds right after its k-th rename, where it is killed.
+TEST(SaveKill, KilledRightAfterEachRenameTheNextOpenSettlesThePair) {
+    if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+    CMedienListe oldCat, newCat;
+    Fill(oldCat, 2000, 0);
+    Fill(newCat, 2000, 1);
+    TempDir dir;
+    const std::string index = dir.File("Home.SXF"), data = DataFileNameOf(index);
+    ASSERT_TRUE(newCat.Save(index));
+    const std::string newPair = ReadWholeFile(index) + ReadWholeFile(data), newText = Loaded(index);
+    ASSERT_TRUE(oldCat.Save(index));
+    const std::string oldPair = ReadWholeFile(index) + ReadWholeFile(data), oldText = Loaded(index);
+    // What the folder shows once the k-th rename is done: the ready index, the new data in
+    // place beside it, the new index in place with the old data's second name not yet gone.
+    const std::function<bool()> renamed[] = {
+        [&] { return Named(dir, ".SXF.ready-") == 1; },
+        [&] { return Named(dir, ".SXF.ready-") == 1 && Named(dir, ".SXD.new-") == 0; },
+        [&] { return Named(dir, ".new-") + Named(dir, ".ready-") == 0 && Named(dir, ".old-") == 1; }};
+    for (int k = 1; k <= 3; ++k) {
+        SCOPED_TRACE(k);
+        const pid_t saver = ::fork();
+        if (saver == 0) {
+            ::raise(SIGSTOP); // until strace holds it
+            ::_exit(newCat.Save(index) ? 0 : 1);
+        }
+        ::waitpid(saver, nullptr, WUNTRACED);
+        const pid_t tracer = ::fork();
+        if (tracer == 0)
+            ::_exit(std::system(("exec strace -qq -o /dev/null -p " + std::to_string(saver) +
+                                 " -e trace=rename -e inject=rename:delay_exit=2000000:when=" +
+                                 std::to_string(k)).c_str()));
+        while (ReadWholeFile("/proc/" + std::to_string(saver) + "/status").find("TracerPid:\t0\n") !=
+               std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::kill(saver, SIGCONT);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!renamed[k - 1]() && std::chrono::steady_clock::now() < give_up)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        EXPECT_TRUE(renamed[k - 1]()) << "the rename was not seen";
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0), ::waitpid(tracer, nullptr, 0);
+        EXPECT_EQ(Loaded(index), k == 1 ? oldText : newText);
+        EXPECT_EQ(ReadWholeFile(index) + ReadWholeFile(data), k == 1 ? oldPair : newPair);
+        EXPECT_EQ(Named(dir, "-"), 0) << "no temporary file is left";
+        ASSERT_TRUE(oldCat.Save(index));
+    }
 }
 
 } // namespace

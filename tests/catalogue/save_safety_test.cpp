@@ -53,7 +53,7 @@ protected:
 
 TEST_F(SaveSafety, AFailureAtAnyStepKeepsTheOldPair) {
     for (const char* step : {"create-data", "sync-data", "create-index", "sync-index",
-                             "lock-targets", "rename-data", "rename-index"}) {
+                             "lock-targets", "ready-index", "rename-data", "rename-index"}) {
         faults::SetStepHook([step](std::string_view s) { return s == step; });
         EXPECT_FALSE(cat.Save(index)) << step;
         faults::SetStepHook(nullptr);

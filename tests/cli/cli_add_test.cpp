@@ -98,6 +98,11 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     const std::string index = ReadWholeFile(index_);
     const std::string data = ReadWholeFile(DataFileNameOf(index_));
     WriteWholeFile(out_.File("broken.SXF"), "not a catalogue");
+    // A data file that rotted: a byte in the middle of the block changed, size and time as before.
+    WriteWholeFile(out_.File("rot.SXF"), index);
+    std::string rotted = data;
+    rotted[rotted.size() / 2] ^= 0x10;
+    WriteWholeFile(out_.File("rot.SXD"), rotted);
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -107,6 +112,7 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
         {{"add", index_, tree_.File("missing")}, 1, ShelvixMessages::msgNoAdd},
         {{"add", index_, tree_.File("docs/a.txt")}, 1, ShelvixMessages::msgNoAdd},
         {{"add", out_.File("broken.SXF"), tree_.Path()}, 1, ShelvixMessages::msgNoLoad},
+        {{"add", out_.File("rot.SXF"), tree_.Path()}, 1, ShelvixMessages::msgErrorCleanUp},
         {{"add", out_.File("plain.cat"), tree_.Path()}, 2, "must contain .SXF"},
         {{"add", index_}, 2, "Usage:"},
         {{"add", index_, tree_.Path(), "--name"}, 2, "Usage:"},
@@ -122,6 +128,7 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     EXPECT_EQ(ReadWholeFile(index_), index);
     EXPECT_EQ(ReadWholeFile(DataFileNameOf(index_)), data);
     EXPECT_FALSE(FileExists(out_.File("plain.cat")));
+    EXPECT_EQ(ReadWholeFile(out_.File("rot.SXD")), rotted) << "the damage is reported, not copied";
 }
 
 } // namespace

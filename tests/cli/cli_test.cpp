@@ -11,6 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -257,6 +259,9 @@ TEST_F(CliTest, ExitStatusAndMessages) {
     WriteWholeFile(dir_.File("newer.SXD"), "");
 
     const std::string& noLoad = ShelvixMessages::msgNoLoad;
+    ASSERT_EQ(::link(DataFileNameOf(index_).c_str(), dir_.File("link.SXD").c_str()), 0);
+    ::mkdir(dir_.File("sub").c_str(), 0755);
+    const std::string pair = ReadWholeFile(index_) + ReadWholeFile(DataFileNameOf(index_));
     struct Case {
         std::vector<std::string> arguments;
         int status;
@@ -279,6 +284,11 @@ TEST_F(CliTest, ExitStatusAndMessages) {
         {{"convert", index_, dir_.File("no/such/folder/out.SXF")}, 1, false,
          ShelvixMessages::msgNoSave},
         {{"convert", index_, dir_.File("out.txt")}, 2, false, ".SXF"},
+        // The output pair must not be the input's files under any name.
+        {{"convert", index_, index_}, 2, false, "would overwrite the files of"},
+        {{"convert", index_, dir_.File("test.sxf")}, 2, false, "would overwrite the files of"},
+        {{"convert", index_, dir_.File("link.SXF")}, 2, false, "would overwrite the files of"},
+        {{"convert", index_, dir_.File("sub/../test.SXF")}, 2, false, "would overwrite the files of"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.front() + " " + c.text);
@@ -292,6 +302,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
     }
     EXPECT_FALSE(FileExists(dir_.File("out1.SXF")));
     EXPECT_FALSE(FileExists(dir_.File("out.txt")));
+    EXPECT_EQ(ReadWholeFile(index_) + ReadWholeFile(DataFileNameOf(index_)), pair) << "the input is whole";
 }
 
 } // namespace

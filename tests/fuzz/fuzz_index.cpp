@@ -1,6 +1,6 @@
 // Index files from arbitrary content: the input is the decompressed index, compressed into
 // Cat.SXF beside an empty Cat.SXD, then the catalogue is loaded. The raw input is also tried as
-// the index file itself, which then is seldom bzip2 at all.
+// the index file itself, which then is seldom bzip2 at all. Seeds carry medium additions too.
 #include "fuzz/fuzzsupport.h"
 
 namespace {
@@ -22,6 +22,9 @@ void LoadAndCheck(const std::string& index, const size_t* decompressed) {
     for (int i = 0; i < list.Count(); ++i) {
         CMedium* m = list.GetMedium(i);
         FUZZ_CHECK(m->Stored && !m->ContentLoaded && m->EntryCount() == 0 && m->Owner == &list);
+        // Medium additions are taken only whole: a block sum always comes with its length.
+        FUZZ_CHECK(!m->Additions.BlockSummed ||
+                   (m->Additions.BlockBytes > 0 && m->BlockLength == m->Additions.BlockBytes));
         // The data file is empty: no header can name content in it.
         if (ok) {
             FUZZ_CHECK(!m->LoadContent(list.DataFileName));

@@ -14,7 +14,7 @@
 namespace {
 
 // Three media: "One" (a folder A with B inside, files at each level, an archive with a member),
-// "Two" removed, "Three" with one file. Saved, then opened again so that no content is loaded.
+// "Two" removed, "Three" with one file and a file that holds a member. Saved, then opened again so that no content is loaded.
 class SearchRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,6 +32,8 @@ protected:
         AddTestEntry(two, nullptr, "gone.txt", kindFile, 1);
         CMedium& three = AddMedium(built, "Three");
         AddTestEntry(three, nullptr, "last.txt", kindFile, 2);
+        // A plain file holding members, as an imported catalogue may have it.
+        AddTestEntry(three, AddTestEntry(three, nullptr, "backup.7z", kindFile, 3), "inside.txt", kindFile, 4);
         fileName = dir.File("cat.SXF");
         ASSERT_TRUE(built.Save(fileName));
         ASSERT_TRUE(cat.Load(fileName));
@@ -86,10 +88,10 @@ TEST_F(SearchRun, EntriesDepthFirstAfterTheirMediumOnAnyThreadCount) {
         results.clear();
         TSearchRun run(request);
         EXPECT_TRUE(run.Execute());
-        EXPECT_EQ(Texts(), (std::vector<std::string>{"One", "A", "B", "deep.txt", "mid.txt",
-                                                     "pack.zip", "member.txt", "top.txt", "Two",
-                                                     "gone.txt", "Three", "last.txt"}));
-        EXPECT_EQ(run.ItemCount(), 12) << "every medium and every entry at every depth";
+        EXPECT_EQ(Texts(), (std::vector<std::string>{
+                               "One", "A", "B", "deep.txt", "mid.txt", "pack.zip", "member.txt", "top.txt",
+                               "Two", "gone.txt", "Three", "last.txt", "backup.7z", "inside.txt"}));
+        EXPECT_EQ(run.ItemCount(), 14) << "every medium and every entry at every depth";
         for (int i = 0; i < fresh.Count(); ++i) {
             EXPECT_TRUE(fresh.GetMedium(i)->ContentLoaded) << "loaded contents stay";
             EXPECT_TRUE(fresh.GetMedium(i)->Stored) << "unchanged";
@@ -103,7 +105,7 @@ TEST_F(SearchRun, CountsWhateverMatches) {
     TSearchRun run(request);
     EXPECT_TRUE(run.Execute());
     EXPECT_EQ(Texts(), (std::vector<std::string>{"mid.txt", "member.txt"}));
-    EXPECT_EQ(run.ItemCount(), 12);
+    EXPECT_EQ(run.ItemCount(), 14);
 }
 
 TEST_F(SearchRun, BadMaskEndsWithoutRows) {
@@ -166,8 +168,8 @@ TEST_F(SearchRun, StopKeepsTheRowsFoundSoFar) {
     whole.Execute();
     EXPECT_EQ(whole.positions,
               (std::vector<std::string>{"One", "One / A", "One / B", "One / pack.zip", "Two",
-                                        "Three"}))
-        << "per medium and per folder or archive, never per file";
+                                        "Three", "Three / backup.7z"}))
+        << "per medium and per entry with children, never per plain file";
 }
 
 TEST_F(SearchRun, StopOnWorkersKeepsTheFirstRowsInOrder) {
