@@ -89,7 +89,9 @@ protected:
         Edit(cat);
         for (int i = 0; i < cat.Count(); ++i) {
             CMedium& m = *cat.GetMedium(i);
-            if (!m.ContentLoaded) EXPECT_TRUE(m.LoadContent(cat.DataFileName));
+            if (!m.ContentLoaded) {
+                EXPECT_TRUE(m.LoadContent(cat.DataFileName));
+            }
             m.Stored = false;
         }
         EXPECT_TRUE(cat.Save(dir.File(name)));
@@ -117,7 +119,9 @@ TEST_F(ReusingSave, WritesWhatAFullSaveWritesWithoutReadingUnchangedMedia) {
     ASSERT_TRUE(back.Load(dir.File("Reused.SXF")));
     for (int i = 0; i < back.Count(); ++i) ASSERT_TRUE(back.GetMedium(i)->LoadContent(back.DataFileName));
     for (int i = 0; i < cat.Count(); ++i)
-        if (!cat.GetMedium(i)->ContentLoaded) ASSERT_TRUE(cat.GetMedium(i)->LoadContent(cat.DataFileName));
+        if (!cat.GetMedium(i)->ContentLoaded) {
+            ASSERT_TRUE(cat.GetMedium(i)->LoadContent(cat.DataFileName));
+        }
     EXPECT_EQ(DescribeCatalogue(back), DescribeCatalogue(cat));
 }
 
@@ -152,15 +156,18 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
                 WriteWholeFile(dir.File("Home.SXD"), data);
                 CMedienListe cat;
                 Edit(cat);
-                if (loaded) ASSERT_TRUE(cat.GetMedium(3)->LoadContent(cat.DataFileName));
+                if (loaded) {
+                    ASSERT_TRUE(cat.GetMedium(3)->LoadContent(cat.DataFileName));
+                }
                 WriteWholeFile(dir.File("Home.SXD"), broken);
                 cat.DataFileAge = FileStamp::Of(cat.DataFileName); // size and time put back
                 SCOPED_TRACE(testing::Message() << "at " << at << " summed " << summed << " loaded " << loaded);
                 EXPECT_EQ(cat.Save(dir.File("Rot.SXF")), loaded);
                 EXPECT_EQ(cat.DamagedMedium, loaded ? -1 : 3);
                 EXPECT_EQ(FileExists(dir.File("Rot.SXD")), loaded) << "nothing written unless whole";
-                if (loaded)
+                if (loaded) {
                     EXPECT_EQ(ReadWholeFile(dir.File("Rot.SXF")) + ReadWholeFile(dir.File("Rot.SXD")), full);
+                }
                 std::remove(dir.File("Rot.SXF").c_str()), std::remove(dir.File("Rot.SXD").c_str());
             }
         }

@@ -110,7 +110,9 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         ASSERT_TRUE(back.Load(dir.File("t.SXF"))) << c.what;
         EXPECT_FALSE(back.GetMedium(0)->Additions.BlockSummed) << c.what;
         EXPECT_EQ(back.GetMedium(1)->Additions.BlockSummed, c.read) << c.what;
-        if (c.read) EXPECT_EQ(back.GetMedium(1)->Additions.BlockSum, 0x0909090909090909u) << c.what;
+        if (c.read) {
+            EXPECT_EQ(back.GetMedium(1)->Additions.BlockSum, 0x0909090909090909u) << c.what;
+        }
     }
 }
 

@@ -109,8 +109,9 @@ TEST(SaveKill, KilledAtThirtyMomentsTheOldOrTheNewPairRemains) {
         ASSERT_TRUE(isOld || isNew) << "killed after " << delay.count() << " us of " << seconds << " s";
         // The pair loads as its catalogue: checked once for each outcome, which is enough since
         // the bytes are the same each time.
-        if ((isOld && olds++ == 0) || (isNew && news++ == 0))
+        if ((isOld && olds++ == 0) || (isNew && news++ == 0)) {
             EXPECT_EQ(Loaded(index), isOld ? oldText : newText);
+        }
         if (isNew) {
             std::remove(index.c_str()), std::remove(data.c_str());
             WriteWholeFile(index, oldIndex), WriteWholeFile(data, oldData);
