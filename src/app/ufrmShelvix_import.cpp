@@ -2,6 +2,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "app/core/messagetable.h"
+#include "app/interaction.h"
 #include "app/mediaviewmodels.h"
 #include "catalogue/foreigncatalogue.h"
 
@@ -44,4 +45,8 @@ void TfrmShelvix::actImportExecute() {
     FCatalogue->SetModified(true);
     RefreshTitle();
     if (!outcome.error.empty()) ShowError(outcome.error);
+    if (outcome.droppedEntries > 0)
+        Interaction().MessageBox(this, QString::fromStdString(msgHint),
+                                 QString::fromStdString(msgNotImported).arg(outcome.droppedEntries),
+                                 TMessageButtons::Ok);
 }
