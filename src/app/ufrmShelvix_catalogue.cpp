@@ -75,7 +75,7 @@ void TfrmShelvix::InstallProgress(CMedienListe& catalogue) {
 bool TfrmShelvix::MakeBackups() {
     if (!actMakeBackups->isChecked()) return true;
     if (MakeBackupCopies(FCatalogue->FileName, FCatalogue->DataFileName)) return true;
-    ShowError(msgBackupFailed);
+    ShowFileError(msgBackupFailed, FCatalogue->FileName);
     return false;
 }
 
@@ -92,7 +92,7 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileNam
     StatusText->setText(Text(msgSaveDB));
     const bool saved = FCatalogue->Save(fileName);
     SetBusy(false);
-    if (!saved) ShowError(msgNoSave);
+    if (!saved) ShowFileError(msgNoSave, fileName);
     RefreshTitle();
     return saved ? TSaveOutcome::Saved : TSaveOutcome::Failed;
 }
@@ -118,7 +118,7 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogue() {
     // as any failed save does, before backup copies are tried there, and the next Save asks
     // for a name.
     if (!PairWritable(target, FCatalogue->DataFileName)) {
-        ShowError(msgNoSave);
+        ShowFileError(msgNoSave, target);
         FCatalogue->FileName.clear();
         RefreshTitle();
         return TSaveOutcome::Failed;
@@ -179,7 +179,7 @@ void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
     if (loaded) {
         FMediaModel->FillMediaTree(FCatalogue.get());
     } else {
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, LocalName(fileName));
         // What a failed load left behind names the damaged file and holds part of it; a later
         // Save would replace that file with the part. An empty, unnamed catalogue cannot.
         ReplaceCatalogue(std::make_unique<CMedienListe>());
@@ -211,7 +211,7 @@ void TfrmShelvix::actAttachExecute() {
     SetBusy(true);
     if (!other.Load(fileName)) {
         SetBusy(false);
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, fileName);
         RefreshTitle();
         return;
     }
@@ -242,7 +242,7 @@ void TfrmShelvix::actRepairExecute() {
     SetBusy(false);
     RefreshTitle();
     if (!saved) {
-        ShowError(msgDiskFull);
+        ShowFileError(msgDiskFull, LocalName(chosen));
     } else if (lines.empty()) {
         Interaction().MessageBox(this, Text(msgRepairState), Text(msgDone), TMessageButtons::Ok);
     } else {

@@ -29,7 +29,7 @@ void TfrmShelvix::actImportExecute() {
     foreigncatalogue::OpenedFile file =
         foreigncatalogue::Open(chosen.toLocal8Bit().toStdString());
     if (file.status == foreigncatalogue::OpenStatus::CannotOpen) {
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, chosen.toLocal8Bit().toStdString());
         return;
     }
     if (file.status == foreigncatalogue::OpenStatus::NotSupported) {

@@ -11,6 +11,7 @@
 #include "entrywalk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace {
@@ -299,9 +300,15 @@ bool CMedium::WriteContent(TStream& dataFile) {
 }
 
 bool CMedienListe::Load(const std::string& fileName) {
-    if (!FileExists(fileName)) return false;
+    ClearFileFault();
+    const auto missing = [](const std::string& path) {
+        if (FileExists(path)) return false;
+        NoteFileFault(path, errno != 0 ? errno : ENOENT);
+        return true;
+    };
+    if (missing(fileName)) return false;
     const std::string dataName = DataFileNameOf(fileName);
-    if (!FileExists(dataName)) return false;
+    if (missing(dataName)) return false;
     FileName = fileName;
     DataFileName = dataName;
     FileAge = FileStamp::Of(fileName);
@@ -312,7 +319,7 @@ bool CMedienListe::Load(const std::string& fileName) {
     // opened for writing (a disc, a read-only share or folder) the catalogue still opens; a
     // later save onto it fails like any failed save, and Save as works.
     auto data = OpenFile(dataName, true);
-    if (!data) data = OpenFile(dataName, false);
+    if (!data && (data = OpenFile(dataName, false))) ClearFileFault(); // read-only is fine
     if (!data) return false;
     try {
         const int32_t version = ReadInt(*index);
@@ -335,6 +342,7 @@ bool CMedienListe::Load(const std::string& fileName) {
 }
 
 bool CMedienListe::Save(const std::string& fileName) {
+    ClearFileFault();
     const std::string dataName = DataFileNameOf(fileName);
     if (dataName == fileName) return false; // one file cannot be both index and data file
     // Unchanged blocks are copied from the current data file. One that does not look like a

@@ -28,6 +28,7 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
                std::to_string(++counter);
         auto file = TFileStream::Open(name, TFileStream::Mode::CreateExclusive);
         if (file) {
+            file->NoteFaultsAs(target);
             // The new file keeps the permissions of the one it replaces.
             struct stat st {};
             if (::stat(target.c_str(), &st) == 0) ::fchmod(file->Handle(), st.st_mode & 07777);
@@ -35,6 +36,7 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
         }
         if (errno != EEXIST) break;
     }
+    NoteFileFault(target, errno); // the file it stands for: a read-only folder, a full disk
     name.clear();
     return nullptr;
 }
@@ -45,9 +47,14 @@ namespace {
 bool TargetFree(const std::string& path, int& lockHandle) {
     lockHandle = -1;
     if (::access(path.c_str(), F_OK) != 0) return true;
-    if (::access(path.c_str(), W_OK) != 0) return false;
+    if (::access(path.c_str(), W_OK) != 0) {
+        NoteFileFault(path, errno);
+        return false;
+    }
     lockHandle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0;
+    if (lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0) return true;
+    NoteFileFault(path, errno); // in use by another program
+    return false;
 }
 
 } // namespace
@@ -61,7 +68,10 @@ bool PairWritable(const std::string& indexName, const std::string& dataName) {
     const auto replaceable = [](const std::string& path) {
         if (::access(path.c_str(), F_OK) != 0) return true;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) return false;
+        if (fd < 0) {
+            NoteFileFault(path, errno);
+            return false;
+        }
         ::close(fd);
         return true;
     };
@@ -119,11 +129,13 @@ bool PairWriter::Commit(const TMemoryStream& index) {
         if (::link(dataName_.c_str(), oldDataLink_.c_str()) != 0) oldDataLink_.clear();
     }
     if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
+        NoteFileFault(dataName_, errno);
         unlock();
         return false;
     }
     dataTemp_.clear();
     if (faults::Fail("rename-index") || ::rename(indexTemp_.c_str(), indexName_.c_str()) != 0) {
+        NoteFileFault(indexName_, errno);
         if (!oldDataLink_.empty() && ::rename(oldDataLink_.c_str(), dataName_.c_str()) == 0)
             oldDataLink_.clear();
         unlock();
