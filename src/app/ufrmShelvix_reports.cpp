@@ -4,10 +4,10 @@
 // list or an HTML report.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
-#include "app/mediaviewmodels.h"
-#include "app/reportexport.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/reportexport.h"
 
 #include <QTreeView>
 

@@ -4,8 +4,8 @@
 // Show does.
 #pragma once
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "search/duplicates.h"
 
 #include <QDialog>
