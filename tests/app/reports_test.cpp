@@ -2,7 +2,7 @@
 // medium, the search window's of its results, and a file that cannot be written.
 #include "mediacommands_fixture.h"
 
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 
 #include <QCheckBox>
