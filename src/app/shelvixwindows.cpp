@@ -35,6 +35,8 @@ TShelvixWindows::TShelvixWindows() {
     frmInfo = Make<TfrmInfo>(CreationOrder, main);
     frmDetailsFile = Make<TfrmDetailsFile>(CreationOrder, main);
     frmImport = Make<TfrmImport>(CreationOrder, main);
+    // Created now, so that the language file reaches it as it reaches the other windows.
+    main->DuplicatesDialog();
     frmMediaDetails->SetCategoriesDialog(frmCategories.get());
     frmDetailsFile->SetCategoriesDialog(frmCategories.get());
     frmSearch->SetFolderImages(&main->ImageListFolders);

@@ -149,6 +149,9 @@ private:
     void PlaceOnScreen();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void ShowError(const std::string& text);
+    // A file error: the text, then the file and the system's reason as the catalogue code
+    // noted them, or `fileName` alone when none was noted (a damaged file).
+    void ShowFileError(const std::string& text, const std::string& fileName);
     CMedium* NewMediumFromChooser(QString& path);
     CMedium* NewMediumAt(const QString& path);
     bool ScanNewMedium(CMedium* medium, const QString& path);

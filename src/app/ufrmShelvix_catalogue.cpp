@@ -75,7 +75,7 @@ void TfrmShelvix::InstallProgress(CMedienListe& catalogue) {
 bool TfrmShelvix::MakeBackups() {
     if (!actMakeBackups->isChecked()) return true;
     if (MakeBackupCopies(FCatalogue->FileName, FCatalogue->DataFileName)) return true;
-    ShowError(msgBackupFailed);
+    ShowFileError(msgBackupFailed, FCatalogue->FileName);
     return false;
 }
 
@@ -92,8 +92,13 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileNam
     StatusText->setText(Text(msgSaveDB));
     const bool saved = FCatalogue->Save(fileName);
     SetBusy(false);
-    // A damaged block is the user's to repair.
-    if (!saved) ShowError(FCatalogue->DamagedMedium >= 0 ? msgErrorCleanUp : msgNoSave);
+    // A damaged block is the user's to repair; any other failure names the file and the reason.
+    if (!saved) {
+        if (FCatalogue->DamagedMedium >= 0)
+            ShowError(msgErrorCleanUp);
+        else
+            ShowFileError(msgNoSave, fileName);
+    }
     RefreshTitle();
     return saved ? TSaveOutcome::Saved : TSaveOutcome::Failed;
 }
@@ -119,7 +124,7 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogue() {
     // as any failed save does, before backup copies are tried there, and the next Save asks
     // for a name.
     if (!PairWritable(target, FCatalogue->DataFileName)) {
-        ShowError(msgNoSave);
+        ShowFileError(msgNoSave, target);
         FCatalogue->FileName.clear();
         RefreshTitle();
         return TSaveOutcome::Failed;
@@ -180,7 +185,7 @@ void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
     if (loaded) {
         FMediaModel->FillMediaTree(FCatalogue.get());
     } else {
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, LocalName(fileName));
         // What a failed load left behind names the damaged file and holds part of it; a later
         // Save would replace that file with the part. An empty, unnamed catalogue cannot.
         ReplaceCatalogue(std::make_unique<CMedienListe>());
@@ -212,7 +217,7 @@ void TfrmShelvix::actAttachExecute() {
     SetBusy(true);
     if (!other.Load(fileName)) {
         SetBusy(false);
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, fileName);
         RefreshTitle();
         return;
     }
@@ -243,7 +248,7 @@ void TfrmShelvix::actRepairExecute() {
     SetBusy(false);
     RefreshTitle();
     if (!saved) {
-        ShowError(msgDiskFull);
+        ShowFileError(msgDiskFull, LocalName(chosen));
     } else if (lines.empty()) {
         Interaction().MessageBox(this, Text(msgRepairState), Text(msgDone), TMessageButtons::Ok);
     } else {

@@ -2,6 +2,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "language/messagetable.h"
+#include "widgets/interaction.h"
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/foreigncatalogue.h"
 
@@ -28,7 +29,7 @@ void TfrmShelvix::actImportExecute() {
     foreigncatalogue::OpenedFile file =
         foreigncatalogue::Open(chosen.toLocal8Bit().toStdString());
     if (file.status == foreigncatalogue::OpenStatus::CannotOpen) {
-        ShowError(msgNoLoad);
+        ShowFileError(msgNoLoad, chosen.toLocal8Bit().toStdString());
         return;
     }
     if (file.status == foreigncatalogue::OpenStatus::NotSupported) {
@@ -44,4 +45,8 @@ void TfrmShelvix::actImportExecute() {
     FCatalogue->SetModified(true);
     RefreshTitle();
     if (!outcome.error.empty()) ShowError(outcome.error);
+    if (outcome.droppedEntries > 0)
+        Interaction().MessageBox(this, QString::fromStdString(msgHint),
+                                 QString::fromStdString(msgNotImported).arg(outcome.droppedEntries),
+                                 TMessageButtons::Ok);
 }

@@ -7,6 +7,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
+#include "catalogue/streams.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -106,4 +107,13 @@ void TfrmShelvix::ForgetViewsOfMedia() {
 void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
     ForgetViewsOfMedia();
     FCatalogue = std::move(catalogue);
+}
+
+void TfrmShelvix::ShowFileError(const std::string& text, const std::string& fileName) {
+    const TFileFault fault = LastFileFault();
+    const std::string& shown = fault.error != 0 ? fault.path : fileName;
+    Interaction().MessageBox(this, Text(msgError),
+                             WithFileReason(Text(text), QString::fromLocal8Bit(shown), fault.error),
+                             TMessageButtons::Ok);
+    ClearFileFault(); // told once
 }

@@ -20,7 +20,7 @@ void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
     const NodeObject object = FMediaModel->ObjectAt(node);
     if (CMedium* medium = object.medium) {
         if (!medium->ContentLoaded && !medium->LoadContent(FCatalogue->DataFileName)) {
-            ShowError(ShelvixMessages::msgNoContent);
+            ShowFileError(ShelvixMessages::msgNoContent, FCatalogue->DataFileName);
             return;
         }
         FMediaModel->FillFolderNodes(medium);

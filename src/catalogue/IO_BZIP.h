@@ -129,6 +129,13 @@ void SetZoneBias(double days); // tests
 double LocalToStored(double date);
 double StoredToLocal(double date);
 double FileTimeToDate(int64_t ticks);
+// A file time of 0 means "no time" where the other program wrote it (1 January 1601 00:00, a
+// date no file has). Views and reports show no date for it; the value itself is kept, within
+// the rounding a save and load through the zone bias may add.
+constexpr double kNoFileTimeDate = -109205.0;
+inline bool IsNoFileTime(double date) {
+    return date > kNoFileTimeDate - 1e-6 && date < kNoFileTimeDate + 1e-6;
+}
 // The day count of a Unix time in local time (whole seconds), as the scan stores it.
 double UnixTimeToLocalDate(int64_t seconds);
 

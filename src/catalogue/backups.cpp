@@ -42,6 +42,7 @@ std::string DataBackupName(const std::string& indexFileName) {
 }
 
 bool MakeBackupCopies(const std::string& indexFileName, const std::string& dataFileName) {
+    ClearFileFault();
     const std::string indexCopy = IndexBackupName(indexFileName);
     const std::string dataCopy = DataBackupName(indexFileName);
     std::string indexTemp, dataTemp;

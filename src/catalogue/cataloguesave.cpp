@@ -47,6 +47,7 @@ private:
 } // namespace
 
 bool CMedienListe::Save(const std::string& fileName) {
+    ClearFileFault();
     DamagedMedium = -1;
     const std::string dataName = DataFileNameOf(fileName);
     if (dataName == fileName) return false; // one file cannot be both index and data file

@@ -94,30 +94,17 @@ public:
     // is read and dropped: it belongs to an entry whose name could not be taken.
     void ImportLevel(CMedium& medium, CFile* parent, bool keep, int depth) {
         try {
-            if (depth > kMaxLevelDepth) throw EShelvixError("File Read Error: Int");
             const int32_t files = ReadInt(s_);
-            for (int32_t i = 0; i < files; ++i) {
-                ReadStringTo(s_, name_);
-                const int32_t category = CategoryIndex(ReadInt(s_));
-                ReadStringTo(s_, skipped_);
-                const int32_t size = ReadInt(s_);
-                const double date = FileTimeToDate(ReadInt64(s_));
-                const int32_t members = ReadInt(s_);
-                CFile* file = keep ? Add(medium, parent, 0, category, size, date) : nullptr;
-                // A file with members is an archive whatever its name, so that it opens like
-                // one; its members go under their folder paths as a scan places them.
-                TMemberRecords records(s_, members, category);
-                if (file && members > 0) {
-                    file->Kind = kindArchive;
-                    NestMembers(records, true, file, {});
-                }
-                records.Finish();
-            }
+            for (int32_t i = 0; i < files; ++i) ReadFile(&medium, parent, keep);
             const int32_t folders = ReadInt(s_);
             for (int32_t i = 0; i < folders; ++i) {
                 ReadStringTo(s_, name_);
                 const int32_t category = CategoryIndex(ReadInt(s_));
                 ReadStringTo(s_, skipped_);
+                if (depth == kMaxLevelDepth) { // its subtree lies deeper than the reader goes
+                    outcome_.droppedEntries += 1 + SkipLevels();
+                    continue;
+                }
                 CFile* folder = keep ? Add(medium, parent, faDirectory, category, 0, 0) : nullptr;
                 ImportLevel(medium, folder, folder != nullptr, depth + 1);
             }
@@ -127,6 +114,55 @@ public:
     }
 
 private:
+    // One file record with its archive members; added under `parent` of `medium` when `keep`
+    // is set.
+    void ReadFile(CMedium* medium, CFile* parent, bool keep) {
+        ReadStringTo(s_, name_);
+        const int32_t category = CategoryIndex(ReadInt(s_));
+        ReadStringTo(s_, skipped_);
+        const int32_t size = ReadInt(s_);
+        const double date = FileTimeToDate(ReadInt64(s_));
+        const int32_t members = ReadInt(s_);
+        CFile* file = keep ? Add(*medium, parent, 0, category, size, date) : nullptr;
+        // A file with members is an archive whatever its name, so that it opens like one; its
+        // members go under their folder paths as a scan places them.
+        TMemberRecords records(s_, members, category);
+        if (file && members > 0) {
+            file->Kind = kindArchive;
+            NestMembers(records, true, file, {});
+        }
+        records.Finish();
+        if (!keep) outcome_.droppedEntries += 1 + std::max(members, 0);
+    }
+
+    // Reads one folder level and everything beneath it without keeping any of it, so that the
+    // next record is read in step. A loop over a stack of the folders still to read, not a
+    // recursion: the nesting may be as deep as the file is long. Answers the folders read past;
+    // the files are counted by ReadFile.
+    int64_t SkipLevels() {
+        std::vector<int32_t> folders; // per open level, the folder records still to come
+        int64_t skipped = 0;
+        const auto level = [&] {
+            const int32_t files = ReadInt(s_);
+            for (int32_t i = 0; i < files; ++i) ReadFile(nullptr, nullptr, false);
+            folders.push_back(ReadInt(s_));
+        };
+        level();
+        while (!folders.empty()) {
+            if (folders.back() <= 0) {
+                folders.pop_back();
+                continue;
+            }
+            --folders.back();
+            ReadStringTo(s_, name_);
+            ReadInt(s_);
+            ReadStringTo(s_, skipped_);
+            ++skipped;
+            level();
+        }
+        return skipped;
+    }
+
     // An entry named by name_; none when the name leaves nothing to show (empty, "." or "..").
     CFile* Add(CMedium& medium, CFile* parent, uint32_t attributes, int32_t category,
                int64_t size, double date) {

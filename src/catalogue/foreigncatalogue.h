@@ -13,8 +13,9 @@ class CMedienListe;
 namespace foreigncatalogue {
 
 constexpr const char* kSignature = "ADC.Catalog";
-// Folder levels nested deeper than this end like a read error: no real disc is that deep, and
-// a hostile file must not run the reader's recursion off the stack.
+// Folder levels nested deeper than this are read past in step and left out (counted in the
+// outcome): no real disc is that deep, and a hostile file must not run the reader's recursion
+// off the stack.
 constexpr int kMaxLevelDepth = 256;
 
 enum class OpenStatus { Opened, CannotOpen, NotSupported };
@@ -37,6 +38,9 @@ struct Outcome {
     std::string error;
     // Folder levels that ended early at a read error (their entries read so far stay).
     int truncatedLevels = 0;
+    // Entries read and left out: those nested deeper than kMaxLevelDepth, and those beneath an
+    // entry whose name could not be taken.
+    int64_t droppedEntries = 0;
 };
 
 // Reads everything behind the signature into `catalogue` (expected empty): categories appended

@@ -9,6 +9,7 @@
 #include "entrywalk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace contentrecords;
@@ -268,12 +269,18 @@ bool CMedium::WriteContent(TStream& dataFile) {
 }
 
 bool CMedienListe::Load(const std::string& fileName) {
+    ClearFileFault();
+    const auto missing = [](const std::string& path) {
+        if (FileExists(path)) return false;
+        NoteFileFault(path, errno != 0 ? errno : ENOENT);
+        return true;
+    };
     const std::string dataName = DataFileNameOf(fileName);
     // A save killed between its renames is finished or undone first, so that the pair read
     // is the old one or the new one, whole.
     if (dataName != fileName) FinishInterruptedSave(fileName, dataName);
-    if (!FileExists(fileName)) return false;
-    if (!FileExists(dataName)) return false;
+    if (missing(fileName)) return false;
+    if (missing(dataName)) return false;
     FileName = fileName;
     DataFileName = dataName;
     FileAge = FileStamp::Of(fileName);
@@ -284,7 +291,7 @@ bool CMedienListe::Load(const std::string& fileName) {
     // opened for writing (a disc, a read-only share or folder) the catalogue still opens; a
     // later save onto it fails like any failed save, and Save as works.
     auto data = OpenFile(dataName, true);
-    if (!data) data = OpenFile(dataName, false);
+    if (!data && (data = OpenFile(dataName, false))) ClearFileFault(); // read-only is fine
     if (!data) return false;
     try {
         const int32_t version = ReadInt(*index);

@@ -30,6 +30,7 @@ namespace {
 std::unique_ptr<TFileStream> OpenTemporary(const std::string& target, const std::string& name) {
     auto file = TFileStream::Open(name, TFileStream::Mode::CreateExclusive);
     if (file) {
+        file->NoteFaultsAs(target); // a failed write names the file it stands for
         // The new file keeps the permissions of the one it replaces.
         struct stat st {};
         if (::stat(target.c_str(), &st) == 0) ::fchmod(file->Handle(), st.st_mode & 07777);
@@ -48,6 +49,7 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
         if (auto file = OpenTemporary(target, name)) return file;
         if (errno != EEXIST) break;
     }
+    NoteFileFault(target, errno); // the file it stands for: a read-only folder, a full disk
     name.clear();
     return nullptr;
 }
@@ -58,9 +60,14 @@ namespace {
 bool TargetFree(const std::string& path, int& lockHandle) {
     lockHandle = -1;
     if (::access(path.c_str(), F_OK) != 0) return true;
-    if (::access(path.c_str(), W_OK) != 0) return false;
+    if (::access(path.c_str(), W_OK) != 0) {
+        NoteFileFault(path, errno);
+        return false;
+    }
     lockHandle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0;
+    if (lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0) return true;
+    NoteFileFault(path, errno); // in use by another program
+    return false;
 }
 
 } // namespace
@@ -74,7 +81,10 @@ bool PairWritable(const std::string& indexName, const std::string& dataName) {
     const auto replaceable = [](const std::string& path) {
         if (::access(path.c_str(), F_OK) != 0) return true;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) return false;
+        if (fd < 0) {
+            NoteFileFault(path, errno);
+            return false;
+        }
         ::close(fd);
         return true;
     };
@@ -205,15 +215,22 @@ bool PairWriter::PutInPlace() {
     // The ready index marks the commit: from here, whether the new data file is in place says
     // which pair the next open keeps.
     const std::string ready = indexName_ + ".ready-" + tag_;
-    if (faults::Fail("ready-index") || ::rename(indexTemp_.c_str(), ready.c_str()) != 0) return false;
+    if (faults::Fail("ready-index") || ::rename(indexTemp_.c_str(), ready.c_str()) != 0) {
+        NoteFileFault(indexName_, errno);
+        return false;
+    }
     indexTemp_.clear();
     indexReady_ = ready;
     SyncFolderOf(indexName_);
-    if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) return false;
+    if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
+        NoteFileFault(dataName_, errno);
+        return false;
+    }
     const std::string newData = dataTemp_;
     dataTemp_.clear();
     SyncFolderOf(dataName_);
     if (faults::Fail("rename-index") || ::rename(indexReady_.c_str(), indexName_.c_str()) != 0) {
+        NoteFileFault(indexName_, errno);
         // Undone in the order the next open would undo it: the new data back to its temporary
         // name (a ready index beside it means "not committed"), then the old data back.
         const bool undone =

@@ -10,6 +10,29 @@
 
 #include "faults.h"
 
+#include <mutex>
+
+namespace {
+std::mutex faultLock;
+TFileFault lastFault;
+} // namespace
+
+void NoteFileFault(const std::string& path, int error) {
+    const int saved = errno;
+    {
+        std::lock_guard<std::mutex> hold(faultLock);
+        lastFault = {path, error};
+    }
+    errno = saved;
+}
+
+TFileFault LastFileFault() {
+    std::lock_guard<std::mutex> hold(faultLock);
+    return lastFault;
+}
+
+void ClearFileFault() { NoteFileFault(std::string(), 0); }
+
 int64_t TStream::Remaining() const {
     const int64_t size = Size();
     if (size < 0) return -1;
@@ -80,18 +103,20 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mod
         break;
     }
     const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) return nullptr;
+    const auto fail = [&path, fd](int error) {
+        NoteFileFault(path, error);
+        if (fd >= 0) ::close(fd);
+        errno = error;
+        return nullptr;
+    };
+    if (fd < 0) return fail(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, lock | LOCK_NB) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    if (::flock(fd, lock | LOCK_NB) != 0) return fail(errno); // in use by another program
     // Truncated only once the lock is held, so a reader elsewhere never sees a half-cut file.
-    if (mode == Mode::CreateOrTruncate && ::ftruncate(fd, 0) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<TFileStream>(new TFileStream(fd));
+    if (mode == Mode::CreateOrTruncate && ::ftruncate(fd, 0) != 0) return fail(errno);
+    return std::unique_ptr<TFileStream>(new TFileStream(fd, path));
 }
 
 TFileStream::~TFileStream() {
@@ -112,13 +137,18 @@ size_t TFileStream::Read(void* buffer, size_t count) {
 }
 
 size_t TFileStream::Write(const void* buffer, size_t count) {
+    const size_t asked = count;
     count = faults::LimitWrite(count);
+    if (count < asked) NoteFileFault(path_, ENOSPC); // a write cut short stands for a full disk
     size_t done = 0;
     const char* in = static_cast<const char*>(buffer);
     while (done < count) {
         const ssize_t put = ::pwrite(fd_, in + done, count - done, position_ + done);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) break;
+        if (put <= 0) {
+            NoteFileFault(path_, put < 0 ? errno : ENOSPC);
+            break;
+        }
         done += static_cast<size_t>(put);
     }
     position_ += static_cast<int64_t>(done);
@@ -137,4 +167,8 @@ int64_t TFileStream::Size() const {
     return st.st_size;
 }
 
-bool TFileStream::Sync() { return ::fsync(fd_) == 0; }
+bool TFileStream::Sync() {
+    if (::fsync(fd_) == 0) return true;
+    NoteFileFault(path_, errno);
+    return false;
+}

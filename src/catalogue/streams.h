@@ -82,13 +82,26 @@ private:
 
 // An open file. Shared lock for readers, exclusive for writers; a lock that cannot be had at once
 // makes the open fail, as another program holding the file would.
+// The last file operation that failed, with the system's reason (an errno value), for the
+// second line of a file error: "/home/anna/Discs.SXD: No such file or directory". Set where a
+// file cannot be found, opened, created, written, flushed or replaced; cleared when a load, a
+// save or a backup begins. Shared by all threads.
+struct TFileFault {
+    std::string path;
+    int error = 0; // 0: none noted
+};
+void NoteFileFault(const std::string& path, int error);
+TFileFault LastFileFault();
+void ClearFileFault();
+
 class TFileStream final : public TStream {
 public:
     enum class Mode { ReadOnly, ReadWrite, CreateExclusive, CreateOrTruncate };
+    // A file that cannot be opened is noted as the last file fault.
     static std::unique_ptr<TFileStream> Open(const std::string& path, Mode mode);
     // Takes over `fd`, a descriptor the caller has opened and examined: no lock is taken.
     static std::unique_ptr<TFileStream> Adopt(int fd) {
-        return std::unique_ptr<TFileStream>(new TFileStream(fd));
+        return std::unique_ptr<TFileStream>(new TFileStream(fd, {}));
     }
     ~TFileStream() override;
 
@@ -100,9 +113,13 @@ public:
     // Flushes the file's data to the disk.
     bool Sync();
     int Handle() const { return fd_; }
+    // The name a failed write or flush is noted under: a temporary file stands for the file
+    // it is going to replace.
+    void NoteFaultsAs(std::string path) { path_ = std::move(path); }
 
 private:
-    explicit TFileStream(int fd) : fd_(fd) {}
+    TFileStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
+    std::string path_;
     int64_t position_ = 0;
 };

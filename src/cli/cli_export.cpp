@@ -1,5 +1,5 @@
-// shelvix-cli export: the reports of the window's Media menu on standard output, of the whole
-// catalogue or of the media of one name.
+// shelvix-cli export: the reports of the window's Media menu on standard output, of the media the
+// window's media tree shows (removed ones too on request) or of the media of one name.
 #include "cli/cli.h"
 #include "text/textescape.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 int Usage(const std::string& what) {
     ReportError("export", what);
-    std::fprintf(stderr, "Usage: shelvix-cli export CATALOGUE.SXF --csv|--html [--medium NAME]\n");
+    std::fprintf(stderr, "Usage: shelvix-cli export CATALOGUE.SXF --csv|--html [--medium NAME] [--removed]\n");
     return kExitUsage;
 }
 
@@ -25,11 +25,14 @@ int Usage(const std::string& what) {
 int RunExport(const Arguments& arguments) {
     enum { none, csv, html } format = none;
     const std::string* mediumName = nullptr;
+    bool removed = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
         if (option == "--csv" || option == "--html") {
             if (format != none) return Usage("give one of --csv and --html");
             format = option == "--csv" ? csv : html;
+        } else if (option == "--removed") {
+            removed = true;
         } else if (option == "--medium" && i + 1 < arguments.size()) {
             mediumName = &arguments[++i];
         } else {
@@ -42,9 +45,12 @@ int RunExport(const Arguments& arguments) {
     if (!LoadCatalogue(catalogue, arguments[0])) return kExitFailure;
     TReport report;
     report.Title = arguments[0];
-    for (int i = 0; i < catalogue.Count(); ++i)
-        if (!mediumName || catalogue.GetMedium(i)->Name == *mediumName)
-            report.Media.push_back(catalogue.GetMedium(i));
+    report.WithState = removed;
+    for (int i = 0; i < catalogue.Count(); ++i) {
+        CMedium* medium = catalogue.GetMedium(i);
+        if ((removed || medium->Present) && (!mediumName || medium->Name == *mediumName))
+            report.Media.push_back(medium);
+    }
     if (mediumName && report.Media.empty()) {
         ReportError(EscapeBytes(*mediumName, Controls::Escape), "no such medium");
         return kExitFailure;

@@ -25,7 +25,7 @@ const Command kCommands[] = {
      RunSearch},
     {"duplicates", "CAT.SXF [--date] [--present] [--min-size SIZE]",
      "files kept on more than one medium, or more than once on one", 1, -1, RunDuplicates},
-    {"export", "CAT.SXF --csv|--html [--medium NAME]",
+    {"export", "CAT.SXF --csv|--html [--medium NAME] [--removed]",
      "the media's trees as a CSV list or an HTML report", 2, -1, RunExport},
     {"import", "FILE.CAT OUT.SXF",
      "read an \"Advanced disc catalog\" file into a new catalogue and save it", 2, 2, RunImport},
@@ -63,8 +63,9 @@ const char* const kHelpTail =
     "between groups, the group whose extra copies take the most space first. --present passes\n"
     "over removed media, --min-size SIZE over smaller files. It exits with 1 when there are none.\n"
     "\n"
-    "export writes every medium's tree (or those of the media named NAME) as CSV\n"
+    "export writes the tree of every present medium (or those of the media named NAME) as CSV\n"
     "(medium,path,name,kind,size,date,category) or as one HTML page to standard output.\n"
+    "--removed adds the removed media, and the CSV list a state column (present, removed).\n"
     "\n"
     "Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.\n";
 

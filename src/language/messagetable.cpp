@@ -49,7 +49,11 @@
     X(msgReloadDB, "Refreshing media content...") \
     X(msgBackupFailed, "Could not make backups. Nothing saved.") \
     X(msgNoManual, "Could not open the manual. It is missing, or no program to show HTML pages is set up.") \
-    X(msgUnreadFolders, "folders could not be read")
+    X(msgUnreadFolders, "folders could not be read") \
+    X(msgNoReport, "Could not write the report.") \
+    X(msgNotImported, "%1 entries nested too deeply, or without a name, were left out.") \
+    X(msgYes, "Yes") \
+    X(msgNo, "No")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -62,6 +66,9 @@
     X(msgAssigned, "You cannot remove an assigned category.") \
     X(msgNoCatLoad, "Cannot load categories, unassign current categories first!") \
     X(msgNoCatImport, "Could not import categories.")
+#define SHELVIX_DUPLICATE_MESSAGES(X) \
+    X(msgNoMinSize, "The minimum size is not a size.") \
+    X(msgGroupsFound, "%1 groups, %2 files, %3 in extra copies")
 // clang-format on
 
 #define SHELVIX_DEFINE_MESSAGE(name, text) std::string name = text;
@@ -77,6 +84,9 @@ SHELVIX_SEARCH_MESSAGES(SHELVIX_DEFINE_MESSAGE)
 namespace CategoryMessages {
 SHELVIX_CATEGORY_MESSAGES(SHELVIX_DEFINE_MESSAGE)
 } // namespace CategoryMessages
+namespace DuplicateMessages {
+SHELVIX_DUPLICATE_MESSAGES(SHELVIX_DEFINE_MESSAGE)
+} // namespace DuplicateMessages
 
 #undef SHELVIX_DEFINE_MESSAGE
 
@@ -92,16 +102,19 @@ struct BuiltInMessage {
 #define SHELVIX_MAIN_ENTRY(name, text) {#name, &ShelvixMessages::name, text},
 #define SHELVIX_SEARCH_ENTRY(name, text) {#name, &SearchMessages::name, text},
 #define SHELVIX_CATEGORY_ENTRY(name, text) {#name, &CategoryMessages::name, text},
+#define SHELVIX_DUPLICATE_ENTRY(name, text) {#name, &DuplicateMessages::name, text},
 
 constexpr BuiltInMessage kMainMessages[] = {SHELVIX_MAIN_MESSAGES(SHELVIX_MAIN_ENTRY)};
 constexpr BuiltInMessage kSearchMessages[] = {SHELVIX_SEARCH_MESSAGES(SHELVIX_SEARCH_ENTRY)};
 constexpr BuiltInMessage kCategoryMessages[] = {SHELVIX_CATEGORY_MESSAGES(SHELVIX_CATEGORY_ENTRY)};
+constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHELVIX_DUPLICATE_ENTRY)};
 
 #undef SHELVIX_MAIN_ENTRY
 #undef SHELVIX_SEARCH_ENTRY
 #undef SHELVIX_CATEGORY_ENTRY
+#undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 39);
+static_assert(std::size(kMainMessages) == 43);
 static_assert(std::size(kSearchMessages) == 4);
 static_assert(std::size(kCategoryMessages) == 4);
 
@@ -133,6 +146,7 @@ template <std::size_t N> void ResetAll(const BuiltInMessage (&table)[N]) {
 #undef SHELVIX_MAIN_MESSAGES
 #undef SHELVIX_SEARCH_MESSAGES
 #undef SHELVIX_CATEGORY_MESSAGES
+#undef SHELVIX_DUPLICATE_MESSAGES
 
 void TranslatorVariables::Add(std::string_view key, std::string* variable) {
     assert(variable != nullptr);
@@ -160,8 +174,13 @@ void RegisterCategoryMessages(TranslatorVariables& list) {
     RegisterAll(list, kCategoryMessages);
 }
 
+void RegisterDuplicateMessages(TranslatorVariables& list) {
+    RegisterAll(list, kDuplicateMessages);
+}
+
 void ResetMessagesToBuiltIn() {
     ResetAll(kMainMessages);
     ResetAll(kSearchMessages);
     ResetAll(kCategoryMessages);
+    ResetAll(kDuplicateMessages);
 }

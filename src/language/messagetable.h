@@ -53,6 +53,11 @@ extern std::string msgReloadDB;
 extern std::string msgBackupFailed;
 extern std::string msgNoManual;
 extern std::string msgUnreadFolders; // after their count: "3 folders could not be read"
+extern std::string msgNoReport;
+extern std::string msgNotImported; // %1: the number of entries an import left out
+// The texts of the Yes and No buttons of every question.
+extern std::string msgYes;
+extern std::string msgNo;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -71,6 +76,13 @@ extern std::string msgAssigned;
 extern std::string msgNoCatLoad;
 extern std::string msgNoCatImport;
 } // namespace CategoryMessages
+
+// Duplicates window (TfrmDuplicates). Its errors take the main window's msgError as caption.
+namespace DuplicateMessages {
+extern std::string msgNoMinSize;
+// %1 groups, %2 files, %3 the size of the extra copies.
+extern std::string msgGroupsFound;
+} // namespace DuplicateMessages
 
 // A window's variable list (the `Variables` element of the language file): ordered pairs of a
 // message key and the variable it is bound to. The list does not own the variables. Keys are
@@ -105,11 +117,12 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 38 for the main window, 4 for the
-// search window, 4 for the categories window. Each call appends; calling twice registers twice.
+// Register a window's keys in their fixed order: 42 for the main window, 4 for the
+// search window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);
 void RegisterSearchMessages(TranslatorVariables& list);
 void RegisterCategoryMessages(TranslatorVariables& list);
+void RegisterDuplicateMessages(TranslatorVariables& list);
 
-// Sets every message variable of all three windows back to its built-in English text.
+// Sets every message variable of all four windows back to its built-in English text.
 void ResetMessagesToBuiltIn();

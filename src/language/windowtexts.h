@@ -51,7 +51,7 @@ struct TWindowTexts {
 
 namespace language {
 
-// The ten translated windows in creation order. frmImport is not among them.
+// The twelve translated windows in creation order. frmImport is not among them.
 const std::vector<TWindowTexts>& TranslatedWindows();
 // The window that is never translated.
 constexpr std::string_view kUntranslatedWindow = "frmImport";

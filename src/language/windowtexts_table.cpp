@@ -168,6 +168,26 @@ const std::vector<TWindowTexts>& TranslatedWindows() {
             {"ButtonOK", K::Button, "OK", "", {}, {}},
             {"ButtonAbort", K::Button, "Abort", "", {}, {}},
         }},
+        {"frmDuplicates", "Find duplicates", RegisterDuplicateMessages, {
+            {"GroupBoxOptions", K::GroupBox, "Copies:", "", {}, {}},
+            {"CheckBoxDate", K::CheckBox, "with the same date (to the second)", "", {}, {}},
+            {"CheckBoxPresent", K::CheckBox, "on present media only", "", {}, {}},
+            {"CheckBoxMinSize", K::CheckBox, "files from:", "", {}, {}},
+            {"EditMinSize", K::Edit, "", "", {}, {}},
+            {"ComboBoxMinSize", K::ComboBox, "", "", {}, {"Byte", "KB", "MB", "GB"}},
+            {"ButtonFind", K::Button, "Find", "", {}, {}},
+            {"GroupBoxResults", K::GroupBox, "Files kept more than once:", "", {}, {}},
+            {"VSTDuplicates", K::View, "", "", {"Media", "Location", "Name", "Size", "Date"}, {}},
+            {"StatusBar", K::Other, "", "", {}, {}},
+            {"ButtonShow", K::Button, "Show", "", {}, {}},
+            {"ButtonClose", K::Button, "Close", "", {}, {}},
+        }},
+        {"frmDuplicatesWindow", "Finding duplicates...", nullptr, {
+            {"LabelPos", K::Label, "Current position", "", {}, {}},
+            {"LabelSItems", K::Label, "Items:", "", {}, {}},
+            {"LabelItems", K::Label, "0", "", {}, {}},
+            {"ButtonStop", K::Button, "Stop", "", {}, {}},
+        }},
     };
     // clang-format on
     return windows;

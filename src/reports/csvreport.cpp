@@ -40,12 +40,16 @@ TReportRow ResultRow(const TSearchRow& row) {
 }
 
 void AppendCsvField(std::string& line, std::string_view raw) {
-    const std::string text = cli::EscapeBytes(raw);
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    const std::string text = cli::ReadableBytes(raw);
+    // A spreadsheet evaluates a field that begins like a formula; the quote makes it text.
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) !=
+                                              std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string::npos) {
         line += text;
         return;
     }
     line += '"';
+    if (formula) line += '\'';
     for (const char c : text) {
         if (c == '"') line += '"';
         line += c;
@@ -55,7 +59,8 @@ void AppendCsvField(std::string& line, std::string_view raw) {
 
 namespace {
 
-void WriteCsvRow(std::ostream& out, const TReportRow& row) {
+// `state` is given when the report holds removed media as well.
+void WriteCsvRow(std::ostream& out, const TReportRow& row, const char* state = nullptr) {
     std::string line;
     const std::string_view fields[] = {row.medium, row.location, row.name, row.kind,
                                        row.size,   row.date,     row.category};
@@ -63,6 +68,7 @@ void WriteCsvRow(std::ostream& out, const TReportRow& row) {
         if (i > 0) line += ',';
         AppendCsvField(line, fields[i]);
     }
+    if (state) line += std::string(",") + state;
     line += "\r\n";
     out << line;
 }
@@ -70,17 +76,20 @@ void WriteCsvRow(std::ostream& out, const TReportRow& row) {
 } // namespace
 
 bool WriteCsvReport(std::ostream& out, const TReport& report) {
-    out << "medium,path,name,kind,size,date,category\r\n";
+    const bool withState = report.WithState && !report.Results;
+    out << "medium,path,name,kind,size,date,category" << (withState ? ",state\r\n" : "\r\n");
     if (report.Results) {
         for (const TSearchRow& row : *report.Results) WriteCsvRow(out, ResultRow(row));
     } else {
-        for (const CMedium* medium : report.Media)
+        for (const CMedium* medium : report.Media) {
+            const char* state = !withState ? nullptr : medium->Present ? "present" : "removed";
             WalkWithLocation(
                 *medium,
-                [&out](const CFile& entry, const std::string& location) {
-                    WriteCsvRow(out, EntryRow(entry, location));
+                [&out, state](const CFile& entry, const std::string& location) {
+                    WriteCsvRow(out, EntryRow(entry, location), state);
                 },
                 [](const CFile&) {});
+        }
     }
     out.flush();
     return bool(out);

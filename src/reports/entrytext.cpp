@@ -8,7 +8,7 @@
 #include <cstdio>
 
 std::string DateTimeText(double dayCount) {
-    if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3e6) return {};
+    if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3e6 || IsNoFileTime(dayCount)) return {};
     double whole = std::trunc(dayCount);
     int64_t seconds = std::llround(std::fabs(dayCount - whole) * 86400.0);
     if (seconds >= 86400) {

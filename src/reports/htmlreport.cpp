@@ -19,15 +19,21 @@ const char* const kStyle =
     "ul{list-style:none;margin:0;padding-left:1.4em}summary{cursor:pointer}"
     ".meta{color:#666;font-size:90%;margin-left:.8em}.folder{font-weight:bold}";
 
-// Text as element content or attribute value. Line feeds and tabs stay (notices have lines);
-// other control characters, which XML does not allow or would change (CR), go through the
-// escape as \xHH, as the command line writes them.
-std::string Html(std::string_view raw) {
-    const std::string text = cli::EscapeBytes(raw);
+// Text as element content or attribute value. A line break (CR LF, as notices are written, or
+// a lone LF) becomes <br/>; tabs stay; other control characters, which XML does not allow or
+// would change (a lone CR), are written as \xHH, as bytes that are not UTF-8 are.
+std::string Html(std::string_view raw, bool breaks = true) {
+    const std::string text = cli::ReadableBytes(raw);
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue; // one break
+        if (c == '\n' && breaks) {
+            out += "<br/>";
+            continue;
+        }
         if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
             cli::AppendHexByte(out, byte);
             continue;
@@ -117,7 +123,7 @@ bool WriteHtmlReport(std::ostream& out, const TReport& report) {
         for (const TSearchRow& row : *report.Results)
             if (seen.insert(row.medium).second) media.push_back(row.medium);
     }
-    const std::string title = "Shelvix: " + Html(report.Title);
+    const std::string title = "Shelvix: " + Html(report.Title, false);
     out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>" << title
         << "</title><style>" << kStyle << "</style></head>\n<body>\n<h1>" << title << "</h1>\n";
     WriteMediaTable(out, media);

@@ -1,7 +1,7 @@
 // Reports of a catalogue's contents for other programs and for reading: a CSV list (RFC 4180,
-// UTF-8) and a self-contained HTML page, of whole media or of a search's results. Texts go
-// through the command line's reversible escape, so a name that is not UTF-8 still gives a
-// valid file and its bytes can be told back.
+// UTF-8) and a self-contained HTML page, of whole media or of a search's results. Reports are
+// for reading: valid UTF-8 goes out as it is, and only bytes that are not valid UTF-8 are
+// written as \xHH, so that the file is valid UTF-8 whatever the names hold.
 #pragma once
 
 #include "search/searchrequest.h"
@@ -16,6 +16,9 @@ struct TReport {
     std::vector<CMedium*> Media;
     // When set, the report holds these rows instead of trees.
     const TSearchResults* Results = nullptr;
+    // Set when Media holds removed media as well: the CSV list gains a `state` column
+    // (present or removed). The HTML report's media table always has one.
+    bool WithState = false;
 };
 
 // The header line, then one line per entry (depth first, parents before their children) or per
@@ -29,5 +32,7 @@ bool WriteHtmlReport(std::ostream& out, const TReport& report);
 // could not be read are returned (their trees are written empty).
 std::vector<CMedium*> LoadReportContents(const TReport& report, const std::string& dataFileName);
 
-// One CSV field: quoted when it holds a comma, a quote or a line break, quotes doubled.
+// One CSV field: quoted when it holds a comma, a quote or a line break, quotes doubled. A field
+// that begins with =, +, -, @, a tab or a carriage return, which a spreadsheet would take for a
+// formula, is quoted with a ' put before it.
 void AppendCsvField(std::string& line, std::string_view raw);

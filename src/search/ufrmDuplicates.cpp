@@ -1,7 +1,9 @@
 #include "search/ufrmDuplicates.h"
 
 #include "widgets/fontscale.h"
+#include "language/messagetable.h"
 #include "widgets/interaction.h"
+#include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
 #include "catalogue/IO_BZIP.h"
@@ -71,7 +73,6 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
     CloseOnClick(this, ButtonClose, mrCancel);
-    ProgressWindow = new TfrmDuplicatesWindow(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(GroupBoxOptions, 1);
@@ -83,6 +84,10 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     page->addLayout(RightAlignedRow({ButtonShow, ButtonClose}));
     page->addWidget(StatusBar);
     resize(TFontScale(this).Size(860, 560));
+    RegisterDuplicateMessages(Variables);
+    translator::LoadLanguage(this, &Variables);
+    // A window of its own, translated after this one.
+    ProgressWindow = new TfrmDuplicatesWindow(this);
 
     connect(CheckBoxMinSize, &QCheckBox::toggled, this, [this](bool on) {
         EditMinSize->setEnabled(on);
@@ -107,8 +112,8 @@ bool TfrmDuplicates::CollectOptions(TDuplicateOptions& options) {
     const std::optional<int64_t> number = ParseSizeNumber(EditMinSize->text().toStdString());
     const std::optional<int64_t> bytes = number ? ScaleSize(*number, kUnitBytes[unit]) : std::nullopt;
     if (!bytes) {
-        Interaction().MessageBox(this, QStringLiteral("Error"),
-                                 QStringLiteral("The minimum size is not a size."),
+        Interaction().MessageBox(this, QString::fromStdString(ShelvixMessages::msgError),
+                                 QString::fromStdString(DuplicateMessages::msgNoMinSize),
                                  TMessageButtons::Ok);
         return false;
     }
@@ -125,7 +130,7 @@ void TfrmDuplicates::ButtonFindClick() {
     FModel->Fill(&FResults);
     // Opening every group of a huge catalogue would cost more than finding them.
     if (FResults.Groups.size() <= 5000) VSTDuplicates->expandAll();
-    StatusBar->showMessage(QStringLiteral("%1 groups, %2 files, %3 in extra copies")
+    StatusBar->showMessage(QString::fromStdString(DuplicateMessages::msgGroupsFound)
                                .arg(FResults.Groups.size())
                                .arg(FResults.Entries.size())
                                .arg(QString::fromStdString(FormatSize(FResults.TotalWaste))));

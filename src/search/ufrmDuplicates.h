@@ -4,6 +4,7 @@
 // Show does.
 #pragma once
 
+#include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
 #include "search/duplicates.h"
 
@@ -39,6 +40,8 @@ public:
     QPushButton* ButtonShow;
     QPushButton* ButtonClose;
     TfrmDuplicatesWindow* ProgressWindow; // a window of its own, owned by this one
+
+    TranslatorVariables Variables; // the window's message keys
 
     // The catalogue to search; the main window sets it before each opening.
     CMedienListe* FCatalogue = nullptr;

@@ -1,5 +1,6 @@
 #include "search/ufrmDuplicatesWindow.h"
 
+#include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/windowwalk.h"
 #include "catalogue/mediaclasses.h"
@@ -13,6 +14,7 @@ TfrmDuplicatesWindow::TfrmDuplicatesWindow(QWidget* parent)
     AddCount(LabelSItems, "LabelSItems", "Items:", LabelItems, "LabelItems");
     FinishLayout(90);
     connect(Timer, &QTimer::timeout, this, &TfrmDuplicatesWindow::TimerTimer);
+    translator::LoadLanguage(this, nullptr);
 }
 
 void TfrmDuplicatesWindow::Prepare(CMedienListe* catalogue, const TDuplicateOptions& options,

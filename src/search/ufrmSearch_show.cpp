@@ -47,8 +47,14 @@ void TfrmSearch::ButtonShowClick() {
 }
 
 void TfrmSearch::ButtonExportClick(bool html) {
+    // The rows in the order the view shows them.
+    TSearchResults shown;
+    shown.reserve(FResults.size());
+    for (int row = 0; row < FResultsModel->rowCount(); ++row)
+        if (const TSearchRow* result = FResultsModel->RowAt(FResultsModel->index(row, 0)))
+            shown.push_back(*result);
     TReport report;
     report.Title = FCatalogue ? FCatalogue->FileName : std::string();
-    report.Results = &FResults;
+    report.Results = &shown;
     ExportReport(this, html, report);
 }

@@ -48,6 +48,9 @@ inline size_t Utf8SequenceLength(std::string_view text, size_t pos) {
 }
 
 enum class Controls { Keep, Escape };
+// Reversible doubles backslashes so that \xHH can be told from a name holding those four
+// characters; Readable (reports, which people read) leaves backslashes as they are.
+enum class Backslashes { Double, Keep };
 
 inline void AppendHexByte(std::string& out, unsigned char byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -59,11 +62,12 @@ inline void AppendHexByte(std::string& out, unsigned char byte) {
 
 // Appends the escaped form of `raw` to `out`.
 inline void AppendEscaped(std::string& out, std::string_view raw,
-                          Controls controls = Controls::Keep) {
+                          Controls controls = Controls::Keep,
+                          Backslashes backslashes = Backslashes::Double) {
     size_t pos = 0;
     while (pos < raw.size()) {
         const unsigned char byte = static_cast<unsigned char>(raw[pos]);
-        if (byte == '\\') {
+        if (byte == '\\' && backslashes == Backslashes::Double) {
             out += "\\\\";
             ++pos;
             continue;
@@ -91,6 +95,15 @@ inline std::string EscapeBytes(std::string_view raw, Controls controls = Control
     std::string out;
     out.reserve(raw.size());
     AppendEscaped(out, raw, controls);
+    return out;
+}
+
+// A text for reading: valid UTF-8 as it is, backslashes included; only bytes that are not part
+// of a well-formed sequence become \xHH. Not reversible, and not meant to be.
+inline std::string ReadableBytes(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    AppendEscaped(out, raw, Controls::Keep, Backslashes::Keep);
     return out;
 }
 

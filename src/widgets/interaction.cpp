@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstring>
+
 namespace {
 
 // Both file dialogs add the default extension to a name typed without one.
@@ -40,6 +42,9 @@ public:
         }
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
+        // Their texts are message variables, which a language file may replace.
+        yes->setText(QString::fromStdString(ShelvixMessages::msgYes));
+        no->setText(QString::fromStdString(ShelvixMessages::msgNo));
         // Escape and the close button would otherwise count as No. They answer neither: a
         // hidden button takes them, so callers can tell "not answered" from "No".
         QPushButton* dismissed = box.addButton(QMessageBox::Cancel);
@@ -90,6 +95,12 @@ TMessageKind MessageKindOf(const QString& caption, TMessageButtons buttons) {
 }
 
 void SetInteraction(TInteraction* interaction) { current = interaction; }
+
+QString WithFileReason(const QString& message, const QString& fileName, int error) {
+    QString text = message + QLatin1Char('\n') + fileName;
+    if (error != 0) text += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    return text;
+}
 
 QString QtFilterFrom(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));

@@ -47,5 +47,10 @@ void SetInteraction(TInteraction* interaction);
 enum class TMessageKind { Error, Hint, Question };
 TMessageKind MessageKindOf(const QString& caption, TMessageButtons buttons);
 
+// A file error as it is told: the message, then a line with the file's name and the system's
+// reason for `error` (an errno value), "/home/anna/Discs.SXD: No such file or directory". An
+// error of 0 (none known, a damaged file) gives the name alone.
+QString WithFileReason(const QString& message, const QString& fileName, int error);
+
 // Converts "Desc (*.A)|*.A|All files (*.*)|*.*" into Qt's "Desc (*.A);;All files (*.*)".
 QString QtFilterFrom(const QString& pipeFilter);

@@ -261,9 +261,11 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ToolTipRole:
         // The hint's lines are separated by carriage returns, which Qt's tooltips do not break
-        // at; shown with line feeds, it reads as the eight lines it is.
+        // at; shown with line feeds, it reads as the eight lines it is. A notice's own CR LF is
+        // one line break too.
         if (!object.medium) return {};
-        return MediumHint(*object.medium).replace(u'\r', u'\n');
+        return MediumHint(*object.medium).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(u'\r', u'\n');
     default:
         return {};
     }

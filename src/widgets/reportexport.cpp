@@ -1,9 +1,11 @@
 #include "widgets/reportexport.h"
 
+#include "language/messagetable.h"
 #include "widgets/interaction.h"
 
 #include <QDir>
 
+#include <cerrno>
 #include <fstream>
 
 namespace {
@@ -27,12 +29,17 @@ bool ExportReport(QWidget* parent, bool html, const TReport& report) {
     const QString chosen = Interaction().SaveFileName(parent, dialog);
     if (chosen.isEmpty()) return false;
     dialog.initialName = chosen;
+    errno = 0;
     std::ofstream out(chosen.toLocal8Bit().toStdString(), std::ios::binary | std::ios::trunc);
-    const bool written = out && (html ? WriteHtmlReport(out, report) : WriteCsvReport(out, report));
+    bool written = out && (html ? WriteHtmlReport(out, report) : WriteCsvReport(out, report));
+    if (written) {
+        out.close();
+        written = bool(out);
+    }
     if (!written)
-        Interaction().MessageBox(parent, QStringLiteral("Error"),
-                                 QStringLiteral("Could not write the report:\n") +
-                                     QDir::toNativeSeparators(chosen),
+        Interaction().MessageBox(parent, QString::fromStdString(ShelvixMessages::msgError),
+                                 WithFileReason(QString::fromStdString(ShelvixMessages::msgNoReport),
+                                                QDir::toNativeSeparators(chosen), errno),
                                  TMessageButtons::Ok);
     return written;
 }

@@ -47,7 +47,9 @@ QString WithoutZone(const QString& format) {
 QString EntrySizeText(const CFile& entry) { return SizeText(entry.Size); }
 
 QString EntryDateText(double dayCount) {
-    if (!std::isfinite(dayCount) || dayCount < kFirstDay || dayCount >= kLastDay) return {};
+    if (!std::isfinite(dayCount) || dayCount < kFirstDay || dayCount >= kLastDay ||
+        IsNoFileTime(dayCount))
+        return {};
     // The whole part counts days from 30 December 1899; the fraction is the time of day, also
     // for days before that date, where -1.25 is 29 December 1899, 06:00.
     double whole = std::trunc(dayCount);

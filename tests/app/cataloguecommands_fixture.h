@@ -32,7 +32,12 @@ protected:
     TfrmShelvix& Main() { return *windows.frmShelvix; }
     CMedienListe& Cat() { return Main().Catalogue(); }
     static QString Q(const std::string& s) { return QString::fromStdString(s); }
-    QStringList Texts() const { return script.MessageTexts(); }
+    // The messages without the line a file error adds (the file and the system's reason).
+    QStringList Texts() const {
+        QStringList texts = script.MessageTexts();
+        for (QString& text : texts) text = text.section(u'\n', 0, 0);
+        return texts;
+    }
 
     // The sample catalogue saved by the core under `name` in the test folder.
     std::string SaveSample(const std::string& name = "Home.SXF") {

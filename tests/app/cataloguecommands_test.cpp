@@ -140,6 +140,8 @@ TEST_F(CatalogueCommands, AFailedSaveKeepsTheChangesForNewOpenAndClosing) {
         else
             Trigger(command);
         EXPECT_EQ(Texts(), (QStringList{Q(msgModified), Q(msgNoSave)})) << command;
+        EXPECT_EQ(script.MessageTexts().last().section('\n', 1),
+                  Q(dir.File("no/such/folder/X.SXD")) + ": No such file or directory");
         EXPECT_EQ(script.Asked().size(), 3) << command << ": no open dialog after the failure";
         EXPECT_EQ(Cat().GetMedium(0)->Name, "Changed") << command;
         EXPECT_TRUE(Main().isVisible()) << command;

@@ -26,11 +26,12 @@ TEST_F(CatalogueCommands, ImportRefusesWithoutTouchingTheOpenCatalogue) {
         std::string message;
     };
     for (const Case& c : {Case{dir.File("wrong.CAT"), msgNoImport},
-                          Case{dir.File("missing.CAT"), msgNoLoad}}) {
+                          Case{dir.File("missing.CAT"), msgNoLoad + "\n" + dir.File("missing.CAT") +
+                                                            ": No such file or directory"}}) {
         script.ClearAsked();
         script.setNextFileName(Q(c.file));
         Trigger("actImport");
-        EXPECT_EQ(Texts(), QStringList{Q(c.message)}) << c.file;
+        EXPECT_EQ(script.MessageTexts(), QStringList{Q(c.message)}) << c.file;
         EXPECT_EQ(script.Asked().last().caption, "Error");
         EXPECT_EQ(Cat().FileName, home);
         EXPECT_EQ(InMemory(), before);

@@ -11,11 +11,15 @@
 #include "app/ufrmInfo.h"
 #include "app/ufrmShelvix.h"
 #include "catalogue/IO_BZIP.h"
+#include "search/ufrmDuplicates.h"
+#include "search/ufrmDuplicatesWindow.h"
 #include "search/ufrmSearch.h"
 #include "support/scriptedinteraction.h"
 #include "support/testfiles.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDialog>
 #include <QListWidget>
 #include <QTableWidget>
@@ -225,6 +229,21 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_TRUE(label->font().bold() && label->font().italic());
                      EXPECT_TRUE(label->wordWrap());
                      EXPECT_TRUE(label->alignment() & Qt::AlignHCenter);
+                 }},
+        FileCase{"DuplicatesWindowsWithTheMainWindowsErrorCaption",
+                 Doc("<frmShelvix><Variables><v Name=\"msgError\" Value=\"Fehler\"/></Variables>"
+                     "</frmShelvix><frmDuplicates><ButtonFind Caption=\"Suchen\"/><Variables>"
+                     "<v Name=\"msgNoMinSize\" Value=\"Keine Zahl\"/></Variables></frmDuplicates>"
+                     "<frmDuplicatesWindow Caption=\"Doppelte...\"/>"),
+                 [](TShelvixWindows& w, TScriptedInteraction& script) {
+                     TfrmDuplicates& d = *w.frmShelvix->DuplicatesDialog();
+                     EXPECT_EQ(d.ButtonFind->text(), "Suchen");
+                     EXPECT_EQ(d.ProgressWindow->windowTitle(), "Doppelte...");
+                     d.CheckBoxMinSize->setChecked(true);
+                     d.EditMinSize->setText("ten");
+                     d.ButtonFindClick();
+                     ASSERT_EQ(script.MessageTexts(), QStringList{"Keine Zahl"});
+                     EXPECT_EQ(script.Asked().first().caption, "Fehler");
                  }},
         FileCase{"BrokenXmlChangesNothing",
                  Doc("<frmShelvix Caption=\"Kaputt\"><Variables><v Name=\"msgError\" "

@@ -166,7 +166,7 @@ TEST(MediaTreeModel, HintIconsAndStatusText) {
     m->TotalSize = 1572864;
     m->FolderCount = 12;
     m->FileCount = 120;
-    m->Notice = "Trip";
+    m->Notice = "Trip\r\nby train";
     CFile* folder = Add(*m, nullptr, "dcim", kindFolder);
 
     const TImageList icons = DistinctIcons();
@@ -176,10 +176,10 @@ TEST(MediaTreeModel, HintIconsAndStatusText) {
     model.FillFolderNodes(m);
     const QModelIndex node = model.IndexOfMedium(m);
     const QString hint = "Name:  Holiday\rLabel:  HOL_2023\rSerialnumber:  1A2B3C4D\rSize:  1.50 MB\r"
-                         "Directories:  12\rFiles:  120\rCategory:  Photos\rNotice:  Trip";
+                         "Directories:  12\rFiles:  120\rCategory:  Photos\rNotice:  Trip\r\nby train";
     EXPECT_EQ(MediumHint(*m), hint);
-    EXPECT_EQ(node.data(Qt::ToolTipRole).toString(), QString(hint).replace('\r', '\n'))
-        << "a tooltip breaks lines at line feeds only";
+    EXPECT_EQ(node.data(Qt::ToolTipRole).toString(), QString(hint).replace("\r\n", "\n").replace('\r', '\n'))
+        << "a tooltip breaks lines at line feeds only, the notice's CR LF once";
     EXPECT_EQ(model.index(0, 1).data().toString(), "Photos");
     EXPECT_FALSE(model.IndexOfEntry(folder).data(Qt::ToolTipRole).isValid());
     EXPECT_EQ(MediumStatusText(*m), "Files: 120 (1.50 MB), Directories: 12");

@@ -2,6 +2,7 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/foreigncatalogue.h"
 #include "catalogue/mediaclasses.h"
+#include "reports/entrytext.h"
 #include "scan/scantesting.h"
 #include "support/adcfile.h"
 #include "support/testfiles.h"
@@ -212,6 +213,25 @@ TEST(Import, MediumWithoutEntriesSavesAndLoadsBackEmpty) {
     EXPECT_EQ(back.GetMedium(0)->EntryCount(), 0);
     ASSERT_TRUE(back.GetMedium(1)->LoadContent(back.DataFileName));
     EXPECT_EQ(back.GetMedium(1)->EntryCount(), 1);
+}
+
+TEST(Import, TooDeepFoldersAreReadPastInStepAndCounted) {
+    AdcBytes f;
+    f.Header(0).Int(2).Medium("S", "DEEP", 5, 0, "");
+    for (int level = 0; level < 300; ++level) f.Int(0).Int(1).Folder("d", 0);
+    f.Int(1).File("deepest", 0, 1, kTicks2020).Int(0);
+    f.Medium("T", "NEXT", 5, 0, "").Int(1).File("a", 0, 1, 0).Int(0);
+    Imported result;
+    Import(f.Text(), result);
+    EXPECT_EQ(result.outcome.error, "");
+    EXPECT_EQ(result.outcome.truncatedLevels, 0);
+    EXPECT_EQ(result.outcome.droppedEntries, 1 + 43 + 1) << "folders 257 to 300 deep, the file";
+    ASSERT_EQ(result.catalogue.Count(), 2);
+    EXPECT_EQ(result.catalogue.GetMedium(0)->FolderCount, foreigncatalogue::kMaxLevelDepth);
+    const CMedium& next = *result.catalogue.GetMedium(1);
+    EXPECT_EQ(next.Serial, "T");
+    ASSERT_EQ(next.EntryCount(), 1);
+    EXPECT_EQ(DateTimeText(next.GetEntry(0)->Date), "") << "a file time of 0 is no date";
 }
 
 // Counts and lengths that claim far more than the file holds, and nesting deeper than any disc.

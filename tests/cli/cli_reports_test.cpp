@@ -39,6 +39,17 @@ const CliCase kCases[] = {
     {"ExportCsvOfOneMedium", {"export", "--csv", "--medium", "Second"}, 0,
      "medium,path,name,kind,size,date,category\r\n"
      "Second,,x.txt,file,10,2023-03-15 12:00:00,\r\n"},
+    {"ExportLeavesRemovedMediaOut", {"export", "--csv"}, 0,
+     "medium,path,name,kind,size,date,category\r\n"
+     "Disc\tOne,,A,folder,,,\r\n"
+     "Disc\tOne,A,movie.mkv,file,3221225472,2023-03-15 12:00:00,\r\n"
+     "Disc\tOne,,pack.zip,archive,99,2023-03-15 12:00:00,\r\n"
+     "Disc\tOne,pack.zip,x.txt,file,10,2023-03-15 12:00:00,\r\n"
+     "Second,,x.txt,file,10,2023-03-15 12:00:00,\r\n"},
+    {"ExportOfRemovedMediaOnRequestWithState", {"export", "--csv", "--medium", "Old", "--removed"}, 0,
+     "medium,path,name,kind,size,date,category,state\r\n"
+     "Old,,movie.mkv,file,3221225472,2023-03-15 12:00:01,,removed\r\n"
+     "Old,,x.txt,file,10,2023-03-15 12:00:00,,removed\r\n"},
     {"ExportOfNoSuchMedium", {"export", "--html", "--medium", "Third"}, 1, "", true},
     {"ExportWithoutAFormat", {"export"}, 2, "", true},
 };

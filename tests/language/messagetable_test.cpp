@@ -55,6 +55,10 @@ const std::vector<Binding> kMainKeys = {
     {"msgBackupFailed", &ShelvixMessages::msgBackupFailed},
     {"msgNoManual", &ShelvixMessages::msgNoManual},
     {"msgUnreadFolders", &ShelvixMessages::msgUnreadFolders},
+    {"msgNoReport", &ShelvixMessages::msgNoReport},
+    {"msgNotImported", &ShelvixMessages::msgNotImported},
+    {"msgYes", &ShelvixMessages::msgYes},
+    {"msgNo", &ShelvixMessages::msgNo},
 };
 
 const std::vector<Binding> kSearchKeys = {
@@ -88,8 +92,14 @@ void ExpectRegistered(void (*reg)(TranslatorVariables&), const std::vector<Bindi
     }
 }
 
+const std::vector<Binding> kDuplicateKeys = {
+    {"msgNoMinSize", &DuplicateMessages::msgNoMinSize},
+    {"msgGroupsFound", &DuplicateMessages::msgGroupsFound},
+};
+
 TEST_F(MessageTableTest, EachWindowRegistersItsKeysInTableOrder) {
     ExpectRegistered(RegisterShelvixMessages, kMainKeys);
+    ExpectRegistered(RegisterDuplicateMessages, kDuplicateKeys);
     ExpectRegistered(RegisterSearchMessages, kSearchKeys);
     ExpectRegistered(RegisterCategoryMessages, kCategoryKeys);
 }
@@ -111,6 +121,8 @@ TEST_F(MessageTableTest, BuiltInTextsAreTheTablesTexts) {
         {&SearchMessages::msgValueSizeFrom, "Size from is an invalid value"},
         {&SearchMessages::msgValueSizeTo, "Size to is an invalid value."},
         {&SearchMessages::msgError, "Error"},
+        {&ShelvixMessages::msgYes, "Yes"},
+        {&ShelvixMessages::msgNo, "No"},
         {&CategoryMessages::msgNoCatLoad,
          "Cannot load categories, unassign current categories first!"},
     };
@@ -157,17 +169,17 @@ TEST_F(MessageTableTest, RegisteringAppendsWithoutDedupeAndFirstMatchWins) {
 
 TEST_F(MessageTableTest, ResetRestoresEveryVariable) {
     std::vector<std::string> builtIn;
-    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys})
+    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys, &kDuplicateKeys})
         for (const Binding& binding : *keys)
             builtIn.push_back(*binding.second);
 
-    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys})
+    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys, &kDuplicateKeys})
         for (const Binding& binding : *keys)
             *binding.second = "changed";
     ResetMessagesToBuiltIn();
 
     std::size_t i = 0;
-    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys})
+    for (const auto* keys : {&kMainKeys, &kSearchKeys, &kCategoryKeys, &kDuplicateKeys})
         for (const Binding& binding : *keys)
             EXPECT_EQ(*binding.second, builtIn[i++]) << binding.first;
 }

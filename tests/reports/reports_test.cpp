@@ -27,8 +27,15 @@ const QuotingCase kQuoting[] = {
     {"LineFeed", "two\nlines", "\"two\nlines\""},
     {"CarriageReturnLineFeed", "two\r\nlines", "\"two\r\nlines\""},
     {"NotUtf8Escaped", std::string("caf\xE9"), "caf\\xE9"},
-    {"BackslashDoubled", "C:\\dir", "C:\\\\dir"},
+    {"BackslashAsItIs", "C:\\dir", "C:\\dir"},
     {"Utf8Kept", "caf\xC3\xA9", "caf\xC3\xA9"},
+    {"FormulaEquals", "=1+2", "\"'=1+2\""},
+    {"FormulaPlus", "+1", "\"'+1\""},
+    {"FormulaMinus", "-1", "\"'-1\""},
+    {"FormulaAt", "@SUM(A1)", "\"'@SUM(A1)\""},
+    {"FormulaTab", "\tx", "\"'\tx\""},
+    {"FormulaCarriageReturn", "\rx", "\"'\rx\""},
+    {"FormulaSignInsideIsText", "a=b", "a=b"},
 };
 
 class CsvQuoting : public ::testing::TestWithParam<QuotingCase> {};
@@ -78,7 +85,7 @@ protected:
     void SetUp() override {
         cat.Categories = {"Music", "Films"};
         CMedium& disc = AddMedium("Disc, one");
-        disc.Notice = "shelf 3\nbox <7> & \"old\"";
+        disc.Notice = "shelf 3\r\nbox <7> & \"old\"";
         disc.Category = 1;
         CFile* folder = AddTestEntry(disc, nullptr, "a,b", kindFolder, 0, 45000.0, 0);
         AddTestEntry(disc, folder, "say \"hi\"", kindFile, 12, 45000.5, 1);
@@ -124,7 +131,7 @@ TEST_F(Reports, CsvOfSearchResults) {
     ASSERT_TRUE(WriteCsvReport(out, report));
     const auto records = ParseCsv(out.str());
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[1], std::vector<std::string>({"Disc, one", "", "shelf 3\nbox <7> & \"old\"",
+    EXPECT_EQ(records[1], std::vector<std::string>({"Disc, one", "", "shelf 3\r\nbox <7> & \"old\"",
                                                     "medium", "", "", "Films"}));
     EXPECT_EQ(records[2][1], "a,b");
     EXPECT_EQ(records[2][2], "say \"hi\"");
@@ -153,17 +160,25 @@ TEST_F(Reports, HtmlIsWellFormedAndHoldsEverything) {
               std::vector<std::string>({"Disc, one", "a,b", "pack.zip", "Other"}));
     const pugi::xpath_node_set rows = doc.select_nodes("//table[@class='media']/tbody/tr");
     ASSERT_EQ(rows.size(), 2u);
+    // Texts of a cell or node with their line breaks (<br/>) as "|".
+    const auto text = [](pugi::xml_node node) {
+        std::string all;
+        for (pugi::xml_node part : node.children())
+            all += part.type() == pugi::node_pcdata ? part.value()
+                   : std::string(part.name()) == "br" ? "|" : "";
+        return all;
+    };
     std::vector<std::string> cells;
-    for (pugi::xml_node td : rows[0].node().children("td")) cells.push_back(td.child_value());
+    for (pugi::xml_node td : rows[0].node().children("td")) cells.push_back(text(td));
     EXPECT_EQ(cells, std::vector<std::string>({"Disc, one", "", "0", "0", "0 KB", "Films",
-                                               "shelf 3\nbox <7> & \"old\"", "present"}));
-    // Names read back as their escaped text: markup in a name stays text, a carriage return
-    // (which XML would turn into a line feed) and bytes that are not UTF-8 go through the escape.
+                                               "shelf 3|box <7> & \"old\"", "present"}));
+    // Names read back as their text: markup in a name stays text, CR LF is one line break, and
+    // bytes that are not UTF-8 go through the escape.
     std::vector<std::string> leaves;
     for (const pugi::xpath_node& li : doc.select_nodes("//li[not(details)]"))
-        leaves.push_back(li.node().first_child().value());
-    EXPECT_EQ(leaves, std::vector<std::string>({"say \"hi\"", "two\\x0D\nlines <b>&amp;",
-                                                "empty", "caf\\xE9.txt"}));
+        leaves.push_back(text(li.node()));
+    EXPECT_EQ(leaves, std::vector<std::string>({"say \"hi\"", "two|lines <b>&amp;", "empty",
+                                                "caf\\xE9.txt"}));
 }
 
 TEST_F(Reports, HtmlOfADeepTreeStaysBalanced) {
