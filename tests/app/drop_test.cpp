@@ -10,11 +10,18 @@
 #include "support/testfiles.h"
 
 #include <QApplication>
+#include <QDrag>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTreeView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,6 +32,7 @@ struct DropCase {
     const char* name;
     std::vector<std::string> items; // files of the test folder, or URLs with "://"
     Effect effect;
+    Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
 };
 
 std::ostream& operator<<(std::ostream& out, const DropCase& c) { return out << c.name; }
@@ -36,6 +44,8 @@ const DropCase kDrops[] = {
     {"TwoFoldersAreRefused", {"disc", "disc/sub"}, Effect::Refused},
     {"RemoteCatalogueIsRefused", {"https://example.org/other.SXF"}, Effect::Refused},
     {"MissingCatalogueIsRefused", {"gone.SXF"}, Effect::Refused},
+    {"LinkIsAccepted", {"disc"}, Effect::Added, Qt::LinkAction},
+    {"MoveOnlyIsRefused", {"disc"}, Effect::Refused, Qt::MoveAction},
 };
 
 class Drop : public ::testing::TestWithParam<DropCase> {
@@ -74,16 +84,20 @@ TEST_P(Drop, JudgedOnEnteringAndDoneOnDropping) {
     script.setNextAnswer(mrNo);
 
     const bool accepted = c.effect != Effect::Refused;
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(20, 20), c.offered, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(!accepted); // the window must decide either way
     QApplication::sendEvent(&Main(), &enter);
     EXPECT_EQ(enter.isAccepted(), accepted);
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(20, 20), c.offered, &data, Qt::LeftButton, Qt::NoModifier);
     drop.setAccepted(false);
     QApplication::sendEvent(&Main(), &drop);
     if (accepted) {
         EXPECT_TRUE(drop.isAccepted());
+        EXPECT_NE(drop.dropAction(), Qt::MoveAction) << "a move would let the source delete it";
     }
+    // The command runs once the drop has returned.
+    EXPECT_TRUE(script.Asked().isEmpty() && Main().Catalogue().Count() == 0);
+    QCoreApplication::processEvents();
 
     CMedienListe& cat = Main().Catalogue();
     const int expectedMedia = c.effect == Effect::Refused ? 0 : 1;
@@ -113,5 +127,68 @@ INSTANTIATE_TEST_SUITE_P(Cases, Drop, ::testing::ValuesIn(kDrops),
                          [](const ::testing::TestParamInfo<DropCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A window of the test's own that starts a drag as a file manager does: a press and a move start
+// a QDrag of one file:// URL that offers Copy and Move.
+class TDragSource : public QWidget {
+public:
+    explicit TDragSource(const QUrl& url) : FUrl(url) {}
+    Qt::DropAction result = Qt::IgnoreAction;
+    int mediaWhenDropped = -1;
+    std::function<int()> countMedia;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { FPressed = true; }
+    void mouseMoveEvent(QMouseEvent*) override {
+        if (!std::exchange(FPressed, false)) return;
+        auto* drag = new QDrag(this);
+        auto* data = new QMimeData;
+        data->setUrls({FUrl});
+        drag->setMimeData(data);
+        result = drag->exec(Qt::CopyAction | Qt::MoveAction);
+        mediaWhenDropped = countMedia();
+    }
+
+private:
+    QUrl FUrl;
+    bool FPressed = false;
+};
+
+// A real drag on an X display, the pointer moved by xdotool from the source onto the explorer.
+// ctest runs it under xvfb-run; elsewhere it is skipped.
+TEST(RealDrag, FolderDraggedFromAnotherWindowIsAdded) {
+    if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("xdotool").isEmpty())
+        GTEST_SKIP() << "needs an X display and xdotool";
+    ResetMessagesToBuiltIn();
+    InstallLinuxVolumeInfoReader();
+    TScriptedInteraction script;
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("disc"));
+    WriteWholeFile(dir.File("disc/song.mp3"), "12345");
+    TShelvixWindows windows;
+    TfrmShelvix& main = *windows.frmShelvix;
+    TDragSource source(QUrl::fromLocalFile(QString::fromStdString(dir.File("disc"))));
+    source.countMedia = [&main] { return main.Catalogue().Count(); };
+    source.setGeometry(10, 10, 150, 150);
+    main.move(200, 10);
+    for (QWidget* window : {static_cast<QWidget*>(&source), static_cast<QWidget*>(&main)}) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    const QPoint from = source.mapToGlobal(source.rect().center());
+    const QPoint to = main.VTExplorer->mapToGlobal(main.VTExplorer->rect().center());
+    const QString steps = QStringLiteral(
+        "xdotool mousemove %1 %2 mousedown 1 sleep 0.3 mousemove %3 %4 sleep 0.3 "
+        "mousemove %5 %6 sleep 0.3 mousemove %7 %8 sleep 0.5 mouseup 1");
+    ASSERT_TRUE(QProcess::startDetached("sh", {"-c", steps.arg(from.x()).arg(from.y())
+                                                         .arg(from.x() + 30).arg(from.y() + 10)
+                                                         .arg(to.x() - 20).arg(to.y())
+                                                         .arg(to.x()).arg(to.y())}));
+    ASSERT_TRUE(QTest::qWaitFor([&main] { return main.Catalogue().Count() == 1; }, 20000));
+    EXPECT_EQ(source.result, Qt::CopyAction);
+    EXPECT_EQ(source.mediaWhenDropped, 0) << "the scan starts after the drag has ended";
+    EXPECT_EQ(main.Catalogue().GetMedium(0)->FileCount, 1);
+    EXPECT_TRUE(script.Asked().isEmpty());
+}
 
 } // namespace
