@@ -54,12 +54,12 @@ bool TfrmShelvix::ScanNewMedium(CMedium* medium, const QString& path) {
     return scan.exec() != mrCancel;
 }
 
-void TfrmShelvix::RefreshAfterMediaChange() {
+void TfrmShelvix::RefreshAfterMediaChange(bool changed) {
     FExplorerModel->Clear();
-    FMediaModel->FillMediaTree(FCatalogue.get());
-    VTMedien->clearSelection();
-    FCatalogue->SetModified(true);
+    if (changed) FCatalogue->SetModified(true);
     RefreshTitle();
+    // Filled after the title, which clears the status line: the medium it selects shows its counts.
+    FMediaModel->FillMediaTree(FCatalogue.get());
 }
 
 void TfrmShelvix::actAddExecute() {
@@ -84,8 +84,10 @@ void TfrmShelvix::AddMediaFolder(const QString& path) {
         DiscardMedium(medium);
         return;
     }
-    if (!ScanNewMedium(medium, path)) DiscardMedium(medium);
-    RefreshAfterMediaChange();
+    // A stopped scan takes its medium out again: nothing was added, so nothing counts as changed.
+    const bool scanned = ScanNewMedium(medium, path);
+    if (!scanned) DiscardMedium(medium);
+    RefreshAfterMediaChange(scanned);
 }
 
 void TfrmShelvix::actUpdateExecute() {
@@ -103,13 +105,14 @@ void TfrmShelvix::actUpdateExecute() {
         DiscardMedium(medium);
         return;
     }
-    if (ScanNewMedium(medium, path)) {
+    const bool scanned = ScanNewMedium(medium, path);
+    if (scanned) {
         old->Present = false;
         old->Stored = false;
     } else {
         DiscardMedium(medium);
     }
-    RefreshAfterMediaChange();
+    RefreshAfterMediaChange(scanned);
 }
 
 void TfrmShelvix::RefreshAfterDetails() {

@@ -42,6 +42,7 @@ TEST_F(ReportCommands, CsvOfTheSelectedMediumOrOfAll) {
 
 TEST_F(ReportCommands, HtmlOfEveryMediumParsesBack) {
     OpenFive({4});
+    Main().VTMedien->selectionModel()->clearSelection();
     script.setNextFileName(Q(dir.File("all.html")));
     ASSERT_TRUE(triggerAction(&Main(), "actExportHtml"));
     pugi::xml_document doc;
