@@ -368,6 +368,26 @@ TEST_F(Search, CategoryFilterOnEntries) {
     }
 }
 
+// Without one of the five boxes Search says which to tick instead of finding nothing. The options
+// and the category choice come back in the dialog of the next run.
+TEST_F(Search, NothingToSearchInAndOptionsKeptForTheNextRun) {
+    SearchWith([](TfrmSearch& d) { d.EditSearch->setText("*.txt"); });
+    EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(SearchMessages::msgNoOptions)});
+    EXPECT_TRUE(Dialog().StatusBar->currentMessage().isEmpty()) << "no search ran";
+    SearchWith([](TfrmSearch& d) {
+        Only(d, {d.CheckBoxFiles, d.CheckBoxCaseSensitive}, "*");
+        d.CheckBoxCategory->setChecked(true);
+        d.ComboBoxCategory->setCurrentIndex(0);
+    });
+    TfrmSearch next(&Main().ImageListDrives);
+    next.FillCategories(Cat());
+    QStringList ticked;
+    for (QCheckBox* box : next.findChildren<QCheckBox*>())
+        if (box->isChecked()) ticked << box->objectName();
+    EXPECT_EQ(ticked.join(' '), "CheckBoxFiles CheckBoxCaseSensitive CheckBoxCategory");
+    EXPECT_EQ(next.ComboBoxCategory->currentText(), "Films");
+}
+
 TEST_F(Search, ResultsKeptUntilTheCatalogueIsReplaced) {
     SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxName}, "a"); });
     whenDialogShows([this] {

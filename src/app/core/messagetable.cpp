@@ -54,7 +54,8 @@
     X(msgResults, "results found.") \
     X(msgValueSizeFrom, "Size from is an invalid value") \
     X(msgValueSizeTo, "Size to is an invalid value.") \
-    X(msgError, "Error")
+    X(msgError, "Error") \
+    X(msgNoOptions, "Nothing to search in: tick Name, Label, Notice, Files or Folders.")
 
 #define SHELVIX_CATEGORY_MESSAGES(X) \
     X(msgExist, "This category exists and cannot be added.") \
@@ -101,7 +102,7 @@ constexpr BuiltInMessage kCategoryMessages[] = {SHELVIX_CATEGORY_MESSAGES(SHELVI
 #undef SHELVIX_CATEGORY_ENTRY
 
 static_assert(std::size(kMainMessages) == 38);
-static_assert(std::size(kSearchMessages) == 4);
+static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 
 char AsciiLower(char c) {

@@ -61,6 +61,7 @@ extern std::string msgResults;
 extern std::string msgValueSizeFrom;
 extern std::string msgValueSizeTo;
 extern std::string msgError;
+extern std::string msgNoOptions;
 } // namespace SearchMessages
 
 // Categories window (TfrmCategories).
@@ -104,7 +105,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 38 for the main window, 4 for the
+// Register a window's keys in their fixed order: 38 for the main window, 5 for the
 // search window, 4 for the categories window. Each call appends; calling twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);
 void RegisterSearchMessages(TranslatorVariables& list);
