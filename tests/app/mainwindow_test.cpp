@@ -20,12 +20,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -125,9 +125,8 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         EXPECT_EQ(a->icon().isNull(), row.icon < 0) << row.name;
         EXPECT_EQ(a->isChecked(), row.checked) << row.name;
         // The medium commands rest until a medium is selected.
-        EXPECT_EQ(a->isEnabled(), !QString(row.name).contains(QRegularExpression("Update|Remove|Details")))
+        EXPECT_EQ(a->isEnabled() && a->isVisible(), !strstr("actUpdate actRemove actDetails", row.name))
             << row.name;
-        EXPECT_TRUE(a->isVisible()) << row.name;
     }
     EXPECT_EQ(ActionLine(window.mnuFile->actions()),
               "actNew actOpen - actSave actSaveAs actMakeBackups - actSearch - actAttach - "

@@ -175,16 +175,12 @@ TEST_F(Removal, SavedAndReopenedAsLeft) {
 
     ASSERT_TRUE(triggerAction(&Main(), "actSave"));
     for (int i = 0; i < Cat().Count(); ++i)
-        if (!Cat().GetMedium(i)->ContentLoaded) {
-            ASSERT_TRUE(Cat().GetMedium(i)->LoadContent(Cat().DataFileName));
-        }
+        if (!Cat().GetMedium(i)->ContentLoaded) { ASSERT_TRUE(Cat().GetMedium(i)->LoadContent(Cat().DataFileName)); }
     const std::string left = DescribeCatalogue(Cat());
     EXPECT_FALSE(TitleMarked());
     Main().OpenCatalogueFile(Q(file));
     for (int i = 0; i < Cat().Count(); ++i)
-        if (!Cat().GetMedium(i)->ContentLoaded) {
-            ASSERT_TRUE(Cat().GetMedium(i)->LoadContent(Cat().DataFileName));
-        }
+        if (!Cat().GetMedium(i)->ContentLoaded) { ASSERT_TRUE(Cat().GetMedium(i)->LoadContent(Cat().DataFileName)); }
     EXPECT_EQ(DescribeCatalogue(Cat()), left);
 }
 

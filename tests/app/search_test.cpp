@@ -379,7 +379,7 @@ TEST_F(Search, NothingToSearchInAndOptionsKeptForTheNextRun) {
         d.CheckBoxCategory->setChecked(true);
         d.ComboBoxCategory->setCurrentIndex(0);
     });
-    TfrmSearch next(&Main().ImageListDrives);
+    TfrmSearch next(&Main().ImageListDrives); // as the next run makes it
     next.FillCategories(Cat());
     QStringList ticked;
     for (QCheckBox* box : next.findChildren<QCheckBox*>())

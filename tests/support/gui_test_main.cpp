@@ -7,13 +7,11 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-namespace {
 // What windows remember between runs goes to a folder of the test run's own, and every test
 // starts from none: the user's settings are never read or written.
-class ForgetWindowSettings : public ::testing::EmptyTestEventListener {
+struct ForgetWindowSettings : ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { WindowSettings()->clear(); }
 };
-} // namespace
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
