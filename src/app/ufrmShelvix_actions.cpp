@@ -1,7 +1,7 @@
 // The main window's actions, its menu bar, the context menu and the button bar.
 #include "app/ufrmShelvix.h"
 
-#include "app/widgetfactory.h"
+#include "widgets/widgetfactory.h"
 
 #include <QAction>
 #include <QMenu>

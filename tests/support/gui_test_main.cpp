@@ -1,5 +1,5 @@
 // One main for the window tests: a QApplication on the offscreen platform, then GoogleTest.
-#include "app/windowsettings.h"
+#include "widgets/windowsettings.h"
 #include "catalogue/IO_BZIP.h"
 
 #include <QApplication>
