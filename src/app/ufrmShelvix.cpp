@@ -106,6 +106,14 @@ void TfrmShelvix::CreateViews() {
                                                : scale.X(drawn));
     }
 
+    // The view with the keyboard focus shows it by its frame, and the other one's selection is
+    // grey, so Tab between them is seen.
+    for (QTreeView* view : {VTMedien, VTExplorer})
+        view->setStyleSheet(QStringLiteral(
+            "QTreeView { border: 2px solid palette(midlight); }"
+            "QTreeView:focus { border-color: palette(highlight); }"
+            "QTreeView:!focus { selection-background-color: palette(mid); }"));
+
     Splitter1->addWidget(VTMedien);
     Splitter1->addWidget(VTExplorer);
     Splitter1->setStretchFactor(0, 0);
@@ -114,8 +122,15 @@ void TfrmShelvix::CreateViews() {
     connect(VTMedien->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
                 KeepSelectionAmongSiblings(selected);
+                EnableMediumActions();
                 if (!selected.indexes().isEmpty()) VTMedienChange(selected.indexes().first());
             });
+    // A refill drops the selection without a word: the actions follow, and the current medium
+    // is selected again.
+    connect(FMediaModel, &QAbstractItemModel::modelReset, this, [this] {
+        EnableMediumActions();
+        SelectCurrentMedium();
+    });
     connect(VTMedien->header(), &QHeaderView::sectionClicked, this,
             &TfrmShelvix::VTMedienHeaderClick);
     connect(VTMedien, &QWidget::customContextMenuRequested, this,
@@ -123,6 +138,8 @@ void TfrmShelvix::CreateViews() {
     connect(VTMedien, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTMedienDblClick);
     VTMedien->installEventFilter(this);
     connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
+    VTExplorer->installEventFilter(this);
+    EnableMediumActions();
 }
 
 // The drawn size, scaled by the font, and wide enough to show the explorer's columns, whose Date

@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QSplitter;
 class QToolBar;
@@ -34,7 +35,7 @@ public:
     ~TfrmShelvix() override;
 
     // Components other windows and tests reach by name.
-    QToolBar* ToolBarMainMenu;
+    QMenuBar* ToolBarMainMenu; // the menu bar
     QToolBar* SpeedBar1;
     QTreeView* VTMedien;
     QSplitter* Splitter1;
@@ -137,7 +138,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // The Delete key in the media tree runs Remove.
+    // Return in either view runs Details, the Delete key in the media tree Remove.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -148,6 +149,8 @@ private:
     void CreateBottomPanel();
     void PlaceOnScreen();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
+    void SelectCurrentMedium();
+    void EnableMediumActions();
     void ShowError(const std::string& text);
     // A file error: the text, then the file and the system's reason as the catalogue code
     // noted them, or `fileName` alone when none was noted (a damaged file).
@@ -156,7 +159,8 @@ private:
     CMedium* NewMediumAt(const QString& path);
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
-    void RefreshAfterMediaChange();
+    // Refills the media tree after media came or went; `changed` marks the catalogue modified.
+    void RefreshAfterMediaChange(bool changed = true);
     void RefreshAfterDetails();
 
     void ExportMediaReport(bool html);

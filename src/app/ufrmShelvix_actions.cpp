@@ -1,14 +1,13 @@
-// The main window's actions, its menus reached through the menu tool bar, the context menu and
-// the button bar.
+// The main window's actions, its menu bar, the context menu and the button bar.
 #include "app/ufrmShelvix.h"
 
 #include "widgets/widgetfactory.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QShortcut>
-#include <QToolButton>
 
 namespace {
 
@@ -121,37 +120,21 @@ void TfrmShelvix::CreateMenus() {
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     FillMenu(PopupMenu, {actUpdate, actRemove, nullptr, actDetails});
 
-    // The menu bar is a tool bar of drop-down buttons, flat, with captions.
-    ToolBarMainMenu = new QToolBar(QStringLiteral("Menu"), this);
+    // The menu bar keeps the component name it had as a tool bar. Its menus' titles have a
+    // marked letter, so Alt with it opens the menu (language files replace the titles, and the
+    // letter is marked again).
+    ToolBarMainMenu = new QMenuBar(this);
     ToolBarMainMenu->setObjectName(QStringLiteral("ToolBarMainMenu"));
-    ToolBarMainMenu->setMovable(false);
-    ToolBarMainMenu->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const struct {
-        QMenu* menu;
-        const char* name;
-    } buttons[] = {{mnuFile, "ToolButtonDatabase"},
-                   {mnuMedium, "ToolButtonMedia"},
-                   {mnuHelp, "ToolButtonHelp"}};
-    bool first = true;
-    for (const auto& b : buttons) {
-        if (!first) ToolBarMainMenu->addSeparator();
-        first = false;
-        auto* button = new QToolButton(ToolBarMainMenu);
-        button->setObjectName(QString::fromLatin1(b.name));
-        button->setText(MenuButtonText(b.menu->title()));
-        button->setMenu(b.menu);
-        button->setPopupMode(QToolButton::InstantPopup);
-        button->setAutoRaise(true);
-        button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-        ToolBarMainMenu->addWidget(button);
+    for (QMenu* menu : {mnuFile, mnuMedium, mnuHelp}) {
+        menu->setTitle(MenuButtonText(menu->title()));
+        ToolBarMainMenu->addMenu(menu);
     }
-    addToolBar(Qt::TopToolBarArea, ToolBarMainMenu);
-    addToolBarBreak(Qt::TopToolBarArea);
-    // F10 opens the first menu, as it does in a menu bar.
+    setMenuBar(ToolBarMainMenu);
+    // F10 opens the first menu, as desktop programs do.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     f10->setObjectName(QStringLiteral("ShortcutFirstMenu"));
-    auto* firstMenu = ToolBarMainMenu->findChild<QToolButton*>(QStringLiteral("ToolButtonDatabase"));
-    connect(f10, &QShortcut::activated, firstMenu, &QToolButton::showMenu);
+    connect(f10, &QShortcut::activated, this,
+            [this] { ToolBarMainMenu->setActiveAction(ToolBarMainMenu->actions().first()); });
 }
 
 void TfrmShelvix::CreateButtonBar() {

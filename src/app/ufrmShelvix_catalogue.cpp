@@ -175,22 +175,24 @@ void TfrmShelvix::OpenCatalogueChosenBy(const std::function<QString()>& choose) 
     OpenCatalogueFile(chosen);
 }
 
+// The file is read into a catalogue of its own: a file that cannot be read (truncated, foreign,
+// its data file missing) leaves the open catalogue, its views and its title as they were.
 void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
-    ReplaceCatalogue(std::make_unique<CMedienListe>());
-    InstallProgress(*FCatalogue);
+    auto loaded = std::make_unique<CMedienListe>();
+    InstallProgress(*loaded);
     StatusText->setText(Text(msgLoadDB));
     SetBusy(true);
-    const bool loaded = FCatalogue->Load(LocalName(fileName));
+    const bool ok = loaded->Load(LocalName(fileName));
     SetBusy(false);
-    if (loaded) {
-        FMediaModel->FillMediaTree(FCatalogue.get());
-    } else {
+    if (!ok) {
         ShowFileError(msgNoLoad, LocalName(fileName));
-        // What a failed load left behind names the damaged file and holds part of it; a later
-        // Save would replace that file with the part. An empty, unnamed catalogue cannot.
-        ReplaceCatalogue(std::make_unique<CMedienListe>());
+        RefreshTitle();
+        return;
     }
+    ReplaceCatalogue(std::move(loaded));
     RefreshTitle();
+    // Filled after the title, which clears the status line: the medium it selects shows its counts.
+    FMediaModel->FillMediaTree(FCatalogue.get());
 }
 
 void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {

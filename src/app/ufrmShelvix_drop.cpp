@@ -28,32 +28,52 @@ TDropped DroppedItem(const QMimeData* data, QString& path) {
     return TDropped::Nothing;
 }
 
+// The drop asks for a copy (or a link) of what it brings: a source that may only move it is
+// refused, since a file manager would delete or hide the folder after a move.
+Qt::DropAction OfferedAction(const QDropEvent* event) {
+    if (event->possibleActions() & Qt::CopyAction) return Qt::CopyAction;
+    if (event->possibleActions() & Qt::LinkAction) return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
 // Accepted only what can be dropped, and nothing while a catalogue is read or written.
-template <typename Event> void Judge(Event* event, bool busy) {
-    QString path;
-    if (!busy && DroppedItem(event->mimeData(), path) != TDropped::Nothing)
-        event->acceptProposedAction();
-    else
+bool Acceptable(QDropEvent* event, bool busy, QString& path, TDropped& item) {
+    item = busy ? TDropped::Nothing : DroppedItem(event->mimeData(), path);
+    const Qt::DropAction action = OfferedAction(event);
+    if (item == TDropped::Nothing || action == Qt::IgnoreAction) {
         event->ignore();
+        return false;
+    }
+    event->setDropAction(action);
+    event->accept();
+    return true;
 }
 
 } // namespace
 
-void TfrmShelvix::dragEnterEvent(QDragEnterEvent* event) { Judge(event, FBusy); }
+void TfrmShelvix::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
-void TfrmShelvix::dragMoveEvent(QDragMoveEvent* event) { Judge(event, FBusy); }
+void TfrmShelvix::dragMoveEvent(QDragMoveEvent* event) {
+    QString path;
+    TDropped item;
+    Acceptable(event, FBusy, path, item);
+}
 
+// The command runs once the drop has returned: the source's drag loop is not kept waiting for a
+// whole scan, and the command's own dialogs do not open inside the drop.
 void TfrmShelvix::dropEvent(QDropEvent* event) {
     QString path;
-    const TDropped item = FBusy ? TDropped::Nothing : DroppedItem(event->mimeData(), path);
-    if (item == TDropped::Nothing) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    if (item == TDropped::Folder) {
-        if (!CheckChangedOnDisk()) AddMediaFolder(path);
-    } else {
-        OpenCatalogueChosenBy([&path] { return QFileInfo(path).absoluteFilePath(); });
-    }
+    TDropped item;
+    if (!Acceptable(event, FBusy, path, item)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, item] {
+            if (FBusy) return; // a load or save began before the queue came round
+            if (item == TDropped::Folder) {
+                if (!CheckChangedOnDisk()) AddMediaFolder(path);
+            } else {
+                OpenCatalogueChosenBy([&path] { return QFileInfo(path).absoluteFilePath(); });
+            }
+        },
+        Qt::QueuedConnection);
 }

@@ -62,12 +62,12 @@ bool TfrmShelvix::ScanNewMedium(CMedium* medium, const QString& path) {
     return scan.exec() != mrCancel;
 }
 
-void TfrmShelvix::RefreshAfterMediaChange() {
+void TfrmShelvix::RefreshAfterMediaChange(bool changed) {
     FExplorerModel->Clear();
-    FMediaModel->FillMediaTree(FCatalogue.get());
-    VTMedien->clearSelection();
-    FCatalogue->SetModified(true);
+    if (changed) FCatalogue->SetModified(true);
     RefreshTitle();
+    // Filled after the title, which clears the status line: the medium it selects shows its counts.
+    FMediaModel->FillMediaTree(FCatalogue.get());
 }
 
 void TfrmShelvix::actAddExecute() {
@@ -92,10 +92,11 @@ void TfrmShelvix::AddMediaFolder(const QString& path) {
         DiscardMedium(medium);
         return;
     }
-    const bool kept = ScanNewMedium(medium, path);
-    if (!kept) DiscardMedium(medium);
-    RefreshAfterMediaChange();
-    if (kept) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
+    // A stopped scan takes its medium out again: nothing was added, so nothing counts as changed.
+    const bool scanned = ScanNewMedium(medium, path);
+    if (!scanned) DiscardMedium(medium);
+    RefreshAfterMediaChange(scanned);
+    if (scanned) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 
 void TfrmShelvix::actUpdateExecute() {
@@ -113,15 +114,15 @@ void TfrmShelvix::actUpdateExecute() {
         DiscardMedium(medium);
         return;
     }
-    const bool kept = ScanNewMedium(medium, path);
-    if (kept) {
+    const bool scanned = ScanNewMedium(medium, path);
+    if (scanned) {
         old->Present = false;
         old->Stored = false;
     } else {
         DiscardMedium(medium);
     }
-    RefreshAfterMediaChange();
-    if (kept) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
+    RefreshAfterMediaChange(scanned);
+    if (scanned) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 
 void TfrmShelvix::RefreshAfterDetails() {

@@ -23,8 +23,7 @@ void TfrmShelvix::actSearchExecute() {
     TfrmSearch& search = *FWindows->frmSearch;
     search.FCatalogue = FCatalogue.get();
     search.FChosen = {};
-    FillCategoryList(search.ComboBoxCategory, *FCatalogue);
-    search.ComboBoxCategory->setCurrentIndex(-1); // a filled list picks its first name by itself
+    search.FillCategories(*FCatalogue);
     if (search.exec() != mrOk) return;
     JumpTo(search.FChosen.medium, search.FChosen.entry);
 }

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QTreeView>
 
+#include <algorithm>
+
 void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
     if (FInSelectionChange) return;
     if (CheckChangedOnDisk()) return;
@@ -74,16 +76,44 @@ void TfrmShelvix::VTMedienContextPopup(const QPoint&) {
     PopupMenu->popup(QCursor::pos());
 }
 
+// Whenever the media tree is filled and nothing is selected, its current medium (the top one
+// after a refill) is selected: the commands the keyboard reaches (Delete, Return, the menus)
+// then act on the medium the tree shows as current, and the explorer shows its content.
+void TfrmShelvix::SelectCurrentMedium() {
+    if (FMediaModel->rowCount() == 0 || VTMedien->selectionModel()->hasSelection()) return;
+    QModelIndex current = VTMedien->currentIndex();
+    if (!current.isValid()) current = FMediaModel->index(0, 0);
+    VTMedien->selectionModel()->setCurrentIndex(
+        current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Update and Remove act on selected media, Details on a selected node (or the explorer entry of
+// the medium selected): without a selection they have nothing to act on.
+void TfrmShelvix::EnableMediumActions() {
+    const QModelIndexList rows = VTMedien->selectionModel()->selectedRows();
+    const bool medium = std::any_of(rows.begin(), rows.end(), [this](const QModelIndex& row) {
+        return FMediaModel->ObjectAt(row).medium != nullptr;
+    });
+    actUpdate->setEnabled(medium);
+    actRemove->setEnabled(medium);
+    actDetails->setEnabled(!rows.isEmpty());
+}
+
 void TfrmShelvix::VTMedienDblClick() { actDetails->trigger(); }
 
 void TfrmShelvix::VTExplorerDblClick() { actDetails->trigger(); }
 
 bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == VTMedien && event->type() == QEvent::KeyPress) {
+    if ((watched == VTMedien || watched == VTExplorer) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        // The Delete key of the keypad counts too.
-        if (key->key() == Qt::Key_Delete &&
-            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // The keys of the keypad count too.
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        // Return opens Details, as a double click does; Delete in the media tree removes.
+        if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            actDetails->trigger();
+            return true;
+        }
+        if (plain && watched == VTMedien && key->key() == Qt::Key_Delete) {
             actRemove->trigger();
             return true;
         }

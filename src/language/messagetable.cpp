@@ -59,7 +59,8 @@
     X(msgResults, "results found.") \
     X(msgValueSizeFrom, "Size from is an invalid value") \
     X(msgValueSizeTo, "Size to is an invalid value.") \
-    X(msgError, "Error")
+    X(msgError, "Error") \
+    X(msgNoOptions, "Nothing to search in: tick Name, Label, Notice, Files or Folders.")
 
 #define SHELVIX_CATEGORY_MESSAGES(X) \
     X(msgExist, "This category exists and cannot be added.") \
@@ -115,7 +116,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_DUPLICATE_ENTRY
 
 static_assert(std::size(kMainMessages) == 43);
-static_assert(std::size(kSearchMessages) == 4);
+static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 
 char AsciiLower(char c) {

@@ -67,6 +67,7 @@ extern std::string msgResults;
 extern std::string msgValueSizeFrom;
 extern std::string msgValueSizeTo;
 extern std::string msgError;
+extern std::string msgNoOptions;
 } // namespace SearchMessages
 
 // Categories window (TfrmCategories).
@@ -117,8 +118,9 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 42 for the main window, 4 for the
-// search window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling twice registers twice.
+// Register a window's keys in their fixed order: 43 for the main window, 5 for the search
+// window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
+// twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);
 void RegisterSearchMessages(TranslatorVariables& list);
 void RegisterCategoryMessages(TranslatorVariables& list);

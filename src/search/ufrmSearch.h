@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -103,9 +105,14 @@ public:
     void VSTResultsHeaderClick(int column);
     void ButtonShowClick();
     void ButtonExportClick(bool html);
+    // Fills the category list from the catalogue and picks the category remembered from the
+    // last search, when the catalogue has it.
+    void FillCategories(const CMedienListe& catalogue);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing remembers the options and the category choice for the next opening and run.
+    void done(int result) override;
 
 private:
     void BuildCriteria();
@@ -114,10 +121,14 @@ private:
     bool ReadSizeNumber(QCheckBox* box, QLineEdit* edit, const std::string& message,
                         int64_t& number);
     void ShowError(const std::string& message);
+    std::array<QCheckBox*, 8> RememberedBoxes() const;
+    void RestoreOptions();
+    void RememberOptions();
 
     const TImageList* FDrives;
     TfrmSearchWindow* FSearchWindow = nullptr;
     TSearchResultsModel* FResultsModel = nullptr;
     TSearchResults FResults;
     bool FGuard = false;
+    QString FRememberedCategory;
 };

@@ -6,6 +6,7 @@
 
 #include "widgets/interaction.h"
 #include "widgets/widgetfactory.h"
+#include "widgets/windowsettings.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearchWindow.h"
 
@@ -63,6 +64,43 @@ void TfrmSearch::FormCreate() {
     // button does not press itself as well.
     EditSearch->installEventFilter(this);
     CheckBoxCategoryClick();
+    RestoreOptions();
+}
+
+// The boxes kept between runs, restored in this order: "All" last, since ticking it ticks the
+// five others.
+std::array<QCheckBox*, 8> TfrmSearch::RememberedBoxes() const {
+    return {CheckBoxName,          CheckBoxLabel,    CheckBoxNotice, CheckBoxFiles, CheckBoxFolders,
+            CheckBoxCaseSensitive, CheckBoxCategory, CheckBoxAll};
+}
+
+void TfrmSearch::RestoreOptions() {
+    const auto settings = WindowSettings();
+    settings->beginGroup(QStringLiteral("Search"));
+    for (QCheckBox* box : RememberedBoxes())
+        box->setChecked(settings->value(box->objectName(), box->isChecked()).toBool());
+    FRememberedCategory = settings->value(QStringLiteral("Category")).toString();
+}
+
+void TfrmSearch::RememberOptions() {
+    if (ComboBoxCategory->currentIndex() >= 0) FRememberedCategory = ComboBoxCategory->currentText();
+    const auto settings = WindowSettings();
+    settings->beginGroup(QStringLiteral("Search"));
+    for (QCheckBox* box : RememberedBoxes())
+        settings->setValue(box->objectName(), box->isChecked());
+    settings->setValue(QStringLiteral("Category"), FRememberedCategory);
+}
+
+void TfrmSearch::done(int result) {
+    RememberOptions();
+    QDialog::done(result);
+}
+
+void TfrmSearch::FillCategories(const CMedienListe& catalogue) {
+    FillCategoryList(ComboBoxCategory, catalogue);
+    // A filled list picks its first name by itself; without a remembered name nothing is picked.
+    ComboBoxCategory->setCurrentIndex(
+        FRememberedCategory.isEmpty() ? -1 : ComboBoxCategory->findText(FRememberedCategory));
 }
 
 bool TfrmSearch::eventFilter(QObject* watched, QEvent* event) {
@@ -185,6 +223,13 @@ bool TfrmSearch::CollectRequest(TSearchRequest& request) {
 }
 
 void TfrmSearch::ButtonSearchClick() {
+    // Without one of the five boxes nothing could be found: say which to tick instead of
+    // searching and reporting no results.
+    if (!CheckBoxName->isChecked() && !CheckBoxLabel->isChecked() && !CheckBoxNotice->isChecked() &&
+        !CheckBoxFiles->isChecked() && !CheckBoxFolders->isChecked()) {
+        ShowError(SearchMessages::msgNoOptions);
+        return;
+    }
     ClearResults();
     TSearchRequest request;
     if (!CollectRequest(request)) return;

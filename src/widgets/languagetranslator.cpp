@@ -49,12 +49,8 @@ void SetCaption(QObject* object, TComponentKind kind, const QString& text) {
     case TComponentKind::Window: static_cast<QWidget*>(object)->setWindowTitle(text); break;
     case TComponentKind::Action: static_cast<QAction*>(object)->setText(text); break;
     case TComponentKind::Menu: {
-        auto* menu = static_cast<QMenu*>(object);
-        menu->setTitle(text);
-        // The menu bar's buttons show their menu's title.
-        for (QToolButton* b : menu->parentWidget() ? menu->parentWidget()->findChildren<QToolButton*>()
-                                                   : QList<QToolButton*>())
-            if (b->menu() == menu) b->setText(MenuButtonText(text));
+        // A title gets a marked letter, so Alt with it opens the menu from the menu bar.
+        static_cast<QMenu*>(object)->setTitle(text.isEmpty() ? text : MenuButtonText(text));
         break;
     }
     case TComponentKind::Button:
@@ -290,7 +286,7 @@ TComponentTexts TextsOf(const QObject* object) {
     t.hint = S(widget->toolTip());
     switch (t.kind) {
     case TComponentKind::Window: t.text = S(widget->windowTitle()); break;
-    case TComponentKind::Menu: t.text = S(static_cast<const QMenu*>(widget)->title()); break;
+    case TComponentKind::Menu: t.text = S(PlainMenuTitle(static_cast<const QMenu*>(widget)->title())); break;
     case TComponentKind::Button:
     case TComponentKind::CheckBox: t.text = S(static_cast<const QAbstractButton*>(widget)->text()); break;
     case TComponentKind::Label: t.text = S(static_cast<const QLabel*>(widget)->text()); break;

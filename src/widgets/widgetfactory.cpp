@@ -121,6 +121,15 @@ QString MenuButtonText(const QString& title) {
     return title.contains(QLatin1Char('&')) ? title : QLatin1Char('&') + title;
 }
 
+QString PlainMenuTitle(const QString& title) {
+    QString plain;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        if (title[i] == QLatin1Char('&') && i + 1 < title.size()) ++i; // "&&" is one "&"
+        plain += title[i];
+    }
+    return plain;
+}
+
 QComboBox* MakeUnitList(QWidget* parent, const char* name) {
     auto* units = Named(new QComboBox(parent), name);
     units->addItems(

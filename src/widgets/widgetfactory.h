@@ -28,9 +28,11 @@ template <class T> T* Named(T* object, const char* name) {
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text);
-// The text of a menu bar button for a menu titled `title`: a title without a marked letter gets
+// The title of a menu in the menu bar for a menu titled `title`: a title without a marked letter gets
 // its first one marked, so Alt with it opens the menu as in a menu bar.
 QString MenuButtonText(const QString& title);
+// The title without its marks: the text a language file gives for it.
+QString PlainMenuTitle(const QString& title);
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text);
 // A button that Enter never presses: it does not become the dialog's default when focused.
 QPushButton* MakeNoDefaultButton(QWidget* parent, const char* name, const char* text);

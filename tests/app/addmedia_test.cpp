@@ -142,11 +142,12 @@ TEST_F(AddMedia, FailuresAndCancels) {
     EXPECT_EQ(Cat().Count(), 0);
     EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(ShelvixMessages::msgNoAdd)});
 
-    // Stop pressed before the walk: the new medium goes, the catalogue counts as changed.
+    // Stop pressed before the walk: the new medium goes, and nothing counts as changed.
     whenDialogShows([this] { windows.frmMediaRead->ButtonStop->click(); });
     AddFolder("a");
     EXPECT_EQ(Cat().Count(), 0);
-    EXPECT_TRUE(Cat().IsModified());
+    EXPECT_FALSE(Cat().IsModified());
+    EXPECT_FALSE(Main().windowTitle().endsWith(" *"));
 }
 
 TEST_F(AddMedia, UpdateHidesTheOldMedium) {

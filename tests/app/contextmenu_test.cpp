@@ -7,6 +7,7 @@
 
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,10 @@ TEST(MainWindowMenus, ContextMenuAndDoubleClicks) {
     TfrmShelvix window;
     window.OpenCatalogueAtStart(QString::fromStdString(dir.File("c.SXF")));
 
+    // Without a selection the medium commands rest.
+    window.VTMedien->clearSelection();
+    for (QAction* a : {window.actUpdate, window.actRemove, window.actDetails})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     window.VTMedienContextPopup({});
     EXPECT_FALSE(window.PopupMenu->isVisible()) << "nothing selected, nothing opens";
 
@@ -29,10 +34,12 @@ TEST(MainWindowMenus, ContextMenuAndDoubleClicks) {
     EXPECT_TRUE(window.PopupMenu->isVisible());
     window.PopupMenu->hide();
 
-    // Double clicks in either view run the Details command.
+    // Double clicks and Return in either view run the Details command.
     QSignalSpy details(window.actDetails, &QAction::triggered);
     emit window.VTMedien->doubleClicked(first);
     emit window.VTExplorer->doubleClicked(window.ExplorerModel().index(0, 0));
-    EXPECT_EQ(details.count(), 2);
+    QTest::keyClick(window.VTMedien, Qt::Key_Return);
+    QTest::keyClick(window.VTExplorer, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(details.count(), 4);
     EXPECT_TRUE(script.Asked().isEmpty());
 }

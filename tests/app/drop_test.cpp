@@ -10,6 +10,11 @@
 #include "support/testfiles.h"
 
 #include <QApplication>
+#include <QDrag>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTreeView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -25,6 +30,7 @@ struct DropCase {
     const char* name;
     std::vector<std::string> items; // files of the test folder, or URLs with "://"
     Effect effect;
+    Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
 };
 
 std::ostream& operator<<(std::ostream& out, const DropCase& c) { return out << c.name; }
@@ -36,6 +42,8 @@ const DropCase kDrops[] = {
     {"TwoFoldersAreRefused", {"disc", "disc/sub"}, Effect::Refused},
     {"RemoteCatalogueIsRefused", {"https://example.org/other.SXF"}, Effect::Refused},
     {"MissingCatalogueIsRefused", {"gone.SXF"}, Effect::Refused},
+    {"LinkIsAccepted", {"disc"}, Effect::Added, Qt::LinkAction},
+    {"MoveOnlyIsRefused", {"disc"}, Effect::Refused, Qt::MoveAction},
 };
 
 class Drop : public ::testing::TestWithParam<DropCase> {
@@ -74,16 +82,20 @@ TEST_P(Drop, JudgedOnEnteringAndDoneOnDropping) {
     script.setNextAnswer(mrNo);
 
     const bool accepted = c.effect != Effect::Refused;
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(20, 20), c.offered, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(!accepted); // the window must decide either way
     QApplication::sendEvent(&Main(), &enter);
     EXPECT_EQ(enter.isAccepted(), accepted);
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(20, 20), c.offered, &data, Qt::LeftButton, Qt::NoModifier);
     drop.setAccepted(false);
     QApplication::sendEvent(&Main(), &drop);
     if (accepted) {
         EXPECT_TRUE(drop.isAccepted());
+        EXPECT_NE(drop.dropAction(), Qt::MoveAction) << "a move would let the source delete it";
     }
+    // The command runs once the drop has returned.
+    EXPECT_TRUE(script.Asked().isEmpty() && Main().Catalogue().Count() == 0);
+    QCoreApplication::processEvents();
 
     CMedienListe& cat = Main().Catalogue();
     const int expectedMedia = c.effect == Effect::Refused ? 0 : 1;
@@ -113,5 +125,48 @@ INSTANTIATE_TEST_SUITE_P(Cases, Drop, ::testing::ValuesIn(kDrops),
                          [](const ::testing::TestParamInfo<DropCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A window of the test's own that drags one folder as a file manager does, offering Copy and Move,
+// from a press on it; it notes how many media the catalogue held when the drag ended.
+struct TDragSource : QWidget {
+    QUrl url;
+    TfrmShelvix* target = nullptr;
+    Qt::DropAction result = Qt::IgnoreAction;
+    int mediaWhenDropped = -1;
+    void mousePressEvent(QMouseEvent*) override {
+        auto* drag = new QDrag(this);
+        drag->setMimeData(new QMimeData);
+        drag->mimeData()->setUrls({url});
+        result = drag->exec(Qt::CopyAction | Qt::MoveAction);
+        mediaWhenDropped = target->Catalogue().Count();
+    }
+};
+
+// A real drag on an X display (ctest runs it under xvfb-run), the pointer moved by xdotool.
+using RealDrag = Drop;
+TEST_F(RealDrag, FolderDraggedFromAnotherWindowIsAdded) {
+    if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("xdotool").isEmpty())
+        GTEST_SKIP() << "needs an X display and xdotool";
+    TDragSource source;
+    source.url = QUrl::fromLocalFile(QString::fromStdString(dir.File("disc")));
+    source.target = &Main();
+    source.setGeometry(10, 10, 150, 150);
+    Main().move(200, 10);
+    for (QWidget* window : {static_cast<QWidget*>(&source), static_cast<QWidget*>(&Main())}) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    const QPoint from = source.mapToGlobal(QPoint(75, 75));
+    const QPoint to = Main().VTExplorer->mapToGlobal(Main().VTExplorer->rect().center());
+    ASSERT_TRUE(QProcess::startDetached(
+        "xdotool", QStringLiteral("mousemove %1 %2 mousedown 1 sleep 0.3 mousemove %3 %4 sleep 0.3 "
+                                  "mousemove %5 %6 sleep 0.5 mouseup 1")
+                       .arg(from.x()).arg(from.y()).arg(to.x() - 20).arg(to.y()).arg(to.x()).arg(to.y())
+                       .split(' ')));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main().Catalogue().Count() == 1; }, 20000));
+    EXPECT_EQ(source.result, Qt::CopyAction);
+    EXPECT_EQ(source.mediaWhenDropped, 0) << "the scan starts after the drag has ended";
+    EXPECT_TRUE(script.Asked().isEmpty());
+}
 
 } // namespace

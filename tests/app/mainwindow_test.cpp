@@ -19,11 +19,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QMenuBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -122,7 +124,9 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         EXPECT_EQ(a->property("imageIndex").toInt(), row.icon) << row.name;
         EXPECT_EQ(a->icon().isNull(), row.icon < 0) << row.name;
         EXPECT_EQ(a->isChecked(), row.checked) << row.name;
-        EXPECT_TRUE(a->isEnabled() && a->isVisible()) << row.name;
+        // The medium commands rest until a medium is selected.
+        EXPECT_EQ(a->isEnabled() && a->isVisible(), !strstr("actUpdate actRemove actDetails", row.name))
+            << row.name;
     }
     EXPECT_EQ(ActionLine(window.mnuFile->actions()),
               "actNew actOpen - actSave actSaveAs actMakeBackups - actSearch - actAttach - "
@@ -135,10 +139,11 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),
               "actNew actOpen actSave - actAdd actUpdate actRemove - actDetails - actSearch - "
               "actArchives - actIndex");
-    QStringList menuButtons;
-    for (auto* b : window.ToolBarMainMenu->findChildren<QToolButton*>())
-        if (b->menu()) menuButtons << b->text() + ":" + b->menu()->objectName();
-    EXPECT_EQ(menuButtons.join(' '), "&Database:mnuFile &Media:mnuMedium &Help:mnuHelp");
+    QStringList menuBar;
+    for (QAction* entry : window.ToolBarMainMenu->actions())
+        menuBar << entry->text() + ":" + entry->menu()->objectName();
+    EXPECT_EQ(menuBar.join(' '), "&Database:mnuFile &Media:mnuMedium &Help:mnuHelp");
+    EXPECT_EQ(window.menuBar(), window.ToolBarMainMenu);
     EXPECT_TRUE(window.SpecialProgress->isHidden());
     EXPECT_TRUE(window.StatusText->text().isEmpty());
 }
@@ -187,8 +192,9 @@ TEST_F(MainWindow, RefreshMediaContent) {
     EXPECT_TRUE(window.Catalogue().FileName.empty());
     for (int i = 0; i < window.Catalogue().Count(); ++i) {
         SCOPED_TRACE(i);
-        // Unchanged media keep their blocks, which the save copies without reading them.
-        EXPECT_EQ(window.Catalogue().GetMedium(i)->ContentLoaded, i == 1);
+        // Unchanged media keep their blocks, which the save copies without reading them; only
+        // the changed one and the one shown (the top one, selected at opening) are loaded.
+        EXPECT_EQ(window.Catalogue().GetMedium(i)->ContentLoaded, i <= 1);
         EXPECT_GE(window.Catalogue().GetMedium(i)->DataOffset, 0);
     }
 }
@@ -206,16 +212,16 @@ TEST_F(MainWindow, RefreshMediaContentStopsAtABrokenMedium) {
 TEST_F(MainWindow, SelectingAMediumShowsItsContentAndCounts) {
     OpenSample();
     EXPECT_EQ(window.MediaModel().rowCount(), 3) << "the removed medium is not shown";
-    Select(MediumNode("Counted"));
-    EXPECT_EQ(window.StatusText->text(), "Files: 120 (1.50 MB), Directories: 12");
-
     const QModelIndex disc = MediumNode("Disc 0");
-    EXPECT_EQ(window.MediaModel().rowCount(disc), 0) << "folders only after the first selection";
-    Select(disc);
+    EXPECT_EQ(window.VTMedien->selectionModel()->selectedRows(), QModelIndexList{disc})
+        << "filled, the tree selects its top medium";
+    EXPECT_EQ(window.MediaModel().rowCount(MediumNode("Disc 1")), 0) << "folders only after the first selection";
     EXPECT_TRUE(window.Catalogue().GetMedium(0)->ContentLoaded);
     EXPECT_EQ(window.MediaModel().rowCount(disc), 2) << "Music and empty";
     EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(0));
     EXPECT_EQ(window.ExplorerModel().rowCount(), 5);
+    Select(MediumNode("Counted"));
+    EXPECT_EQ(window.StatusText->text(), "Files: 120 (1.50 MB), Directories: 12");
 }
 
 TEST_F(MainWindow, SelectingAFolderJumpsIntoTheExplorer) {
@@ -237,27 +243,27 @@ TEST_F(MainWindow, SelectingAFolderJumpsIntoTheExplorer) {
 
 TEST_F(MainWindow, UnreadableContentIsReported) {
     OpenSample();
-    window.Catalogue().GetMedium(0)->ContentLength += 50;
-    Select(MediumNode("Disc 1"));
-    const QString before = window.StatusText->text();
+    window.Catalogue().GetMedium(1)->ContentLength += 50;
     Select(MediumNode("Disc 0"));
+    const QString before = window.StatusText->text();
+    Select(MediumNode("Disc 1"));
     EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(ShelvixMessages::msgNoContent + "\n" +
                                                                         window.Catalogue().DataFileName)})
         << "a damaged block: the file is named, no system reason";
     EXPECT_EQ(window.StatusText->text(), before) << "the views keep what they showed";
-    EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(1));
+    EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(0));
 }
 
 TEST_F(MainWindow, CatalogueChangedOnDiskStopsSelection) {
     OpenSample();
-    Select(MediumNode("Disc 1"));
+    Select(MediumNode("Disc 0"));
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     WriteWholeFile(index, ReadWholeFile(index)); // another program rewrote the index
-    Select(MediumNode("Disc 0"));
+    Select(MediumNode("Disc 1"));
     EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(ShelvixMessages::msgWasChanged)});
     EXPECT_EQ(script.Asked().front().caption, "Error");
-    EXPECT_FALSE(window.Catalogue().GetMedium(0)->ContentLoaded);
-    EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(1));
+    EXPECT_FALSE(window.Catalogue().GetMedium(1)->ContentLoaded);
+    EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(0));
 }
 
 TEST_F(MainWindow, HeaderClicksSortTheMediaTree) {
@@ -321,7 +327,7 @@ TEST_F(MainWindow, OpeningADamagedCatalogueAtStart) {
 }
 
 // Keyboard access as desktop programs give it: the media tree has the focus at start, Alt with a
-// menu button's underlined letter opens its menu, F10 the first one.
+// menu's underlined letter opens it, F10 the first one; Right goes on to the next menu.
 TEST_F(MainWindow, KeyboardReachesTheMenusAndStartsInTheMediaTree) {
     window.show();
     window.activateWindow();
@@ -331,16 +337,19 @@ TEST_F(MainWindow, KeyboardReachesTheMenusAndStartsInTheMediaTree) {
         const char* what;
         QKeyCombination key;
         QMenu* menu;
+        bool right = false; // Right pressed in the open menu
     } keys[] = {{"Alt+D", Qt::ALT | Qt::Key_D, window.mnuFile},
                 {"Alt+M", Qt::ALT | Qt::Key_M, window.mnuMedium},
                 {"Alt+H", Qt::ALT | Qt::Key_H, window.mnuHelp},
-                {"F10", QKeyCombination(Qt::Key_F10), window.mnuFile}};
+                {"F10", QKeyCombination(Qt::Key_F10), window.mnuFile},
+                {"F10 Right", QKeyCombination(Qt::Key_F10), window.mnuMedium, true}};
     for (const auto& k : keys) {
         QWidget* opened = nullptr;
         // The menu runs its own loop: look at it from there and close it.
-        QTimer::singleShot(200, qApp, [&opened] {
+        QTimer::singleShot(200, qApp, [&opened, &k] {
+            if (k.right) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
             opened = QApplication::activePopupWidget();
-            if (opened) opened->close();
+            if (opened) QTest::keyClick(opened, Qt::Key_Escape);
         });
         QTest::keyClick(window.VTMedien, k.key.key(), k.key.keyboardModifiers());
         QTest::qWait(300);

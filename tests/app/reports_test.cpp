@@ -44,6 +44,7 @@ TEST_F(ReportCommands, CsvOfTheSelectedMediumOrOfAll) {
 TEST_F(ReportCommands, HtmlOfEveryMediumShownParsesBackAndNamesTheUnreadable) {
     OpenFive({4});
     Cat().GetMedium(1)->ContentLength += 50; // Delta's block cannot be read
+    Main().VTMedien->selectionModel()->clearSelection();
     script.setNextFileName(Q(dir.File("all.html")));
     ASSERT_TRUE(triggerAction(&Main(), "actExportHtml"));
     EXPECT_EQ(script.MessageTexts(), QStringList{Q(ShelvixMessages::msgNoContent) + "\nDelta"});

@@ -32,7 +32,8 @@
 namespace {
 
 // Media "Alpha" (fixed drive; folder A with B inside, files in both, an archive, a top file),
-// "Beta" (removed) and "Gamma" (optical, 300 files), saved and opened again: nothing loaded.
+// "Beta" (removed) and "Gamma" (optical, 300 files), saved and opened again: only Alpha, selected
+// and shown at opening, is loaded.
 class Search : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -152,7 +153,7 @@ TEST_F(Search, NamesOnlyCountsMediaAndLoadsNothing) {
                    EXPECT_EQ(windows.frmSearchWindow->LabelResults->text(), "3");
                });
     EXPECT_EQ(Column(1), QStringList({"Alpha", "Beta", "Gamma"}));
-    EXPECT_EQ(LoadedCount(), 0);
+    EXPECT_EQ(LoadedCount(), 1);
     EXPECT_TRUE(script.Asked().isEmpty());
 }
 
@@ -198,6 +199,7 @@ TEST_F(Search, EntriesWithTheirCellTexts) {
 }
 
 TEST_F(Search, RemovedMediumIconAndNoJump) {
+    const QModelIndexList selected = Main().VTMedien->selectionModel()->selectedRows();
     SearchWith([](TfrmSearch& d) { Only(d, {d.CheckBoxFiles}, "gone"); },
                [this](TfrmSearch& d) {
                    ASSERT_EQ(Model().rowCount(), 1);
@@ -206,7 +208,7 @@ TEST_F(Search, RemovedMediumIconAndNoJump) {
                    Select(0);
                    d.ButtonShow->click();
                });
-    EXPECT_FALSE(Main().VTMedien->selectionModel()->hasSelection()) << "a removed medium has no node";
+    EXPECT_EQ(Main().VTMedien->selectionModel()->selectedRows(), selected) << "a removed medium has no node";
     EXPECT_FALSE(Main().VTExplorer->currentIndex().isValid());
 }
 
@@ -312,7 +314,7 @@ TEST_F(Search, BadSizesAndMasks) {
     });
     EXPECT_TRUE(script.Asked().isEmpty());
     EXPECT_EQ(Dialog().StatusBar->currentMessage(), "0 results found.");
-    EXPECT_EQ(LoadedCount(), 0);
+    EXPECT_EQ(LoadedCount(), 1);
 }
 
 TEST_F(Search, SizeFromThreeGigabytes) {
@@ -364,6 +366,26 @@ TEST_F(Search, CategoryFilterOnEntries) {
         });
         EXPECT_EQ(Column(3), QStringList{"deep.txt"});
     }
+}
+
+// Without one of the five boxes Search says which to tick instead of finding nothing. The options
+// and the category choice come back in the dialog of the next run.
+TEST_F(Search, NothingToSearchInAndOptionsKeptForTheNextRun) {
+    SearchWith([](TfrmSearch& d) { d.EditSearch->setText("*.txt"); });
+    EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(SearchMessages::msgNoOptions)});
+    EXPECT_TRUE(Dialog().StatusBar->currentMessage().isEmpty()) << "no search ran";
+    SearchWith([](TfrmSearch& d) {
+        Only(d, {d.CheckBoxFiles, d.CheckBoxCaseSensitive}, "*");
+        d.CheckBoxCategory->setChecked(true);
+        d.ComboBoxCategory->setCurrentIndex(0);
+    });
+    TfrmSearch next(&Main().ImageListDrives); // as the next run makes it
+    next.FillCategories(Cat());
+    QStringList ticked;
+    for (QCheckBox* box : next.findChildren<QCheckBox*>())
+        if (box->isChecked()) ticked << box->objectName();
+    EXPECT_EQ(ticked.join(' '), "CheckBoxFiles CheckBoxCaseSensitive CheckBoxCategory");
+    EXPECT_EQ(next.ComboBoxCategory->currentText(), "Films");
 }
 
 TEST_F(Search, ResultsKeptUntilTheCatalogueIsReplaced) {

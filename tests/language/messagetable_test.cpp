@@ -66,6 +66,7 @@ const std::vector<Binding> kSearchKeys = {
     {"msgValueSizeFrom", &SearchMessages::msgValueSizeFrom},
     {"msgValueSizeTo", &SearchMessages::msgValueSizeTo},
     {"msgError", &SearchMessages::msgError},
+    {"msgNoOptions", &SearchMessages::msgNoOptions},
 };
 
 const std::vector<Binding> kCategoryKeys = {
