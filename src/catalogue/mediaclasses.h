@@ -85,6 +85,21 @@ struct VolumeInfo {
     uint32_t driveType = 0;
     std::string label;
     uint32_t serial = 0;
+    // The folder asked for, from the root of its file system ("/", "/photos"); empty when the
+    // mount table did not say where the file system begins.
+    std::string folder;
+    int64_t capacity = -1; // bytes of the file system; -1 when not known
+    int64_t freeSpace = -1; // bytes free for the user
+};
+
+// What Add and Update learnt of the file system when they read a medium. Media read before these
+// were kept have none of it: sizes -1, time 0, folder empty.
+struct MediumReading {
+    int64_t Capacity = -1;
+    int64_t FreeSpace = -1;
+    double ReadTime = 0; // day count in local time, as entry dates
+    std::string Folder;  // as VolumeInfo::folder
+    bool HasSpace() const { return Capacity >= 0 && FreeSpace >= 0; }
 };
 // Reads the drive type, label and serial of the file system holding a path. Returns false when
 // the path has no readable file system; driveType is set as far as it could be determined.
@@ -117,6 +132,7 @@ public:
     // The length of its compressed block in the data file it was read from or last written to;
     // -1 when unknown. Kept in memory only: the file layout has no such field.
     int64_t BlockLength = -1;
+    MediumReading Reading;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }
