@@ -22,6 +22,7 @@ class QItemSelection;
 class TMediaTreeModel;
 class TExplorerModel;
 class TfrmDuplicates;
+class TEntryOpener;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -96,6 +97,8 @@ public:
     void actAddExecute();
     void AddMediaFolder(const QString& path);
     void actUpdateExecute();
+    // Update from the point where the old medium and the folder to read are known.
+    void UpdateMediumFrom(CMedium* old, const QString& path);
     bool BrowseForMediaFolder(const QString& title, QString& path);
     void ShowMediumDetails(CMedium* medium);
     void ShowEntryDetails(CFile* entry);
@@ -149,7 +152,6 @@ private:
     void PlaceOnScreen();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void ShowError(const std::string& text);
-    CMedium* NewMediumFromChooser(QString& path);
     CMedium* NewMediumAt(const QString& path);
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
@@ -157,6 +159,12 @@ private:
     void RefreshAfterDetails();
 
     void ExportMediaReport(bool html);
+
+    // Mounted media, Open, the optional space columns (ufrmShelvix_desk.cpp).
+public:
+    TEntryOpener* ExplorerOpener = nullptr;
+private:
+    void ConnectDesk();
 
     std::unique_ptr<CMedienListe> FCatalogue;
     TfrmDuplicates* FDuplicates = nullptr; // a child of this window, made when first needed

@@ -2,6 +2,10 @@
 
 #include "platform/mountinfo.h"
 
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
 #include <sys/stat.h>
 
 bool IsExistingFolder(const std::string& path) {
@@ -54,4 +58,34 @@ std::string RelativePath(const CFile& entry) {
     for (const CFile* up = entry.Parent; up; up = up->Parent)
         path = std::string(up->Name()) + '/' + path;
     return path;
+}
+
+std::string SpaceText(int64_t bytes) {
+    static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    if (bytes < 1024) return std::to_string(bytes < 0 ? 0 : bytes) + " bytes";
+    double value = static_cast<double>(bytes);
+    size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < std::size(kUnits)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+std::string FreeSpaceText(const MediumReading& reading) {
+    if (!reading.HasSpace()) return {};
+    std::string text = "Free " + SpaceText(reading.FreeSpace) + " of " + SpaceText(reading.Capacity);
+    const double whole = std::floor(reading.ReadTime);
+    // Only days a calendar can name; a damaged file may hold anything.
+    if (!std::isfinite(whole) || whole < 1 || whole > 2958465) return text;
+    using namespace std::chrono;
+    const year_month_day date{sys_days{year{1899} / December / 30} + days{static_cast<int>(whole)}};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char when[40];
+    std::snprintf(when, sizeof when, " when read on %u %s %d", unsigned(date.day()),
+                  kMonths[unsigned(date.month()) - 1], int(date.year()));
+    return text + when;
 }

@@ -30,3 +30,9 @@ const CFile& EntryOnDisk(const CFile& entry);
 std::string RelativePath(const CFile& entry);
 // `folder` + "/" + `relative`, with one slash between them whatever either brings.
 std::string JoinPath(const std::string& folder, const std::string& relative);
+
+// Free space and capacity as the desk shows them: one decimal, "12.3 GB".
+std::string SpaceText(int64_t bytes);
+// "Free 12.3 GB of 64.0 GB when read on 4 Mar 2025"; empty for a medium read before these were
+// kept.
+std::string FreeSpaceText(const MediumReading& reading);

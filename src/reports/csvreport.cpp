@@ -7,9 +7,20 @@
 
 #include <iterator>
 
+namespace {
+
+void SetMediumSpace(TReportRow& row, const CMedium& medium) {
+    if (!medium.Reading.HasSpace()) return;
+    row.free = std::to_string(medium.Reading.FreeSpace);
+    row.capacity = std::to_string(medium.Reading.Capacity);
+}
+
+} // namespace
+
 TReportRow EntryRow(const CFile& entry, std::string location) {
     TReportRow row;
     row.medium = entry.Medium->Name;
+    SetMediumSpace(row, *entry.Medium);
     row.location = std::move(location);
     row.name = entry.Name();
     row.kind = KindText(entry);
@@ -36,6 +47,7 @@ TReportRow ResultRow(const TSearchRow& row) {
     medium.name = row.Text(); // the name, label or notice that was found
     medium.kind = "medium";
     medium.category = row.medium->CategoryName();
+    SetMediumSpace(medium, *row.medium);
     return medium;
 }
 
@@ -57,8 +69,8 @@ namespace {
 
 void WriteCsvRow(std::ostream& out, const TReportRow& row) {
     std::string line;
-    const std::string_view fields[] = {row.medium, row.location, row.name, row.kind,
-                                       row.size,   row.date,     row.category};
+    const std::string_view fields[] = {row.medium, row.location, row.name,     row.kind, row.size,
+                                       row.date,   row.category, row.free, row.capacity};
     for (size_t i = 0; i < std::size(fields); ++i) {
         if (i > 0) line += ',';
         AppendCsvField(line, fields[i]);
@@ -70,7 +82,7 @@ void WriteCsvRow(std::ostream& out, const TReportRow& row) {
 } // namespace
 
 bool WriteCsvReport(std::ostream& out, const TReport& report) {
-    out << "medium,path,name,kind,size,date,category\r\n";
+    out << "medium,path,name,kind,size,date,category,free,capacity\r\n";
     if (report.Results) {
         for (const TSearchRow& row : *report.Results) WriteCsvRow(out, ResultRow(row));
     } else {

@@ -1,5 +1,6 @@
 #include "search/ufrmDuplicates.h"
 
+#include "app/entryopener.h"
 #include "app/fontscale.h"
 #include "app/interaction.h"
 #include "app/modalresult.h"
@@ -68,6 +69,9 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
+    CopiesOpener = new TEntryOpener(
+        VSTDuplicates, [this](const QModelIndex& index) { return FModel->EntryAt(index); },
+        [this](const QString& text) { StatusBar->showMessage(text); });
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
     CloseOnClick(this, ButtonClose, mrCancel);

@@ -1,5 +1,6 @@
 #include "search/ufrmSearch.h"
 
+#include "app/entryopener.h"
 #include "app/fontscale.h"
 #include "app/languagetranslator.h"
 #include "app/modalresult.h"
@@ -178,6 +179,13 @@ void TfrmSearch::BuildResults() {
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
+    ResultsOpener = new TEntryOpener(
+        VSTResults,
+        [this](const QModelIndex& index) {
+            const TSearchRow* row = FResultsModel ? FResultsModel->RowAt(index) : nullptr;
+            return row ? row->entry : nullptr;
+        },
+        [this](const QString& text) { StatusBar->showMessage(text); });
 
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");

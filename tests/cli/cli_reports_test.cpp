@@ -37,8 +37,8 @@ const CliCase kCases[] = {
      {"duplicates", "--present", "--min-size", "1KB"}, 1, ""},
     {"DuplicatesWithABadSize", {"duplicates", "--min-size", "lots"}, 2, "", true},
     {"ExportCsvOfOneMedium", {"export", "--csv", "--medium", "Second"}, 0,
-     "medium,path,name,kind,size,date,category\r\n"
-     "Second,,x.txt,file,10,2023-03-15 12:00:00,\r\n"},
+     "medium,path,name,kind,size,date,category,free,capacity\r\n"
+     "Second,,x.txt,file,10,2023-03-15 12:00:00,,,\r\n"},
     {"ExportOfNoSuchMedium", {"export", "--html", "--medium", "Third"}, 1, "", true},
     {"ExportWithoutAFormat", {"export"}, 2, "", true},
 };
