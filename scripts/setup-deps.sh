@@ -7,7 +7,7 @@ packages=("$@")
 [ $# -gt 0 ] || packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libbz2-dev bzip2 libarchive-dev libpugixml-dev libblkid-dev
+  libbz2-dev bzip2 libxxhash-dev libarchive-dev libpugixml-dev libblkid-dev
   nlohmann-json3-dev libgtest-dev
   xvfb xauth zip
 )

@@ -25,13 +25,13 @@ QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayV
 
 enum { colFree = 2, colCapacity = 3 };
 
-int64_t SpaceOf(const MediumReading& reading, int column) {
+int64_t SpaceOf(const TMediumAdditions& reading, int column) {
     if (!reading.HasSpace()) return -1;
     return column == colFree ? reading.FreeSpace : reading.Capacity;
 }
 
 // Sizes as text that sorts as the numbers do; unknown sizes come first, as empty texts do.
-std::string SpaceSortKey(const MediumReading& reading, int column) {
+std::string SpaceSortKey(const TMediumAdditions& reading, int column) {
     const int64_t bytes = SpaceOf(reading, column);
     if (bytes < 0) return {};
     char key[24];
@@ -183,7 +183,7 @@ void TMediaTreeModel::ApplySort() {
         for (const RootMedium& root : roots_) {
             std::string key = sortColumn_ == 0   ? root.medium->Name
                               : sortColumn_ == 1 ? root.medium->CategoryName()
-                                                 : SpaceSortKey(root.medium->Reading, sortColumn_);
+                                                 : SpaceSortKey(root.medium->Additions, sortColumn_);
             keyed.push_back({std::move(key), root});
         }
         const bool descending = sortOrder_ == Qt::DescendingOrder;
@@ -278,7 +278,7 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() >= colFree) {
-            const int64_t bytes = object.medium ? SpaceOf(object.medium->Reading, index.column()) : -1;
+            const int64_t bytes = object.medium ? SpaceOf(object.medium->Additions, index.column()) : -1;
             return bytes < 0 ? QString() : QString::fromStdString(SpaceText(bytes));
         }
         if (object.medium)

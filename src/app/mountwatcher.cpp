@@ -56,7 +56,7 @@ QString TMountWatcher::Location(const CMedium& medium) const {
     key += '\0';
     key += medium.VolumeLabel;
     key += '\0';
-    key += medium.Reading.Folder;
+    key += medium.Additions.Folder;
     const auto found = known_.find(key);
     if (found != known_.end()) return found->second;
     const QString location =

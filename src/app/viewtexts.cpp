@@ -121,7 +121,7 @@ QString MediumDeskLines(const CMedium& medium) {
     QString lines;
     const QString location = TMountWatcher::Instance().Location(medium);
     if (!location.isEmpty()) lines += QStringLiteral("\nMounted at ") + location;
-    const std::string space = FreeSpaceText(medium.Reading);
+    const std::string space = FreeSpaceText(medium.Additions);
     if (!space.empty()) lines += u'\n' + QString::fromStdString(space);
     return lines;
 }

@@ -3,15 +3,18 @@
 #include "mediaclasses.h"
 #include "streams.h"
 
+#include "workers.h"
+
+#include <bzlib.h>
+
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 // The shortest stream: "BZh1", then the 48-bit end marker and the 32-bit combined checksum.
 constexpr int64_t kShortestStream = 4 + 10;
-// The end marker starts at most 7 padding bits plus 80 bits before the end: 11 bytes cover it.
-constexpr int kTail = kStreamTailBytes;
 constexpr uint64_t kEndMarker = 0x177245385090ULL;
 
 uint64_t BitsAt(const unsigned char* bytes, int64_t bitOffset, int count) {
@@ -36,7 +39,8 @@ void MeasureBlocks(const CMedienListe& catalogue, int64_t dataFileSize) {
         if (m.DataOffset < 0) continue;
         const auto next = std::upper_bound(starts.begin(), starts.end(), int64_t(m.DataOffset));
         const int64_t end = next == starts.end() ? dataFileSize : *next;
-        if (end > m.DataOffset) m.BlockLength = end - m.DataOffset;
+        if (m.Additions.BlockSummed) m.BlockLength = m.Additions.BlockBytes;
+        else if (end > m.DataOffset) m.BlockLength = end - m.DataOffset;
     }
 }
 
@@ -65,25 +69,7 @@ int64_t EndMarkerBit(const unsigned char* tail, int tailLength) {
     return -1;
 }
 
-bool LooksLikeWholeStream(const unsigned char* head, int64_t length, const unsigned char* tail,
-                          int tailLength) {
-    return length >= kShortestStream && std::memcmp(head, "BZh1", 4) == 0 &&
-           EndMarkerBit(tail, tailLength) >= 0;
-}
-
-TBlockCopy CheckBlock(TStream& from, int64_t offset, int64_t length) {
-    if (length < kShortestStream) return TBlockCopy::Malformed;
-    unsigned char head[4], tail[kTail];
-    const int tailLength = static_cast<int>(std::min<int64_t>(kTail, length));
-    if (!from.Seek(offset) || from.Read(head, sizeof head) != sizeof head ||
-        !from.Seek(offset + length - tailLength) ||
-        from.Read(tail, size_t(tailLength)) != size_t(tailLength))
-        return TBlockCopy::ReadFailed;
-    return LooksLikeWholeStream(head, length, tail, tailLength) ? TBlockCopy::Copied
-                                                                : TBlockCopy::Malformed;
-}
-
-TBlockCopy CopyCheckedBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
+TBlockCopy CopyBlockBytes(TStream& from, int64_t offset, int64_t length, TStream& to) {
     if (!from.Seek(offset)) return TBlockCopy::ReadFailed;
     static thread_local std::vector<char> buffer(size_t(1) << 20);
     for (int64_t left = length; left > 0;) {
@@ -95,7 +81,67 @@ TBlockCopy CopyCheckedBlock(TStream& from, int64_t offset, int64_t length, TStre
     return TBlockCopy::Copied;
 }
 
-TBlockCopy CopyBlock(TStream& from, int64_t offset, int64_t length, TStream& to) {
-    const TBlockCopy check = CheckBlock(from, offset, length);
-    return check == TBlockCopy::Copied ? CopyCheckedBlock(from, offset, length, to) : check;
+int64_t WholeStreamLength(const char* bytes, int64_t size, int64_t contentLength) {
+    if (size < kShortestStream || std::memcmp(bytes, "BZh1", 4) != 0) return -1;
+    bz_stream z{};
+    if (BZ2_bzDecompressInit(&z, 0, 0) != BZ_OK) return -1;
+    static thread_local std::vector<char> scratch(size_t(1) << 20);
+    int64_t consumed = 0, produced = 0;
+    int status = BZ_OK;
+    // libbz2 takes at most UINT_MAX bytes a call; the output is counted and dropped.
+    while (status == BZ_OK) {
+        if (z.avail_in == 0) {
+            const int64_t piece = std::min<int64_t>(size - consumed, 1 << 30);
+            if (piece == 0) break;
+            z.next_in = const_cast<char*>(bytes + consumed);
+            z.avail_in = static_cast<unsigned>(piece);
+            consumed += piece;
+        }
+        z.next_out = scratch.data();
+        z.avail_out = static_cast<unsigned>(scratch.size());
+        status = BZ2_bzDecompress(&z);
+        produced += int64_t(scratch.size() - z.avail_out);
+        if (produced > contentLength) break;
+    }
+    const int64_t length = consumed - int64_t(z.avail_in);
+    BZ2_bzDecompressEnd(&z);
+    return status == BZ_STREAM_END && produced == contentLength ? length : -1;
+}
+
+TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vector<bool>& copyable) {
+    TBlockCheck result;
+    TOrderedWork work;
+    for (size_t i = 0; i < copyable.size() && result.readable; ++i) {
+        if (!copyable[i]) continue;
+        CMedium& m = *catalogue.GetMedium(static_cast<int>(i));
+        auto bytes = std::make_shared<std::vector<char>>(static_cast<size_t>(m.BlockLength));
+        if (!data.Seek(m.DataOffset) || data.Read(bytes->data(), bytes->size()) != bytes->size()) {
+            result.readable = false;
+            break;
+        }
+        auto found = std::make_shared<TMediumAdditions>(m.Additions);
+        work.Submit([bytes, found, content = m.ContentLength] {
+            TMediumAdditions& a = *found;
+            if (a.BlockSummed) {
+                a.BlockSummed = a.BlockBytes == int64_t(bytes->size()) &&
+                                BlockSumOf(bytes->data(), bytes->size()) == a.BlockSum;
+                return;
+            }
+            const int64_t length = WholeStreamLength(bytes->data(), int64_t(bytes->size()), content);
+            if (length < 0) return;
+            a = {true, length, BlockSumOf(bytes->data(), size_t(length))};
+        }, [&, i, found] {
+            CMedium& medium = *catalogue.GetMedium(static_cast<int>(i));
+            if (found->BlockSummed) {
+                medium.Additions = *found;
+                medium.BlockLength = found->BlockBytes;
+            } else if (medium.ContentLoaded) {
+                copyable[i] = false;
+            } else if (result.damaged < 0) {
+                result.damaged = static_cast<int>(i);
+            }
+        });
+    }
+    if (result.readable) work.Finish();
+    return result;
 }

@@ -194,8 +194,10 @@ bool CMedium::ReadVolumeInfo(const std::string& path) {
     char serial[9];
     std::snprintf(serial, sizeof serial, "%08X", info.serial);
     Serial = serial;
-    Reading = MediumReading{info.capacity, info.freeSpace, UnixTimeToLocalDate(std::time(nullptr)),
-                            info.folder};
+    Additions.Capacity = info.capacity;
+    Additions.FreeSpace = info.freeSpace;
+    Additions.ReadTime = UnixTimeToLocalDate(std::time(nullptr));
+    Additions.Folder = info.folder;
     ContentLoaded = true;
     return true;
 }

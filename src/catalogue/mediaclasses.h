@@ -3,6 +3,7 @@
 #pragma once
 
 #include "entryarena.h"
+#include "mediumadditions.h"
 #include "streams.h"
 
 #include <cstdint>
@@ -92,15 +93,6 @@ struct VolumeInfo {
     int64_t freeSpace = -1; // bytes free for the user
 };
 
-// What Add and Update learnt of the file system when they read a medium. Media read before these
-// were kept have none of it: sizes -1, time 0, folder empty.
-struct MediumReading {
-    int64_t Capacity = -1;
-    int64_t FreeSpace = -1;
-    double ReadTime = 0; // day count in local time, as entry dates
-    std::string Folder;  // as VolumeInfo::folder
-    bool HasSpace() const { return Capacity >= 0 && FreeSpace >= 0; }
-};
 // Reads the drive type, label and serial of the file system holding a path. Returns false when
 // the path has no readable file system; driveType is set as far as it could be determined.
 using VolumeInfoReader = std::function<bool(const std::string& path, VolumeInfo& info)>;
@@ -132,7 +124,8 @@ public:
     // The length of its compressed block in the data file it was read from or last written to;
     // -1 when unknown. Kept in memory only: the file layout has no such field.
     int64_t BlockLength = -1;
-    MediumReading Reading;
+    // What the index keeps beyond the header fields (block sum and more).
+    TMediumAdditions Additions;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }
@@ -204,6 +197,9 @@ public:
 
     bool Load(const std::string& fileName);
     bool Save(const std::string& fileName);
+    // After a failed Save: the position of a medium whose block in the data file is damaged and
+    // whose tree is not in memory to write it afresh; -1 when the save failed for another reason.
+    int DamagedMedium = -1;
     void ReportProgress(int64_t done, int64_t total) const;
 
 private:

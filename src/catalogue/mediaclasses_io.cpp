@@ -2,12 +2,9 @@
 #include "mediaclasses.h"
 
 #include "blockcopy.h"
-#include "contentloading.h"
-#include "parallelbzip.h"
-#include "workers.h"
 
 #include "IO_BZIP.h"
-#include "catalogue/savepair.h"
+#include "savepair.h"
 #include "entrywalk.h"
 
 #include <algorithm>
@@ -20,8 +17,6 @@ namespace {
 constexpr int32_t kSaturatedSize = INT32_MAX;
 constexpr int32_t kLargeSizeTag = 0x34365853; // "SX64"
 constexpr int64_t kSmallestRecord = 7 * 4 + 4;
-// Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
-constexpr int64_t kSplitAbove = int64_t(1) << 20;
 
 struct LargeSize {
     int32_t number; // depth-first position of the entry in the block
@@ -299,8 +294,11 @@ bool CMedium::WriteContent(TStream& dataFile) {
 }
 
 bool CMedienListe::Load(const std::string& fileName) {
-    if (!FileExists(fileName)) return false;
     const std::string dataName = DataFileNameOf(fileName);
+    // A save killed between its renames is finished or undone first, so that the pair read
+    // is the old one or the new one, whole.
+    if (dataName != fileName) FinishInterruptedSave(fileName, dataName);
+    if (!FileExists(fileName)) return false;
     if (!FileExists(dataName)) return false;
     FileName = fileName;
     DataFileName = dataName;
@@ -330,132 +328,7 @@ bool CMedienListe::Load(const std::string& fileName) {
     } catch (const std::exception&) {
         return false;
     }
+    ReadMediumAdditions(*index, *this);
     MeasureBlocks(*this, data->Size());
-    return true;
-}
-
-bool CMedienListe::Save(const std::string& fileName) {
-    const std::string dataName = DataFileNameOf(fileName);
-    if (dataName == fileName) return false; // one file cannot be both index and data file
-    // Unchanged blocks are copied from the current data file. One that does not look like a
-    // whole stream is read and written afresh, as a changed one.
-    std::vector<bool> copyable = CopyableBlocks(*this);
-    std::unique_ptr<TFileStream> oldData;
-    if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
-        oldData = OpenFile(DataFileName, false);
-        if (!oldData) return false;
-        for (size_t i = 0; i < media_.size(); ++i) {
-            if (!copyable[i]) continue;
-            switch (CheckBlock(*oldData, media_[i]->DataOffset, media_[i]->BlockLength)) {
-            case TBlockCopy::Copied: break;
-            case TBlockCopy::Malformed: copyable[i] = false; break;
-            default: return false;
-            }
-        }
-    }
-    // Every other medium written without its content would lose it: those come in first.
-    std::vector<CMedium*> toLoad;
-    for (size_t i = 0; i < media_.size(); ++i) {
-        CMedium* m = media_[i].get();
-        if (!copyable[i] && !m->ContentLoaded && m->DataOffset >= 0) toLoad.push_back(m);
-    }
-    bool allLoaded = true;
-    LoadContentsInOrder(toLoad, DataFileName, [&](CMedium&, bool loaded) {
-        return allLoaded = loaded;
-    });
-    if (!allLoaded) return false;
-
-    struct Before {
-        bool stored;
-        int32_t offset, length;
-        int64_t block;
-    };
-    std::vector<Before> before;
-    for (auto& m : media_) {
-        before.push_back({m->Stored, m->DataOffset, m->ContentLength, m->BlockLength});
-        m->Stored = false;
-        m->DataOffset = -1;
-    }
-    auto restore = [&] {
-        for (size_t i = 0; i < media_.size(); ++i) {
-            media_[i]->Stored = before[i].stored;
-            media_[i]->DataOffset = before[i].offset;
-            media_[i]->ContentLength = before[i].length;
-            media_[i]->BlockLength = before[i].block;
-        }
-        return false;
-    };
-
-    PairWriter pair(fileName, dataName);
-    TStream* data = pair.BeginData();
-    if (!data) return restore();
-    TMemoryStream index;
-    bool failed = false;
-    try {
-        WriteInt(index, Version);
-        WriteInt(index, static_cast<int32_t>(Categories.size()));
-        for (const auto& name : Categories) WriteString(index, name);
-        WriteInt(index, Count());
-        // The trees are written out here, in catalogue order; their compression runs on the
-        // workers, and each block goes to the file in turn as the workers hand it back.
-        TOrderedWork work;
-        for (int i = 0; i < Count() && !failed; ++i) {
-            CMedium& m = *media_[static_cast<size_t>(i)];
-            const Before& old = before[size_t(i)];
-            auto start = std::make_shared<int64_t>(0);
-            work.Submit({}, [this, &m, &failed, data, i, start] {
-                if (failed) return;
-                ReportProgress(i, Count());
-                *start = data->Position();
-                if (*start > INT32_MAX) failed = true;
-                m.DataOffset = static_cast<int32_t>(*start);
-            });
-            const auto ended = [&m, &failed, &index, data, start](bool written) {
-                if (failed) return;
-                m.Stored = written;
-                m.BlockLength = data->Position() - *start;
-                failed = !written || !m.WriteHeader(index);
-            };
-            if (copyable[size_t(i)]) {
-                work.Submit({}, [&oldData, &failed, data, old, ended] {
-                    if (failed) return;
-                    // The user's data could not be read back whole: this save must not go on.
-                    ended(CopyCheckedBlock(*oldData, old.offset, old.block, *data) ==
-                          TBlockCopy::Copied);
-                });
-                continue;
-            }
-            auto content = std::make_shared<TMemoryStream>();
-            if (!m.WriteContentRecords(*content) || content->Size() > INT32_MAX) {
-                failed = true;
-                break;
-            }
-            m.ContentLength = static_cast<int32_t>(content->Size());
-            if (content->Size() > kSplitAbove) {
-                QueueCompressedStream(work, std::move(content), *data, ended);
-                continue;
-            }
-            // A smaller block is one worker's task, with one compressor for the whole of it.
-            auto packed = std::make_shared<TMemoryStream>();
-            auto ok = std::make_shared<bool>(false);
-            work.Submit([content, packed, ok] { *ok = CompressToFile(*content, *packed); },
-                        [packed, ok, data, ended] {
-                            const size_t size = static_cast<size_t>(packed->Size());
-                            ended(*ok && data->Write(packed->Data(), size) == size);
-                        });
-        }
-        if (!failed) work.Finish();
-    } catch (const std::exception&) { // memory running out on a worker or here
-        failed = true;
-    }
-    if (failed) return restore();
-    // The old data file is only read; its lock must go before the new pair takes its place.
-    oldData.reset();
-    if (!pair.Commit(index)) return restore();
-    DataFileName = dataName;
-    FileName = fileName;
-    FileAge = FileStamp::Of(fileName);
-    DataFileAge = FileStamp::Of(dataName);
-    Modified = false;
     return true;
 }

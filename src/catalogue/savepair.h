@@ -16,6 +16,10 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
 bool PairWritable(const std::string& indexName, const std::string& dataName);
 // Makes renames in the folder of `path` durable.
 void SyncFolderOf(const std::string& path);
+// Before a pair is read: a save of it that was stopped between its renames (a kill, a power
+// cut) is finished when its new data file was already in place and undone when not, and the
+// temporary files of saves whose process has ended are removed.
+void FinishInterruptedSave(const std::string& indexName, const std::string& dataName);
 
 class PairWriter {
 public:
@@ -26,12 +30,15 @@ public:
 
     // The new data file, empty, under a temporary name; none when it cannot be created.
     TStream* BeginData();
-    // Flushes the data file, writes the index from `index` (compressed), then renames the data
-    // file and the index file over the old ones, in that order.
+    // Flushes the data file, writes the index from `index` (compressed) and flushes it, then
+    // puts the pair in place (docs/catalogue-format.md, "Saving").
     bool Commit(const TMemoryStream& index);
 
 private:
+    bool PutInPlace();
+
     std::string indexName_, dataName_;
-    std::string dataTemp_, indexTemp_, oldDataLink_;
+    std::string tag_; // "PID-N", shared by every temporary name of this save
+    std::string dataTemp_, indexTemp_, indexReady_, oldDataLink_;
     std::unique_ptr<TFileStream> data_;
 };

@@ -38,9 +38,9 @@ int RunInfo(const Arguments& arguments) {
                     static_cast<int>(m.FileCount), m.TotalSize, FormatSize(m.TotalSize).c_str(),
                     m.Present ? "present" : "removed", location.empty() ? "-" : "mounted at ",
                     Shown(location).c_str());
-        if (m.Reading.HasSpace())
-            std::printf("      free %" PRId64 " bytes of %" PRId64 " (%s)\n", m.Reading.FreeSpace,
-                        m.Reading.Capacity, FreeSpaceText(m.Reading).c_str());
+        if (m.Additions.HasSpace())
+            std::printf("      free %" PRId64 " bytes of %" PRId64 " (%s)\n", m.Additions.FreeSpace,
+                        m.Additions.Capacity, FreeSpaceText(m.Additions).c_str());
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         ReportError("standard output", "write failed");

@@ -25,7 +25,7 @@ std::string JoinPath(const std::string& folder, const std::string& relative) {
 
 std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolume>& volumes,
                             const FolderTest& isFolder) {
-    const std::string& folder = medium.Reading.Folder;
+    const std::string& folder = medium.Additions.Folder;
     std::string fallback;
     for (const MountedVolume& volume : volumes) {
         if (volume.serial != medium.Serial) continue;
@@ -74,7 +74,7 @@ std::string SpaceText(int64_t bytes) {
     return text;
 }
 
-std::string FreeSpaceText(const MediumReading& reading) {
+std::string FreeSpaceText(const TMediumAdditions& reading) {
     if (!reading.HasSpace()) return {};
     std::string text = "Free " + SpaceText(reading.FreeSpace) + " of " + SpaceText(reading.Capacity);
     const double whole = std::floor(reading.ReadTime);

@@ -35,4 +35,4 @@ std::string JoinPath(const std::string& folder, const std::string& relative);
 std::string SpaceText(int64_t bytes);
 // "Free 12.3 GB of 64.0 GB when read on 4 Mar 2025"; empty for a medium read before these were
 // kept.
-std::string FreeSpaceText(const MediumReading& reading);
+std::string FreeSpaceText(const TMediumAdditions& reading);

@@ -10,9 +10,9 @@
 namespace {
 
 void SetMediumSpace(TReportRow& row, const CMedium& medium) {
-    if (!medium.Reading.HasSpace()) return;
-    row.free = std::to_string(medium.Reading.FreeSpace);
-    row.capacity = std::to_string(medium.Reading.Capacity);
+    if (!medium.Additions.HasSpace()) return;
+    row.free = std::to_string(medium.Additions.FreeSpace);
+    row.capacity = std::to_string(medium.Additions.Capacity);
 }
 
 } // namespace

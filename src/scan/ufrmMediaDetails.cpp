@@ -133,7 +133,7 @@ int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {
     LabelSize->setText(QString::fromLocal8Bit(FormatSize(medium.TotalSize).c_str()));
     LabelFolders->setText(QString::number(medium.FolderCount));
     LabelFiles->setText(QString::number(medium.FileCount));
-    LabelSpace->setText(QString::fromStdString(FreeSpaceText(medium.Reading)));
+    LabelSpace->setText(QString::fromStdString(FreeSpaceText(medium.Additions)));
     LabelLabel->setText(QString::fromLocal8Bit(medium.VolumeLabel.c_str()));
     // Shown from all their bytes; only what the user edits is written back (see ApplyChanges).
     FShownName = QString::fromLocal8Bit(medium.Name.data(), qsizetype(medium.Name.size()));

@@ -213,7 +213,10 @@ TEST(MediaTreeModel, HintIconsAndStatusText) {
     WriteWholeFile(machine.File("proc/self/mountinfo"), "1 0 8:17 / /media/anna/HOL rw - vfat /dev/sdb1 rw\n");
     std::filesystem::create_symlink("../../sdb1", machine.File("dev/disk/by-uuid/1A2B-3C4D"));
     std::filesystem::create_symlink("../../sdb1", machine.File("dev/disk/by-label/HOL_2023"));
-    m->Reading = {64LL << 30, 13207024435LL, double(QDate(1899, 12, 30).daysTo(QDate(2025, 3, 4))) + 0.5, "/"};
+    m->Additions.Capacity = 64LL << 30;
+    m->Additions.FreeSpace = 13207024435LL;
+    m->Additions.ReadTime = double(QDate(1899, 12, 30).daysTo(QDate(2025, 3, 4))) + 0.5;
+    m->Additions.Folder = "/";
     QSignalSpy repaints(&model, &QAbstractItemModel::dataChanged);
     watcher.SetRoot(machine.Path(), [](const std::string&) { return true; });
     EXPECT_EQ(repaints.size(), 1);

@@ -1,9 +1,12 @@
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
+#include "catalogue/mediumadditions.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -50,6 +53,10 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     cat.Categories = {"Cat"};
     CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
     m.Name = "N";
+    m.Additions.Capacity = 64LL << 30;
+    m.Additions.FreeSpace = 1234567;
+    m.Additions.ReadTime = 45720.25;
+    m.Additions.Folder = "/photos";
     ASSERT_TRUE(cat.Save(dir.File("a.sxf")));
     EXPECT_EQ(m.DataOffset, 0);
     EXPECT_EQ(m.ContentLength, 4);
@@ -70,7 +77,69 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     WriteInt(expected, 0);
     WriteBool(expected, true);
     WriteInt(expected, 4);
+    // A reader of the plain layout stops here; the medium additions follow: the block's length
+    // and sum.
+    const std::string block0 = ReadWholeFile(dir.File("a.SXD"));
+    WriteInt(expected, 0x414D5853);
+    for (int32_t v : {1, 0, 3, int(afBlockSum), 16}) WriteInt(expected, v);
+    WriteInt64(expected, int64_t(block0.size()));
+    WriteInt64(expected, int64_t(BlockSumOf(block0.data(), block0.size())));
+    // Then the file system's size, free space and time of reading, and the folder read.
+    for (int32_t v : {int(afSpace), 24}) WriteInt(expected, v);
+    for (int64_t v : {64LL << 30, 1234567LL}) WriteInt64(expected, v);
+    WriteDouble(expected, LocalToStored(45720.25));
+    for (int32_t v : {int(afFolder), 11}) WriteInt(expected, v);
+    WriteString(expected, "/photos");
     EXPECT_EQ(Decompressed(dir.File("a.sxf")), expected.ToString());
+    CMedienListe back;
+    ASSERT_TRUE(back.Load(dir.File("a.sxf")));
+    const TMediumAdditions& read = back.GetMedium(0)->Additions;
+    EXPECT_EQ(std::tuple(read.Capacity, read.FreeSpace, read.ReadTime, read.Folder),
+              std::tuple(64LL << 30, int64_t(1234567), 45720.25, std::string("/photos")));
+}
+
+// The trailer is read when whole and passed over when not; the headers before it always load.
+TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
+    CMedienListe cat;
+    for (int i = 0; i < 2; ++i) cat.AddMedium(std::make_unique<CMedium>(&cat))->Name = "m";
+    ASSERT_TRUE(cat.Save(dir.File("t.SXF")));
+    const std::string full = Decompressed(dir.File("t.SXF"));
+    const std::string plain = full.substr(0, full.find(Ints({0x414D5853})));
+    const auto trailer = [](std::initializer_list<int32_t> ints, const std::string& more = "") {
+        return Ints({0x414D5853}) + Ints(ints) + more;
+    };
+    const std::string sum16 = std::string(8, '\x07') + std::string(8, '\x09');
+    const struct {
+        const char* what;
+        std::string tail;
+        bool read;
+        std::string folder; // what is taken of a folder field
+    } cases[] = {
+        {"whole", trailer({1, 1, 1, int(afBlockSum), 16}, sum16), true},
+        {"an unknown field first", trailer({1, 1, 2, 99, 3}, "abc" + Ints({int(afBlockSum), 16}) + sum16), true},
+        {"cut short", trailer({1, 1, 1, int(afBlockSum), 16}, sum16.substr(0, 9)), false},
+        {"a medium that is not there", trailer({1, 2, 1, int(afBlockSum), 16}, sum16), false},
+        {"a known field of the wrong length", trailer({1, 1, 1, int(afBlockSum), 8}, sum16.substr(8)), false},
+        {"a hostile count", trailer({INT32_MAX, 1, 1}), false},
+        {"another tag", Ints({0x34365853, 0}), false},
+        {"a folder", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 10, 6}) + "/a/b/c"), true, "/a/b/c"},
+        {"a folder climbing out", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 10, 6}) + "/a/../"), true},
+        {"a folder not from a root", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 5, 1}) + "a"), true},
+        {"free space beyond the capacity", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afSpace), 24, 5, 0, 9, 0, 0, 0})), true},
+    };
+    for (const auto& c : cases) {
+        TMemoryStream content;
+        content.Write(plain.data(), plain.size());
+        content.Write(c.tail.data(), c.tail.size());
+        ASSERT_TRUE(SaveCompressedFile(content, dir.File("t.SXF")));
+        CMedienListe back;
+        ASSERT_TRUE(back.Load(dir.File("t.SXF"))) << c.what;
+        EXPECT_FALSE(back.GetMedium(0)->Additions.BlockSummed) << c.what;
+        EXPECT_EQ(back.GetMedium(1)->Additions.BlockSummed, c.read) << c.what;
+        if (c.read) EXPECT_EQ(back.GetMedium(1)->Additions.BlockSum, 0x0909090909090909u) << c.what;
+        EXPECT_EQ(back.GetMedium(1)->Additions.Folder, c.folder) << c.what;
+        EXPECT_FALSE(back.GetMedium(1)->Additions.HasSpace()) << c.what;
+    }
 }
 
 TEST_F(CatalogueFile, BlocksLieBackToBack) {

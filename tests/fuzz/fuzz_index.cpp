@@ -1,6 +1,7 @@
 // Index files from arbitrary content: the input is the decompressed index, compressed into
 // Cat.SXF beside an empty Cat.SXD, then the catalogue is loaded. The raw input is also tried as
-// the index file itself, which then is seldom bzip2 at all.
+// the index file itself, which then is seldom bzip2 at all. The seeds are saved catalogues, so
+// the medium additions after the last header are mutated too.
 #include "fuzz/fuzzsupport.h"
 
 namespace {
@@ -22,6 +23,16 @@ void LoadAndCheck(const std::string& index, const size_t* decompressed) {
     for (int i = 0; i < list.Count(); ++i) {
         CMedium* m = list.GetMedium(i);
         FUZZ_CHECK(m->Stored && !m->ContentLoaded && m->EntryCount() == 0 && m->Owner == &list);
+        // Medium additions are taken only whole: a block sum always comes with its length.
+        FUZZ_CHECK(!m->Additions.BlockSummed ||
+                   (m->Additions.BlockBytes > 0 && m->BlockLength == m->Additions.BlockBytes));
+        // Free space is taken only when it fits in the capacity; a folder only as an absolute
+        // path that does not climb out of its file system.
+        const TMediumAdditions& a = m->Additions;
+        FUZZ_CHECK(a.HasSpace() ? a.FreeSpace <= a.Capacity : a.Capacity == -1 && a.FreeSpace == -1);
+        FUZZ_CHECK(a.Folder.empty() ||
+                   (a.Folder[0] == '/' && a.Folder.find("/../") == std::string::npos &&
+                    !a.Folder.ends_with("/..")));
         // The data file is empty: no header can name content in it.
         if (ok) {
             FUZZ_CHECK(!m->LoadContent(list.DataFileName));

@@ -230,7 +230,7 @@ TEST_P(VolumeInfoMountedMedia, Location) {
     CMedium medium(&cat);
     medium.Serial = c.serial;
     medium.VolumeLabel = c.label;
-    medium.Reading.Folder = c.folder;
+    medium.Additions.Folder = c.folder;
     const auto volumes = TLinuxVolumes(root.Path()).MountedVolumes();
     const auto exists = [](const std::string& path) { return path.find("gone") == std::string::npos; };
     EXPECT_EQ(MountedLocation(medium, volumes, exists), c.location);
@@ -385,9 +385,9 @@ TEST(VolumeInfoRealPaths, ThisMachinesRoot) {
     std::snprintf(expected, sizeof expected, "%08X", first.info.serial);
     EXPECT_EQ(medium.Serial, expected);
     EXPECT_EQ(medium.DriveType, first.info.driveType);
-    EXPECT_EQ(medium.Reading.Folder, "/");
-    EXPECT_GT(medium.Reading.Capacity, 0);
-    EXPECT_LE(medium.Reading.FreeSpace, medium.Reading.Capacity);
+    EXPECT_EQ(medium.Additions.Folder, "/");
+    EXPECT_GT(medium.Additions.Capacity, 0);
+    EXPECT_LE(medium.Additions.FreeSpace, medium.Additions.Capacity);
 }
 
 } // namespace

@@ -1,0 +1,182 @@
+// Saving a catalogue: the blocks of unchanged media are copied once their bytes are checked,
+// the others are compressed on the workers, every block is summed as it goes into the new data
+// file, and the new pair takes the old one's place only when both files are whole.
+#include "mediaclasses.h"
+
+#include "IO_BZIP.h"
+#include "blockcopy.h"
+#include "contentloading.h"
+#include "parallelbzip.h"
+#include "savepair.h"
+#include "workers.h"
+
+#include <algorithm>
+
+namespace {
+
+// Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
+constexpr int64_t kSplitAbove = int64_t(1) << 20;
+
+// Passes everything on to the new data file and sums the bytes written since the last Reset.
+class TSummingStream final : public TStream {
+public:
+    explicit TSummingStream(TStream& file) : file_(file) {}
+    size_t Read(void* buffer, size_t count) override { return file_.Read(buffer, count); }
+    size_t Write(const void* buffer, size_t count) override {
+        const size_t written = file_.Write(buffer, count);
+        summer_.Add(buffer, written);
+        return written;
+    }
+    bool Seek(int64_t position) override { return file_.Seek(position); }
+    int64_t Position() const override { return file_.Position(); }
+    int64_t Size() const override { return file_.Size(); }
+    void Reset() { summer_.Reset(); }
+    uint64_t Sum() const { return summer_.Sum(); }
+
+private:
+    TStream& file_;
+    TBlockSummer summer_;
+};
+
+} // namespace
+
+bool CMedienListe::Save(const std::string& fileName) {
+    DamagedMedium = -1;
+    const std::string dataName = DataFileNameOf(fileName);
+    if (dataName == fileName) return false; // one file cannot be both index and data file
+    // Unchanged blocks are copied from the current data file once their bytes are checked. One
+    // that fails is written afresh from its tree when that is in memory; otherwise the save
+    // stops, so that the damage is reported rather than carried into the new pair.
+    std::vector<bool> copyable = CopyableBlocks(*this);
+    std::unique_ptr<TFileStream> oldData;
+    if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
+        oldData = OpenFile(DataFileName, false);
+        if (!oldData) return false;
+        try {
+            const TBlockCheck check = CheckCopyableBlocks(*this, *oldData, copyable);
+            DamagedMedium = check.damaged;
+            if (!check.readable || check.damaged >= 0) return false;
+        } catch (const std::exception&) { // memory running out for a block
+            return false;
+        }
+    }
+    // Every other medium written without its content would lose it: those come in first.
+    std::vector<CMedium*> toLoad;
+    for (size_t i = 0; i < media_.size(); ++i) {
+        CMedium* m = media_[i].get();
+        if (!copyable[i] && !m->ContentLoaded && m->DataOffset >= 0) toLoad.push_back(m);
+    }
+    bool allLoaded = true;
+    LoadContentsInOrder(toLoad, DataFileName, [&](CMedium&, bool loaded) {
+        return allLoaded = loaded;
+    });
+    if (!allLoaded) return false;
+
+    struct Before {
+        bool stored;
+        int32_t offset, length;
+        int64_t block;
+        TMediumAdditions additions;
+    };
+    std::vector<Before> before;
+    for (auto& m : media_) {
+        before.push_back({m->Stored, m->DataOffset, m->ContentLength, m->BlockLength, m->Additions});
+        m->Stored = false;
+        m->DataOffset = -1;
+    }
+    auto restore = [&] {
+        for (size_t i = 0; i < media_.size(); ++i) {
+            media_[i]->Stored = before[i].stored;
+            media_[i]->DataOffset = before[i].offset;
+            media_[i]->ContentLength = before[i].length;
+            media_[i]->BlockLength = before[i].block;
+            media_[i]->Additions = before[i].additions;
+        }
+        return false;
+    };
+
+    PairWriter pair(fileName, dataName);
+    TStream* file = pair.BeginData();
+    if (!file) return restore();
+    TSummingStream data(*file);
+    TMemoryStream index;
+    bool failed = false;
+    try {
+        WriteInt(index, Version);
+        WriteInt(index, static_cast<int32_t>(Categories.size()));
+        for (const auto& name : Categories) WriteString(index, name);
+        WriteInt(index, Count());
+        // The trees are written out here, in catalogue order; their compression runs on the
+        // workers, and each block goes to the file in turn as the workers hand it back.
+        TOrderedWork work;
+        for (int i = 0; i < Count() && !failed; ++i) {
+            CMedium& m = *media_[static_cast<size_t>(i)];
+            const Before& old = before[size_t(i)];
+            auto start = std::make_shared<int64_t>(0);
+            work.Submit({}, [this, &m, &failed, &data, i, start] {
+                if (failed) return;
+                ReportProgress(i, Count());
+                *start = data.Position();
+                data.Reset();
+                if (*start > INT32_MAX) failed = true;
+                m.DataOffset = static_cast<int32_t>(*start);
+            });
+            // `expected`: the sum a copied block was checked against; it must not have changed
+            // in the file since.
+            const auto ended = [&m, &failed, &index, &data, start](bool written,
+                                                                   const uint64_t* expected) {
+                if (failed) return;
+                const uint64_t sum = data.Sum();
+                written = written && (!expected || *expected == sum);
+                m.Stored = written;
+                m.BlockLength = data.Position() - *start;
+                m.Additions.BlockSummed = written;
+                m.Additions.BlockBytes = m.BlockLength;
+                m.Additions.BlockSum = sum;
+                failed = !written || !m.WriteHeader(index);
+            };
+            if (copyable[size_t(i)]) {
+                work.Submit({}, [&oldData, &failed, &data, old, ended] {
+                    if (failed) return;
+                    // The user's data could not be read back whole: this save must not go on.
+                    ended(CopyBlockBytes(*oldData, old.offset, old.block, data) == TBlockCopy::Copied,
+                          &old.additions.BlockSum);
+                });
+                continue;
+            }
+            auto content = std::make_shared<TMemoryStream>();
+            if (!m.WriteContentRecords(*content) || content->Size() > INT32_MAX) {
+                failed = true;
+                break;
+            }
+            m.ContentLength = static_cast<int32_t>(content->Size());
+            if (content->Size() > kSplitAbove) {
+                QueueCompressedStream(work, std::move(content), data,
+                                      [ended](bool written) { ended(written, nullptr); });
+                continue;
+            }
+            // A smaller block is one worker's task, with one compressor for the whole of it.
+            auto packed = std::make_shared<TMemoryStream>();
+            auto ok = std::make_shared<bool>(false);
+            work.Submit([content, packed, ok] { *ok = CompressToFile(*content, *packed); },
+                        [packed, ok, &data, ended] {
+                            const size_t size = static_cast<size_t>(packed->Size());
+                            ended(*ok && data.Write(packed->Data(), size) == size, nullptr);
+                        });
+        }
+        if (!failed) work.Finish();
+        if (!failed) WriteMediumAdditions(index, *this);
+    } catch (const std::exception&) { // memory running out on a worker or here
+        failed = true;
+    }
+    if (failed) return restore();
+    // The old data file is only read; its lock must go before the new pair takes its place.
+    oldData.reset();
+    if (!pair.Commit(index)) return restore();
+    DataFileName = dataName;
+    FileName = fileName;
+    FileAge = FileStamp::Of(fileName);
+    DataFileAge = FileStamp::Of(dataName);
+    Modified = false;
+    return true;
+}

@@ -1,0 +1,60 @@
+// What a medium keeps beyond the thirteen header fields: a tagged trailer after the last medium
+// header in the index file (docs/catalogue-format.md, "Medium additions"). A reader of the plain
+// layout stops after the headers and never reaches it; this one reads it when it is whole and
+// passes over it when it is not. Each field has an id; ids it does not know are skipped, so later
+// versions may add fields without breaking this one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CMedienListe;
+class TMemoryStream;
+
+struct TMediumAdditions {
+    // The compressed block in the data file the medium was read from or last written to: its
+    // exact length in bytes and the XXH3-64 of those bytes. BlockSummed is false for media of
+    // files written before blocks carried sums, until their next save.
+    bool BlockSummed = false;
+    int64_t BlockBytes = 0;
+    uint64_t BlockSum = 0;
+
+    // What Add and Update learnt of the file system when they read the medium. Media read before
+    // these were kept have none of it: sizes -1, time 0, folder empty.
+    int64_t Capacity = -1; // bytes
+    int64_t FreeSpace = -1; // bytes free for the user
+    double ReadTime = 0;    // day count in local time, as entry dates
+    std::string Folder;     // the folder read, from the root of its file system ("/", "/photos")
+    bool HasSpace() const { return Capacity >= 0 && FreeSpace >= 0; }
+};
+
+// Field ids in the trailer. New fields take new ids; an id is never reused.
+enum TAdditionField : int32_t {
+    afBlockSum = 1, // Int64 block length, then the 8 bytes of the block's XXH3-64
+    afSpace = 2,    // Int64 capacity, Int64 free space, Double time read (UTC day count)
+    afFolder = 3,   // String: the folder read, from the root of its file system
+};
+
+// Appends the trailer for the media of `catalogue` to the index content, after the headers;
+// nothing when no medium has anything to add.
+void WriteMediumAdditions(TMemoryStream& index, const CMedienListe& catalogue);
+// Reads the trailer from the index content's current position (right after the last header)
+// into the media of `catalogue`. Nothing is changed when there is none or it is not whole.
+void ReadMediumAdditions(TMemoryStream& index, CMedienListe& catalogue);
+
+// XXH3-64 of `size` bytes, and the same sum built piece by piece.
+uint64_t BlockSumOf(const void* bytes, size_t size);
+class TBlockSummer {
+public:
+    TBlockSummer();
+    ~TBlockSummer();
+    TBlockSummer(const TBlockSummer&) = delete;
+    TBlockSummer& operator=(const TBlockSummer&) = delete;
+    void Reset();
+    void Add(const void* bytes, size_t size);
+    uint64_t Sum() const;
+
+private:
+    void* state_;
+};
