@@ -113,7 +113,7 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         const char* what;
         std::string tail;
         bool read;
-        std::string folder; // what is taken of a folder field
+        std::string folder = {}; // what is taken of a folder field
     } cases[] = {
         {"whole", trailer({1, 1, 1, int(afBlockSum), 16}, sum16), true},
         {"an unknown field first", trailer({1, 1, 2, 99, 3}, "abc" + Ints({int(afBlockSum), 16}) + sum16), true},

@@ -38,7 +38,7 @@ const CliCase kCases[] = {
     {"DuplicatesWithABadSize", {"duplicates", "--min-size", "lots"}, 2, "", true},
     {"ExportCsvOfOneMedium", {"export", "--csv", "--medium", "Second"}, 0,
      "medium,path,name,kind,size,date,category,free,capacity\r\n"
-     "Second,,x.txt,file,10,2023-03-15 12:00:00,,,\r\n"},
+     "Second,,x.txt,file,10,2023-03-15 12:00:00,,1024,4096\r\n"},
     {"ExportOfNoSuchMedium", {"export", "--html", "--medium", "Third"}, 1, "", true},
     {"ExportWithoutAFormat", {"export"}, 2, "", true},
 };
@@ -56,7 +56,10 @@ protected:
         old.Present = false;
         AddTestEntry(old, nullptr, "movie.mkv", kindFile, int64_t(3) << 30, 45000.5 + 1 / 86400.0);
         AddTestEntry(old, nullptr, "x.txt", kindFile, 10);
-        AddTestEntry(AddMedium(cat, "Second"), nullptr, "x.txt", kindFile, 10);
+        CMedium& second = AddMedium(cat, "Second");
+        AddTestEntry(second, nullptr, "x.txt", kindFile, 10);
+        second.Additions.Capacity = 4096;
+        second.Additions.FreeSpace = 1024;
         ASSERT_TRUE(cat.Save(index_));
     }
     static CMedium& AddMedium(CMedienListe& cat, const std::string& name) {
