@@ -3,10 +3,10 @@
 // columns.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/entryopener.h"
-#include "app/mediaviewmodels.h"
-#include "app/mountwatcher.h"
+#include "language/messagetable.h"
+#include "widgets/entryopener.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -2,9 +2,9 @@
 // changed by another program, the title, the content refresh before a save.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
 

@@ -1,11 +1,11 @@
 #include "search/ufrmSearch.h"
 
-#include "app/entryopener.h"
-#include "app/fontscale.h"
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
-#include "search/searchresultsmodel.h"
+#include "widgets/fontscale.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
+#include "search/ufrmSearch_results.h"
+#include "widgets/entryopener.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
 #include "support/catalogue_text.h"

@@ -1,9 +1,9 @@
 // The media tree and explorer models over real catalogue objects, each checked by Qt's model
 // tester while it is used, and the texts and icon lists the views show.
-#include "app/core/messagetable.h"
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
-#include "app/mountwatcher.h"
+#include "language/messagetable.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
 #include "support/catalogue_text.h"
 #include "support/qtprinters.h"
 #include "support/testfiles.h"
