@@ -46,6 +46,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateButtonBar();
     CreateViews();
     CreateBottomPanel();
+    ConnectDesk();
     PlaceOnScreen();
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);

@@ -23,6 +23,7 @@ class QItemSelection;
 class TMediaTreeModel;
 class TExplorerModel;
 class TfrmDuplicates;
+class TEntryOpener;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -97,6 +98,8 @@ public:
     void actAddExecute();
     void AddMediaFolder(const QString& path);
     void actUpdateExecute();
+    // Update from the point where the old medium and the folder to read are known.
+    void UpdateMediumFrom(CMedium* old, const QString& path);
     bool BrowseForMediaFolder(const QString& title, QString& path);
     void ShowMediumDetails(CMedium* medium);
     void ShowEntryDetails(CFile* entry);
@@ -164,6 +167,12 @@ private:
     void RefreshAfterDetails();
 
     void ExportMediaReport(bool html);
+
+    // Mounted media, Open, the optional space columns (ufrmShelvix_desk.cpp).
+public:
+    TEntryOpener* ExplorerOpener = nullptr;
+private:
+    void ConnectDesk();
 
     std::unique_ptr<CMedienListe> FCatalogue;
     TfrmDuplicates* FDuplicates = nullptr; // a child of this window, made when first needed

@@ -34,11 +34,6 @@ bool TfrmShelvix::BrowseForMediaFolder(const QString& title, QString& path) {
     return !path.isEmpty();
 }
 
-CMedium* TfrmShelvix::NewMediumFromChooser(QString& path) {
-    if (!BrowseForMediaFolder(Text(msgSelect), path)) return nullptr;
-    return NewMediumAt(path);
-}
-
 CMedium* TfrmShelvix::NewMediumAt(const QString& path) {
     CMedium* medium = FCatalogue->AddMediumFromPath(path.toLocal8Bit().toStdString());
     if (!medium) ShowError(msgNoAdd);
@@ -106,7 +101,12 @@ void TfrmShelvix::actUpdateExecute() {
     CMedium* old = FMediaModel->ObjectAt(selected.first()).medium;
     if (!old) return;
     QString path;
-    CMedium* medium = NewMediumFromChooser(path);
+    if (!BrowseForMediaFolder(Text(msgSelect), path)) return;
+    UpdateMediumFrom(old, path);
+}
+
+void TfrmShelvix::UpdateMediumFrom(CMedium* old, const QString& path) {
+    CMedium* medium = NewMediumAt(path);
     if (!medium) return;
     if (medium->Serial != old->Serial &&
         Interaction().MessageBox(this, Text(msgError), Text(msgNoUpdate), TMessageButtons::YesNo) !=

@@ -132,7 +132,10 @@ TBlockCheck CheckCopyableBlocks(CMedienListe& catalogue, TStream& data, std::vec
             }
             const int64_t length = WholeStreamLength(bytes->data(), int64_t(bytes->size()), content);
             if (length < 0) return;
-            a = {true, length, BlockSumOf(bytes->data(), size_t(length))};
+            // Only the block's fields: the rest of what the medium keeps stays as it is.
+            a.BlockSummed = true;
+            a.BlockBytes = length;
+            a.BlockSum = BlockSumOf(bytes->data(), size_t(length));
         }, [&, i, found] {
             CMedium& medium = *catalogue.GetMedium(static_cast<int>(i));
             if (found->BlockSummed) {

@@ -1,11 +1,13 @@
 #include "mediaclasses.h"
 
+#include "IO_BZIP.h"
 #include "entrywalk.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace {
@@ -192,6 +194,10 @@ bool CMedium::ReadVolumeInfo(const std::string& path) {
     char serial[9];
     std::snprintf(serial, sizeof serial, "%08X", info.serial);
     Serial = serial;
+    Additions.Capacity = info.capacity;
+    Additions.FreeSpace = info.freeSpace;
+    Additions.ReadTime = UnixTimeToLocalDate(std::time(nullptr));
+    Additions.Folder = info.folder;
     ContentLoaded = true;
     return true;
 }

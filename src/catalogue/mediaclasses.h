@@ -86,7 +86,13 @@ struct VolumeInfo {
     uint32_t driveType = 0;
     std::string label;
     uint32_t serial = 0;
+    // The folder asked for, from the root of its file system ("/", "/photos"); empty when the
+    // mount table did not say where the file system begins.
+    std::string folder;
+    int64_t capacity = -1; // bytes of the file system; -1 when not known
+    int64_t freeSpace = -1; // bytes free for the user
 };
+
 // Reads the drive type, label and serial of the file system holding a path. Returns false when
 // the path has no readable file system; driveType is set as far as it could be determined.
 using VolumeInfoReader = std::function<bool(const std::string& path, VolumeInfo& info)>;

@@ -6,6 +6,9 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,6 +25,17 @@ struct TFieldCodec {
     bool (*read)(TMemoryStream&, TMediumAdditions&);
 };
 
+bool SafeFolder(std::string_view folder) {
+    if (folder.empty() || folder[0] != '/' || folder.find('\0') != std::string_view::npos) return false;
+    size_t start = 0;
+    while (start < folder.size()) {
+        const size_t end = std::min(folder.find('/', start), folder.size());
+        if (folder.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 const TFieldCodec kFields[] = {
     {afBlockSum, [](const TMediumAdditions& a) { return a.BlockSummed; },
      [](TMemoryStream& s, const TMediumAdditions& a) {
@@ -34,6 +48,34 @@ const TFieldCodec kFields[] = {
          a.BlockSum = static_cast<uint64_t>(ReadInt64(s));
          a.BlockSummed = a.BlockBytes > 0;
          if (a.BlockBytes > (int64_t(1) << 40)) return false; // no data file is that large
+         return true;
+     }},
+    {afSpace, [](const TMediumAdditions& a) { return a.HasSpace(); },
+     [](TMemoryStream& s, const TMediumAdditions& a) {
+         WriteInt64(s, a.Capacity);
+         WriteInt64(s, a.FreeSpace);
+         WriteDouble(s, LocalToStored(a.ReadTime));
+     },
+     [](TMemoryStream& s, TMediumAdditions& a) {
+         if (s.Size() != 24) return false;
+         const int64_t capacity = ReadInt64(s);
+         const int64_t free = ReadInt64(s);
+         const double time = ReadDouble(s);
+         // Sizes no file system has are not shown rather than trusted.
+         if (capacity < 0 || free < 0 || free > capacity) return true;
+         a.Capacity = capacity;
+         a.FreeSpace = free;
+         a.ReadTime = std::isfinite(time) ? StoredToLocal(time) : 0;
+         return true;
+     }},
+    {afFolder, [](const TMediumAdditions& a) { return !a.Folder.empty(); },
+     [](TMemoryStream& s, const TMediumAdditions& a) { WriteString(s, a.Folder); },
+     [](TMemoryStream& s, TMediumAdditions& a) {
+         const std::string folder(ReadStringView(s));
+         if (s.Remaining() != 0) return false;
+         // The folder leads to files that Open hands to the desktop: one that climbs out of
+         // its file system, or is not a path at all, is dropped.
+         if (SafeFolder(folder)) a.Folder = folder;
          return true;
      }},
 };

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class CMedienListe;
 class TMemoryStream;
@@ -18,11 +19,21 @@ struct TMediumAdditions {
     bool BlockSummed = false;
     int64_t BlockBytes = 0;
     uint64_t BlockSum = 0;
+
+    // What Add and Update learnt of the file system when they read the medium. Media read before
+    // these were kept have none of it: sizes -1, time 0, folder empty.
+    int64_t Capacity = -1; // bytes
+    int64_t FreeSpace = -1; // bytes free for the user
+    double ReadTime = 0;    // day count in local time, as entry dates
+    std::string Folder;     // the folder read, from the root of its file system ("/", "/photos")
+    bool HasSpace() const { return Capacity >= 0 && FreeSpace >= 0; }
 };
 
 // Field ids in the trailer. New fields take new ids; an id is never reused.
 enum TAdditionField : int32_t {
     afBlockSum = 1, // Int64 block length, then the 8 bytes of the block's XXH3-64
+    afSpace = 2,    // Int64 capacity, Int64 free space, Double time read (UTC day count)
+    afFolder = 3,   // String: the folder read, from the root of its file system
 };
 
 // Appends the trailer for the media of `catalogue` to the index content, after the headers;

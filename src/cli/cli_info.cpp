@@ -4,6 +4,7 @@
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
+#include "platform/mountedmedia.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -27,13 +28,19 @@ int RunInfo(const Arguments& arguments) {
     for (size_t i = 0; i < catalogue.Categories.size(); ++i)
         std::printf("  [%zu] %s\n", i, Shown(catalogue.Categories[i]).c_str());
     std::printf("Media: %d\n", catalogue.Count());
+    const auto volumes = TLinuxVolumes("/", BlkidDeviceProbe()).MountedVolumes();
     for (int i = 0; i < catalogue.Count(); ++i) {
         const CMedium& m = *catalogue.GetMedium(i);
+        const std::string location = MountedLocation(m, volumes);
         std::printf("  [%d] \"%s\"  serial %s  %d folders  %d files  %" PRId64
-                    " bytes (%s)  %s\n",
+                    " bytes (%s)  %s  %s%s\n",
                     i, Shown(m.Name).c_str(), Shown(m.Serial).c_str(), static_cast<int>(m.FolderCount),
                     static_cast<int>(m.FileCount), m.TotalSize, FormatSize(m.TotalSize).c_str(),
-                    m.Present ? "present" : "removed");
+                    m.Present ? "present" : "removed", location.empty() ? "-" : "mounted at ",
+                    Shown(location).c_str());
+        if (m.Additions.HasSpace())
+            std::printf("      free %" PRId64 " bytes of %" PRId64 " (%s)\n", m.Additions.FreeSpace,
+                        m.Additions.Capacity, FreeSpaceText(m.Additions).c_str());
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         ReportError("standard output", "write failed");

@@ -6,12 +6,14 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -89,7 +91,26 @@ uint32_t DriveTypeOf(const MountEntry& mount, const BlockDeviceFacts& device) {
     return driveUnknown;
 }
 
+// Where `path` lies inside its file system: the mount's own root joined with the path below the
+// mount point. Empty when the mount does not hold the path (then nothing says where it lies).
+std::string FolderInFileSystem(const MountEntry& mount, const std::string& path) {
+    if (!MountPointHolds(mount.mountPoint, path)) return {};
+    std::string below = mount.mountPoint == "/" ? path : path.substr(mount.mountPoint.size());
+    std::string folder = mount.root.empty() ? std::string("/") : mount.root;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    while (!below.empty() && below.front() == '/') below.erase(0, 1);
+    while (!below.empty() && below.back() == '/') below.pop_back();
+    if (below.empty()) return folder;
+    return folder == "/" ? "/" + below : folder + "/" + below;
+}
+
 } // namespace
+
+std::string SerialText(uint32_t serial) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", serial);
+    return text;
+}
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source) {
     static constexpr std::string_view kRemote[] = {
@@ -145,22 +166,35 @@ VolumeDetails TLinuxVolumes::Describe(const std::string& path) const {
     // The mount table names real folders, so links in the path are resolved before matching.
     char resolved[PATH_MAX];
     const std::string real = ::realpath(path.c_str(), resolved) ? resolved : path;
-    return DescribeDevice(st.st_dev, real);
+    details = DescribeDevice(st.st_dev, real);
+    struct statvfs space;
+    if (details.ok && ::statvfs(path.c_str(), &space) == 0) {
+        const auto unit = static_cast<int64_t>(space.f_frsize ? space.f_frsize : space.f_bsize);
+        details.info.capacity = static_cast<int64_t>(space.f_blocks) * unit;
+        details.info.freeSpace = static_cast<int64_t>(space.f_bavail) * unit;
+    }
+    return details;
 }
 
 VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& path) const {
-    VolumeDetails details;
     const auto mounts = ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")));
     const MountEntry* mount = FindMount(mounts, major(device), minor(device), path);
-    if (!mount) return details; // driveUnknown: the path is real but no table describes it
+    if (!mount) return {}; // driveUnknown: the path is real but no table describes it
+    VolumeDetails details = DescribeMount(*mount);
+    details.info.folder = FolderInFileSystem(*mount, path);
+    return details;
+}
+
+VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
+    VolumeDetails details;
     const BlockDeviceFacts facts =
-        TBlockDevices(root_).Describe(mount->major, mount->minor, mount->source);
+        TBlockDevices(root_).Describe(mount.major, mount.minor, mount.source);
     details.ok = true;
-    details.mountPoint = mount->mountPoint;
-    details.fsType = mount->fsType;
-    details.source = mount->source;
+    details.mountPoint = mount.mountPoint;
+    details.fsType = mount.fsType;
+    details.source = mount.source;
     details.device = facts.name;
-    details.info.driveType = DriveTypeOf(*mount, facts);
+    details.info.driveType = DriveTypeOf(mount, facts);
     details.info.label = facts.label;
     details.uuid = facts.uuid;
     if (facts.isBlock && probe_ && (details.info.label.empty() || details.uuid.empty())) {
@@ -170,9 +204,18 @@ VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& pat
             if (details.uuid.empty()) details.uuid = uuid;
         }
     }
-    details.info.serial =
-        VolumeSerial(mount->fsType, details.uuid, mount->source, mount->mountPoint);
+    details.info.serial = VolumeSerial(mount.fsType, details.uuid, mount.source, mount.mountPoint);
     return details;
+}
+
+std::vector<MountedVolume> TLinuxVolumes::MountedVolumes() const {
+    std::vector<MountedVolume> volumes;
+    for (const MountEntry& mount : ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")))) {
+        const VolumeDetails details = DescribeMount(mount);
+        volumes.push_back({mount.mountPoint, mount.root, SerialText(details.info.serial),
+                           details.info.label});
+    }
+    return volumes;
 }
 
 bool TLinuxVolumes::Lookup(const std::string& path, VolumeInfo& info) const {

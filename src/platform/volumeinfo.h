@@ -38,6 +38,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 enum DriveTypeCode : uint32_t {
     driveUnknown = 0,
@@ -68,6 +69,16 @@ struct VolumeDetails {
     std::string uuid;
 };
 
+struct MountEntry;
+
+// A file system mounted now, with the serial and label Add would read from it.
+struct MountedVolume {
+    std::string mountPoint;
+    std::string root;   // the folder of the file system mounted there ("/" but for bind mounts)
+    std::string serial; // 8 upper-case hex digits, as CMedium::Serial
+    std::string label;
+};
+
 class TLinuxVolumes {
 public:
     explicit TLinuxVolumes(std::string root = "/", DeviceProbe probe = {});
@@ -85,12 +96,19 @@ public:
     // mount table still has a root, so that a single archive on it can be read.
     ZipDrive ArchiveDrive(dev_t device, const std::string& path) const;
 
+    // Every file system in the mount table, in table order.
+    std::vector<MountedVolume> MountedVolumes() const;
+
 private:
+    VolumeDetails DescribeMount(const MountEntry& mount) const;
+
     std::string root_;
     DeviceProbe probe_;
 };
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source);
+// The serial as a medium keeps it: exactly 8 upper-case hexadecimal digits.
+std::string SerialText(uint32_t serial);
 uint32_t VolumeSerial(std::string_view fsType, std::string_view uuid, std::string_view source,
                       std::string_view mountPoint);
 

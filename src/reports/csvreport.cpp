@@ -7,9 +7,20 @@
 
 #include <iterator>
 
+namespace {
+
+void SetMediumSpace(TReportRow& row, const CMedium& medium) {
+    if (!medium.Additions.HasSpace()) return;
+    row.free = std::to_string(medium.Additions.FreeSpace);
+    row.capacity = std::to_string(medium.Additions.Capacity);
+}
+
+} // namespace
+
 TReportRow EntryRow(const CFile& entry, std::string location) {
     TReportRow row;
     row.medium = entry.Medium->Name;
+    SetMediumSpace(row, *entry.Medium);
     row.location = std::move(location);
     row.name = entry.Name();
     row.kind = KindText(entry);
@@ -36,6 +47,7 @@ TReportRow ResultRow(const TSearchRow& row) {
     medium.name = row.Text(); // the name, label or notice that was found
     medium.kind = "medium";
     medium.category = row.medium->CategoryName();
+    SetMediumSpace(medium, *row.medium);
     return medium;
 }
 
@@ -62,8 +74,8 @@ namespace {
 // `state` is given when the report holds removed media as well.
 void WriteCsvRow(std::ostream& out, const TReportRow& row, const char* state = nullptr) {
     std::string line;
-    const std::string_view fields[] = {row.medium, row.location, row.name, row.kind,
-                                       row.size,   row.date,     row.category};
+    const std::string_view fields[] = {row.medium, row.location, row.name,     row.kind, row.size,
+                                       row.date,   row.category, row.free, row.capacity};
     for (size_t i = 0; i < std::size(fields); ++i) {
         if (i > 0) line += ',';
         AppendCsvField(line, fields[i]);
@@ -77,7 +89,7 @@ void WriteCsvRow(std::ostream& out, const TReportRow& row, const char* state = n
 
 bool WriteCsvReport(std::ostream& out, const TReport& report) {
     const bool withState = report.WithState && !report.Results;
-    out << "medium,path,name,kind,size,date,category" << (withState ? ",state\r\n" : "\r\n");
+    out << "medium,path,name,kind,size,date,category,free,capacity" << (withState ? ",state\r\n" : "\r\n");
     if (report.Results) {
         for (const TSearchRow& row : *report.Results) WriteCsvRow(out, ResultRow(row));
     } else {

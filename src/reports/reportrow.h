@@ -17,6 +17,9 @@ struct TReportRow {
     std::string size; // bytes, files and archives only
     std::string date; // files and archives only
     std::string category;
+    // The medium's free space and capacity in bytes when it was read; empty when not known.
+    std::string free;
+    std::string capacity;
 };
 
 const char* KindText(const CFile& entry);

@@ -1,6 +1,7 @@
 #include "scan/ufrmMediaDetails.h"
 
 #include "widgets/languagetranslator.h"
+#include "platform/mountedmedia.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "categories/ufrmCategories_views.h"
@@ -63,6 +64,13 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     }
     facts->setRowStretch(row, 1);
     facts->setColumnStretch(1, 1);
+    // Free space and capacity when the medium was read, beside the short counts, so that the
+    // box keeps its size.
+    LabelSpace = MakeLabel(GroupBox1, "LabelSpace", "");
+    LabelSpace->setWordWrap(true);
+    LabelSpace->setFixedWidth(190);
+    LabelSpace->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    facts->addWidget(LabelSpace, 2, 2, 3, 1, Qt::AlignRight | Qt::AlignTop);
 
     GroupBox2 = Named(new QGroupBox(this), "GroupBox2");
     LabelMName = MakeLabel(GroupBox2, "LabelMName", "Name:");
@@ -124,6 +132,7 @@ int TfrmMediaDetails::ShowFor(CMedienListe& catalogue, CMedium& medium) {
     LabelSize->setText(QString::fromLocal8Bit(FormatSize(medium.TotalSize).c_str()));
     LabelFolders->setText(QString::number(medium.FolderCount));
     LabelFiles->setText(QString::number(medium.FileCount));
+    LabelSpace->setText(QString::fromStdString(FreeSpaceText(medium.Additions)));
     LabelLabel->setText(QString::fromLocal8Bit(medium.VolumeLabel.c_str()));
     // Shown from all their bytes; only what the user edits is written back (see ApplyChanges).
     FShownName = QString::fromLocal8Bit(medium.Name.data(), qsizetype(medium.Name.size()));

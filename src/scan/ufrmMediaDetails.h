@@ -32,6 +32,7 @@ public:
     QLabel* LabelFolders;
     QLabel* LabelMFiles;
     QLabel* LabelFiles;
+    QLabel* LabelSpace; // "Free 12.3 GB of 64.0 GB when read on 4 Mar 2025", empty when unknown
     // Editable values.
     QGroupBox* GroupBox2;
     QLabel* LabelMName;

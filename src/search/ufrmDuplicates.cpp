@@ -6,6 +6,7 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
+#include "widgets/entryopener.h"
 #include "catalogue/IO_BZIP.h"
 #include "search/ufrmDuplicates_model.h"
 #include "search/searchrequest.h"
@@ -70,6 +71,9 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
+    CopiesOpener = new TEntryOpener(
+        VSTDuplicates, [this](const QModelIndex& index) { return FModel->EntryAt(index); },
+        [this](const QString& text) { StatusBar->showMessage(text); });
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
     CloseOnClick(this, ButtonClose, mrCancel);

@@ -18,6 +18,7 @@ class QPushButton;
 class QStatusBar;
 class QTreeView;
 class TDuplicatesModel;
+class TEntryOpener;
 class TImageList;
 class TfrmDuplicatesWindow;
 
@@ -37,6 +38,7 @@ public:
     QGroupBox* GroupBoxResults;
     QTreeView* VSTDuplicates;
     QStatusBar* StatusBar; // "N groups, M files, X in extra copies"
+    TEntryOpener* CopiesOpener; // Open and Open containing folder for a copy
     QPushButton* ButtonShow;
     QPushButton* ButtonClose;
     TfrmDuplicatesWindow* ProgressWindow; // a window of its own, owned by this one

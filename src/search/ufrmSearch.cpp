@@ -5,6 +5,7 @@
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
 #include "search/ufrmSearch_results.h"
+#include "widgets/entryopener.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -178,6 +179,13 @@ void TfrmSearch::BuildResults() {
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
+    ResultsOpener = new TEntryOpener(
+        VSTResults,
+        [this](const QModelIndex& index) {
+            const TSearchRow* row = FResultsModel ? FResultsModel->RowAt(index) : nullptr;
+            return row ? row->entry : nullptr;
+        },
+        [this](const QString& text) { StatusBar->showMessage(text); });
 
     ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
     ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");

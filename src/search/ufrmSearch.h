@@ -19,6 +19,7 @@ class QPushButton;
 class QStatusBar;
 class QTreeView;
 class TImageList;
+class TEntryOpener;
 class TSearchResultsModel;
 class TfrmSearchWindow;
 
@@ -68,6 +69,8 @@ public:
     // The results as a report: "Export CSV...", "Export HTML...".
     QPushButton* ButtonExportCsv;
     QPushButton* ButtonExportHtml;
+    // Open and Open containing folder for the file of a result (context menu, Enter).
+    TEntryOpener* ResultsOpener;
 
     static constexpr int ResultColumnCount = 7;
     // The drawn width scaled by the font (TFontScale); the date column fits a full date and time.

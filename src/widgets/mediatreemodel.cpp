@@ -2,13 +2,17 @@
 // lowest bit set (objects are at least 4-byte aligned), or a folder entry's address as it is.
 #include "widgets/imagelists.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
 #include "catalogue/asciicase.h"
+
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kColumns = 2;
+constexpr int kColumns = 4; // Label, Category, then Free and Capacity, hidden at first
 constexpr int kFolderIcon = 8;
 
 const CMedium* MediumOf(quintptr id) {
@@ -19,14 +23,39 @@ CFile* FolderOf(quintptr id) { return (id & 1) == 0 ? reinterpret_cast<CFile*>(i
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
+enum { colFree = 2, colCapacity = 3 };
+
+int64_t SpaceOf(const TMediumAdditions& reading, int column) {
+    if (!reading.HasSpace()) return -1;
+    return column == colFree ? reading.FreeSpace : reading.Capacity;
+}
+
+// Sizes as text that sorts as the numbers do; unknown sizes come first, as empty texts do.
+std::string SpaceSortKey(const TMediumAdditions& reading, int column) {
+    const int64_t bytes = SpaceOf(reading, column);
+    if (bytes < 0) return {};
+    char key[24];
+    std::snprintf(key, sizeof key, "%020lld", static_cast<long long>(bytes));
+    return key;
+}
+
 } // namespace
 
 TMediaTreeModel::TMediaTreeModel(const TImageList* drives, QObject* parent)
-    : TColumnTitlesModel({QStringLiteral("Label"), QStringLiteral("Category")}, parent),
-      drives_(drives) {}
+    : TColumnTitlesModel({QStringLiteral("Label"), QStringLiteral("Category"),
+                          QStringLiteral("Free"), QStringLiteral("Capacity")},
+                         parent),
+      drives_(drives) {
+    // Mounting and unmounting change how media look, nothing else: no reset, no new rows.
+    connect(&TMountWatcher::Instance(), &TMountWatcher::Changed, this, [this] {
+        if (!roots_.empty())
+            emit dataChanged(index(0, 0), index(static_cast<int>(roots_.size()) - 1, kColumns - 1),
+                             {Qt::DecorationRole, Qt::ForegroundRole, Qt::ToolTipRole});
+    });
+}
 
 int TMediaTreeModel::DefaultColumnWidth(int section) {
-    static constexpr int kWidths[kColumns] = {180, 100};
+    static constexpr int kWidths[kColumns] = {180, 100, 80, 80};
     return section >= 0 && section < kColumns ? kWidths[section] : 0;
 }
 
@@ -154,7 +183,7 @@ void TMediaTreeModel::ApplySort() {
         for (const RootMedium& root : roots_) {
             std::string key = sortColumn_ == 0   ? root.medium->Name
                               : sortColumn_ == 1 ? root.medium->CategoryName()
-                                                 : std::string();
+                                                 : SpaceSortKey(root.medium->Additions, sortColumn_);
             keyed.push_back({std::move(key), root});
         }
         const bool descending = sortOrder_ == Qt::DescendingOrder;
@@ -248,16 +277,29 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     const NodeObject object = ObjectAt(index);
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() >= colFree) {
+            const int64_t bytes = object.medium ? SpaceOf(object.medium->Additions, index.column()) : -1;
+            return bytes < 0 ? QString() : QString::fromStdString(SpaceText(bytes));
+        }
         if (object.medium)
             return index.column() == 0 ? Bytes(object.medium->Name)
                                        : Bytes(object.medium->CategoryName());
         return index.column() == 0 ? Bytes(object.entry->Name())
                                    : Bytes(object.entry->CategoryName());
+    case Qt::TextAlignmentRole:
+        return index.column() >= colFree ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    case Qt::ForegroundRole:
+        // Media that are not mounted are drawn as disabled things are.
+        if (!object.medium || TMountWatcher::Instance().IsMounted(*object.medium)) return {};
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     case Qt::DecorationRole: {
         if (index.column() != 0 || !drives_) return {};
         const int icon = object.medium ? DriveImageIndex(object.medium->DriveType) : kFolderIcon;
         const QIcon image = drives_->At(icon);
-        return image.isNull() ? QVariant() : QVariant(image);
+        if (image.isNull()) return {};
+        if (object.medium && !TMountWatcher::Instance().IsMounted(*object.medium))
+            return DimmedIcon(image);
+        return image;
     }
     case Qt::ToolTipRole:
         // The hint's lines are separated by carriage returns, which Qt's tooltips do not break
@@ -265,7 +307,8 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
         // one line break too.
         if (!object.medium) return {};
         return MediumHint(*object.medium).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-            .replace(u'\r', u'\n');
+                   .replace(u'\r', u'\n') +
+               MediumDeskLines(*object.medium);
     default:
         return {};
     }

@@ -127,6 +127,11 @@ QString EntryDateText(double dayCount); // short date + long time; no time at mi
 QStringList FullDateSamples();
 QString MediumHint(const CMedium& medium);
 QString MediumStatusText(const CMedium& medium);
+// The lines the media tree's tooltip adds to the hint: where the medium is mounted, and its free
+// space when it was read. Each begins with a line feed; empty when neither is known.
+QString MediumDeskLines(const CMedium& medium);
+// The icon as the desktop draws it disabled, for media that are not mounted.
+QIcon DimmedIcon(const QIcon& icon);
 
 // Icon numbers shared by the views and the search results: a medium's drive icon in
 // ImageListDrives by its drive type (-1: none), and an entry's icon in ImageListFolders.

@@ -2,9 +2,12 @@
 // code page (UTF-8 here); they become QStrings only at this point, for display.
 #include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
 #include "catalogue/IO_BZIP.h"
 
 #include <QDate>
+#include <QHash>
+#include <QIcon>
 #include <QLocale>
 #include <QStringList>
 #include <QTime>
@@ -114,4 +117,26 @@ int DriveImageIndex(uint32_t driveType) {
 int EntryImageIndex(const CFile& entry) {
     enum Icon { iconFolder = 0, iconFile = 2, iconArchive = 3 };
     return entry.Kind == kindFolder ? iconFolder : entry.Kind == kindArchive ? iconArchive : iconFile;
+}
+
+QString MediumDeskLines(const CMedium& medium) {
+    QString lines;
+    const QString location = TMountWatcher::Instance().Location(medium);
+    if (!location.isEmpty()) lines += QStringLiteral("\nMounted at ") + location;
+    const std::string space = FreeSpaceText(medium.Additions);
+    if (!space.empty()) lines += u'\n' + QString::fromStdString(space);
+    return lines;
+}
+
+QIcon DimmedIcon(const QIcon& icon) {
+    // Made once per icon: the tree asks on every paint.
+    static QHash<qint64, QIcon> dimmed;
+    const auto found = dimmed.constFind(icon.cacheKey());
+    if (found != dimmed.constEnd()) return *found;
+    QIcon made;
+    QList<QSize> sizes = icon.availableSizes();
+    if (sizes.isEmpty()) sizes << QSize(16, 16);
+    for (const QSize& size : sizes) made.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    dimmed.insert(icon.cacheKey(), made);
+    return made;
 }

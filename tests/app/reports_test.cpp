@@ -26,15 +26,15 @@ TEST_F(ReportCommands, CsvOfTheSelectedMediumOrOfAll) {
     OpenFive();
     SelectInTree({MediumNode(2)}); // Charlie
     const QStringList charlie = ExportLines("actExportCsv", "charlie.csv");
-    EXPECT_EQ(charlie, QStringList({"medium,path,name,kind,size,date,category",
-                                    "Charlie,,Docs,folder,,,Films",
-                                    "Charlie,Docs,Deep,folder,,,",
-                                    "Charlie,Docs/Deep,a.txt,file,10,2023-03-15 12:00:00,Music",
-                                    "Charlie,Docs,b.txt,file,20,2023-03-15 12:00:00,",
-                                    "Charlie,,pack.zip,archive,300,2023-03-15 12:00:00,",
-                                    "Charlie,pack.zip,inner,folder,,,",
-                                    "Charlie,pack.zip/inner,m.txt,file,5,2023-03-15 12:00:00,",
-                                    "Charlie,,top.txt,file,1,2023-03-15 12:00:00,"}));
+    EXPECT_EQ(charlie, QStringList({"medium,path,name,kind,size,date,category,free,capacity",
+                                    "Charlie,,Docs,folder,,,Films,,",
+                                    "Charlie,Docs,Deep,folder,,,,,",
+                                    "Charlie,Docs/Deep,a.txt,file,10,2023-03-15 12:00:00,Music,,",
+                                    "Charlie,Docs,b.txt,file,20,2023-03-15 12:00:00,,,",
+                                    "Charlie,,pack.zip,archive,300,2023-03-15 12:00:00,,,",
+                                    "Charlie,pack.zip,inner,folder,,,,,",
+                                    "Charlie,pack.zip/inner,m.txt,file,5,2023-03-15 12:00:00,,,",
+                                    "Charlie,,top.txt,file,1,2023-03-15 12:00:00,,,"}));
     ASSERT_FALSE(script.Asked().isEmpty());
     EXPECT_EQ(script.Asked().last().kind, "save");
     Main().VTMedien->selectionModel()->clearSelection();
@@ -71,7 +71,7 @@ TEST_F(ReportCommands, SearchResultsAndAFileThatCannotBeWritten) {
     ASSERT_TRUE(triggerAction(&Main(), "actSearch"));
     const QStringList lines = Q(ReadWholeFile(dir.File("found.csv"))).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 5 * 4); // a.txt, b.txt, m.txt, top.txt on each medium
-    EXPECT_EQ(lines[1], "Echo,,top.txt,file,1,2023-03-15 12:00:00,") << "in the order shown";
+    EXPECT_EQ(lines[1], "Echo,,top.txt,file,1,2023-03-15 12:00:00,,,") << "in the order shown";
     ASSERT_EQ(script.MessageTexts().size(), 1);
     EXPECT_EQ(script.MessageTexts().first(), "Could not write the report.\n" +
                                                  Q(dir.File("no/such/folder/found.html")) +

@@ -73,7 +73,7 @@ const std::vector<WindowCase>& Windows() {
             {"LabelLabel", "QLabel", "###"}, {"LabelMSize", "QLabel", "Size:"},
             {"LabelSize", "QLabel", "0"}, {"LabelMFolders", "QLabel", "Folders:"},
             {"LabelFolders", "QLabel", "0"}, {"LabelMFiles", "QLabel", "Files:"},
-            {"LabelFiles", "QLabel", "0"}, {"GroupBox2", "QGroupBox", ""},
+            {"LabelFiles", "QLabel", "0"}, {"LabelSpace", "QLabel", ""}, {"GroupBox2", "QGroupBox", ""},
             {"LabelMName", "QLabel", "Name:"}, {"EditName", "QLineEdit", ""},
             {"LabelMNotice", "QLabel", "Notice:"}, {"MemoNotice", "QPlainTextEdit", ""},
             {"LabelMCat", "QLabel", "Category:"}, {"ComboBoxCategory", "QComboBox", ""},

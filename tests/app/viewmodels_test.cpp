@@ -3,16 +3,20 @@
 #include "language/messagetable.h"
 #include "widgets/imagelists.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
 #include "support/catalogue_text.h"
 #include "support/qtprinters.h"
+#include "support/testfiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QDate>
 #include <QLocale>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <QTime>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -191,11 +195,43 @@ TEST(MediaTreeModel, HintIconsAndStatusText) {
     EXPECT_FALSE(model.index(0, 1).data(Qt::DecorationRole).isValid());
     const std::pair<uint32_t, int> driveIcons[] = {{0, 6}, {1, 5}, {2, 0}, {3, 1}, {4, 2},
                                                    {5, 3}, {6, 4}, {7, -1}, {99, -1}};
+    // Not mounted: the same icons, dimmed, and the text drawn as disabled.
+    TMountWatcher& watcher = TMountWatcher::Instance();
+    TempDir machine;
+    watcher.SetRoot(machine.Path());
+    for (const auto& [type, icon] : driveIcons) {
+        m->DriveType = type;
+        EXPECT_EQ(IconKey(node.data(Qt::DecorationRole)),
+                  icon < 0 ? -1 : DimmedIcon(icons.At(icon)).cacheKey())
+            << "drive type " << type;
+    }
+    EXPECT_TRUE(node.data(Qt::ForegroundRole).isValid());
+
+    // Plugged in: the stick's label and volume ID are the medium's; a refresh repaints the tree.
+    for (const char* folder : {"proc/self", "dev/disk/by-uuid", "dev/disk/by-label"})
+        std::filesystem::create_directories(machine.File(folder));
+    WriteWholeFile(machine.File("proc/self/mountinfo"), "1 0 8:17 / /media/anna/HOL rw - vfat /dev/sdb1 rw\n");
+    std::filesystem::create_symlink("../../sdb1", machine.File("dev/disk/by-uuid/1A2B-3C4D"));
+    std::filesystem::create_symlink("../../sdb1", machine.File("dev/disk/by-label/HOL_2023"));
+    m->Additions.Capacity = 64LL << 30;
+    m->Additions.FreeSpace = 13207024435LL;
+    m->Additions.ReadTime = double(QDate(1899, 12, 30).daysTo(QDate(2025, 3, 4))) + 0.5;
+    m->Additions.Folder = "/";
+    QSignalSpy repaints(&model, &QAbstractItemModel::dataChanged);
+    watcher.SetRoot(machine.Path(), [](const std::string&) { return true; });
+    EXPECT_EQ(repaints.size(), 1);
     for (const auto& [type, icon] : driveIcons) {
         m->DriveType = type;
         EXPECT_EQ(IconKey(node.data(Qt::DecorationRole)), icon < 0 ? -1 : icons.At(icon).cacheKey())
             << "drive type " << type;
     }
+    EXPECT_FALSE(node.data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(node.data(Qt::ToolTipRole).toString(),
+              QString(hint).replace('\r', '\n') +
+                  "\nMounted at /media/anna/HOL\nFree 12.3 GB of 64.0 GB when read on 4 Mar 2025");
+    EXPECT_EQ(model.index(0, 2).data().toString(), "12.3 GB");
+    EXPECT_EQ(model.index(0, 3).data().toString(), "64.0 GB");
+    watcher.SetRoot("/");
 }
 
 TEST(ExplorerModel, FoldersFirstAtEveryLevelAndArchivesOpen) {

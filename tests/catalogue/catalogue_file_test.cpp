@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // The decompressed bytes of a whole bzip2 file.
@@ -51,6 +53,10 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     cat.Categories = {"Cat"};
     CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
     m.Name = "N";
+    m.Additions.Capacity = 64LL << 30;
+    m.Additions.FreeSpace = 1234567;
+    m.Additions.ReadTime = 45720.25;
+    m.Additions.Folder = "/photos";
     ASSERT_TRUE(cat.Save(dir.File("a.sxf")));
     EXPECT_EQ(m.DataOffset, 0);
     EXPECT_EQ(m.ContentLength, 4);
@@ -75,10 +81,21 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     // and sum.
     const std::string block0 = ReadWholeFile(dir.File("a.SXD"));
     WriteInt(expected, 0x414D5853);
-    for (int32_t v : {1, 0, 1, int(afBlockSum), 16}) WriteInt(expected, v);
+    for (int32_t v : {1, 0, 3, int(afBlockSum), 16}) WriteInt(expected, v);
     WriteInt64(expected, int64_t(block0.size()));
     WriteInt64(expected, int64_t(BlockSumOf(block0.data(), block0.size())));
+    // Then the file system's size, free space and time of reading, and the folder read.
+    for (int32_t v : {int(afSpace), 24}) WriteInt(expected, v);
+    for (int64_t v : {64LL << 30, 1234567LL}) WriteInt64(expected, v);
+    WriteDouble(expected, LocalToStored(45720.25));
+    for (int32_t v : {int(afFolder), 11}) WriteInt(expected, v);
+    WriteString(expected, "/photos");
     EXPECT_EQ(Decompressed(dir.File("a.sxf")), expected.ToString());
+    CMedienListe back;
+    ASSERT_TRUE(back.Load(dir.File("a.sxf")));
+    const TMediumAdditions& read = back.GetMedium(0)->Additions;
+    EXPECT_EQ(std::tuple(read.Capacity, read.FreeSpace, read.ReadTime, read.Folder),
+              std::tuple(64LL << 30, int64_t(1234567), 45720.25, std::string("/photos")));
 }
 
 // The trailer is read when whole and passed over when not; the headers before it always load.
@@ -91,7 +108,12 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         return Ints({0x414D5853}) + Ints(ints) + more;
     };
     const std::string sum16 = Ints({100, 0}) + std::string(8, '\x09'); // length 100, then the sum
-    const struct { const char* what; std::string tail; bool read; } cases[] = {
+    const struct {
+        const char* what;
+        std::string tail;
+        bool read;
+        std::string folder = {}; // what is taken of a folder field
+    } cases[] = {
         {"whole", trailer({1, 1, 1, int(afBlockSum), 16}, sum16), true},
         {"an unknown field first", trailer({1, 1, 2, 99, 3}, "abc" + Ints({int(afBlockSum), 16}) + sum16), true},
         {"cut short", trailer({1, 1, 1, int(afBlockSum), 16}, sum16.substr(0, 9)), false},
@@ -100,6 +122,10 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         {"a hostile count", trailer({INT32_MAX, 1, 1}), false},
         {"a block longer than any file", trailer({1, 1, 1, int(afBlockSum), 16}, Ints({0, 1 << 20}) + sum16.substr(8)), false},
         {"another tag", Ints({0x34365853, 0}), false},
+        {"a folder", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 10, 6}) + "/a/b/c"), true, "/a/b/c"},
+        {"a folder climbing out", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 10, 6}) + "/a/../"), true},
+        {"a folder not from a root", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afFolder), 5, 1}) + "a"), true},
+        {"free space beyond the capacity", trailer({1, 1, 2, int(afBlockSum), 16}, sum16 + Ints({int(afSpace), 24, 5, 0, 9, 0, 0, 0})), true},
     };
     for (const auto& c : cases) {
         TMemoryStream content;
@@ -113,6 +139,8 @@ TEST_F(CatalogueFile, MediumAdditionsAreReadOnlyWhenWhole) {
         if (c.read) {
             EXPECT_EQ(back.GetMedium(1)->Additions.BlockSum, 0x0909090909090909u) << c.what;
         }
+        EXPECT_EQ(back.GetMedium(1)->Additions.Folder, c.folder) << c.what;
+        EXPECT_FALSE(back.GetMedium(1)->Additions.HasSpace()) << c.what;
     }
 }
 

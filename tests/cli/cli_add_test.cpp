@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -47,6 +48,10 @@ TEST_F(CliAdd, CreatesTheCatalogueThenAppends) {
     const std::string before = ReadWholeFile(index_);
     const std::string beforeData = ReadWholeFile(DataFileNameOf(index_));
     EXPECT_FALSE(FileExists(index_ + ".bak")) << "a new catalogue has nothing to back up";
+    // The folder just read is where the medium's files lie.
+    const std::string info = RunCli(out_, {"info", index_}).out;
+    EXPECT_NE(info.find("mounted at " + std::filesystem::canonical(tree_.Path()).string() + "\n"),
+              std::string::npos) << info;
 
     MakeTree(tree_.Path(), {"new.txt:7"});
     run = RunCli(out_, {"add", "--no-archives", index_, tree_.Path() + "/docs"});

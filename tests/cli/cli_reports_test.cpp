@@ -37,19 +37,19 @@ const CliCase kCases[] = {
      {"duplicates", "--present", "--min-size", "1KB"}, 1, ""},
     {"DuplicatesWithABadSize", {"duplicates", "--min-size", "lots"}, 2, "", true},
     {"ExportCsvOfOneMedium", {"export", "--csv", "--medium", "Second"}, 0,
-     "medium,path,name,kind,size,date,category\r\n"
-     "Second,,x.txt,file,10,2023-03-15 12:00:00,\r\n"},
+     "medium,path,name,kind,size,date,category,free,capacity\r\n"
+     "Second,,x.txt,file,10,2023-03-15 12:00:00,,1024,4096\r\n"},
     {"ExportLeavesRemovedMediaOut", {"export", "--csv"}, 0,
-     "medium,path,name,kind,size,date,category\r\n"
-     "Disc\tOne,,A,folder,,,\r\n"
-     "Disc\tOne,A,movie.mkv,file,3221225472,2023-03-15 12:00:00,\r\n"
-     "Disc\tOne,,pack.zip,archive,99,2023-03-15 12:00:00,\r\n"
-     "Disc\tOne,pack.zip,x.txt,file,10,2023-03-15 12:00:00,\r\n"
-     "Second,,x.txt,file,10,2023-03-15 12:00:00,\r\n"},
+     "medium,path,name,kind,size,date,category,free,capacity\r\n"
+     "Disc\tOne,,A,folder,,,,,\r\n"
+     "Disc\tOne,A,movie.mkv,file,3221225472,2023-03-15 12:00:00,,,\r\n"
+     "Disc\tOne,,pack.zip,archive,99,2023-03-15 12:00:00,,,\r\n"
+     "Disc\tOne,pack.zip,x.txt,file,10,2023-03-15 12:00:00,,,\r\n"
+     "Second,,x.txt,file,10,2023-03-15 12:00:00,,1024,4096\r\n"},
     {"ExportOfRemovedMediaOnRequestWithState", {"export", "--csv", "--medium", "Old", "--removed"}, 0,
-     "medium,path,name,kind,size,date,category,state\r\n"
-     "Old,,movie.mkv,file,3221225472,2023-03-15 12:00:01,,removed\r\n"
-     "Old,,x.txt,file,10,2023-03-15 12:00:00,,removed\r\n"},
+     "medium,path,name,kind,size,date,category,free,capacity,state\r\n"
+     "Old,,movie.mkv,file,3221225472,2023-03-15 12:00:01,,,,removed\r\n"
+     "Old,,x.txt,file,10,2023-03-15 12:00:00,,,,removed\r\n"},
     {"ExportOfNoSuchMedium", {"export", "--html", "--medium", "Third"}, 1, "", true},
     {"ExportWithoutAFormat", {"export"}, 2, "", true},
 };
@@ -67,7 +67,10 @@ protected:
         old.Present = false;
         AddTestEntry(old, nullptr, "movie.mkv", kindFile, int64_t(3) << 30, 45000.5 + 1 / 86400.0);
         AddTestEntry(old, nullptr, "x.txt", kindFile, 10);
-        AddTestEntry(AddMedium(cat, "Second"), nullptr, "x.txt", kindFile, 10);
+        CMedium& second = AddMedium(cat, "Second");
+        AddTestEntry(second, nullptr, "x.txt", kindFile, 10);
+        second.Additions.Capacity = 4096;
+        second.Additions.FreeSpace = 1024;
         ASSERT_TRUE(cat.Save(index_));
     }
     static CMedium& AddMedium(CMedienListe& cat, const std::string& name) {

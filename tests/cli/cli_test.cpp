@@ -104,9 +104,9 @@ TEST_F(CliTest, InfoNamesEveryMediumOnItsOwnLine) {
         {"Version: 1"},
         {"[2] Fotos\\xFF"},
         {"[0] \"Holiday \\xFF\\\\x41 \"q\"\\x01\"", "serial 1A2B3C4D", "2 folders", "4 files",
-         "3221226855 bytes (3.00 GB)", "present"},
+         "3221226855 bytes (3.00 GB)", "present  -"},
         {"[1] \"Old disc\"", "serial 00000000", "0 folders", "0 files", "0 bytes (0 KB)",
-         "removed"},
+         "removed  -"},
         {"[2] \"Backup\"", "serial DEADBEEF", "1 files", "5000 bytes (4.88 KB)", "present"},
     };
     for (const auto& fragments : expected) {

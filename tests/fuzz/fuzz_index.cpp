@@ -25,6 +25,13 @@ void LoadAndCheck(const std::string& index, const size_t* decompressed) {
         // Medium additions are taken only whole: a block sum always comes with its length.
         FUZZ_CHECK(!m->Additions.BlockSummed ||
                    (m->Additions.BlockBytes > 0 && m->BlockLength == m->Additions.BlockBytes));
+        // Free space is taken only when it fits in the capacity; a folder only as an absolute
+        // path that does not climb out of its file system.
+        const TMediumAdditions& a = m->Additions;
+        FUZZ_CHECK(a.HasSpace() ? a.FreeSpace <= a.Capacity : a.Capacity == -1 && a.FreeSpace == -1);
+        FUZZ_CHECK(a.Folder.empty() ||
+                   (a.Folder[0] == '/' && a.Folder.find("/../") == std::string::npos &&
+                    !a.Folder.ends_with("/..")));
         // The data file is empty: no header can name content in it.
         if (ok) {
             FUZZ_CHECK(!m->LoadContent(list.DataFileName));

@@ -59,6 +59,11 @@ inline void FillCatalogue(CMedienListe& list) {
     first->Notice = "notes";
     first->Category = 1;
     first->DriveType = 5;
+    // What Add keeps beyond the header, so that the index seeds carry those fields too.
+    first->Additions.Capacity = 700 << 20;
+    first->Additions.FreeSpace = 12 << 20;
+    first->Additions.ReadTime = 45720.5;
+    first->Additions.Folder = "/music";
     FillMedium(*first);
     list.AddMedium(std::move(first));
     auto empty = std::make_unique<CMedium>(&list);

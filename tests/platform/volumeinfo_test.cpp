@@ -1,3 +1,4 @@
+#include "platform/mountedmedia.h"
 #include "platform/volumeinfo.h"
 #include "support/testfiles.h"
 
@@ -212,6 +213,48 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// A medium is mounted where a file system with its serial (and label, when it has one) shows the
+// folder it was read from. Every folder but "gone" exists.
+struct MountedCase {
+    const char* what;
+    std::string serial, label, folder, location;
+};
+void PrintTo(const MountedCase& c, std::ostream* os) { *os << c.what; }
+class VolumeInfoMountedMedia : public ::testing::TestWithParam<MountedCase> {};
+
+TEST_P(VolumeInfoMountedMedia, Location) {
+    const MountedCase& c = GetParam();
+    TempDir root;
+    BuildMachine(root.Path());
+    CMedienListe cat;
+    CMedium medium(&cat);
+    medium.Serial = c.serial;
+    medium.VolumeLabel = c.label;
+    medium.Additions.Folder = c.folder;
+    const auto volumes = TLinuxVolumes(root.Path()).MountedVolumes();
+    const auto exists = [](const std::string& path) { return path.find("gone") == std::string::npos; };
+    EXPECT_EQ(MountedLocation(medium, volumes, exists), c.location);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Media, VolumeInfoMountedMedia,
+    ::testing::Values(
+        MountedCase{"StickWholeOldMedium", "ABCDEF01", "MY STICK", "", "/media/alice/MY STICK"},
+        MountedCase{"StickOtherLabel", "ABCDEF01", "OTHER", "/", ""},
+        MountedCase{"StickFolder", "ABCDEF01", "MY STICK", "/docs", "/media/alice/MY STICK/docs"},
+        MountedCase{"SystemDiskFolder", "3F2A9C1E", "System", "/home/anna", "/home/anna"},
+        MountedCase{"SystemDiskFolderDeleted", "3F2A9C1E", "System", "/home/gone", ""},
+        MountedCase{"UnlabelledCard", "1234ABCD", "", "/", "/media/alice/SDCARD"},
+        MountedCase{"NotInAnyDrive", "DEADBEEF", "", "/", ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// Add keeps the folder read from its file system's root, through bind mounts too.
+TEST_F(VolumeInfoDrives, FolderInItsFileSystem) {
+    const TLinuxVolumes volumes(machine->Path());
+    EXPECT_EQ(volumes.DescribeDevice(makedev(8, 17), "/media/alice/MY STICK/docs/").info.folder, "/docs");
+    EXPECT_EQ(volumes.DescribeDevice(makedev(8, 17), "/home/alice/photos/x").info.folder, "/photos/x");
+}
+
 // Serials of media without a UUID are hashed; the hash must not depend on the device numbers,
 // which change on every mount, but must tell different mounts apart.
 TEST(VolumeInfoHashedSerial, StableAcrossRemountsDistinctBetweenMounts) {
@@ -342,6 +385,9 @@ TEST(VolumeInfoRealPaths, ThisMachinesRoot) {
     std::snprintf(expected, sizeof expected, "%08X", first.info.serial);
     EXPECT_EQ(medium.Serial, expected);
     EXPECT_EQ(medium.DriveType, first.info.driveType);
+    EXPECT_EQ(medium.Additions.Folder, "/");
+    EXPECT_GT(medium.Additions.Capacity, 0);
+    EXPECT_LE(medium.Additions.FreeSpace, medium.Additions.Capacity);
 }
 
 } // namespace

@@ -111,13 +111,13 @@ TEST_F(Reports, CsvReadsBackAsTheTrees) {
     std::ostringstream out;
     ASSERT_TRUE(WriteCsvReport(out, report));
     const std::vector<std::vector<std::string>> expected = {
-        {"medium", "path", "name", "kind", "size", "date", "category"},
-        {"Disc, one", "", "a,b", "folder", "", "", "Music"},
-        {"Disc, one", "a,b", "say \"hi\"", "file", "12", "2023-03-15 12:00:00", "Films"},
-        {"Disc, one", "", "pack.zip", "archive", "300", "2023-03-16 06:00:00", ""},
-        {"Disc, one", "pack.zip", "two\r\nlines <b>&amp;", "file", "5", "2023-03-15 12:00:00", ""},
-        {"Disc, one", "", "empty", "folder", "", "", ""},
-        {"Other", "", "caf\\xE9.txt", "file", "7", "2023-03-15 00:00:00", ""},
+        {"medium", "path", "name", "kind", "size", "date", "category", "free", "capacity"},
+        {"Disc, one", "", "a,b", "folder", "", "", "Music", "", ""},
+        {"Disc, one", "a,b", "say \"hi\"", "file", "12", "2023-03-15 12:00:00", "Films", "", ""},
+        {"Disc, one", "", "pack.zip", "archive", "300", "2023-03-16 06:00:00", "", "", ""},
+        {"Disc, one", "pack.zip", "two\r\nlines <b>&amp;", "file", "5", "2023-03-15 12:00:00", "", "", ""},
+        {"Disc, one", "", "empty", "folder", "", "", "", "", ""},
+        {"Other", "", "caf\\xE9.txt", "file", "7", "2023-03-15 00:00:00", "", "", ""},
     };
     EXPECT_EQ(ParseCsv(out.str()), expected) << out.str();
 }
@@ -127,12 +127,14 @@ TEST_F(Reports, CsvOfSearchResults) {
                               {cat.GetMedium(0), cat.GetMedium(0)->GetEntry(0)->GetEntry(0),
                                TMatchedField::EntryName}};
     report.Results = &results;
+    cat.GetMedium(0)->Additions.Capacity = 4096;
+    cat.GetMedium(0)->Additions.FreeSpace = 1024;
     std::ostringstream out;
     ASSERT_TRUE(WriteCsvReport(out, report));
     const auto records = ParseCsv(out.str());
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[1], std::vector<std::string>({"Disc, one", "", "shelf 3\r\nbox <7> & \"old\"",
-                                                    "medium", "", "", "Films"}));
+                                                    "medium", "", "", "Films", "1024", "4096"}));
     EXPECT_EQ(records[2][1], "a,b");
     EXPECT_EQ(records[2][2], "say \"hi\"");
 }

@@ -1,0 +1,44 @@
+// The media on the desk: which media are mounted (the media tree follows the mount table), Open
+// and Open containing folder in the explorer, and the media tree's optional Free and Capacity
+// columns.
+#include "app/ufrmShelvix.h"
+
+#include "language/messagetable.h"
+#include "widgets/entryopener.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/mountwatcher.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTreeView>
+
+void TfrmShelvix::ConnectDesk() {
+    // Free and Capacity start hidden; the header's context menu shows and hides them.
+    QHeaderView* header = VTMedien->header();
+    for (int column : {2, 3}) VTMedien->setColumnHidden(column, true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint& at) {
+        // Made on each request, so that it carries the titles the language file gave.
+        auto* columns = new QMenu(header);
+        columns->setAttribute(Qt::WA_DeleteOnClose);
+        for (int column : {2, 3}) {
+            QAction* toggle = columns->addAction(
+                FMediaModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+            toggle->setCheckable(true);
+            toggle->setChecked(!VTMedien->isColumnHidden(column));
+            connect(toggle, &QAction::toggled, this,
+                    [this, column](bool shown) { VTMedien->setColumnHidden(column, !shown); });
+        }
+        columns->popup(header->mapToGlobal(at));
+    });
+
+    ExplorerOpener = new TEntryOpener(
+        VTExplorer, [this](const QModelIndex& index) { return FExplorerModel->EntryAt(index); },
+        [this](const QString& text) { StatusText->setText(text); });
+    TEntryOpener::UpdateMedium() = [this](CMedium* medium, const QString& folder) {
+        if (!CheckChangedOnDisk()) UpdateMediumFrom(medium, folder);
+    };
+    TMountWatcher::Instance(); // starts following the mount table
+}

@@ -1,0 +1,91 @@
+#include "platform/mountedmedia.h"
+
+#include "platform/mountinfo.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <sys/stat.h>
+
+bool IsExistingFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& relative) {
+    std::string out = folder;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    size_t start = 0;
+    while (start < relative.size() && relative[start] == '/') ++start;
+    if (start == relative.size()) return out.empty() ? std::string("/") : out;
+    if (out.empty() || out.back() != '/') out += '/';
+    return out + relative.substr(start);
+}
+
+std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolume>& volumes,
+                            const FolderTest& isFolder) {
+    const std::string& folder = medium.Additions.Folder;
+    std::string fallback;
+    for (const MountedVolume& volume : volumes) {
+        if (volume.serial != medium.Serial) continue;
+        if (!medium.VolumeLabel.empty() && volume.label != medium.VolumeLabel) continue;
+        if (folder.empty()) {
+            // Nothing says which part of the file system was read: the whole of it, seen
+            // where it is mounted from its own root, is the best guess.
+            if (volume.root == "/") return volume.mountPoint;
+            if (fallback.empty()) fallback = volume.mountPoint;
+            continue;
+        }
+        // A bind mount shows only part of the file system; the folder must lie inside it.
+        if (!MountPointHolds(volume.root, folder)) continue;
+        const std::string below = volume.root == "/" ? folder : folder.substr(volume.root.size());
+        const std::string location = JoinPath(volume.mountPoint, below);
+        if (isFolder(location)) return location;
+    }
+    return fallback;
+}
+
+const CFile& EntryOnDisk(const CFile& entry) {
+    const CFile* onDisk = &entry;
+    for (const CFile* up = entry.Parent; up; up = up->Parent)
+        if (up->Kind != kindFolder) onDisk = up; // archives, and imported files with members
+    return *onDisk;
+}
+
+std::string RelativePath(const CFile& entry) {
+    std::string path(entry.Name());
+    for (const CFile* up = entry.Parent; up; up = up->Parent)
+        path = std::string(up->Name()) + '/' + path;
+    return path;
+}
+
+std::string SpaceText(int64_t bytes) {
+    static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    if (bytes < 1024) return std::to_string(bytes < 0 ? 0 : bytes) + " bytes";
+    double value = static_cast<double>(bytes);
+    size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < std::size(kUnits)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+std::string FreeSpaceText(const TMediumAdditions& reading) {
+    if (!reading.HasSpace()) return {};
+    std::string text = "Free " + SpaceText(reading.FreeSpace) + " of " + SpaceText(reading.Capacity);
+    const double whole = std::floor(reading.ReadTime);
+    // Only days a calendar can name; a damaged file may hold anything.
+    if (!std::isfinite(whole) || whole < 1 || whole > 2958465) return text;
+    using namespace std::chrono;
+    const year_month_day date{sys_days{year{1899} / December / 30} + days{static_cast<int>(whole)}};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char when[40];
+    std::snprintf(when, sizeof when, " when read on %u %s %d", unsigned(date.day()),
+                  kMonths[unsigned(date.month()) - 1], int(date.year()));
+    return text + when;
+}

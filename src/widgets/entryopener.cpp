@@ -1,0 +1,118 @@
+#include "widgets/entryopener.h"
+
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mountwatcher.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace {
+
+QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
+
+QString Quoted(std::string_view text) {
+    return QStringLiteral("\u00AB") + Bytes(text) + QStringLiteral("\u00BB");
+}
+
+QString NotMountedText(const CMedium& medium) {
+    return QStringLiteral("Insert or mount %1 to open this file").arg(Quoted(medium.Name));
+}
+
+// A link whose target is gone still lies on the medium.
+bool ExistsOnDisk(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+TEntryOpener::TEntryOpener(QAbstractItemView* view, EntryAt entryAt, Say say)
+    : QObject(view), view_(view), entryAt_(std::move(entryAt)), say_(std::move(say)) {
+    actOpen = new QAction(QStringLiteral("Open"), this);
+    actOpenContaining = new QAction(QStringLiteral("Open containing folder"), this);
+    menu_ = new QMenu(view);
+    menu_->addAction(actOpen);
+    menu_->addAction(actOpenContaining);
+    connect(actOpen, &QAction::triggered, this, [this] { Open(Current(), false); });
+    connect(actOpenContaining, &QAction::triggered, this, [this] { Open(Current(), true); });
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, &TEntryOpener::ShowMenu);
+    view->installEventFilter(this);
+}
+
+std::function<void(CMedium*, const QString&)>& TEntryOpener::UpdateMedium() {
+    static std::function<void(CMedium*, const QString&)> update;
+    return update;
+}
+
+CFile* TEntryOpener::Current() const {
+    const QModelIndex current = view_->currentIndex();
+    return current.isValid() ? entryAt_(current) : nullptr;
+}
+
+QString TEntryOpener::PathOnDisk(const CFile& entry, bool containingFolder) {
+    const QString location = TMountWatcher::Instance().Location(*entry.Medium);
+    if (location.isEmpty()) return {};
+    const CFile& onDisk = EntryOnDisk(entry);
+    std::string relative;
+    if (!containingFolder) relative = RelativePath(onDisk);
+    else if (onDisk.Parent) relative = RelativePath(*onDisk.Parent);
+    return QString::fromLocal8Bit(JoinPath(location.toLocal8Bit().toStdString(), relative).c_str());
+}
+
+bool TEntryOpener::Open(CFile* entry, bool containingFolder) {
+    if (!entry) return false;
+    CMedium& medium = *entry->Medium;
+    const QString path = PathOnDisk(*entry, containingFolder);
+    if (path.isEmpty()) {
+        say_(NotMountedText(medium));
+        return false;
+    }
+    if (!ExistsOnDisk(path)) {
+        const CFile& onDisk = EntryOnDisk(*entry);
+        const QString gone = QStringLiteral("%1 is no longer on %2; update the medium to see its current content")
+                                 .arg(Quoted(RelativePath(containingFolder && onDisk.Parent ? *onDisk.Parent : onDisk)),
+                                      Quoted(medium.Name));
+        say_(gone);
+        const auto& update = UpdateMedium();
+        if (update &&
+            Interaction().MessageBox(view_->window(), QString::fromStdString(ShelvixMessages::msgQuestion),
+                                     gone + QStringLiteral(".\r\rUpdate %1 now?").arg(Quoted(medium.Name)),
+                                     TMessageButtons::YesNo) == mrYes)
+            update(&medium, TMountWatcher::Instance().Location(medium));
+        return false;
+    }
+    if (!Interaction().OpenDocument(path)) {
+        say_(QStringLiteral("Could not open %1").arg(path));
+        return false;
+    }
+    say_(QString());
+    return true;
+}
+
+void TEntryOpener::ShowMenu(const QPoint& position) {
+    CFile* entry = Current();
+    if (!entry) return;
+    const bool mounted = TMountWatcher::Instance().IsMounted(*entry->Medium);
+    actOpen->setEnabled(mounted);
+    actOpenContaining->setEnabled(mounted);
+    if (!mounted) say_(NotMountedText(*entry->Medium));
+    menu_->popup(view_->viewport()->mapToGlobal(position));
+}
+
+bool TEntryOpener::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        CFile* entry = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) ? Current() : nullptr;
+        // Enter opens files; on a folder it keeps doing what the view does with it.
+        if (entry && entry->Kind != kindFolder) {
+            Open(entry, false);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
