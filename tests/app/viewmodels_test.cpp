@@ -227,7 +227,7 @@ TEST(MediaTreeModel, HintIconsAndStatusText) {
     }
     EXPECT_FALSE(node.data(Qt::ForegroundRole).isValid());
     EXPECT_EQ(node.data(Qt::ToolTipRole).toString(),
-              QString(hint).replace('\r', '\n') +
+              QString(hint).replace("\r\n", "\n").replace('\r', '\n') +
                   "\nMounted at /media/anna/HOL\nFree 12.3 GB of 64.0 GB when read on 4 Mar 2025");
     EXPECT_EQ(model.index(0, 2).data().toString(), "12.3 GB");
     EXPECT_EQ(model.index(0, 3).data().toString(), "64.0 GB");
