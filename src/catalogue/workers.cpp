@@ -130,3 +130,14 @@ void TOrderedWork::Abandon() {
     tasks_.clear();
     next_ = 0;
 }
+
+void TBackgroundJob::Start(std::function<void(const std::atomic<bool>&)> job) {
+    Stop();
+    stop_ = false;
+    thread_ = std::thread([this, job = std::move(job)] { job(stop_); });
+}
+
+void TBackgroundJob::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
