@@ -8,6 +8,7 @@
 #include "app/languagetranslator.h"
 #include "app/mediaviewmodels.h"
 #include "scan/rarlibrary.h"
+#include "search/ufrmQuickFind.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,6 +47,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateButtonBar();
     CreateViews();
     CreateBottomPanel();
+    FQuickFind = new TfrmQuickFind(this);
     PlaceOnScreen();
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);

@@ -7,6 +7,7 @@
 #include "app/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
+#include "search/ufrmQuickFind.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -57,6 +58,7 @@ void TfrmShelvix::RefreshTitle() {
     setWindowTitle(title);
     StatusText->clear();
     SpecialProgress->hide();
+    if (FQuickFind) FQuickFind->CatalogueChanged();
 }
 
 bool TfrmShelvix::RefreshMediaContent() {
@@ -91,7 +93,9 @@ bool TfrmShelvix::RefreshMediaContent() {
 
 void TfrmShelvix::ForgetViewsOfMedia() {
     // The search results may point at entries of any medium, the explorer shows one medium's
-    // entries and the media tree keeps folder nodes of the media opened in it.
+    // entries and the media tree keeps folder nodes of the media opened in it. The quick find
+    // and the background reading use media on other threads: they are stopped and waited for.
+    if (FQuickFind) FQuickFind->ForgetMedia();
     ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();

@@ -83,6 +83,8 @@ public:
     // Stops the job before, then starts `job`.
     void Start(std::function<void(const std::atomic<bool>& stop)> job);
     void Stop();
+    // Asks the job to end without waiting for it.
+    void RequestStop() { stop_ = true; }
 
 private:
     std::thread thread_;
