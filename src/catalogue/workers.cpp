@@ -134,7 +134,11 @@ void TOrderedWork::Abandon() {
 void TBackgroundJob::Start(std::function<void(const std::atomic<bool>&)> job) {
     Stop();
     stop_ = false;
-    thread_ = std::thread([this, job = std::move(job)] { job(stop_); });
+    ended_ = false;
+    thread_ = std::thread([this, job = std::move(job)] {
+        job(stop_);
+        ended_ = true;
+    });
 }
 
 void TBackgroundJob::Stop() {

@@ -85,8 +85,11 @@ public:
     void Stop();
     // Asks the job to end without waiting for it.
     void RequestStop() { stop_ = true; }
+    // The job has returned: Stop would not wait.
+    bool Ended() const { return ended_; }
 
 private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> ended_{true};
 };

@@ -78,8 +78,19 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
 }
 
 TfrmQuickFind::~TfrmQuickFind() {
-    FFindJob.Stop();
+    StopFinding(true);
     FReadJob.Stop();
+}
+
+void TfrmQuickFind::StopFinding(bool wait) {
+    if (FFindJob) {
+        FFindJob->RequestStop();
+        FStopping.push_back(std::move(FFindJob));
+    }
+    FFinding = false;
+    std::erase_if(FStopping, [wait](const std::unique_ptr<TBackgroundJob>& job) {
+        return wait || job->Ended(); // the destructor waits, at once for an ended job
+    });
 }
 
 bool TfrmQuickFind::MayTouchCatalogue() const {
@@ -89,8 +100,7 @@ bool TfrmQuickFind::MayTouchCatalogue() const {
 void TfrmQuickFind::TextChanged() {
     // Whatever runs was asked for by an older text.
     ++FGeneration;
-    FFindJob.RequestStop();
-    FFinding = false;
+    StopFinding(false);
     if (EditFind->text().isEmpty()) {
         FDebounce.stop();
         FQuery.reset();
@@ -110,8 +120,7 @@ void TfrmQuickFind::StartRun() {
         return;
     }
     ++FGeneration;
-    FFindJob.Stop();
-    FFinding = false;
+    StopFinding(false);
     FWaiting.clear();
     FSearched.clear();
     FResults.clear();
@@ -131,11 +140,13 @@ void TfrmQuickFind::StartRun() {
 }
 
 void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
-    FFinding = true;
     FSearched.insert(media.begin(), media.end());
     const uint64_t generation = FGeneration;
     auto query = std::make_shared<const TQuickFindQuery>(*FQuery);
-    FFindJob.Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
+    StopFinding(false);
+    FFinding = true;
+    FFindJob = std::make_unique<TBackgroundJob>();
+    FFindJob->Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
         auto batch = std::make_shared<TSearchResults>();
         QElapsedTimer sinceSent;
         const auto send = [&](bool last) {
@@ -182,7 +193,7 @@ void TfrmQuickFind::ForgetMedia() {
     ++FGeneration;
     ++FReadGeneration;
     FDebounce.stop();
-    FFindJob.Stop();
+    StopFinding(true);
     FReadJob.Stop();
     FHeld.clear();
     FHoldTimer.stop();

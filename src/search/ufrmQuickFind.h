@@ -82,7 +82,11 @@ private:
     QTimer FDebounce;
     QWidget* FLastView = nullptr;
 
-    TBackgroundJob FFindJob;
+    // The run going on, and the runs asked to stop that may not have ended yet: a new key
+    // never waits for an old run.
+    std::unique_ptr<TBackgroundJob> FFindJob;
+    std::vector<std::unique_ptr<TBackgroundJob>> FStopping;
+    void StopFinding(bool wait);
     uint64_t FGeneration = 0; // rows of an older run are dropped when they arrive
     std::optional<TQuickFindQuery> FQuery;
     std::unordered_set<const CMedium*> FSearched; // by this query, or waiting for it
