@@ -57,6 +57,8 @@ protected:
         ASSERT_TRUE(built.Save(file));
         Main().OpenCatalogueAtStart(QString::fromStdString(file));
         ASSERT_EQ(Cat().Count(), 3);
+        // Only the search loads contents here: the reading in the background stops.
+        Main().QuickFind()->ForgetMedia();
     }
     static CMedium& AddMedium(CMedienListe& to, const std::string& name, uint32_t driveType) {
         CMedium& m = *to.AddMedium(std::make_unique<CMedium>(&to));
@@ -442,6 +444,10 @@ namespace {
 // The find field over the fixture's catalogue, whose contents come in the background.
 class QuickFind : public Search {
 protected:
+    void SetUp() override {
+        Search::SetUp();
+        Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
+    }
     TfrmQuickFind& Find() { return *Main().QuickFind(); }
     // Lets the event loop run until the reading and the find are over.
     void Settle() {
@@ -459,6 +465,7 @@ protected:
 TEST_F(QuickFind, TypingListsWhatEveryMediumHoldsAndEnterJumps) {
     QAbstractItemModelTester tester(&Find().Model());
     Main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
     // Typed at once after the open, before the reading has brought anything in.
     QTest::keyClick(Main().VTMedien, Qt::Key_Slash);
     ASSERT_TRUE(Find().EditFind->hasFocus());
@@ -497,7 +504,6 @@ TEST_F(QuickFind, TypingListsWhatEveryMediumHoldsAndEnterJumps) {
 // Contents read for a catalogue that is then replaced never reach its freed media (ASan).
 TEST_F(QuickFind, NewStopsTheReadingBeforeTheMediaGo) {
     Find().EditFind->setText("txt");
-    Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
     EXPECT_TRUE(Find().Reading());
     ASSERT_TRUE(triggerAction(&Main(), "actNew"));
     EXPECT_FALSE(Find().Reading());
