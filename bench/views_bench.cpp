@@ -7,10 +7,10 @@
 // root rows, which is what Qt's tree view itself costs (it lays out every root row), and the
 // same view reset to an empty medium; (2) a QStandardItemModel of the same 10,000 rows sorted
 // by the same view, Qt's own general-purpose answer to the same task.
-#include "app/imagelists.h"
+#include "widgets/imagelists.h"
 #include "benchutil.h"
 #include "viewbench.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/mediaviewmodels.h"
 
 #include <QApplication>
 #include <QStandardItemModel>

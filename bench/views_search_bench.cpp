@@ -4,11 +4,11 @@
 // Baselines in the same run: the same view over the cheapest possible flat model of as many rows
 // (what Qt's view itself costs to show them), and a QStandardItemModel holding the same result
 // texts sorted by the same view (Qt's own general-purpose answer to sorting them).
-#include "app/imagelists.h"
+#include "widgets/imagelists.h"
 #include "benchutil.h"
 #include "viewbench.h"
 #include "catalogue/mediaclasses.h"
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 
 #include <QApplication>
 #include <QHeaderView>

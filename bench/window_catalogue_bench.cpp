@@ -3,7 +3,7 @@
 // and Load of the same catalogue in the same run. See bench/README.md.
 #include "cataloguegen.h"
 
-#include "app/interaction.h"
+#include "widgets/interaction.h"
 #include "app/ufrmShelvix.h"
 #include "catalogue/mediaclasses.h"
 

@@ -13,8 +13,8 @@
 
 #include "app/ufrmShelvix.h"
 #include "search/quickfind.h"
-#include "search/searchresultsmodel.h"
-#include "search/ufrmQuickFind.h"
+#include "search/ufrmSearch_results.h"
+#include "app/ufrmQuickFind.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // included) against the bare engine on the same tree.
 #include "treegen.h"
 
-#include "app/modalresult.h"
+#include "widgets/modalresult.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/mediascan.h"
 #include "scan/ufrmMediaRead.h"

@@ -4,5 +4,12 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${SHELVIX_BUILD_DIR:-$here/build}"
 bash "$here/scripts/setup-deps.sh"
-cmake -S "$here" -B "$build" -G Ninja "$@" >/dev/null
+# ccache keeps compiled files between builds and between checkouts (paths are taken relative to
+# the checkout), so a second build tree or a fresh clone compiles only what changed.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$here}"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=("$@")
 [ $# -gt 0 ] || packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbz2-dev bzip2 libarchive-dev libpugixml-dev libblkid-dev
   nlohmann-json3-dev libgtest-dev

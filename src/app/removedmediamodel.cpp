@@ -1,7 +1,7 @@
 #include "app/removedmediamodel.h"
 
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/mediaclasses.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // icon are read from the medium whenever the view asks; nothing is copied.
 #pragma once
 
-#include "app/columntitlesmodel.h"
+#include "widgets/columntitlesmodel.h"
 
 class CMedienListe;
 class CMedium;

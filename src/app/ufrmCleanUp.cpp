@@ -1,9 +1,9 @@
 #include "app/ufrmCleanUp.h"
 
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
 #include "app/removedmediamodel.h"
-#include "app/widgetfactory.h"
+#include "widgets/widgetfactory.h"
 
 #include <QLabel>
 #include <QPushButton>

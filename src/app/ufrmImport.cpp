@@ -1,8 +1,8 @@
 #include "app/ufrmImport.h"
 
-#include "app/fontscale.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/fontscale.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 
 #include <QLabel>
 #include <QLineEdit>

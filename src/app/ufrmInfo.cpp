@@ -1,9 +1,9 @@
 #include "app/ufrmInfo.h"
 
 #include "app/appicon.h"
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 
 #include <QEvent>
 #include <QGridLayout>

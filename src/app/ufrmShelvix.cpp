@@ -1,14 +1,14 @@
 // Creation and layout of the main window.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/fontscale.h"
+#include "language/messagetable.h"
+#include "widgets/fontscale.h"
 #include "app/helpevents.h"
-#include "app/interaction.h"
-#include "app/languagetranslator.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/interaction.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/mediaviewmodels.h"
 #include "scan/rarlibrary.h"
-#include "search/ufrmQuickFind.h"
+#include "app/ufrmQuickFind.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,8 +2,8 @@
 // bar, the status line and progress bar, and the operations every command shares.
 #pragma once
 
-#include "app/imagelists.h"
-#include "app/interaction.h"
+#include "widgets/imagelists.h"
+#include "widgets/interaction.h"
 #include "catalogue/mediaclasses.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // the button bar.
 #include "app/ufrmShelvix.h"
 
-#include "app/widgetfactory.h"
+#include "widgets/widgetfactory.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,8 +2,8 @@
 // changes when the window closes.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/backups.h"
 #include "catalogue/combine.h"
 #include "catalogue/savepair.h"

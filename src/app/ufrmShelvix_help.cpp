@@ -1,8 +1,8 @@
 // The Help menu: the manual (Index, and F1 in every window) and the about box (Info).
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
 #include "app/manual.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmInfo.h"

@@ -1,8 +1,8 @@
 // The Import command: a catalogue of "Advanced disc catalog" (*.CAT) replaces the open one.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/foreigncatalogue.h"
 
 #include <QAction>

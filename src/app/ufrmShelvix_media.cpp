@@ -2,9 +2,9 @@
 // they share.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "categories/ufrmDetailsFiles.h"
 #include "platform/volumeinfo.h"

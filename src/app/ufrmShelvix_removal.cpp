@@ -2,9 +2,9 @@
 // Restore shows hidden ones again and Clean up deletes them for good.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/removedmediamodel.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmCleanUp.h"

@@ -3,8 +3,8 @@
 // order, as a CSV list or an HTML report.
 #include "app/ufrmShelvix.h"
 
-#include "app/mediaviewmodels.h"
-#include "app/reportexport.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/reportexport.h"
 
 #include <QTreeView>
 

@@ -3,10 +3,10 @@
 // the explorer.
 #include "app/ufrmShelvix.h"
 
-#include "app/mediaviewmodels.h"
-#include "app/modalresult.h"
+#include "widgets/mediaviewmodels.h"
+#include "widgets/modalresult.h"
 #include "app/shelvixwindows.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 #include "search/ufrmDuplicates.h"
 #include "search/ufrmSearch.h"
 

@@ -2,12 +2,12 @@
 // changed by another program, the title, the content refresh before a save.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
-#include "search/ufrmQuickFind.h"
+#include "app/ufrmQuickFind.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

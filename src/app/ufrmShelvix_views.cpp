@@ -2,8 +2,8 @@
 // and the archive toggle.
 #include "app/ufrmShelvix.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 
 #include <QAction>
 #include <QCursor>

@@ -1,12 +1,12 @@
 #include "categories/ufrmCategories.h"
 
-#include "app/fontscale.h"
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/fontscale.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
 #include "categories/categorylist.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 
 #include <QFile>
 #include <QGridLayout>

@@ -3,8 +3,8 @@
 // Every change acts on the catalogue at once; there is no cancel.
 #pragma once
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 // The category views. Kept with the window units (the ufrm prefix) because it needs Qt, which
 // the core library must not.
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 
 #include "catalogue/mediaclasses.h"
 #include "categories/categorylist.h"
@@ -113,4 +113,4 @@ void OpenCategoriesDialog(TfrmCategories& dialog, CMedienListe& catalogue, QComb
     SelectCategoryName(pickList, heldName ? heldName() : std::string());
 }
 
-#include "moc_categoryviews.cpp"
+#include "moc_ufrmCategories_views.cpp"

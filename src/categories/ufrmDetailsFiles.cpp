@@ -1,10 +1,10 @@
 #include "categories/ufrmDetailsFiles.h"
 
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 
 #include <QCheckBox>
 #include <QComboBox>

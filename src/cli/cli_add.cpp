@@ -4,7 +4,7 @@
 // the old pair when it does).
 #include "cli/cli.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/backups.h"
 #include "catalogue/mediaclasses.h"

@@ -3,7 +3,7 @@
 // read stops the conversion instead of being written out empty.
 #include "cli/cli.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 

@@ -7,7 +7,7 @@
 #include "cli/cli.h"
 #include "cli/jsonout.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 

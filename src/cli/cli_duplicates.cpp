@@ -1,7 +1,7 @@
 // shelvix-cli duplicates: the window's "Find duplicates" from the command line. One block of
 // lines per group, largest waste first, each line as search prints a file.
 #include "cli/cli.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include "catalogue/mediaclasses.h"
 #include "search/duplicates.h"

@@ -1,9 +1,9 @@
 // shelvix-cli export: the reports of the window's Media menu on standard output, of the whole
 // catalogue or of the media of one name.
 #include "cli/cli.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/reports.h"
 

@@ -1,7 +1,7 @@
 // shelvix-cli find: the main window's find field from the command line, printing the entries
 // whose names hold every word in the search's output format.
 #include "cli/cli.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"

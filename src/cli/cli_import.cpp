@@ -4,7 +4,7 @@
 // that a script does not take the partial result for the whole.
 #include "cli/cli.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/foreigncatalogue.h"
 #include "catalogue/mediaclasses.h"
 

@@ -1,6 +1,6 @@
 // shelvix-cli info: what the index file says, without touching the contents.
 #include "cli/cli.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"

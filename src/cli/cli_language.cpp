@@ -4,8 +4,8 @@
 // every element and attribute the program would pass over.
 #include "cli/cli.h"
 
-#include "app/core/languagefile.h"
-#include "app/core/windowtexts.h"
+#include "language/languagefile.h"
+#include "language/windowtexts.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Entry point of shelvix-cli: picks the command from the table and checks its argument count.
 #include "cli/cli.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/rarlibrary.h"
 

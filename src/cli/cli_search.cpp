@@ -1,7 +1,7 @@
 // shelvix-cli search: the desktop program's search from the command line, with the same request,
 // mask and match rules, printing one tab-separated line per result.
 #include "cli/cli.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/asciicase.h"

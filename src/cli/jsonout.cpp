@@ -1,6 +1,6 @@
 #include "cli/jsonout.h"
 
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "reports/reports.h"
 #include "reports/entrytext.h"
 
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include <iterator>
 

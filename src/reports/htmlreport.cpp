@@ -5,7 +5,7 @@
 #include "reports/reports.h"
 
 #include "catalogue/IO_BZIP.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 
 #include <set>
 

@@ -1,12 +1,12 @@
 #include "scan/ufrmMediaDetails.h"
 
-#include "app/languagetranslator.h"
+#include "widgets/languagetranslator.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 
 #include <QComboBox>
 #include <QGridLayout>

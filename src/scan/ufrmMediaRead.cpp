@@ -1,7 +1,7 @@
 #include "scan/ufrmMediaRead.h"
 
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/mediascan.h"

@@ -2,7 +2,7 @@
 // of the medium while a drive or folder is read into it, with a "Stop" button.
 #pragma once
 
-#include "app/progresswindow.h"
+#include "widgets/progresswindow.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,11 +1,11 @@
 #include "search/ufrmDuplicates.h"
 
-#include "app/fontscale.h"
-#include "app/interaction.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
+#include "widgets/fontscale.h"
+#include "widgets/interaction.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
 #include "catalogue/IO_BZIP.h"
-#include "search/duplicatesmodel.h"
+#include "search/ufrmDuplicates_model.h"
 #include "search/searchrequest.h"
 #include "search/ufrmDuplicatesWindow.h"
 

@@ -4,7 +4,7 @@
 // Show does.
 #pragma once
 
-#include "app/mediaviewmodels.h"
+#include "widgets/mediaviewmodels.h"
 #include "search/duplicates.h"
 
 #include <QDialog>

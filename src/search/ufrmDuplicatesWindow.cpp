@@ -1,7 +1,7 @@
 #include "search/ufrmDuplicatesWindow.h"
 
-#include "app/modalresult.h"
-#include "app/windowwalk.h"
+#include "widgets/modalresult.h"
+#include "widgets/windowwalk.h"
 #include "catalogue/mediaclasses.h"
 
 #include <QLabel>

@@ -2,7 +2,7 @@
 // of items visited, with "Stop", as the search's progress window has.
 #pragma once
 
-#include "app/progresswindow.h"
+#include "widgets/progresswindow.h"
 #include "search/duplicates.h"
 
 #include <cstdint>

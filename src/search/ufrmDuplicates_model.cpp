@@ -1,9 +1,9 @@
 // The duplicates model. A group's node has internal id 0; a copy's node carries its group's
 // position + 1, so that its parent is found without a lookup.
-#include "search/duplicatesmodel.h"
+#include "search/ufrmDuplicates_model.h"
 
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/entrytext.h"
@@ -110,4 +110,4 @@ QVariant TDuplicatesModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-#include "moc_duplicatesmodel.cpp"
+#include "moc_ufrmDuplicates_model.cpp"

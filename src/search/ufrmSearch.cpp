@@ -1,10 +1,10 @@
 #include "search/ufrmSearch.h"
 
-#include "app/fontscale.h"
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/widgetfactory.h"
-#include "search/searchresultsmodel.h"
+#include "widgets/fontscale.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/widgetfactory.h"
+#include "search/ufrmSearch_results.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // filters) above, the sortable list of results with "Show" and "Close" below.
 #pragma once
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "search/searchrequest.h"
 
 #include <QDialog>

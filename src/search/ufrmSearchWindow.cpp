@@ -1,8 +1,8 @@
 #include "search/ufrmSearchWindow.h"
 
-#include "app/languagetranslator.h"
-#include "app/modalresult.h"
-#include "app/windowwalk.h"
+#include "widgets/languagetranslator.h"
+#include "widgets/modalresult.h"
+#include "widgets/windowwalk.h"
 #include "catalogue/mediaclasses.h"
 #include "search/searchrun.h"
 

@@ -2,7 +2,7 @@
 // the items visited and the rows found, with a "Stop" button.
 #pragma once
 
-#include "app/progresswindow.h"
+#include "widgets/progresswindow.h"
 #include "search/searchrequest.h"
 
 #include <cstdint>

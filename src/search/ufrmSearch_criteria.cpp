@@ -2,11 +2,11 @@
 // filter controls, and collecting the search request when "Search" is pressed.
 #include "search/ufrmSearch.h"
 
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 
-#include "app/interaction.h"
-#include "app/widgetfactory.h"
-#include "search/searchresultsmodel.h"
+#include "widgets/interaction.h"
+#include "widgets/widgetfactory.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearchWindow.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The search results model: texts, icons and the header-click sorting of VSTResults.
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
 
@@ -199,4 +199,4 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-#include "moc_searchresultsmodel.cpp"
+#include "moc_ufrmSearch_results.cpp"

@@ -3,9 +3,9 @@
 // rows as a report.
 #include "search/ufrmSearch.h"
 
-#include "app/modalresult.h"
-#include "app/reportexport.h"
-#include "search/searchresultsmodel.h"
+#include "widgets/modalresult.h"
+#include "widgets/reportexport.h"
+#include "search/ufrmSearch_results.h"
 
 #include <QHeaderView>
 #include <QStatusBar>

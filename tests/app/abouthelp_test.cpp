@@ -1,7 +1,7 @@
 // The Help menu: the about box's support lines and version, the credits line that the sixth
 // double click on the logo shows, and the manual that Index and F1 open.
 #include "app/appicon.h"
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "app/manual.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmInfo.h"

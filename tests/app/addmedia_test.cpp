@@ -1,10 +1,10 @@
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 #include "categories/ufrmCategories.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"

@@ -1,7 +1,7 @@
 #include "cataloguecommands_fixture.h"
 
 #include "catalogue/faults.h"
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // dialog opens it.
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
-#include "categories/categoryviews.h"
+#include "categories/ufrmCategories_views.h"
 #include "categories/ufrmCategories.h"
 #include "support/catalogue_text.h"
 #include "support/scriptedinteraction.h"

@@ -1,4 +1,4 @@
-#include "app/mediaviewmodels.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/ufrmShelvix.h"
 #include "support/catalogue_text.h"
 #include "support/qtprinters.h"

@@ -2,7 +2,7 @@
 // cursor shows refusal when the window ignores it) and acted on when dropped.
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "platform/volumeinfo.h"

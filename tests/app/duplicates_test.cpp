@@ -2,7 +2,7 @@
 // progress window, the groups show with their copies, and Show jumps to a copy.
 #include "mediacommands_fixture.h"
 
-#include "search/duplicatesmodel.h"
+#include "search/ufrmDuplicates_model.h"
 #include "search/ufrmDuplicates.h"
 #include "search/ufrmDuplicatesWindow.h"
 #include "support/threadcount.h"

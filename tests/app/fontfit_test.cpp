@@ -1,12 +1,12 @@
 // Sizes drawn for an 8-point font grow with the running font: the Date columns of the explorer
 // and of the search results show a full date and time whole, and the scan window shows the
 // whole text of its captions, counts and button.
-#include "app/mediaviewmodels.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "catalogue/IO_BZIP.h"
 #include "scan/ufrmMediaRead.h"
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "support/catalogue_text.h"
 

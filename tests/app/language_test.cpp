@@ -2,10 +2,10 @@
 // the live windows, the template changes nothing, and small files against the loader's rules.
 #include "support/qtprinters.h"
 
-#include "app/core/languagefile.h"
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
-#include "app/languagetranslator.h"
+#include "language/languagefile.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
+#include "widgets/languagetranslator.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmImport.h"
 #include "app/ufrmInfo.h"

@@ -4,8 +4,8 @@
 
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "support/catalogue_text.h"

@@ -1,6 +1,6 @@
 // The scan window: it starts the walk once shown, shows the folder entered and the counts, and
 // ends with OK, or with Cancel when Stop was pressed, also in the middle of an archive.
-#include "app/modalresult.h"
+#include "widgets/modalresult.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/mediascan.h"
 #include "scan/ufrmMediaRead.h"

@@ -2,8 +2,8 @@
 // their kind, and questions dismissed without an answer told apart from No.
 #include "support/qtprinters.h"
 
-#include "app/core/messagetable.h"
-#include "app/interaction.h"
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -5,7 +5,7 @@
 #include "app/removedmediamodel.h"
 #include "app/ufrmCleanUp.h"
 #include "app/ufrmRestore.h"
-#include "search/searchresultsmodel.h"
+#include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 
 #include <QAbstractItemModelTester>

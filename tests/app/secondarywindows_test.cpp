@@ -1,9 +1,9 @@
 // The ten dialogs besides the main window: names, captions, kinds and initial states of their
 // components and the buttons that only close with a result. Language files address components
 // by these names, so a name that drifts breaks translation silently.
-#include "app/fontscale.h"
-#include "app/imagelists.h"
-#include "app/modalresult.h"
+#include "widgets/fontscale.h"
+#include "widgets/imagelists.h"
+#include "widgets/modalresult.h"
 #include "app/ufrmCleanUp.h"
 #include "app/ufrmImport.h"
 #include "app/ufrmInfo.h"

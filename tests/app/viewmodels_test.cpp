@@ -1,8 +1,8 @@
 // The media tree and explorer models over real catalogue objects, each checked by Qt's model
 // tester while it is used, and the texts and icon lists the views show.
-#include "app/core/messagetable.h"
-#include "app/imagelists.h"
-#include "app/mediaviewmodels.h"
+#include "language/messagetable.h"
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
 #include "support/catalogue_text.h"
 #include "support/qtprinters.h"
 

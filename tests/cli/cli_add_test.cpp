@@ -1,6 +1,6 @@
 // shelvix-cli add: a folder scanned into a new medium, the catalogue created or appended to,
 // and failures that leave the catalogue as it was.
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/mediaclasses.h"
 #include "support/clirun.h"
 #include "scan/scantesting.h"

@@ -1,9 +1,9 @@
 // shelvix-cli run as a separate program against catalogues built with the core.
-#include "app/core/messagetable.h"
+#include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "support/clirun.h"
-#include "cli/textescape.h"
+#include "text/textescape.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
 

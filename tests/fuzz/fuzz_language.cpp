@@ -4,9 +4,9 @@
 // document. Inputs that begin like a bzip2 stream also go through the file loader. Whatever the
 // bytes hold, the tree stays within the nesting limit and the input's size, and every
 // conversion's result is one the window code can use as it is.
-#include "app/core/languagefile.h"
-#include "app/core/messagetable.h"
-#include "app/core/windowtexts.h"
+#include "language/languagefile.h"
+#include "language/messagetable.h"
+#include "language/windowtexts.h"
 #include "fuzz/fuzzsupport.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
 //   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language
-#include "app/core/windowtexts.h"
+#include "language/windowtexts.h"
 #include "fuzz/samplecatalogue.h"
 #include "support/rarwriter.h"
 #include "support/adcfile.h"

@@ -4,7 +4,7 @@
 // It opens the catalogue as the program does at start-up, shows its first medium with the first
 // archive opened in the explorer, then the search dialog with results for "*.txt", the media
 // details dialog and the about box, and writes one PNG file per window.
-#include "app/mediaviewmodels.h"
+#include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmInfo.h"
 #include "app/ufrmShelvix.h"
@@ -12,7 +12,7 @@
 #include "categories/ufrmCategories.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"
-#include "search/ufrmQuickFind.h"
+#include "app/ufrmQuickFind.h"
 #include "search/ufrmSearch.h"
 
 #include <QApplication>

@@ -1,6 +1,8 @@
 #include "platform/blockdevices.h"
 #include "platform/mountinfo.h"
 
+#include "support/casename.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -169,6 +171,8 @@ struct UdevCase {
     std::string escaped, plain;
 };
 
+void PrintTo(const UdevCase& c, std::ostream* out) { *out << "'" << c.escaped << "'"; }
+
 class MountInfoVolumeUdevName : public ::testing::TestWithParam<UdevCase> {};
 
 TEST_P(MountInfoVolumeUdevName, Unescape) {
@@ -179,6 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
     Names, MountInfoVolumeUdevName,
     ::testing::Values(UdevCase{"MY\\x20STICK", "MY STICK"}, UdevCase{"a\\x2fb\\x5cc", "a/b\\c"},
                       UdevCase{"Caf\\xc3\\xA9", "Caf\xc3\xa9"}, UdevCase{"bad\\xZZ", "bad\\xZZ"},
-                      UdevCase{"cut\\x2", "cut\\x2"}, UdevCase{"\\", "\\"}, UdevCase{"", ""}));
+                      UdevCase{"cut\\x2", "cut\\x2"}, UdevCase{"\\", "\\"}, UdevCase{"", ""}),
+    [](const auto& info) { return CaseName(info.index, {info.param.escaped}); });
 
 } // namespace

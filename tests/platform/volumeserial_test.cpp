@@ -1,6 +1,8 @@
 #include "platform/volumeinfo.h"
 #include "support/testfiles.h"
 
+#include "support/casename.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +16,8 @@ struct SerialCase {
     const char* uuid;
     uint32_t serial;
 };
+
+void PrintTo(const SerialCase& c, std::ostream* out) { *out << c.fsType << " " << c.uuid; }
 
 class VolumeInfoSerialRules : public ::testing::TestWithParam<SerialCase> {};
 
@@ -37,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SerialCase{"btrfs", "12-34-56-78-9a", 0x12345678},
                       // CRC-32 check value of "123456789"
                       SerialCase{"iso9660", "123456789", 0xCBF43926},
-                      SerialCase{"udf", "123456789", 0xCBF43926}));
+                      SerialCase{"udf", "123456789", 0xCBF43926}),
+    [](const auto& info) { return CaseName(info.index, {info.param.fsType, info.param.uuid}); });
 
 TEST(VolumeInfoSerialRules, OddUuidsAreNotReadAsDigits) {
     // Too few digits, or letters beyond F: the text is checksummed rather than half-parsed.
@@ -89,6 +94,11 @@ struct FolderCase {
     std::string expected; // below the root; "" is the root itself
 };
 
+void PrintTo(const FolderCase& c, std::ostream* out) {
+    for (const std::string& f : c.folders) *out << f << " ";
+    *out << "user '" << c.user << "'";
+}
+
 class VolumeInfoMediaFolder : public ::testing::TestWithParam<FolderCase> {};
 
 TEST_P(VolumeInfoMediaFolder, FirstExisting) {
@@ -107,7 +117,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{{"media/bob", "run/media/alice"}, "alice", "run/media/alice"},
                       FolderCase{{"media/bob", "mnt"}, "alice", "media"},
                       FolderCase{{"mnt"}, "alice", "mnt"}, FolderCase{{"media/alice"}, "", "media"},
-                      FolderCase{{"media/x", "x"}, "../x", "media"}, FolderCase{{}, "alice", ""}));
+                      FolderCase{{"media/x", "x"}, "../x", "media"}, FolderCase{{}, "alice", ""}),
+    [](const auto& info) {
+        std::string folders;
+        for (const std::string& f : info.param.folders) folders += f + " ";
+        return CaseName(info.index, {folders, "user", info.param.user});
+    });
 
 TEST(VolumeInfoMediaFolder, RealMachineAnswersAFolder) {
     const std::string folder = RemovableMediaFolder();

@@ -1,5 +1,7 @@
 #include "search/mask.h"
 
+#include "support/casename.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -82,6 +84,10 @@ const MatchCase kMatchCases[] = {
     {"*#*", "a*b", false, true},
 };
 
+void PrintTo(const MatchCase& c, std::ostream* out) {
+    *out << "mask '" << c.mask << "' text '" << c.text << "' " << (c.caseSensitive ? "case" : "any case");
+}
+
 class MaskMatch : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(MaskMatch, MatchesAsTabled) {
@@ -91,7 +97,10 @@ TEST_P(MaskMatch, MatchesAsTabled) {
         << "mask '" << c.mask << "' text '" << c.text << "' case " << c.caseSensitive;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MaskMatch, ::testing::ValuesIn(kMatchCases));
+INSTANTIATE_TEST_SUITE_P(Table, MaskMatch, ::testing::ValuesIn(kMatchCases), [](const auto& info) {
+    const MatchCase& c = info.param;
+    return CaseName(info.index, {c.mask, "in", c.text, c.caseSensitive ? "case" : "anycase"});
+});
 
 TEST(Mask, MasksThatCannotCompile) {
     const std::string fourteen(14, '?'), fifteen(15, '?');

@@ -2,7 +2,7 @@
 // question is recorded so tests can check what the user was asked.
 #pragma once
 
-#include "app/interaction.h"
+#include "widgets/interaction.h"
 
 #include <QList>
 #include <QString>

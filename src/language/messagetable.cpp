@@ -1,0 +1,166 @@
+// The message table. Each window's keys are listed once, in registration order, with
+// their built-in texts kept byte for byte as users have always seen them (odd spellings included); the
+// lists below define the variables, the registration and the reset from that one source.
+#include "language/messagetable.h"
+
+#include <cassert>
+#include <cstddef>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+// clang-format off
+#define SHELVIX_MAIN_MESSAGES(X) \
+    X(msgError, "Error") \
+    X(msgSelect, "Select Media") \
+    X(msgNoAdd, "Could not add media to database.") \
+    X(msgSameSerial, "The following medias with the same serial numbers were found in the database. Do you want to add this media as a new one?") \
+    X(msgQuestion, "Question") \
+    X(msgModified, "Database was modified, save changes now?") \
+    X(msgNoSave, "Could not save database. Disk full or database was changed on disk.") \
+    X(msgNoLoad, "Could not load database. Its a newer version or damaged.") \
+    X(msgFiles, "Files") \
+    X(msgDirs, "Directories") \
+    X(msgSure, "Are you sure?") \
+    X(msgNoRestore, "There are no items to restore.") \
+    X(msgHint, "Hint") \
+    X(msgNoUpdate, "The serialnumbers are different. Are you sure you want update?") \
+    X(msgNoCleanUp, "There are no items to clean up.") \
+    X(msgErrorCleanUp, "It seems, the database is broken. Try a repair.") \
+    X(msgName, "Name") \
+    X(msgLabel, "Label") \
+    X(msgSerial, "Serialnumber") \
+    X(msgSize, "Size") \
+    X(msgCategory, "Category") \
+    X(msgNotice, "Notice") \
+    X(msgAvail, "available") \
+    X(msgNoUnrar, "n/a UNRAR.DLL not found") \
+    X(msgNoImport, "File format not supported, import failed.") \
+    X(msgNoAttach, "Cannot attach same databases.") \
+    X(msgSxName, "Shelvix") \
+    X(msgNoContent, "Unable to load content of media. The database is broken.") \
+    X(msgDiskFull, "Could not save, disk full?") \
+    X(msgLost, "Lost medias") \
+    X(msgDone, "Done. No medias lost.") \
+    X(msgRepairState, "Repair state") \
+    X(msgWasChanged, "The currently loaded database was changed on disk. You must reopen the database, to get the changes.") \
+    X(msgLoadDB, "Open database...") \
+    X(msgSaveDB, "Saving database...") \
+    X(msgReloadDB, "Refreshing media content...") \
+    X(msgBackupFailed, "Could not make backups. Nothing saved.") \
+    X(msgNoManual, "Could not open the manual. It is missing, or no program to show HTML pages is set up.")
+
+#define SHELVIX_SEARCH_MESSAGES(X) \
+    X(msgResults, "results found.") \
+    X(msgValueSizeFrom, "Size from is an invalid value") \
+    X(msgValueSizeTo, "Size to is an invalid value.") \
+    X(msgError, "Error")
+
+#define SHELVIX_CATEGORY_MESSAGES(X) \
+    X(msgExist, "This category exists and cannot be added.") \
+    X(msgAssigned, "You cannot remove an assigned category.") \
+    X(msgNoCatLoad, "Cannot load categories, unassign current categories first!") \
+    X(msgNoCatImport, "Could not import categories.")
+// clang-format on
+
+#define SHELVIX_DEFINE_MESSAGE(name, text) std::string name = text;
+
+namespace ShelvixMessages {
+SHELVIX_MAIN_MESSAGES(SHELVIX_DEFINE_MESSAGE)
+} // namespace ShelvixMessages
+
+namespace SearchMessages {
+SHELVIX_SEARCH_MESSAGES(SHELVIX_DEFINE_MESSAGE)
+} // namespace SearchMessages
+
+namespace CategoryMessages {
+SHELVIX_CATEGORY_MESSAGES(SHELVIX_DEFINE_MESSAGE)
+} // namespace CategoryMessages
+
+#undef SHELVIX_DEFINE_MESSAGE
+
+namespace {
+
+struct BuiltInMessage {
+    std::string_view key;
+    std::string* variable;
+    const char* text;
+};
+
+// The variables' addresses are constant, so these tables need no dynamic initialisation.
+#define SHELVIX_MAIN_ENTRY(name, text) {#name, &ShelvixMessages::name, text},
+#define SHELVIX_SEARCH_ENTRY(name, text) {#name, &SearchMessages::name, text},
+#define SHELVIX_CATEGORY_ENTRY(name, text) {#name, &CategoryMessages::name, text},
+
+constexpr BuiltInMessage kMainMessages[] = {SHELVIX_MAIN_MESSAGES(SHELVIX_MAIN_ENTRY)};
+constexpr BuiltInMessage kSearchMessages[] = {SHELVIX_SEARCH_MESSAGES(SHELVIX_SEARCH_ENTRY)};
+constexpr BuiltInMessage kCategoryMessages[] = {SHELVIX_CATEGORY_MESSAGES(SHELVIX_CATEGORY_ENTRY)};
+
+#undef SHELVIX_MAIN_ENTRY
+#undef SHELVIX_SEARCH_ENTRY
+#undef SHELVIX_CATEGORY_ENTRY
+
+static_assert(std::size(kMainMessages) == 38);
+static_assert(std::size(kSearchMessages) == 4);
+static_assert(std::size(kCategoryMessages) == 4);
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool KeysEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+template <std::size_t N>
+void RegisterAll(TranslatorVariables& list, const BuiltInMessage (&table)[N]) {
+    for (const BuiltInMessage& message : table)
+        RegisterMessage(list, message.key, message.variable);
+}
+
+template <std::size_t N> void ResetAll(const BuiltInMessage (&table)[N]) {
+    for (const BuiltInMessage& message : table)
+        *message.variable = message.text;
+}
+
+} // namespace
+
+#undef SHELVIX_MAIN_MESSAGES
+#undef SHELVIX_SEARCH_MESSAGES
+#undef SHELVIX_CATEGORY_MESSAGES
+
+void TranslatorVariables::Add(std::string_view key, std::string* variable) {
+    assert(variable != nullptr);
+    entries_.push_back(Entry{std::string(key), variable});
+}
+
+std::string* TranslatorVariables::Find(std::string_view key) const {
+    for (const Entry& entry : entries_) {
+        if (KeysEqual(entry.key, key)) return entry.variable;
+    }
+    return nullptr;
+}
+
+void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable) {
+    list.Add(key, variable);
+}
+
+void RegisterShelvixMessages(TranslatorVariables& list) {
+    RegisterAll(list, kMainMessages);
+}
+void RegisterSearchMessages(TranslatorVariables& list) {
+    RegisterAll(list, kSearchMessages);
+}
+void RegisterCategoryMessages(TranslatorVariables& list) {
+    RegisterAll(list, kCategoryMessages);
+}
+
+void ResetMessagesToBuiltIn() {
+    ResetAll(kMainMessages);
+    ResetAll(kSearchMessages);
+    ResetAll(kCategoryMessages);
+}

@@ -1,0 +1,45 @@
+// VSTResults as a model: one flat node per row of the search's result list, carrying the row's
+// index. Texts and icons are read from the catalogue objects when the view asks; sorting
+// reorders the nodes only, never the list.
+#pragma once
+
+#include "widgets/columntitlesmodel.h"
+#include "search/searchrequest.h"
+
+#include <vector>
+
+class QHeaderView;
+class TImageList;
+
+class TSearchResultsModel : public TFlatListModel {
+    Q_OBJECT
+public:
+    enum Column { colMediumIcon, colMedium, colKindIcon, colResult, colSize, colDate, colLocation };
+    static constexpr int kColumns = 7;
+
+    TSearchResultsModel(const TImageList* drives, QObject* parent = nullptr);
+    void SetFolderImages(const TImageList* folders) { folders_ = folders; }
+
+    // One node per row, in list order, then the current sort; one model reset.
+    void Fill(const TSearchResults* results);
+    void Clear() { Fill(nullptr); }
+    // The list grew by rows at its end: their nodes are added, in the current sort, without a
+    // reset (a list filled while it is shown).
+    void Append();
+    // A header click: on the sort column it reverses the direction, on another column it sorts
+    // by that column in the same direction; the header shows it.
+    void ClickColumn(int column, QHeaderView* header);
+    // The row a node carries, or none.
+    const TSearchRow* RowAt(const QModelIndex& index) const;
+    // Column -1 means list order.
+    void SortBy(int column, Qt::SortOrder order);
+
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    void ApplySort();
+
+    const TImageList* drives_;
+    const TImageList* folders_ = nullptr;
+    const TSearchResults* results_ = nullptr;
+};

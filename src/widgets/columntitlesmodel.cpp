@@ -1,0 +1,61 @@
+#include "widgets/columntitlesmodel.h"
+
+TColumnTitlesModel::TColumnTitlesModel(QStringList titles, QObject* parent)
+    : QAbstractItemModel(parent), titles_(std::move(titles)) {}
+
+int TColumnTitlesModel::columnCount(const QModelIndex&) const {
+    return int(titles_.size());
+}
+
+bool TColumnTitlesModel::IsColumn(int section, Qt::Orientation orientation) const {
+    return orientation == Qt::Horizontal && section >= 0 && section < titles_.size();
+}
+
+QVariant TColumnTitlesModel::CellAlignment(int column) const {
+    return column == rightAligned_ ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+}
+
+QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (!IsColumn(section, orientation)) return {};
+    if (role == Qt::TextAlignmentRole) return CellAlignment(section);
+    return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
+}
+
+bool TColumnTitlesModel::setHeaderData(int section, Qt::Orientation orientation,
+                                       const QVariant& value, int role) {
+    if (!IsColumn(section, orientation) || (role != Qt::EditRole && role != Qt::DisplayRole))
+        return false;
+    titles_[section] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+void TColumnTitlesModel::ReorderRows(std::vector<int>& ids, const std::function<void()>& reorder) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    std::vector<int> held; // the object each persistent index stood for
+    for (const QModelIndex& index : from)
+        held.push_back(index.isValid() && index.row() < int(ids.size()) ? ids[size_t(index.row())] : -1);
+    reorder();
+    std::vector<int> rowOf(ids.size());
+    for (size_t row = 0; row < ids.size(); ++row) rowOf[size_t(ids[row])] = int(row);
+    QModelIndexList to;
+    for (qsizetype i = 0; i < from.size(); ++i)
+        to << (held[size_t(i)] < 0 ? QModelIndex()
+                                   : createIndex(rowOf[size_t(held[size_t(i)])], from[i].column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndex TFlatListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(Rows.size()) || column < 0 ||
+        column >= columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TFlatListModel::parent(const QModelIndex&) const { return {}; }
+
+int TFlatListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(Rows.size());
+}

@@ -1,0 +1,187 @@
+// The explorer: one medium's whole content. A node's internal pointer is its entry. A medium
+// can hold a million entries in one folder, so nothing is done per entry when the model is
+// filled: a parent's folders-first order is made when the view first asks for its rows.
+#include "widgets/imagelists.h"
+#include "widgets/mediaviewmodels.h"
+
+namespace {
+
+constexpr int kColumns = 4;
+
+QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
+
+bool IsContainer(const CFile* entry) { return entry->HasChildrenKind(); }
+
+} // namespace
+
+TExplorerModel::TExplorerModel(const TImageList* folders, QObject* parent)
+    : TColumnTitlesModel({QStringLiteral("Name"), QStringLiteral("Size"),
+                          QStringLiteral("Category"), QStringLiteral("Date")},
+                         parent),
+      folders_(folders) {
+    SetRightAlignedColumn(colSize);
+}
+
+int TExplorerModel::DefaultColumnWidth(int section) {
+    static constexpr int kWidths[kColumns] = {247, 80, 100, 100};
+    return section >= 0 && section < kColumns ? kWidths[section] : 0;
+}
+
+void TExplorerModel::FillExplorer(CMedium* medium) {
+    beginResetModel();
+    medium_ = medium;
+    rootOrder_ = Order{};
+    rootOrderBuilt_ = false;
+    orders_.clear();
+    containerRow_.clear();
+    endResetModel();
+}
+
+void TExplorerModel::Clear() { FillExplorer(nullptr); }
+
+CMedium* TExplorerModel::Medium() const { return medium_; }
+
+CFile* TExplorerModel::EntryAt(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this) return nullptr;
+    return static_cast<CFile*>(index.internalPointer());
+}
+
+const TExplorerModel::Order& TExplorerModel::OrderOf(const CFile* parent) const {
+    Order* order = nullptr;
+    if (!parent) {
+        if (rootOrderBuilt_) return rootOrder_;
+        rootOrderBuilt_ = true;
+        order = &rootOrder_;
+        order->stored = &medium_->Entries();
+    } else {
+        const auto [slot, added] = orders_.try_emplace(parent);
+        if (!added) return slot->second;
+        order = &slot->second;
+        order->stored = &parent->Children();
+    }
+    // Two passes: one counts the folders and sees whether any comes after another entry, the
+    // other places every entry and notes the rows of those that can have children.
+    const EntryList& stored = *order->stored;
+    int folders = 0;
+    bool otherSeen = false;
+    for (const CFile* entry : stored) {
+        if (entry->Kind == kindFolder) {
+            ++folders;
+            if (otherSeen) order->identity = false;
+        } else {
+            otherSeen = true;
+        }
+    }
+    if (order->identity) {
+        for (int row = 0, count = stored.Count(); row < count; ++row) {
+            const CFile* entry = stored.At(row);
+            if (IsContainer(entry)) containerRow_[entry] = row;
+        }
+        return *order;
+    }
+    order->reordered.resize(static_cast<size_t>(stored.Count()));
+    int nextFolder = 0;
+    int nextOther = folders;
+    for (CFile* entry : stored) {
+        const int row = entry->Kind == kindFolder ? nextFolder++ : nextOther++;
+        order->reordered[static_cast<size_t>(row)] = entry;
+        if (IsContainer(entry)) containerRow_[entry] = row;
+    }
+    return *order;
+}
+
+const TExplorerModel::Order* TExplorerModel::OrderAt(const QModelIndex& parent) const {
+    if (!parent.isValid()) {
+        if (rootOrderBuilt_) return &rootOrder_; // the view asks this once per root row
+        return medium_ ? &OrderOf(nullptr) : nullptr;
+    }
+    if (parent.column() != 0) return nullptr;
+    const CFile* entry = static_cast<const CFile*>(parent.internalPointer());
+    return IsContainer(entry) ? &OrderOf(entry) : nullptr;
+}
+
+int TExplorerModel::ContainerRow(const CFile* container) const {
+    auto found = containerRow_.find(container);
+    if (found == containerRow_.end()) {
+        OrderOf(container->Parent); // records the rows of its siblings
+        found = containerRow_.find(container);
+        if (found == containerRow_.end()) return -1;
+    }
+    return found->second;
+}
+
+QModelIndex TExplorerModel::IndexOfEntry(const CFile* entry) const {
+    if (!entry || !medium_ || entry->Medium != medium_) return {};
+    std::vector<const CFile*> ancestors;
+    for (const CFile* up = entry->Parent; up; up = up->Parent) {
+        if (!IsContainer(up) || up->Medium != medium_) return {};
+        ancestors.push_back(up);
+    }
+    // Top down, so that each parent's order, and with it the next one's row, exists.
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+        const int row = ContainerRow(*it);
+        if (row < 0 || OrderOf((*it)->Parent).At(row) != *it) return {};
+    }
+    const Order& siblings = OrderOf(entry->Parent);
+    int row = -1;
+    if (IsContainer(entry)) {
+        row = ContainerRow(entry);
+    } else {
+        for (int i = 0, count = siblings.Count(); i < count && row < 0; ++i)
+            if (siblings.At(i) == entry) row = i;
+    }
+    if (row < 0 || siblings.At(row) != entry) return {};
+    return createIndex(row, 0, const_cast<CFile*>(entry));
+}
+
+QModelIndex TExplorerModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column < 0 || column >= kColumns) return {};
+    const Order* order = OrderAt(parent);
+    if (!order || row >= order->Count()) return {};
+    return createIndex(row, column, order->At(row));
+}
+
+QModelIndex TExplorerModel::parent(const QModelIndex& child) const {
+    if (!child.isValid()) return {};
+    CFile* up = static_cast<const CFile*>(child.internalPointer())->Parent;
+    if (!up) return {};
+    const int row = ContainerRow(up);
+    return row < 0 ? QModelIndex() : createIndex(row, 0, up);
+}
+
+int TExplorerModel::rowCount(const QModelIndex& parent) const {
+    const Order* order = OrderAt(parent);
+    return order ? order->Count() : 0;
+}
+
+bool TExplorerModel::hasChildren(const QModelIndex& parent) const {
+    if (!parent.isValid()) return medium_ && medium_->EntryCount() > 0;
+    if (parent.column() != 0) return false;
+    const CFile* entry = static_cast<const CFile*>(parent.internalPointer());
+    return IsContainer(entry) && entry->ChildCount() > 0;
+}
+
+QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
+    const CFile* entry = EntryAt(index);
+    if (!entry) return {};
+    const bool folder = entry->Kind == kindFolder;
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case colName: return Bytes(entry->Name());
+        case colSize: return folder ? QString() : EntrySizeText(*entry);
+        case colCategory: return Bytes(entry->CategoryName());
+        case colDate: return folder ? QString() : EntryDateText(entry->Date);
+        default: return {};
+        }
+    case Qt::DecorationRole: {
+        if (index.column() != colName || !folders_) return {};
+        const QIcon icon = folders_->At(EntryImageIndex(*entry));
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case Qt::TextAlignmentRole:
+        return CellAlignment(index.column());
+    default:
+        return {};
+    }
+}
