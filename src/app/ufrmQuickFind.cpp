@@ -32,16 +32,15 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     setObjectName(QStringLiteral("frmQuickFind"));
     auto* spring = new QWidget(main->SpeedBar1);
     spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    main->SpeedBar1->addWidget(spring);
+    main->SpeedBar1->addWidget(spring)->setObjectName(QStringLiteral("SpeedBar1Spring"));
     EditFind = new QLineEdit(main->SpeedBar1);
     EditFind->setObjectName(QStringLiteral("EditFind"));
     EditFind->setPlaceholderText(QStringLiteral("Find"));
-    EditFind->setClearButtonEnabled(true);
     EditFind->setFixedWidth(EditFind->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 32);
-    main->SpeedBar1->addWidget(EditFind);
+    main->SpeedBar1->addWidget(EditFind)->setObjectName(QStringLiteral("SpeedBar1Find"));
     CheckBoxRemoved = new QCheckBox(QStringLiteral("Include removed media"), main->SpeedBar1);
     CheckBoxRemoved->setObjectName(QStringLiteral("CheckBoxRemoved"));
-    main->SpeedBar1->addWidget(CheckBoxRemoved);
+    main->SpeedBar1->addWidget(CheckBoxRemoved)->setObjectName(QStringLiteral("SpeedBar1Removed"));
 
     FModel = new TSearchResultsModel(&main->ImageListDrives, this);
     FModel->SetFolderImages(&main->ImageListFolders);

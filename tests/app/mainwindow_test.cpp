@@ -134,7 +134,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     EXPECT_EQ(ActionLine(window.PopupMenu->actions()), "actUpdate actRemove - actDetails");
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),
               "actNew actOpen actSave - actAdd actUpdate actRemove - actDetails - actSearch - "
-              "actArchives - actIndex");
+              "actArchives - actIndex SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
     QStringList menuButtons;
     for (auto* b : window.ToolBarMainMenu->findChildren<QToolButton*>())
         if (b->menu()) menuButtons << b->text() + ":" + b->menu()->objectName();
