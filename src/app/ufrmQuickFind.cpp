@@ -190,18 +190,23 @@ void TfrmQuickFind::SearchLater(CMedium* medium) {
 
 void TfrmQuickFind::ForgetMedia() {
     ++FGeneration;
-    ++FReadGeneration;
     FDebounce.stop();
     StopFinding(true);
-    FReadJob.Stop();
-    FHeld.clear();
-    FHoldTimer.stop();
-    FReading = FReadAgain = FFinding = false;
+    StopReading();
     FWaiting.clear();
     FSearched.clear();
     FResults.clear();
     FModel->Fill(&FResults);
     FForgotten = true;
+    UpdateStatus();
+}
+
+void TfrmQuickFind::StopReading() {
+    ++FReadGeneration;
+    FReadJob.Stop();
+    FHeld.clear();
+    FHoldTimer.stop();
+    FReading = FReadAgain = false;
     UpdateStatus();
 }
 

@@ -49,6 +49,9 @@ public:
     // Stops finding and reading, waits for both and empties the list: whoever frees media or
     // replaces the catalogue calls it first.
     void ForgetMedia();
+    // Stops the reading and waits for it (a save reads the contents itself); the next
+    // CatalogueChanged reads on.
+    void StopReading();
     // The catalogue or its media changed: the contents not in memory are read in the
     // background, and a list emptied by ForgetMedia is found again.
     void CatalogueChanged();

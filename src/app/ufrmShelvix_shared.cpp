@@ -63,6 +63,7 @@ void TfrmShelvix::RefreshTitle() {
 
 bool TfrmShelvix::RefreshMediaContent() {
     StatusText->setText(Text(msgReloadDB));
+    if (FQuickFind) FQuickFind->StopReading(); // the save reads what it needs itself
     // A save copies the blocks of unchanged media from the data file as they are; every other
     // content must be in memory before it starts, and one that cannot be read stops it here.
     const std::vector<bool> copyable = CopyableBlocks(*FCatalogue);
