@@ -8,6 +8,7 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/mediaviewmodels.h"
 #include "scan/rarlibrary.h"
+#include "app/ufrmQuickFind.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,6 +48,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateViews();
     CreateBottomPanel();
     ConnectDesk();
+    FQuickFind = new TfrmQuickFind(this);
     PlaceOnScreen();
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);

@@ -24,6 +24,7 @@ class TMediaTreeModel;
 class TExplorerModel;
 class TfrmDuplicates;
 class TEntryOpener;
+class TfrmQuickFind;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -66,6 +67,8 @@ public:
     // The other windows, set once they are all created.
     void SetWindows(TShelvixWindows* windows) { FWindows = windows; }
     TShelvixWindows* Windows() const { return FWindows; }
+    // The find field at the right of the button bar and its list (search/ufrmQuickFind).
+    TfrmQuickFind* QuickFind() const { return FQuickFind; }
 
     // Shared operations of the commands.
     void ShowProgress(int percent);
@@ -179,6 +182,7 @@ private:
     TMediaTreeModel* FMediaModel = nullptr;
     TExplorerModel* FExplorerModel = nullptr;
     TShelvixWindows* FWindows = nullptr;
+    TfrmQuickFind* FQuickFind = nullptr; // a child of this window
     bool FRarSupport = false;
     bool FZipSupport = true;
     bool FInSelectionChange = false;

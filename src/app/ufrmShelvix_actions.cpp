@@ -84,7 +84,8 @@ void TfrmShelvix::CreateActions() {
     actNew->setShortcut(QKeySequence::New);
     actOpen->setShortcut(QKeySequence::Open);
     actSave->setShortcut(QKeySequence::Save);
-    actSearch->setShortcut(QKeySequence::Find);
+    // Ctrl+F goes to the find field.
+    actSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
 
     connect(actClose, &QAction::triggered, this, &QWidget::close);
     connect(actAdd, &QAction::triggered, this, [this] { actAddExecute(); });

@@ -8,6 +8,7 @@
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/streams.h"
+#include "app/ufrmQuickFind.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -58,10 +59,12 @@ void TfrmShelvix::RefreshTitle() {
     setWindowTitle(title);
     StatusText->clear();
     SpecialProgress->hide();
+    if (FQuickFind) FQuickFind->CatalogueChanged();
 }
 
 bool TfrmShelvix::RefreshMediaContent() {
     StatusText->setText(Text(msgReloadDB));
+    if (FQuickFind) FQuickFind->StopReading(); // the save reads what it needs itself
     // A save copies the blocks of unchanged media from the data file once their bytes are
     // checked; every other content must be in memory before it starts. A damaged block whose
     // tree is not in memory, or a content that cannot be read, stops it here.
@@ -98,7 +101,9 @@ bool TfrmShelvix::RefreshMediaContent() {
 
 void TfrmShelvix::ForgetViewsOfMedia() {
     // The search results may point at entries of any medium, the explorer shows one medium's
-    // entries and the media tree keeps folder nodes of the media opened in it.
+    // entries and the media tree keeps folder nodes of the media opened in it. The quick find
+    // and the background reading use media on other threads: they are stopped and waited for.
+    if (FQuickFind) FQuickFind->ForgetMedia();
     ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();

@@ -1,7 +1,14 @@
 #include "contentloading.h"
 
 #include "mediaclasses.h"
+#include "entrywalk.h"
 #include "workers.h"
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 #include <memory>
 
@@ -28,4 +35,42 @@ void LoadContentsInOrder(CMedienListe& catalogue, const std::function<bool(CMedi
     std::vector<CMedium*> media;
     for (int i = 0; i < catalogue.Count(); ++i) media.push_back(catalogue.GetMedium(i));
     LoadContentsInOrder(media, catalogue.DataFileName, use);
+}
+
+namespace {
+// Work the user did not ask for yields to work the user waits for. On Linux a nice value
+// belongs to the thread that sets it.
+void LowerThisThreadsPriority() {
+#if defined(__linux__)
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
+}
+} // namespace
+
+void ReadContentsDetached(std::vector<TDetachedContent> contents, const std::string& dataFileName,
+                          const std::atomic<bool>& stop,
+                          const std::function<void(TDetachedContent&)>& read) {
+    const int threads = WorkerThreads();
+    TOrderedWork work(threads, size_t(threads)); // a few at a time: one per thread
+    for (TDetachedContent& content : contents) {
+        if (stop) break;
+        TDetachedContent* one = &content;
+        work.Submit([one, &dataFileName, &stop] {
+            LowerThisThreadsPriority();
+            if (stop) return;
+            auto scratch = std::make_unique<CMedium>(nullptr);
+            scratch->DataOffset = one->dataOffset;
+            scratch->ContentLength = one->contentLength;
+            if (!scratch->LoadContent(dataFileName)) return;
+            WalkEntries(scratch->Entries(), [one](CFile* entry) {
+                entry->Medium = one->medium;
+                return false;
+            });
+            one->loaded = std::move(scratch);
+        }, [one, &read, &stop] {
+            if (!stop) read(*one);
+        });
+    }
+    if (!stop) work.Finish();
+    work.Abandon();
 }

@@ -2,7 +2,10 @@
 // a few places ahead while the calling thread uses each medium in catalogue order.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,3 +21,21 @@ void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& 
 // Every medium of the catalogue, from its own data file.
 void LoadContentsInOrder(CMedienListe& catalogue,
                          const std::function<bool(CMedium&, bool loaded)>& use);
+
+// A medium's block as its owner knew it when the reading began, and the content a worker read
+// from it into a medium of its own, whose entries already name `medium` as theirs: the owner
+// takes it over with AdoptContent when the block is still the medium's.
+struct TDetachedContent {
+    CMedium* medium = nullptr;
+    int32_t dataOffset = -1;
+    int32_t contentLength = 0;
+    std::unique_ptr<CMedium> loaded; // none when the block could not be read
+};
+
+// Reads the blocks of `contents` from `dataFileName` on workers of low priority, a few at a
+// time, and hands each to `read` on the calling thread in the given order. The media
+// themselves are never touched (nor dereferenced), so their owner goes on using them, and may
+// free them once this returns. Ends early, handing over nothing more, when `stop` is set.
+void ReadContentsDetached(std::vector<TDetachedContent> contents, const std::string& dataFileName,
+                          const std::atomic<bool>& stop,
+                          const std::function<void(TDetachedContent&)>& read);

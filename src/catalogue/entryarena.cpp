@@ -1,6 +1,7 @@
 #include "entryarena.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr size_t kLargestBlock = size_t(1) << 20;
@@ -64,4 +65,12 @@ CFile* EntryList::Extract(int index) {
     std::memmove(items_ + index, items_ + index + 1, sizeof(CFile*) * (count_ - index - 1));
     --count_;
     return entry;
+}
+
+void EntryArena::Swap(EntryArena& other) noexcept {
+    blocks_.swap(other.blocks_);
+    std::swap(cursor_, other.cursor_);
+    std::swap(left_, other.left_);
+    std::swap(nextBlock_, other.nextBlock_);
+    std::swap(reserved_, other.reserved_);
 }

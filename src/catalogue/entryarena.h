@@ -20,6 +20,8 @@ public:
     const char* CopyText(std::string_view text);
     // Frees every block at once; objects in them must need no destruction.
     void Reset();
+    // Trades blocks with another arena: what was made in one now lives as long as the other.
+    void Swap(EntryArena& other) noexcept;
     size_t BytesReserved() const { return reserved_; }
 
 private:

@@ -158,6 +158,14 @@ void CMedium::ClearEntries() {
     arena_.Reset();
 }
 
+void CMedium::AdoptContent(CMedium& loaded) {
+    ClearEntries();
+    std::swap(entries_, loaded.entries_);
+    arena_.Swap(loaded.arena_);
+    ContentLoaded = loaded.ContentLoaded;
+    loaded.ContentLoaded = false;
+}
+
 std::string CMedium::CategoryName() const { return NameOf(Owner, Category); }
 
 bool CMedium::UsesCategory(int32_t index) const {

@@ -149,6 +149,9 @@ public:
     bool ReadHeader(TStream& stream);
     bool WriteHeader(TStream& stream) const;
     bool LoadContent(const std::string& dataFileName);
+    // Takes over the tree `loaded` holds, which a reader built on another thread while this
+    // medium stayed untouched, its entries already naming this medium; `loaded` is left empty.
+    void AdoptContent(CMedium& loaded);
     bool WriteContent(TStream& dataFile);
     // The content block as it is written, before compression.
     bool WriteContentRecords(TStream& stream) const;

@@ -130,3 +130,18 @@ void TOrderedWork::Abandon() {
     tasks_.clear();
     next_ = 0;
 }
+
+void TBackgroundJob::Start(std::function<void(const std::atomic<bool>&)> job) {
+    Stop();
+    stop_ = false;
+    ended_ = false;
+    thread_ = std::thread([this, job = std::move(job)] {
+        job(stop_);
+        ended_ = true;
+    });
+}
+
+void TBackgroundJob::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}

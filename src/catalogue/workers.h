@@ -5,6 +5,7 @@
 // finishing step, which runs on the calling thread.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -66,4 +67,29 @@ private:
     size_t next_ = 0;                  // the first task in tasks_ no worker has taken
     bool ending_ = false;
     std::vector<std::thread> workers_;
+};
+
+// One job at a time on a thread of its own, for work the calling thread must not wait for
+// (finding while the user types, reading contents in the background). The job reads the stop
+// flag it is given; Stop sets it and waits for the job to end, so that its owner may then free
+// what the job was using.
+class TBackgroundJob {
+public:
+    TBackgroundJob() = default;
+    ~TBackgroundJob() { Stop(); }
+    TBackgroundJob(const TBackgroundJob&) = delete;
+    TBackgroundJob& operator=(const TBackgroundJob&) = delete;
+
+    // Stops the job before, then starts `job`.
+    void Start(std::function<void(const std::atomic<bool>& stop)> job);
+    void Stop();
+    // Asks the job to end without waiting for it.
+    void RequestStop() { stop_ = true; }
+    // The job has returned: Stop would not wait.
+    bool Ended() const { return ended_; }
+
+private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> ended_{true};
 };

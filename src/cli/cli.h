@@ -33,6 +33,7 @@ int RunDump(const Arguments& arguments);
 int RunConvert(const Arguments& arguments);
 int RunAdd(const Arguments& arguments);
 int RunSearch(const Arguments& arguments);
+int RunFind(const Arguments& arguments);
 int RunImport(const Arguments& arguments);
 int RunDuplicates(const Arguments& arguments);
 int RunExport(const Arguments& arguments);

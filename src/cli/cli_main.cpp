@@ -23,6 +23,9 @@ const Command kCommands[] = {
      "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
     {"search", "CATALOGUE.SXF MASK [OPTIONS]", "find media and entries by wildcard mask", 2, -1,
      RunSearch},
+    {"find", "CATALOGUE.SXF [--removed] WORD...",
+     "entries whose names hold every word, as the window's find field finds them", 2, -1,
+     RunFind},
     {"duplicates", "CAT.SXF [--date] [--present] [--min-size SIZE]",
      "files kept on more than one medium, or more than once on one", 1, -1, RunDuplicates},
     {"export", "CAT.SXF --csv|--html [--medium NAME] [--removed]",
@@ -57,6 +60,10 @@ const char* const kHelpTail =
     "  --date-from DATE  --date-to DATE     YYYY-MM-DD[Thh:mm[:ss]]; \"to\" defaults to today 00:00\n"
     "  --category NAME                     entries (and media) of that category only\n"
     "search exits with 1 when nothing was found, as grep does.\n"
+    "\n"
+    "find prints the files, folders and archive members whose names hold every WORD (letter\n"
+    "case of a to z ignored) in search's format; a WORD holding * or ? is a mask matched as\n"
+    "search matches. Removed media only with --removed. It exits with 1 when nothing was found.\n"
     "\n"
     "duplicates prints the groups of files and archives that share name and size (with --date\n"
     "also their date to the second), one line per copy as search prints files, a blank line\n"

@@ -48,12 +48,12 @@ constexpr ResultColumn ResultColumns[TfrmSearch::ResultColumnCount] = {
 
 } // namespace
 
-int TfrmSearch::ResultColumnWidth(int column) const {
+int TfrmSearch::ResultColumnWidth(const QTreeView* view, int column) {
     if (column < 0 || column >= ResultColumnCount) return 0;
     const int drawn = ResultColumns[column].width;
     return column == TSearchResultsModel::colDate
-               ? TFontScale::ColumnWidth(VSTResults, drawn, FullDateSamples())
-               : TFontScale(VSTResults).X(drawn);
+               ? TFontScale::ColumnWidth(view, drawn, FullDateSamples())
+               : TFontScale(view).X(drawn);
 }
 
 TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
@@ -152,19 +152,18 @@ void TfrmSearch::BuildCriteria() {
     ButtonSearch->setDefault(true);
 }
 
-void TfrmSearch::BuildResults() {
-    GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Search results:");
+QTreeView* TfrmSearch::MakeResultsView(QWidget* parent, const char* name) {
     QStringList titles;
     for (const ResultColumn& column : ResultColumns)
         titles << QString::fromLatin1(column.title);
-    VSTResults = MakeListView(GroupBoxResults, "VSTResults", titles, QAbstractItemView::SelectRows,
-                              QAbstractItemView::SingleSelection);
+    QTreeView* view = MakeListView(parent, name, titles, QAbstractItemView::SelectRows,
+                                   QAbstractItemView::SingleSelection);
     for (int column = 0; column < ResultColumnCount; ++column)
-        VSTResults->model()->setHeaderData(
+        view->model()->setHeaderData(
             column, Qt::Horizontal,
             QVariant::fromValue(ResultColumns[column].alignment | Qt::AlignVCenter),
             Qt::TextAlignmentRole);
-    QHeaderView* columns = VSTResults->header();
+    QHeaderView* columns = view->header();
     columns->setStretchLastSection(false);
     columns->setSectionsMovable(true);
     columns->setSectionsClickable(true);
@@ -173,7 +172,13 @@ void TfrmSearch::BuildResults() {
     columns->setSortIndicatorShown(true);
     columns->setSortIndicator(-1, Qt::AscendingOrder); // rows in the order found at first
     for (int column = 0; column < ResultColumnCount; ++column)
-        columns->resizeSection(column, ResultColumnWidth(column));
+        columns->resizeSection(column, ResultColumnWidth(view, column));
+    return view;
+}
+
+void TfrmSearch::BuildResults() {
+    GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Search results:");
+    VSTResults = MakeResultsView(GroupBoxResults, "VSTResults");
     VSTResults->setMinimumHeight(TFontScale(VSTResults).Y(200));
     (new QVBoxLayout(GroupBoxResults))->addWidget(VSTResults);
 

@@ -74,7 +74,11 @@ public:
 
     static constexpr int ResultColumnCount = 7;
     // The drawn width scaled by the font (TFontScale); the date column fits a full date and time.
-    int ResultColumnWidth(int column) const;
+    int ResultColumnWidth(int column) const { return ResultColumnWidth(VSTResults, column); }
+    static int ResultColumnWidth(const QTreeView* view, int column);
+    // A list of the results' columns with their titles, alignments and widths, sortable by a
+    // click on the header: VSTResults, and the main window's quick find.
+    static QTreeView* MakeResultsView(QWidget* parent, const char* name);
 
     const TImageList* Drives() const { return FDrives; }
     // The main window's ImageListFolders, for the kind column; and the progress window that

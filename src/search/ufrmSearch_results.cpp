@@ -6,6 +6,8 @@
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
 
+#include <QHeaderView>
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -56,6 +58,22 @@ const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
         index.row() >= int(Rows.size()))
         return nullptr;
     return &(*results_)[size_t(Rows[size_t(index.row())])];
+}
+
+void TSearchResultsModel::Append() {
+    if (!results_ || results_->size() <= Rows.size()) return;
+    const int first = int(Rows.size()), last = int(results_->size()) - 1;
+    beginInsertRows({}, first, last);
+    for (int row = first; row <= last; ++row) Rows.push_back(row);
+    endInsertRows();
+    if (sortColumn_ >= 0) ReorderRows(Rows, [this] { ApplySort(); });
+}
+
+void TSearchResultsModel::ClickColumn(int column, QHeaderView* header) {
+    Qt::SortOrder order = sortOrder_;
+    if (column == sortColumn_) order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    SortBy(column, order);
+    header->setSortIndicator(column, order);
 }
 
 void TSearchResultsModel::SortBy(int column, Qt::SortOrder order) {

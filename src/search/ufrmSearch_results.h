@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QHeaderView;
 class TImageList;
 
 class TSearchResultsModel : public TFlatListModel {
@@ -22,6 +23,12 @@ public:
     // One node per row, in list order, then the current sort; one model reset.
     void Fill(const TSearchResults* results);
     void Clear() { Fill(nullptr); }
+    // The list grew by rows at its end: their nodes are added, in the current sort, without a
+    // reset (a list filled while it is shown).
+    void Append();
+    // A header click: on the sort column it reverses the direction, on another column it sorts
+    // by that column in the same direction; the header shows it.
+    void ClickColumn(int column, QHeaderView* header);
     // The row a node carries, or none.
     const TSearchRow* RowAt(const QModelIndex& index) const;
     // Column -1 means list order.

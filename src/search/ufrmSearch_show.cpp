@@ -30,11 +30,7 @@ void TfrmSearch::ShowResults() {
 }
 
 void TfrmSearch::VSTResultsHeaderClick(int column) {
-    Qt::SortOrder order = FResultsModel->SortOrder();
-    if (column == FResultsModel->SortColumn())
-        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    FResultsModel->SortBy(column, order);
-    VSTResults->header()->setSortIndicator(column, order);
+    FResultsModel->ClickColumn(column, VSTResults->header());
 }
 
 void TfrmSearch::ButtonShowClick() {

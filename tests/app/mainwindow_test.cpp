@@ -138,7 +138,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     EXPECT_EQ(ActionLine(window.PopupMenu->actions()), "actUpdate actRemove - actDetails");
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),
               "actNew actOpen actSave - actAdd actUpdate actRemove - actDetails - actSearch - "
-              "actArchives - actIndex");
+              "actArchives - actIndex SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
     QStringList menuBar;
     for (QAction* entry : window.ToolBarMainMenu->actions())
         menuBar << entry->text() + ":" + entry->menu()->objectName();

@@ -4,6 +4,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
+#include "app/ufrmQuickFind.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
@@ -57,6 +58,8 @@ protected:
         ASSERT_TRUE(built.Save(file));
         Main().OpenCatalogueAtStart(QString::fromStdString(file));
         ASSERT_EQ(Cat().Count(), 3);
+        // Only the search loads contents here: the reading in the background stops.
+        Main().QuickFind()->ForgetMedia();
     }
     static CMedium& AddMedium(CMedienListe& to, const std::string& name, uint32_t driveType) {
         CMedium& m = *to.AddMedium(std::make_unique<CMedium>(&to));
@@ -454,6 +457,81 @@ TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
     EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 5, 3, 4})) << "also when descending";
     model.SortBy(TSearchResultsModel::colMediumIcon, Qt::AscendingOrder);
     EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "icon columns compare nothing";
+}
+
+} // namespace
+
+namespace {
+
+// The find field over the fixture's catalogue, whose contents come in the background.
+class QuickFind : public Search {
+protected:
+    void SetUp() override {
+        Search::SetUp();
+        Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
+    }
+    TfrmQuickFind& Find() { return *Main().QuickFind(); }
+    // Lets the event loop run until the reading and the find are over.
+    void Settle() {
+        for (int i = 0; i < 500 && (Find().Reading() || Find().Finding()); ++i)
+            QTest::qWait(10);
+        ASSERT_FALSE(Find().Reading() || Find().Finding());
+    }
+    QStringList Found() {
+        QStringList names;
+        for (const TSearchRow& row : Find().Results()) names << QString::fromUtf8(row.Text());
+        return names;
+    }
+};
+
+TEST_F(QuickFind, TypingListsWhatEveryMediumHoldsAndEnterJumps) {
+    QAbstractItemModelTester tester(&Find().Model());
+    Main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    // Typed at once after the open, before the reading has brought anything in.
+    QTest::keyClick(Main().VTMedien, Qt::Key_Slash);
+    ASSERT_TRUE(Find().EditFind->hasFocus());
+    QTest::keyClicks(Find().EditFind, "T D");
+    Settle();
+    EXPECT_EQ(LoadedCount(), 3);
+    EXPECT_EQ(Found(), QStringList({"deep.txt", "mid.txt"})) << "the removed medium is left out";
+    EXPECT_EQ(Find().StatusFind->text(), "2 found");
+    EXPECT_TRUE(Find().VTFound->isVisible());
+    EXPECT_FALSE(Main().VTExplorer->isVisible());
+
+    Find().CheckBoxRemoved->setChecked(true);
+    Find().EditFind->setText("*.txt");
+    Settle();
+    EXPECT_EQ(Found().size(), 304) << "3 on Alpha, 1 on Beta, 300 on Gamma";
+    EXPECT_EQ(Found().mid(0, 4), QStringList({"deep.txt", "mid.txt", "top.txt", "gone.txt"}));
+    EXPECT_EQ(Find().StatusFind->text(), "304 found");
+
+    Find().EditFind->setText("deep");
+    Settle();
+    QTest::keyClick(Find().EditFind, Qt::Key_Return);
+    EXPECT_FALSE(Find().VTFound->isVisible());
+    CFile* shown = Main().ExplorerModel().EntryAt(Main().VTExplorer->currentIndex());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Name(), "deep.txt");
+
+    QTest::keyClick(&Main(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Find().EditFind->hasFocus());
+    EXPECT_TRUE(Find().VTFound->isVisible()) << "back to the list";
+    QTest::keyClick(Find().EditFind, Qt::Key_Escape);
+    EXPECT_TRUE(Find().EditFind->text().isEmpty());
+    EXPECT_TRUE(Main().VTExplorer->isVisible());
+    EXPECT_TRUE(Find().StatusFind->text().isEmpty());
+}
+
+// Contents read for a catalogue that is then replaced never reach its freed media (ASan).
+TEST_F(QuickFind, NewStopsTheReadingBeforeTheMediaGo) {
+    Find().EditFind->setText("txt");
+    EXPECT_TRUE(Find().Reading());
+    ASSERT_TRUE(triggerAction(&Main(), "actNew"));
+    EXPECT_FALSE(Find().Reading());
+    Settle();
+    EXPECT_EQ(Cat().Count(), 0);
+    EXPECT_TRUE(Find().Results().empty());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "categories/ufrmCategories.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"
+#include "app/ufrmQuickFind.h"
 #include "search/ufrmSearch.h"
 
 #include <QApplication>
@@ -103,6 +104,13 @@ int main(int argc, char** argv) {
         main.VTExplorer->setCurrentIndex(archive);
     }
     Save(&main, "main-window");
+
+    // The find field in use: the entries found in the explorer's place.
+    main.QuickFind()->EditFind->setFocus();
+    main.QuickFind()->EditFind->setText(QStringLiteral("tax"));
+    Settle(800);
+    Save(&main, "find");
+    main.QuickFind()->EditFind->clear();
 
     ShootModal(
         windows.frmSearch.get(), "search", [&] { main.actSearchExecute(); },

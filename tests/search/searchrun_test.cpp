@@ -1,4 +1,6 @@
 #include "catalogue/mediaclasses.h"
+#include "catalogue/contentloading.h"
+#include "search/quickfind.h"
 #include "search/searchrun.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
@@ -213,3 +215,58 @@ TEST(SearchRunDeep, TreesDeeperThanTheStack) {
 }
 
 } // namespace
+
+TEST(QuickFindQuery, WordsAndMasks) {
+    const struct {
+        const char* what;
+        const char* text;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"a word anywhere, case of a-z ignored", "PORT", "report.txt", true},
+        {"every word must be there", "rep txt", "report.txt", true},
+        {"one word missing", "rep doc", "report.txt", false},
+        {"other letters keep their case", "\xC3\xA4", "\xC3\x84rger", false},
+        {"special characters are plain in a word", "(1)", "copy (1).txt", true},
+        {"a word too rich in them for a mask", "#!(#!(#!(#!(#!(", "x#!(#!(#!(#!(#!(y", true},
+        {"a word with * is a mask from the start", "*.TXT", "report.txt", true},
+        {"a mask without a star matches the beginning", "rep?rt", "report.txt", true},
+        {"... and only there", "port?", "report.txt", false},
+    };
+    for (const auto& c : cases) {
+        const auto query = TQuickFindQuery::Compile(c.text);
+        ASSERT_TRUE(query) << c.what;
+        EXPECT_EQ(query->Matches(c.name), c.matches) << c.what;
+    }
+    EXPECT_FALSE(TQuickFindQuery::Compile("  ")) << "no word";
+    EXPECT_FALSE(TQuickFindQuery::Compile("ok [x*")) << "a mask that cannot be compiled";
+}
+
+// Contents read apart from their media, taken over, then found in order on any thread count.
+TEST_F(SearchRun, QuickFindOverContentsReadInTheBackground) {
+    std::vector<TDetachedContent> contents;
+    std::vector<CMedium*> media;
+    for (int i = 0; i < cat.Count(); ++i) {
+        CMedium* m = cat.GetMedium(i);
+        contents.push_back({m, m->DataOffset, m->ContentLength, nullptr});
+        media.push_back(m);
+    }
+    const std::atomic<bool> going{false}, stopped{true};
+    ReadContentsDetached(std::move(contents), cat.DataFileName, going, [](TDetachedContent& read) {
+        ASSERT_TRUE(read.loaded);
+        EXPECT_FALSE(read.medium->ContentLoaded) << "the medium itself is not touched";
+        read.medium->AdoptContent(*read.loaded);
+    });
+    ASSERT_EQ(LoadedCount(), 3);
+    EXPECT_EQ(cat.GetMedium(0)->GetEntry(0)->GetEntry(0)->Medium, cat.GetMedium(0));
+    const auto query = TQuickFindQuery::Compile("TXT");
+    for (int threads : {1, 3}) {
+        std::vector<std::string> names;
+        EXPECT_TRUE(RunQuickFind(media, *query, going, [&](TSearchResults& rows) {
+            for (const TSearchRow& row : rows) names.emplace_back(row.Text());
+        }, threads));
+        EXPECT_EQ(names, (std::vector<std::string>{"deep.txt", "mid.txt", "member.txt", "top.txt",
+                                                   "gone.txt", "last.txt"}));
+        EXPECT_FALSE(RunQuickFind(media, *query, stopped, [](TSearchResults&) { FAIL(); }, threads));
+    }
+}

@@ -1,0 +1,107 @@
+// The main window's find field: while it holds text, the files, folders and archive members
+// whose names hold the words typed are listed in the explorer's place, found on the workers as
+// the user types. And the reading of the media's contents in the background, which brings
+// every medium within the find's reach without the window waiting for it.
+#pragma once
+
+#include "catalogue/workers.h"
+#include "search/quickfind.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTreeView;
+class TfrmShelvix;
+class TSearchResultsModel;
+struct TDetachedContent;
+
+class TfrmQuickFind : public QObject {
+    Q_OBJECT
+public:
+    // Puts the field and its check box at the right of the main window's button bar, the list
+    // beside the explorer (hidden) and the count into the status line.
+    explicit TfrmQuickFind(TfrmShelvix* main);
+    ~TfrmQuickFind() override;
+
+    QLineEdit* EditFind;        // placeholder "Find"
+    QCheckBox* CheckBoxRemoved; // "Include removed media", off
+    QTreeView* VTFound;         // the search results' columns, in the explorer's place
+    QLabel* StatusFind;         // "12,345 found", "Reading contents: 37 of 200 media"
+    // The pause after the last key before a run starts.
+    int DebounceMs = 100;
+
+    const TSearchResults& Results() const { return FResults; }
+    TSearchResultsModel& Model() { return *FModel; }
+    // A run is going on or waits for the pause after a key.
+    bool Finding() const { return FFinding || FDebounce.isActive(); }
+    // Contents are being read, or wait to be taken over.
+    bool Reading() const { return FReading; }
+
+    // Stops finding and reading, waits for both and empties the list: whoever frees media or
+    // replaces the catalogue calls it first.
+    void ForgetMedia();
+    // Stops the reading and waits for it (a save reads the contents itself); the next
+    // CatalogueChanged reads on.
+    void StopReading();
+    // The catalogue or its media changed: the contents not in memory are read in the
+    // background, and a list emptied by ForgetMedia is found again.
+    void CatalogueChanged();
+    // Enter or a double click: the row's medium and entry are selected in the main window, as
+    // Show of the search does, and the explorer comes back.
+    void ShowFound();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void TextChanged();
+    void StartRun();
+    void RunOn(std::vector<CMedium*> media);
+    void TakeRows(uint64_t generation, const std::shared_ptr<TSearchResults>& rows, bool last);
+    void ReadContents();
+    void TakeContent(uint64_t generation, const std::shared_ptr<TDetachedContent>& content);
+    void AdoptHeld();
+    void SearchLater(CMedium* medium);
+    void ShowList(bool shown);
+    void FocusField(QWidget* from);
+    void ContextPopup();
+    void UpdateStatus();
+    // No modal window and no load or save is running: the catalogue's media may be looked at
+    // and changed. (A modal window's own work may load contents on its threads.)
+    bool MayTouchCatalogue() const;
+
+    TfrmShelvix* FMain;
+    TSearchResultsModel* FModel;
+    TSearchResults FResults;
+    QTimer FDebounce;
+    QWidget* FLastView = nullptr;
+
+    // The run going on, and the runs asked to stop that may not have ended yet: a new key
+    // never waits for an old run.
+    std::unique_ptr<TBackgroundJob> FFindJob;
+    std::vector<std::unique_ptr<TBackgroundJob>> FStopping;
+    void StopFinding(bool wait);
+    uint64_t FGeneration = 0; // rows of an older run are dropped when they arrive
+    std::optional<TQuickFindQuery> FQuery;
+    std::unordered_set<const CMedium*> FSearched; // by this query, or waiting for it
+    std::vector<CMedium*> FWaiting;               // read since the run began
+    bool FFinding = false;
+    bool FForgotten = false;
+
+    TBackgroundJob FReadJob;
+    uint64_t FReadGeneration = 0;
+    std::vector<std::shared_ptr<TDetachedContent>> FHeld; // read while the catalogue was busy
+    QTimer FHoldTimer;
+    bool FReading = false, FReadJobEnded = false, FReadAgain = false;
+    int FReadTotal = 0, FReadDone = 0;
+    FileStamp FReadStamp;
+};

@@ -1,0 +1,50 @@
+// Find as you type: the words typed are looked for in the names of every file, folder and
+// archive member of the media given, on the workers, and the entries found come back medium by
+// medium in the order given, as rows of the search's result list.
+#pragma once
+
+#include "catalogue/workers.h"
+#include "search/mask.h"
+#include "search/searchrequest.h"
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class TQuickFindQuery {
+public:
+    // Splits `text` at spaces. A word holding * or ? is a mask of the search (letter case
+    // ignored, matched as the search matches names); any other word must stand somewhere in
+    // the name, letter case ignored as the search ignores it. None when there is no word or a
+    // mask cannot be compiled.
+    static std::optional<TQuickFindQuery> Compile(std::string_view text);
+
+    // Whether the name holds every word.
+    bool Matches(std::string_view name) const {
+        for (const TMask& mask : masks_)
+            if (!mask.Matches(name, false)) return false;
+        for (const std::string& word : plain_)
+            if (!HoldsFolded(name, word)) return false;
+        return true;
+    }
+
+private:
+    TQuickFindQuery() = default;
+    static bool HoldsFolded(std::string_view name, const std::string& word);
+
+    // A plain word is the mask "*word" with its special characters escaped, which the mask
+    // finds with its fast scan; a word too rich in special characters for the mask's slots is
+    // kept as text (letters folded) and looked for byte by byte.
+    std::vector<TMask> masks_;
+    std::vector<std::string> plain_;
+};
+
+// Searches the entries of `media`, whose contents are in memory and stay untouched by other
+// threads until the call returns. `found` gets each medium's rows (possibly none) on the
+// calling thread, in the order of `media`. When `stop` is set the search ends at once, handing
+// over nothing more, and the call returns false.
+bool RunQuickFind(const std::vector<CMedium*>& media, const TQuickFindQuery& query,
+                  const std::atomic<bool>& stop, const std::function<void(TSearchResults&)>& found,
+                  int threads = WorkerThreads());
