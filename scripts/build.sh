@@ -9,6 +9,8 @@ bash "$here/scripts/setup-deps.sh"
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$here}"
+  # Debug information names the build folder; without this a clone elsewhere would miss.
+  export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
