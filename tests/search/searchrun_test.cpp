@@ -266,7 +266,8 @@ TEST_F(SearchRun, QuickFindOverContentsReadInTheBackground) {
             for (const TSearchRow& row : rows) names.emplace_back(row.Text());
         }, threads));
         EXPECT_EQ(names, (std::vector<std::string>{"deep.txt", "mid.txt", "member.txt", "top.txt",
-                                                   "gone.txt", "last.txt"}));
+                                                   "gone.txt", "last.txt", "inside.txt"}))
+            << "a plain file holding members is entered as the search enters it";
         EXPECT_FALSE(RunQuickFind(media, *query, stopped, [](TSearchResults&) { FAIL(); }, threads));
     }
 }
