@@ -7,6 +7,7 @@
 #include "widgets/entryopener.h"
 #include "widgets/mediaviewmodels.h"
 #include "widgets/mountwatcher.h"
+#include "widgets/windowsettings.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -15,11 +16,16 @@
 #include <QTreeView>
 
 void TfrmShelvix::ConnectDesk() {
-    // Free and Capacity start hidden; the header's context menu shows and hides them.
+    // Free and Capacity start hidden; the header's context menu shows and hides them, and the
+    // choice is kept with the other window settings.
     QHeaderView* header = VTMedien->header();
-    for (int column : {2, 3}) VTMedien->setColumnHidden(column, true);
+    const auto key = [](int column) { return QStringLiteral("MediaTree/ShowColumn%1").arg(column); };
+    {
+        const auto settings = WindowSettings();
+        for (int column : {2, 3}) VTMedien->setColumnHidden(column, !settings->value(key(column), false).toBool());
+    }
     header->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint& at) {
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header, key](const QPoint& at) {
         // Made on each request, so that it carries the titles the language file gave.
         auto* columns = new QMenu(header);
         columns->setAttribute(Qt::WA_DeleteOnClose);
@@ -29,7 +35,10 @@ void TfrmShelvix::ConnectDesk() {
             toggle->setCheckable(true);
             toggle->setChecked(!VTMedien->isColumnHidden(column));
             connect(toggle, &QAction::toggled, this,
-                    [this, column](bool shown) { VTMedien->setColumnHidden(column, !shown); });
+                    [this, column, key](bool shown) {
+                        VTMedien->setColumnHidden(column, !shown);
+                        WindowSettings()->setValue(key(column), shown);
+                    });
         }
         columns->popup(header->mapToGlobal(at));
     });

@@ -356,3 +356,19 @@ TEST_F(MainWindow, KeyboardReachesTheMenusAndStartsInTheMediaTree) {
         EXPECT_EQ(opened, k.menu) << k.what;
     }
 }
+
+TEST(MainWindowColumns, FreeAndCapacityAreShownAsTheLastRunLeftThem) {
+    {
+        TfrmShelvix first;
+        EXPECT_TRUE(first.VTMedien->isColumnHidden(2) && first.VTMedien->isColumnHidden(3)) << "hidden at first";
+        QHeaderView* header = first.VTMedien->header();
+        emit header->customContextMenuRequested(QPoint(1, 1));
+        auto* columns = header->findChild<QMenu*>();
+        ASSERT_TRUE(columns && columns->actions().size() == 2);
+        columns->actions()[1]->trigger(); // Capacity
+        EXPECT_FALSE(first.VTMedien->isColumnHidden(3));
+    }
+    TfrmShelvix second;
+    EXPECT_TRUE(second.VTMedien->isColumnHidden(2));
+    EXPECT_FALSE(second.VTMedien->isColumnHidden(3)) << "Capacity, as it was left";
+}
