@@ -166,6 +166,7 @@ private:
     // A small archive lies whole in the buffer after its first bytes were read: its records
     // are then taken from there.
     bool Buffered(int64_t position, void* out, size_t count) const {
+        if (count == 0) return true; // nothing to copy, and no buffer may exist yet
         if (position < bufStart_ || position + int64_t(count) > bufStart_ + int64_t(bufLen_))
             return false;
         std::memcpy(out, buffer_.data() + (position - bufStart_), count);
