@@ -157,7 +157,7 @@ public:
     }
     // The same for records that may be absent: false instead of a failure.
     bool TryReadAt(int64_t position, void* out, size_t count) {
-        return position >= 0 && position + int64_t(count) <= size_ &&
+        return position >= 0 && position <= size_ - int64_t(count) &&
                (Buffered(position, out, count) ||
                 (file_->Seek(position) && file_->Read(out, count) == count));
     }
@@ -167,7 +167,8 @@ private:
     // are then taken from there.
     bool Buffered(int64_t position, void* out, size_t count) const {
         if (count == 0) return true; // nothing to copy, and no buffer may exist yet
-        if (position < bufStart_ || position + int64_t(count) > bufStart_ + int64_t(bufLen_))
+        // Differences, not sums: a hostile offset may lie near the largest value.
+        if (position < bufStart_ || position - bufStart_ > int64_t(bufLen_) - int64_t(count))
             return false;
         std::memcpy(out, buffer_.data() + (position - bufStart_), count);
         return true;
@@ -347,7 +348,7 @@ bool TZipDirRead::ReadZip64(int64_t locatorPos) {
     for (const int64_t at : {stated < uint64_t(INT64_MAX) ? int64_t(stated) : int64_t(-1),
                              locatorPos - int64_t(kZip64EndSize)}) {
         unsigned char end[kZip64EndSize];
-        if (at < 0 || at + int64_t(kZip64EndSize) > locatorPos ||
+        if (at < 0 || at > locatorPos - int64_t(kZip64EndSize) ||
             !part_.TryReadAt(at, end, kZip64EndSize) || Get32(end) != kZip64EndSignature)
             continue;
         zip64_ = {at, Get32(end + 16), Get32(end + 20), Get64(end + 32), Get64(end + 40),
