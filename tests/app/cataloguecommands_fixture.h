@@ -7,6 +7,7 @@
 #include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
+#include "app/ufrmQuickFind.h"
 #include "app/ufrmShelvix.h"
 #include "support/catalogue_text.h"
 #include "support/guihelpers.h"
@@ -41,6 +42,8 @@ protected:
 
     // The sample catalogue saved by the core under `name` in the test folder.
     std::string SaveSample(const std::string& name = "Home.SXF") {
+        // Another program's save: the window's background reading holds the data file meanwhile.
+        if (Main().QuickFind()) Main().QuickFind()->StopReading();
         CMedienListe cat;
         FillSampleCatalogue(cat);
         EXPECT_TRUE(cat.Save(dir.File(name)));
