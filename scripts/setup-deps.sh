@@ -9,7 +9,7 @@ packages=("$@")
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbz2-dev bzip2 libxxhash-dev libarchive-dev libpugixml-dev libblkid-dev
   nlohmann-json3-dev libgtest-dev
-  xvfb xauth xdotool zip p7zip-full libarchive-tools python3
+  xvfb xauth xdotool strace zip p7zip-full libarchive-tools python3
 )
 missing=()
 for p in "${packages[@]}"; do
