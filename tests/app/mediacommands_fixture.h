@@ -7,6 +7,7 @@
 #include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
+#include "app/ufrmQuickFind.h"
 #include "app/ufrmShelvix.h"
 #include "support/catalogue_text.h"
 #include "support/guihelpers.h"
@@ -47,6 +48,9 @@ protected:
             AddTestEntry(m, nullptr, "top.txt", kindFile, 1);
         }
         for (int i : removed) built.GetMedium(i)->Present = false;
+        // Saved over a catalogue the window may still be reading in the background, which holds
+        // its data file until it stops.
+        if (Main().QuickFind()) Main().QuickFind()->StopReading();
         ASSERT_TRUE(built.Save(file));
         Main().OpenCatalogueAtStart(QString::fromStdString(file));
         ASSERT_EQ(Cat().Count(), 5);

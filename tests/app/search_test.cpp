@@ -55,6 +55,7 @@ protected:
         for (int i = 0; i < 300; ++i)
             AddTestEntry(gamma, nullptr, "g" + std::to_string(i) + ".txt", kindFile, i);
         const std::string file = dir.File("cat.SXF");
+        if (Main().QuickFind()) Main().QuickFind()->StopReading(); // it may hold the file
         ASSERT_TRUE(built.Save(file));
         Main().OpenCatalogueAtStart(QString::fromStdString(file));
         ASSERT_EQ(Cat().Count(), 3);
