@@ -23,6 +23,9 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 // Rows found are handed to the window at most this often, the first ones at once.
 constexpr qint64 kBatchMs = 40;
@@ -57,6 +60,8 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     if (auto* row = qobject_cast<QHBoxLayout*>(main->Panel1->layout())) row->insertWidget(1, StatusFind);
 
     FDebounce.setSingleShot(true);
+    FDebounce.setTimerType(Qt::PreciseTimer); // the pause is waited for: no 5 % more of it
+
     FHoldTimer.setSingleShot(true);
     connect(&FDebounce, &QTimer::timeout, this, &TfrmQuickFind::StartRun);
     connect(&FHoldTimer, &QTimer::timeout, this, &TfrmQuickFind::AdoptHeld);
@@ -101,6 +106,7 @@ void TfrmQuickFind::TextChanged() {
     ++FGeneration;
     StopFinding(false);
     if (EditFind->text().isEmpty()) {
+        FShowOnRows = false;
         FDebounce.stop();
         FQuery.reset();
         FResults.clear();
@@ -109,7 +115,10 @@ void TfrmQuickFind::TextChanged() {
         UpdateStatus();
         return;
     }
-    ShowList(true);
+    // The view in front stays until the run has rows to show (or has ended with none): no
+    // empty list flashes up between two keys, and the rows are not kept waiting while the
+    // window paints a list that has nothing in it yet.
+    FShowOnRows = true;
     FDebounce.start(DebounceMs);
 }
 
@@ -125,24 +134,39 @@ void TfrmQuickFind::StartRun() {
     FResults.clear();
     FQuery = TQuickFindQuery::Compile(EditFind->text().toLocal8Bit().toStdString());
     FModel->Fill(&FResults); // the one reset of the run; rows come in batches after it
+    FPositions.clear();
     if (FQuery) {
         std::vector<CMedium*> media;
         const CMedienListe& catalogue = FMain->Catalogue();
         for (int i = 0; i < catalogue.Count(); ++i) {
             CMedium* medium = catalogue.GetMedium(i);
+            FPositions[medium] = i;
             if (medium->ContentLoaded && (medium->Present || CheckBoxRemoved->isChecked()))
                 media.push_back(medium);
         }
         RunOn(std::move(media));
+    } else if (std::exchange(FShowOnRows, false)) {
+        ShowList(true); // an empty list: no word, or a mask that says nothing
     }
-    UpdateStatus();
+    // The count of the last run stays until this run's first rows replace it, so that it does
+    // not blink to 0 at every key.
+    if (!FQuery) UpdateStatus();
+}
+
+int TfrmQuickFind::PositionOf(const CMedium* medium) const {
+    const auto found = FPositions.find(medium);
+    return found == FPositions.end() ? INT_MAX : found->second;
 }
 
 void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
+    std::stable_sort(media.begin(), media.end(),
+                     [this](const CMedium* a, const CMedium* b) { return PositionOf(a) < PositionOf(b); });
     FSearched.insert(media.begin(), media.end());
     const uint64_t generation = FGeneration;
     auto query = std::make_shared<const TQuickFindQuery>(*FQuery);
-    StopFinding(false);
+    // The workers are free once the runs asked to stop have ended, which they do within a
+    // few thousand entries.
+    StopFinding(true);
     FFinding = true;
     FFindJob = std::make_unique<TBackgroundJob>();
     FFindJob->Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
@@ -155,7 +179,7 @@ void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
             batch = std::make_shared<TSearchResults>();
             sinceSent.start();
         };
-        const bool whole = RunQuickFind(media, *query, stop, [&](TSearchResults& rows) {
+        const bool whole = RunQuickFind(FWorkers, media, *query, stop, [&](TSearchResults& rows) {
             batch->insert(batch->end(), rows.begin(), rows.end());
             if (!batch->empty() && (!sinceSent.isValid() || sinceSent.elapsed() >= kBatchMs))
                 send(false);
@@ -167,16 +191,34 @@ void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
 void TfrmQuickFind::TakeRows(uint64_t generation, const std::shared_ptr<TSearchResults>& rows,
                              bool last) {
     if (generation != FGeneration) return;
-    if (!rows->empty()) {
-        FResults.insert(FResults.end(), rows->begin(), rows->end());
-        FModel->Append();
+    Place(*rows);
+    if (FShowOnRows && (!rows->empty() || last)) {
+        FShowOnRows = false;
+        ShowList(true);
     }
     if (last) {
         FFinding = false;
-        // Media read while this run went on are searched after it, their rows coming last.
+        // Media read while this run went on are searched after it.
         if (!FWaiting.empty()) RunOn(std::exchange(FWaiting, {}));
     }
     UpdateStatus();
+}
+
+void TfrmQuickFind::Place(const TSearchResults& rows) {
+    const auto before = [this](int position, const TSearchRow& row) { return position < PositionOf(row.medium); };
+    for (size_t from = 0, to = 0; from < rows.size(); from = to) {
+        // The rows of one medium, or all of them when they all come after the list's last.
+        const int position = PositionOf(rows[from].medium);
+        to = from + 1;
+        if (FResults.empty() || position >= PositionOf(FResults.back().medium))
+            to = rows.size();
+        else
+            while (to < rows.size() && rows[to].medium == rows[from].medium) ++to;
+        const auto at = std::upper_bound(FResults.begin(), FResults.end(), position, before);
+        const int first = int(at - FResults.begin());
+        FResults.insert(at, rows.begin() + std::ptrdiff_t(from), rows.begin() + std::ptrdiff_t(to));
+        FModel->Inserted(first, int(to - from));
+    }
 }
 
 void TfrmQuickFind::SearchLater(CMedium* medium) {
@@ -195,6 +237,7 @@ void TfrmQuickFind::ForgetMedia() {
     StopReading();
     FWaiting.clear();
     FSearched.clear();
+    FPositions.clear();
     FResults.clear();
     FModel->Fill(&FResults);
     FForgotten = true;
@@ -313,6 +356,7 @@ void TfrmQuickFind::ShowFound() {
     if (!row) return;
     CMedium* medium = row->medium;
     CFile* entry = row->entry;
+    FShowOnRows = false;
     ShowList(false);
     FMain->JumpTo(medium, entry);
     FMain->VTExplorer->setFocus(Qt::OtherFocusReason);

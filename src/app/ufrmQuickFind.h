@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -71,6 +72,10 @@ private:
     void TakeContent(uint64_t generation, const std::shared_ptr<TDetachedContent>& content);
     void AdoptHeld();
     void SearchLater(CMedium* medium);
+    // Puts rows into the list where their media stand in the catalogue: media read after the
+    // run began may stand before media already listed.
+    void Place(const TSearchResults& rows);
+    int PositionOf(const CMedium* medium) const; // in the catalogue when the run began; last if new
     void ShowList(bool shown);
     void FocusField(QWidget* from);
     void ContextPopup();
@@ -85,17 +90,23 @@ private:
     QTimer FDebounce;
     QWidget* FLastView = nullptr;
 
-    // The run going on, and the runs asked to stop that may not have ended yet: a new key
-    // never waits for an old run.
+    // The workers every run uses, one run at a time. They are started once: workers started
+    // for each run cost more than their start, since the scheduler may put two new threads
+    // on one core for the first milliseconds, just when the first rows are being found.
+    TOrderedWork FWorkers{WorkerThreads(), size_t(WorkerThreads()) * 2};
+    // The run going on, and the runs asked to stop that may not have ended yet: a key never
+    // waits for an old run (the next run, after the pause, waits for them to end).
     std::unique_ptr<TBackgroundJob> FFindJob;
     std::vector<std::unique_ptr<TBackgroundJob>> FStopping;
     void StopFinding(bool wait);
     uint64_t FGeneration = 0; // rows of an older run are dropped when they arrive
     std::optional<TQuickFindQuery> FQuery;
     std::unordered_set<const CMedium*> FSearched; // by this query, or waiting for it
+    std::unordered_map<const CMedium*, int> FPositions;
     std::vector<CMedium*> FWaiting;               // read since the run began
     bool FFinding = false;
     bool FForgotten = false;
+    bool FShowOnRows = false; // the list replaces the explorer once the run has rows
 
     TBackgroundJob FReadJob;
     uint64_t FReadGeneration = 0;

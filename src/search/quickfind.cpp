@@ -56,6 +56,11 @@ bool RunQuickFind(const std::vector<CMedium*>& media, const TQuickFindQuery& que
                   int threads) {
     // Two media ahead per thread keep the cores busy; rows wait in order behind the oldest.
     TOrderedWork work(threads, size_t(std::max(threads, 1)) * 2);
+    return RunQuickFind(work, media, query, stop, found);
+}
+
+bool RunQuickFind(TOrderedWork& work, const std::vector<CMedium*>& media, const TQuickFindQuery& query,
+                  const std::atomic<bool>& stop, const std::function<void(TSearchResults&)>& found) {
     for (CMedium* medium : media) {
         if (stop) break;
         auto rows = std::make_shared<TSearchResults>();

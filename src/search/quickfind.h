@@ -48,3 +48,7 @@ private:
 bool RunQuickFind(const std::vector<CMedium*>& media, const TQuickFindQuery& query,
                   const std::atomic<bool>& stop, const std::function<void(TSearchResults&)>& found,
                   int threads = WorkerThreads());
+// The same on workers that outlive the call (no thread starts): `work` has no task of anyone
+// else's while this runs, and none of this call's once it returns.
+bool RunQuickFind(TOrderedWork& work, const std::vector<CMedium*>& media, const TQuickFindQuery& query,
+                  const std::atomic<bool>& stop, const std::function<void(TSearchResults&)>& found);

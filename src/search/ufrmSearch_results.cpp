@@ -62,11 +62,26 @@ const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
 
 void TSearchResultsModel::Append() {
     if (!results_ || results_->size() <= Rows.size()) return;
-    const int first = int(Rows.size()), last = int(results_->size()) - 1;
-    beginInsertRows({}, first, last);
-    for (int row = first; row <= last; ++row) Rows.push_back(row);
+    Inserted(int(Rows.size()), int(results_->size() - Rows.size()));
+}
+
+void TSearchResultsModel::Inserted(int first, int count) {
+    if (!results_ || count <= 0) return;
+    if (sortColumn_ < 0) { // list order: the nodes go where the rows went
+        beginInsertRows({}, first, first + count - 1);
+        Rows.insert(Rows.begin() + first, size_t(count), 0);
+        std::iota(Rows.begin() + first, Rows.end(), first);
+        endInsertRows();
+        return;
+    }
+    // The rows behind them moved: their nodes follow them, showing what they showed.
+    for (int& row : Rows)
+        if (row >= first) row += count;
+    const int end = int(Rows.size());
+    beginInsertRows({}, end, end + count - 1);
+    for (int row = first; row < first + count; ++row) Rows.push_back(row);
     endInsertRows();
-    if (sortColumn_ >= 0) ReorderRows(Rows, [this] { ApplySort(); });
+    ReorderRows(Rows, [this] { ApplySort(); });
 }
 
 void TSearchResultsModel::ClickColumn(int column, QHeaderView* header) {

@@ -26,6 +26,8 @@ public:
     // The list grew by rows at its end: their nodes are added, in the current sort, without a
     // reset (a list filled while it is shown).
     void Append();
+    // The list grew by `count` rows at `first`, the rows from there on moved behind them.
+    void Inserted(int first, int count);
     // A header click: on the sort column it reverses the direction, on another column it sorts
     // by that column in the same direction; the header shows it.
     void ClickColumn(int column, QHeaderView* header);

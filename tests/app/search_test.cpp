@@ -524,6 +524,26 @@ TEST_F(QuickFind, TypingListsWhatEveryMediumHoldsAndEnterJumps) {
     EXPECT_TRUE(Find().StatusFind->text().isEmpty());
 }
 
+// A medium read after the run began is listed where it stands in the catalogue, and where it
+// sorts in a sorted list.
+TEST_F(QuickFind, RowsOfMediaReadLaterGoWhereTheirMediumStands) {
+    QAbstractItemModelTester tester(&Find().Model());
+    Find().StopReading();
+    ASSERT_TRUE(Cat().GetMedium(2)->LoadContent(Cat().DataFileName)); // Gamma before Beta
+    Find().CheckBoxRemoved->setChecked(true);
+    Find().EditFind->setText("*.txt");
+    Settle();
+    ASSERT_EQ(Found().size(), 303);
+    Find().Model().SortBy(TSearchResultsModel::colResult, Qt::AscendingOrder);
+    Find().CatalogueChanged(); // reads Beta
+    Settle();
+    ASSERT_EQ(Found().size(), 304);
+    EXPECT_EQ(Found().mid(2, 3), QStringList({"top.txt", "gone.txt", "g0.txt"}));
+    const TSearchRow* sorted = Find().Model().RowAt(Find().Model().index(301, 0));
+    ASSERT_NE(sorted, nullptr);
+    EXPECT_EQ(sorted->Text(), "gone.txt") << "after g99.txt, before mid.txt";
+}
+
 // Contents read for a catalogue that is then replaced never reach its freed media (ASan).
 TEST_F(QuickFind, NewStopsTheReadingBeforeTheMediaGo) {
     Find().EditFind->setText("txt");
