@@ -19,10 +19,6 @@ namespace {
 // Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
 constexpr int64_t kSplitAbove = int64_t(1) << 20;
 
-bool SameBytes(const TMemoryStream& a, const TMemoryStream& b) {
-    return a.Size() == b.Size() && std::memcmp(a.Data(), b.Data(), size_t(a.Size())) == 0;
-}
-
 // Passes everything on to the new data file and sums the bytes written since the last Reset.
 class TSummingStream final : public TStream {
 public:
@@ -157,7 +153,7 @@ bool CMedienListe::Save(const std::string& fileName) {
             }
             m.ContentLength = static_cast<int32_t>(content->Size());
             // Compressed while the scan ran: the same records give the same stream.
-            if (auto packed = TakePackedContent(&m); packed && SameBytes(packed->records, *content)) {
+            if (auto packed = TakePackedContent(&m); packed && packed->Holds(*content)) {
                 work.Submit({}, [packed, &data, ended] {
                     const size_t size = static_cast<size_t>(packed->compressed.Size());
                     ended(data.Write(packed->compressed.Data(), size) == size, nullptr);

@@ -1,9 +1,23 @@
 #include "contentstream.h"
 
+#define XXH_INLINE_ALL // as for the block sums: compiled in from the header
+#include <xxhash.h>
+
 #include <map>
 #include <mutex>
 
 using contentrecords::WriteRecord;
+
+namespace {
+std::array<uint64_t, 2> RecordsSum(const TMemoryStream& records) {
+    const XXH128_hash_t sum = XXH3_128bits(records.Data(), size_t(records.Size()));
+    return {sum.low64, sum.high64};
+}
+} // namespace
+
+bool TPackedContent::Holds(const TMemoryStream& records) const {
+    return uint64_t(records.Size()) == recordsSize && RecordsSum(records) == recordsSum;
+}
 
 namespace {
 // Records are handed to the compressor in parts of about this size: small enough that the
@@ -26,7 +40,7 @@ void TContentStream::Advance(const CFile* frontier) {
 }
 
 void TContentStream::Write(const CFile* frontier) {
-    TMemoryStream& out = packed_->records;
+    TMemoryStream& out = records_;
     if (!started_) {
         started_ = true;
         WriteInt(out, medium_.Entries().Count());
@@ -48,8 +62,8 @@ void TContentStream::Write(const CFile* frontier) {
 }
 
 void TContentStream::Flush() {
-    const size_t size = size_t(packed_->records.Size());
-    bzip_.Append(packed_->records.Data() + flushed_, size - flushed_);
+    const size_t size = size_t(records_.Size());
+    bzip_.Append(records_.Data() + flushed_, size - flushed_);
     flushed_ = size;
 }
 
@@ -57,9 +71,12 @@ std::shared_ptr<TPackedContent> TContentStream::End() {
     Advance(nullptr);
     try {
         if (failed_) return nullptr;
-        contentrecords::WriteLargeSizes(packed_->records, large_);
+        contentrecords::WriteLargeSizes(records_, large_);
         Flush();
         if (!bzip_.End()) return nullptr;
+        packed_->recordsSize = uint64_t(records_.Size());
+        packed_->recordsSum = RecordsSum(records_);
+        records_.Clear();
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -78,6 +95,8 @@ void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> p
     std::lock_guard<std::mutex> lock(offeredMutex);
     Offered()[medium] = std::move(packed);
 }
+
+void DropPackedContent(const CMedium* medium) { TakePackedContent(medium); }
 
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium) {
     std::lock_guard<std::mutex> lock(offeredMutex);

@@ -9,14 +9,19 @@
 #include "parallelbzip.h"
 #include "streams.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-// A content block with its compressed form.
+// A content block's compressed form, and what tells whether records are that block: their
+// length and 128-bit sum (the records themselves are not kept: a scanned medium may wait long
+// for its save in the window).
 struct TPackedContent {
-    TMemoryStream records;
     TMemoryStream compressed;
+    uint64_t recordsSize = 0;
+    std::array<uint64_t, 2> recordsSum{};
+    bool Holds(const TMemoryStream& records) const;
 };
 
 class TContentStream {
@@ -47,12 +52,14 @@ private:
     std::vector<Level> stack_;
     bool started_ = false, failed_ = false;
     int32_t number_ = 0;
+    TMemoryStream records_;
     size_t flushed_ = 0; // records bytes handed to the compressor
     std::vector<contentrecords::LargeSize> large_;
 };
 
 // The save takes the packed block of a medium it is about to write when its records are the
 // bytes it would compress (a block offered for a medium and not taken is dropped with the
-// next offer for the same medium).
+// next offer for the same medium, or with the medium).
 void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed);
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium);
+void DropPackedContent(const CMedium* medium);

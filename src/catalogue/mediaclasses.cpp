@@ -1,6 +1,7 @@
 #include "mediaclasses.h"
 
 #include "IO_BZIP.h"
+#include "contentstream.h"
 #include "entrywalk.h"
 
 #include <algorithm>
@@ -149,7 +150,8 @@ std::string FolderOwnName(const std::string& path) {
 void SetVolumeInfoReader(VolumeInfoReader reader) { volumeInfoReader() = std::move(reader); }
 
 CMedium::CMedium(CMedienListe* owner) : Owner(owner) {}
-CMedium::~CMedium() = default;
+// A block compressed for this medium during its scan belongs to no other.
+CMedium::~CMedium() { DropPackedContent(this); }
 
 void CMedium::AddEntry(CFile* entry) { entries_.Add(arena_, entry); }
 

@@ -3,6 +3,8 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/contentstream.h"
+#include "catalogue/workers.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/mediascan.h"
 
@@ -39,7 +41,12 @@ void TfrmMediaRead::TimerTimer() {
         done(mrCancel);
         return;
     }
+    // The content block is compressed on the other cores while the walk goes on, for the
+    // save to write as it stands.
+    TOrderedWork work;
+    TContentStream content(*FMedium, work);
     TMediaScan scan(*FMedium);
+    scan.Content = &content;
     scan.ExamineZip = FExamineZip;
     scan.ExamineRar = FExamineRar;
     scan.Control.stopped = &FStopped;
@@ -47,6 +54,8 @@ void TfrmMediaRead::TimerTimer() {
     scan.OnFolderEntered = [this](const std::string& path) { NoteFolder(path); };
     BeginWork();
     scan.ScanFolder(FPath, nullptr);
+    if (!FStopped)
+        if (auto packed = content.End()) OfferPackedContent(FMedium, std::move(packed));
     UnreadFolders = std::move(scan.UnreadFolders);
     EndWork();
     WriteLabels();

@@ -6,6 +6,7 @@
 #include "app/ufrmShelvix.h"
 #include "categories/ufrmCategories_views.h"
 #include "categories/ufrmCategories.h"
+#include "catalogue/contentstream.h"
 #include "platform/volumeinfo.h"
 #include "scan/ufrmMediaDetails.h"
 #include "scan/ufrmMediaRead.h"
@@ -74,6 +75,11 @@ TEST_F(AddMedia, AddScansTheChosenFolder) {
     EXPECT_EQ(script.Asked().first().caption, "Select Media");
     EXPECT_FALSE(Main().StatusText->text().contains(QString::fromStdString(ShelvixMessages::msgUnreadFolders)))
         << "every folder was read";
+    // Compressed during the scan, for the save to take.
+    const auto packed = TakePackedContent(&m);
+    TMemoryStream records;
+    ASSERT_TRUE(packed && m.WriteContentRecords(records));
+    EXPECT_TRUE(packed->Holds(records));
 
     // Checked as another user's, root's accesses are held back by permissions too. The volume
     // is not probed: its device is root's to read.

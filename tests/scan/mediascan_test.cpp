@@ -327,14 +327,18 @@ TEST(Scan, DeepChainWithBoundedDescriptors) {
     TMemoryStream records, compressed;
     ASSERT_TRUE(s.medium.WriteContentRecords(records) && CompressToFile(records, compressed));
     EXPECT_GT(records.Size(), 500000) << "several blocks";
-    EXPECT_TRUE(packed->records.Size() == records.Size() &&
-                std::memcmp(packed->records.Data(), records.Data(), size_t(records.Size())) == 0);
+    EXPECT_TRUE(packed->Holds(records));
     const std::string packedBytes(packed->compressed.Data(), size_t(packed->compressed.Size()));
     EXPECT_EQ(packedBytes, std::string(compressed.Data(), size_t(compressed.Size())));
     OfferPackedContent(&streamed, packed);
     ASSERT_TRUE(streamedCat.Save(dir.File("streamed.SXF")));
     const std::string streamedData = ReadWholeFile(streamedCat.DataFileName);
     EXPECT_FALSE(TakePackedContent(&streamed)) << "taken by the save";
+    auto removed = std::make_unique<CMedium>(nullptr);
+    OfferPackedContent(removed.get(), packed);
+    EXPECT_EQ(packed.use_count(), 2);
+    removed.reset();
+    EXPECT_EQ(packed.use_count(), 1) << "dropped with its medium";
     streamed.Stored = false; // compressed again, not copied
     ASSERT_TRUE(streamedCat.Save(dir.File("plain.SXF")));
     EXPECT_EQ(streamedData, ReadWholeFile(streamedCat.DataFileName));
