@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 namespace {
@@ -145,7 +146,7 @@ public:
     size_t Read(void* out, size_t count) {
         if (pos_ < bufStart_ || pos_ + int64_t(count) > bufStart_ + int64_t(bufLen_)) Fill();
         const size_t got = std::min(count, bufLen_ - static_cast<size_t>(pos_ - bufStart_));
-        std::memcpy(out, buffer_.data() + (pos_ - bufStart_), got);
+        if (got > 0) std::memcpy(out, buffer_.data() + (pos_ - bufStart_), got);
         pos_ += int64_t(got);
         return got;
     }
@@ -174,10 +175,11 @@ private:
         return true;
     }
     void Fill() {
-        if (buffer_.empty()) buffer_.resize(kBufferSize);
         bufStart_ = pos_;
-        // No more than the file holds: asking for more costs a read that finds its end.
+        // No more than the file holds: asking for more costs a read that finds its end, and
+        // a buffer larger than the archive costs its clearing, archive after archive.
         const auto want = static_cast<size_t>(std::clamp<int64_t>(size_ - pos_, 0, kBufferSize));
+        if (buffer_.size() < want) buffer_.resize(want);
         bufLen_ = file_->Seek(pos_) ? file_->Read(buffer_.data(), want) : 0;
     }
     std::unique_ptr<TFileStream> file_;
@@ -246,9 +248,10 @@ void TZipDirRead::Run() {
         const NumberSpan span = PartNumberSpan(path);
         partNumber_ = span.length == 3 ? NumberIn(path.substr(span.at, 3)) : 0;
     }
+    // A small archive comes in whole with its first bytes; of a large one only they are read.
     unsigned char start[8];
-    if (part_.Read(start, 8) == 8 && Get32(start) == kSpanSignature &&
-        Get32(start + 4) == kLocalSignature)
+    if ((part_.Size() <= int64_t(kBufferSize) ? part_.Read(start, 8) == 8 : part_.TryReadAt(0, start, 8)) &&
+        Get32(start) == kSpanSignature && Get32(start + 4) == kLocalSignature)
         r_.multiPart_ = true;
 
     FindEndRecord();
@@ -281,17 +284,19 @@ void TZipDirRead::FindEndRecord() {
         found = Get32(record_) == kEndSignature;
     }
     // Without a comment the record ends the file; otherwise it lies within the last 64 KiB.
-    std::vector<unsigned char> window;
+    // Not cleared before the read fills it: most files looked at are not archives.
+    std::unique_ptr<unsigned char[]> window;
+    size_t windowSize = 0;
     int64_t windowStart = length;
     // Backwards through the window from `limit`, from one 'P' to the one before it (most bytes
     // are passed over by memrchr, which matters for the many files that only look like
     // archives), until `take` accepts a place where `signature` begins.
-    const auto search = [&window](size_t limit, uint32_t signature, const auto& take) {
+    const auto search = [&window, &windowSize](size_t limit, uint32_t signature, const auto& take) {
         while (limit > 0) {
-            const void* hit = ::memrchr(window.data(), 'P', limit);
+            const void* hit = ::memrchr(window.get(), 'P', limit);
             if (!hit) return false;
-            limit = size_t(static_cast<const unsigned char*>(hit) - window.data());
-            if (limit + 4 <= window.size() && Get32(&window[limit]) == signature && take(limit))
+            limit = size_t(static_cast<const unsigned char*>(hit) - window.get());
+            if (limit + 4 <= windowSize && Get32(&window[limit]) == signature && take(limit))
                 return true;
         }
         return false;
@@ -299,8 +304,9 @@ void TZipDirRead::FindEndRecord() {
     if (!found) {
         const auto size = static_cast<size_t>(std::min(length, kMaxComment + int64_t(kEndSize)));
         windowStart = length - int64_t(size);
-        window.resize(size);
-        part_.ReadAt(windowStart, window.data(), size, zipcode::kSeekInput,
+        window.reset(new unsigned char[size]);
+        windowSize = size;
+        part_.ReadAt(windowStart, window.get(), size, zipcode::kSeekInput,
                      zipcode::kReadEndRecord);
         found = search(size > kEndSize ? size - kEndSize : 0, kEndSignature, [&](size_t i) {
             recordPos_ = windowStart + int64_t(i);
@@ -310,7 +316,7 @@ void TZipDirRead::FindEndRecord() {
     }
     if (!found) {
         // A damaged end record: a ZIP64 locator may still tell where the directory lies.
-        if (search(window.size(), kZip64LocatorSignature,
+        if (search(windowSize, kZip64LocatorSignature,
                    [&](size_t i) { return ReadZip64(windowStart + int64_t(i)); }))
             return;
         NoEndRecord();
