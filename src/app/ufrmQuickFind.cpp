@@ -380,8 +380,10 @@ void TfrmQuickFind::ContextPopup() {
 }
 
 bool TfrmQuickFind::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && watched == EditFind && !EditFind->text().isEmpty())
-        ShowList(true); // back to the list after a Show
+    // Back to the list after a Show; a run still looking for its first rows shows it itself.
+    if (event->type() == QEvent::FocusIn && watched == EditFind && !EditFind->text().isEmpty() &&
+        !FShowOnRows)
+        ShowList(true);
     if (event->type() != QEvent::KeyPress) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
