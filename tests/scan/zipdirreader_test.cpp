@@ -83,6 +83,12 @@ struct Archive {
     }
 };
 
+// Writes the archive as `name` in `dir` and lists it with `reader`.
+void ListWritten(TZipDirReader& reader, const TempDir& dir, const std::string& name, Archive& archive) {
+    WriteWholeFile(dir.File(name), archive.Build());
+    reader.SetZipFileName(dir.File(name));
+}
+
 std::string LastName(const TZipDirReader& r) {
     return r.Count() ? r.Entry(r.Count() - 1).FileName : "";
 }
@@ -162,9 +168,8 @@ TEST(ZipDirReaderTest, EndRecordAndDamagedDirectories) {
         TempDir dir;
         Archive archive;
         c.change(archive);
-        WriteWholeFile(dir.File(c.file), archive.Build());
         TZipDirReader reader;
-        reader.SetZipFileName(dir.File(c.file));
+        ListWritten(reader, dir, c.file, archive);
         EXPECT_EQ(reader.ErrCode(), c.code);
         EXPECT_EQ(reader.Message(), c.code ? kText.at(c.code) : "");
         EXPECT_EQ(reader.Count(), c.entries);
@@ -184,9 +189,8 @@ TEST(ZipDirReaderTest, EveryHeaderFieldLandsInItsPlace) {
     Archive archive;
     archive.members = {in};
     TempDir dir;
-    WriteWholeFile(dir.File("f.zip"), archive.Build());
     TZipDirReader reader;
-    reader.SetZipFileName(dir.File("f.zip"));
+    ListWritten(reader, dir, "f.zip", archive);
     ASSERT_EQ(reader.Count(), 1);
     EXPECT_EQ(reader.ErrCode(), 0);
     ZipDirEntry out = reader.Entry(0);
@@ -229,9 +233,8 @@ TEST(ZipDirReaderTest, FoldersAndSizesAsEachMakerWritesThem) {
         Archive archive;
         archive.members = {member};
         TempDir dir;
-        WriteWholeFile(dir.File("m.zip"), archive.Build());
         TZipDirReader reader;
-        reader.SetZipFileName(dir.File("m.zip"));
+        ListWritten(reader, dir, "m.zip", archive);
         ASSERT_EQ(reader.Count(), 1) << what;
         EXPECT_EQ(IsFolderMember(reader.Entry(0)), folder) << what;
         EXPECT_EQ(reader.Entry(0).Size, size) << what;
@@ -260,10 +263,9 @@ TEST(ZipDirReaderTest, NamesAndCommentsTranslatedByHostAndFlag) {
         archive.members[0].HostSystem = host, archive.members[0].MadeByVersion = version;
         archive.members[0].Flag = flag, archive.members[0].FileComment = "\x81";
         TempDir dir;
-        WriteWholeFile(dir.File("n.zip"), archive.Build());
         TZipDirReader reader;
         reader.CodePage = codePage;
-        reader.SetZipFileName(dir.File("n.zip"));
+        ListWritten(reader, dir, "n.zip", archive);
         ASSERT_EQ(reader.Count(), 1);
         EXPECT_EQ(reader.Entry(0).FileName, translated ? "Köln\\£π² ü.txt" : unchanged);
         EXPECT_EQ(reader.Entry(0).FileComment, translated ? "ü" : "\x81");
