@@ -154,6 +154,18 @@ TMask::TMask(std::string_view maskText, bool caseSensitive) {
     Add(TokenKind::End, {});
 }
 
+TMask TMask::Containing(std::string_view word, bool caseSensitive) {
+    if (word.empty()) throw EMaskError();
+    std::string literal(word);
+    if (!caseSensitive)
+        for (char& c : literal) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+    TMask mask;
+    mask.Add(TokenKind::AnyRun, "*");
+    mask.Add(TokenKind::Literal, literal);
+    mask.Add(TokenKind::End, {});
+    return mask;
+}
+
 // The tokens run in order over the rest of the text. An any-run tries the tokens after it on
 // the rest as it is, then one character shorter, and so on while a character is left (once,
 // on the empty rest, when nothing is left).

@@ -41,6 +41,9 @@ public:
     // Compiles `mask`; with `caseSensitive` false the letters a to z count as A to Z.
     // Throws EMaskError when the mask cannot be compiled.
     TMask(std::string_view mask, bool caseSensitive);
+    // The mask "*word" with every character of `word` taken as it stands, special or not, and
+    // in one literal however long: any text holding `word`. Throws EMaskError when it is empty.
+    static TMask Containing(std::string_view word, bool caseSensitive);
 
     // Whether the mask matches a beginning of `text`. The search passes the flag it compiled
     // the mask with.
@@ -52,6 +55,7 @@ public:
     const Token& TokenAt(int index) const { return tokens_[static_cast<size_t>(index)]; }
 
 private:
+    TMask() = default;
     void Add(TokenKind kind, std::string_view argument);
     template <bool Fold> bool Run(std::string_view text) const;
 

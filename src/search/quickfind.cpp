@@ -1,6 +1,5 @@
 #include "search/quickfind.h"
 
-#include "catalogue/asciicase.h"
 #include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 
@@ -15,35 +14,17 @@ std::optional<TQuickFindQuery> TQuickFindQuery::Compile(std::string_view text) {
         const std::string_view word = text.substr(start, end - start);
         start = end + 1;
         if (word.empty()) continue;
-        const bool isMask = word.find_first_of("*?") != std::string_view::npos;
-        std::string escaped = isMask ? std::string(word) : "*";
-        if (!isMask)
-            for (char c : word) {
-                if (c == '!' || c == '#' || c == '(' || c == '[') escaped += '#';
-                escaped += c;
-            }
         try {
-            query.masks_.emplace_back(escaped, false);
+            if (word.find_first_of("*?") != std::string_view::npos)
+                query.masks_.emplace_back(word, false);
+            else
+                query.masks_.push_back(TMask::Containing(word, false));
         } catch (const EMaskError&) {
-            if (isMask) return std::nullopt;
-            std::string folded(word);
-            for (char& c : folded) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
-            query.plain_.push_back(std::move(folded));
+            return std::nullopt;
         }
     }
-    if (query.masks_.empty() && query.plain_.empty()) return std::nullopt;
+    if (query.masks_.empty()) return std::nullopt;
     return query;
-}
-
-bool TQuickFindQuery::HoldsFolded(std::string_view name, const std::string& word) {
-    for (size_t at = 0; at + word.size() <= name.size(); ++at) {
-        size_t k = 0;
-        while (k < word.size() &&
-               FoldAscii(static_cast<unsigned char>(name[at + k])) == static_cast<unsigned char>(word[k]))
-            ++k;
-        if (k == word.size()) return true;
-    }
-    return false;
 }
 
 namespace {

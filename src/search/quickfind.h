@@ -25,20 +25,14 @@ public:
     bool Matches(std::string_view name) const {
         for (const TMask& mask : masks_)
             if (!mask.Matches(name, false)) return false;
-        for (const std::string& word : plain_)
-            if (!HoldsFolded(name, word)) return false;
         return true;
     }
 
 private:
     TQuickFindQuery() = default;
-    static bool HoldsFolded(std::string_view name, const std::string& word);
 
-    // A plain word is the mask "*word" with its special characters escaped, which the mask
-    // finds with its fast scan; a word too rich in special characters for the mask's slots is
-    // kept as text (letters folded) and looked for byte by byte.
+    // A plain word is the mask "*word" taken literally, which the mask finds with its fast scan.
     std::vector<TMask> masks_;
-    std::vector<std::string> plain_;
 };
 
 // Searches the entries of `media`, whose contents are in memory and stay untouched by other
