@@ -60,11 +60,6 @@ const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
     return &(*results_)[size_t(Rows[size_t(index.row())])];
 }
 
-void TSearchResultsModel::Append() {
-    if (!results_ || results_->size() <= Rows.size()) return;
-    Inserted(int(Rows.size()), int(results_->size() - Rows.size()));
-}
-
 void TSearchResultsModel::Inserted(int first, int count) {
     if (!results_ || count <= 0) return;
     if (sortColumn_ < 0) { // list order: the nodes go where the rows went

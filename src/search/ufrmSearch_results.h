@@ -23,10 +23,8 @@ public:
     // One node per row, in list order, then the current sort; one model reset.
     void Fill(const TSearchResults* results);
     void Clear() { Fill(nullptr); }
-    // The list grew by rows at its end: their nodes are added, in the current sort, without a
-    // reset (a list filled while it is shown).
-    void Append();
-    // The list grew by `count` rows at `first`, the rows from there on moved behind them.
+    // The list grew by `count` rows at `first`, the rows from there on moved behind them: their
+    // nodes are added, in the current sort, without a reset (a list filled while it is shown).
     void Inserted(int first, int count);
     // A header click: on the sort column it reverses the direction, on another column it sorts
     // by that column in the same direction; the header shows it.
