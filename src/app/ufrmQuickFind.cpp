@@ -87,14 +87,9 @@ TfrmQuickFind::~TfrmQuickFind() {
 }
 
 void TfrmQuickFind::StopFinding(bool wait) {
-    if (FFindJob) {
-        FFindJob->RequestStop();
-        FStopping.push_back(std::move(FFindJob));
-    }
+    if (wait) FFindJob.Stop();
+    else FFindJob.RequestStop();
     FFinding = false;
-    std::erase_if(FStopping, [wait](const std::unique_ptr<TBackgroundJob>& job) {
-        return wait || job->Ended(); // the destructor waits, at once for an ended job
-    });
 }
 
 bool TfrmQuickFind::MayTouchCatalogue() const {
@@ -141,16 +136,19 @@ void TfrmQuickFind::StartRun() {
         for (int i = 0; i < catalogue.Count(); ++i) {
             CMedium* medium = catalogue.GetMedium(i);
             FPositions[medium] = i;
-            if (medium->ContentLoaded && (medium->Present || CheckBoxRemoved->isChecked()))
-                media.push_back(medium);
+            if (Searchable(medium)) media.push_back(medium);
         }
         RunOn(std::move(media));
-    } else if (std::exchange(FShowOnRows, false)) {
-        ShowList(true); // an empty list: no word, or a mask that says nothing
+    } else { // an empty list: no word, or a mask that says nothing
+        if (std::exchange(FShowOnRows, false)) ShowList(true);
+        UpdateStatus();
     }
-    // The count of the last run stays until this run's first rows replace it, so that it does
-    // not blink to 0 at every key.
-    if (!FQuery) UpdateStatus();
+    // With a run, the count of the last one stays until this run's first rows replace it, so
+    // that it does not blink to 0 at every key.
+}
+
+bool TfrmQuickFind::Searchable(const CMedium* medium) const {
+    return medium->ContentLoaded && (medium->Present || CheckBoxRemoved->isChecked());
 }
 
 int TfrmQuickFind::PositionOf(const CMedium* medium) const {
@@ -164,12 +162,10 @@ void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
     FSearched.insert(media.begin(), media.end());
     const uint64_t generation = FGeneration;
     auto query = std::make_shared<const TQuickFindQuery>(*FQuery);
-    // The workers are free once the runs asked to stop have ended, which they do within a
-    // few thousand entries.
-    StopFinding(true);
     FFinding = true;
-    FFindJob = std::make_unique<TBackgroundJob>();
-    FFindJob->Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
+    // Start waits for the run asked to stop before, which ends within a few thousand entries:
+    // the workers are then free.
+    FFindJob.Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
         auto batch = std::make_shared<TSearchResults>();
         QElapsedTimer sinceSent;
         const auto send = [&](bool last) {
@@ -222,9 +218,7 @@ void TfrmQuickFind::Place(const TSearchResults& rows) {
 }
 
 void TfrmQuickFind::SearchLater(CMedium* medium) {
-    if (!FQuery || FSearched.count(medium) || !medium->ContentLoaded ||
-        !(medium->Present || CheckBoxRemoved->isChecked()))
-        return;
+    if (!FQuery || FSearched.count(medium) || !Searchable(medium)) return;
     FSearched.insert(medium);
     FWaiting.push_back(medium);
     if (!FFinding) RunOn(std::exchange(FWaiting, {}));
@@ -329,7 +323,7 @@ void TfrmQuickFind::AdoptHeld() {
 
 void TfrmQuickFind::UpdateStatus() {
     QStringList parts;
-    if (FQuery || !EditFind->text().isEmpty())
+    if (!EditFind->text().isEmpty())
         parts << QLocale(QLocale::English).toString(qlonglong(FResults.size())) + QStringLiteral(" found");
     if (FReading)
         parts << QStringLiteral("Reading contents: %1 of %2 media").arg(FReadDone).arg(FReadTotal);

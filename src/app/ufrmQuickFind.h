@@ -76,6 +76,7 @@ private:
     // run began may stand before media already listed.
     void Place(const TSearchResults& rows);
     int PositionOf(const CMedium* medium) const; // in the catalogue when the run began; last if new
+    bool Searchable(const CMedium* medium) const; // in memory, and present unless removed ones count
     void ShowList(bool shown);
     void FocusField(QWidget* from);
     void ContextPopup();
@@ -94,10 +95,9 @@ private:
     // for each run cost more than their start, since the scheduler may put two new threads
     // on one core for the first milliseconds, just when the first rows are being found.
     TOrderedWork FWorkers{WorkerThreads(), size_t(WorkerThreads()) * 2};
-    // The run going on, and the runs asked to stop that may not have ended yet: a key never
-    // waits for an old run (the next run, after the pause, waits for them to end).
-    std::unique_ptr<TBackgroundJob> FFindJob;
-    std::vector<std::unique_ptr<TBackgroundJob>> FStopping;
+    // The run going on. A key only asks it to stop and never waits for it; the next run, after
+    // the pause, waits for it to end.
+    TBackgroundJob FFindJob;
     void StopFinding(bool wait);
     uint64_t FGeneration = 0; // rows of an older run are dropped when they arrive
     std::optional<TQuickFindQuery> FQuery;

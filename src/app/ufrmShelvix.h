@@ -67,7 +67,7 @@ public:
     // The other windows, set once they are all created.
     void SetWindows(TShelvixWindows* windows) { FWindows = windows; }
     TShelvixWindows* Windows() const { return FWindows; }
-    // The find field at the right of the button bar and its list (search/ufrmQuickFind).
+    // The find field at the right of the button bar and its list (app/ufrmQuickFind).
     TfrmQuickFind* QuickFind() const { return FQuickFind; }
 
     // Shared operations of the commands.
@@ -128,7 +128,7 @@ public:
     // Show of the search and of the duplicates leads.
     void JumpTo(CMedium* medium, CFile* entry);
 
-    // Find duplicates (ufrmShelvix_search.cpp); its dialog is made when first needed.
+    // Find duplicates (ufrmShelvix_search.cpp); its dialog is made with the other windows.
     void actDuplicatesExecute();
     TfrmDuplicates* DuplicatesDialog();
 
@@ -178,7 +178,7 @@ private:
     void ConnectDesk();
 
     std::unique_ptr<CMedienListe> FCatalogue;
-    TfrmDuplicates* FDuplicates = nullptr; // a child of this window, made when first needed
+    TfrmDuplicates* FDuplicates = nullptr; // a child of this window, made with the others
     TMediaTreeModel* FMediaModel = nullptr;
     TExplorerModel* FExplorerModel = nullptr;
     TShelvixWindows* FWindows = nullptr;
