@@ -3,8 +3,7 @@
 #define XXH_INLINE_ALL // as for the block sums: compiled in from the header
 #include <xxhash.h>
 
-#include <map>
-#include <mutex>
+#include <utility>
 
 using contentrecords::WriteRecord;
 
@@ -83,27 +82,10 @@ std::shared_ptr<TPackedContent> TContentStream::End() {
     return std::move(packed_);
 }
 
-namespace {
-std::mutex offeredMutex;
-std::map<const CMedium*, std::shared_ptr<TPackedContent>>& Offered() {
-    static std::map<const CMedium*, std::shared_ptr<TPackedContent>> offered;
-    return offered;
-}
-} // namespace
-
 void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed) {
-    std::lock_guard<std::mutex> lock(offeredMutex);
-    Offered()[medium] = std::move(packed);
+    medium->PackedContent = std::move(packed);
 }
-
-void DropPackedContent(const CMedium* medium) { TakePackedContent(medium); }
 
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium) {
-    std::lock_guard<std::mutex> lock(offeredMutex);
-    auto& offered = Offered();
-    const auto found = offered.find(medium);
-    if (found == offered.end()) return nullptr;
-    auto packed = std::move(found->second);
-    offered.erase(found);
-    return packed;
+    return std::exchange(medium->PackedContent, nullptr);
 }

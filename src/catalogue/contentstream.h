@@ -59,7 +59,6 @@ private:
 
 // The save takes the packed block of a medium it is about to write when its records are the
 // bytes it would compress (a block offered for a medium and not taken is dropped with the
-// next offer for the same medium, or with the medium).
+// next offer for the same medium, or with the medium). Offered and taken on one thread.
 void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed);
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium);
-void DropPackedContent(const CMedium* medium);
