@@ -52,8 +52,9 @@ private:
     std::vector<Level> stack_;
     bool started_ = false, failed_ = false;
     int32_t number_ = 0;
-    TMemoryStream records_;
-    size_t flushed_ = 0; // records bytes handed to the compressor
+    TMemoryStream records_; // written and not yet handed to the compressor
+    uint64_t flushedSize_ = 0;
+    TWideSummer summer_; // of the records handed over
     std::vector<contentrecords::LargeSize> large_;
 };
 
