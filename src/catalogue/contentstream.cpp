@@ -1,17 +1,14 @@
 #include "contentstream.h"
 
-#define XXH_INLINE_ALL // as for the block sums: compiled in from the header
-#include <xxhash.h>
-
-#include <map>
-#include <mutex>
+#include <utility>
 
 using contentrecords::WriteRecord;
 
 namespace {
 std::array<uint64_t, 2> RecordsSum(const TMemoryStream& records) {
-    const XXH128_hash_t sum = XXH3_128bits(records.Data(), size_t(records.Size()));
-    return {sum.low64, sum.high64};
+    TWideSummer summer;
+    summer.Add(records.Data(), size_t(records.Size()));
+    return summer.Sum();
 }
 } // namespace
 
@@ -58,13 +55,15 @@ void TContentStream::Write(const CFile* frontier) {
         WriteRecord(out, *entry, number_++, large_);
         if (entry->ChildCount() > 0) stack_.push_back({&entry->Children(), 0});
     }
-    if (size_t(out.Size()) - flushed_ >= kFlushEvery) Flush();
+    if (size_t(out.Size()) >= kFlushEvery) Flush();
 }
 
 void TContentStream::Flush() {
     const size_t size = size_t(records_.Size());
-    bzip_.Append(records_.Data() + flushed_, size - flushed_);
-    flushed_ = size;
+    summer_.Add(records_.Data(), size);
+    flushedSize_ += size;
+    bzip_.Append(records_.Data(), size);
+    records_.Rewrite();
 }
 
 std::shared_ptr<TPackedContent> TContentStream::End() {
@@ -74,36 +73,18 @@ std::shared_ptr<TPackedContent> TContentStream::End() {
         contentrecords::WriteLargeSizes(records_, large_);
         Flush();
         if (!bzip_.End()) return nullptr;
-        packed_->recordsSize = uint64_t(records_.Size());
-        packed_->recordsSum = RecordsSum(records_);
-        records_.Clear();
+        packed_->recordsSize = flushedSize_;
+        packed_->recordsSum = summer_.Sum();
     } catch (const std::exception&) {
         return nullptr;
     }
     return std::move(packed_);
 }
 
-namespace {
-std::mutex offeredMutex;
-std::map<const CMedium*, std::shared_ptr<TPackedContent>>& Offered() {
-    static std::map<const CMedium*, std::shared_ptr<TPackedContent>> offered;
-    return offered;
-}
-} // namespace
-
 void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed) {
-    std::lock_guard<std::mutex> lock(offeredMutex);
-    Offered()[medium] = std::move(packed);
+    medium->PackedContent = std::move(packed);
 }
-
-void DropPackedContent(const CMedium* medium) { TakePackedContent(medium); }
 
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium) {
-    std::lock_guard<std::mutex> lock(offeredMutex);
-    auto& offered = Offered();
-    const auto found = offered.find(medium);
-    if (found == offered.end()) return nullptr;
-    auto packed = std::move(found->second);
-    offered.erase(found);
-    return packed;
+    return std::exchange(medium->PackedContent, nullptr);
 }

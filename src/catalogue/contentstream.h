@@ -52,14 +52,14 @@ private:
     std::vector<Level> stack_;
     bool started_ = false, failed_ = false;
     int32_t number_ = 0;
-    TMemoryStream records_;
-    size_t flushed_ = 0; // records bytes handed to the compressor
+    TMemoryStream records_; // written and not yet handed to the compressor
+    uint64_t flushedSize_ = 0;
+    TWideSummer summer_; // of the records handed over
     std::vector<contentrecords::LargeSize> large_;
 };
 
 // The save takes the packed block of a medium it is about to write when its records are the
 // bytes it would compress (a block offered for a medium and not taken is dropped with the
-// next offer for the same medium, or with the medium).
+// next offer for the same medium, or with the medium). Offered and taken on one thread.
 void OfferPackedContent(const CMedium* medium, std::shared_ptr<TPackedContent> packed);
 std::shared_ptr<TPackedContent> TakePackedContent(const CMedium* medium);
-void DropPackedContent(const CMedium* medium);

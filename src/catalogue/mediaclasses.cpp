@@ -1,7 +1,6 @@
 #include "mediaclasses.h"
 
 #include "IO_BZIP.h"
-#include "contentstream.h"
 #include "entrywalk.h"
 
 #include <algorithm>
@@ -150,8 +149,6 @@ std::string FolderOwnName(const std::string& path) {
 void SetVolumeInfoReader(VolumeInfoReader reader) { volumeInfoReader() = std::move(reader); }
 
 CMedium::CMedium(CMedienListe* owner) : Owner(owner) {}
-// A block compressed for this medium during its scan belongs to no other.
-CMedium::~CMedium() { DropPackedContent(this); }
 
 void CMedium::AddEntry(CFile* entry) { entries_.Add(arena_, entry); }
 

@@ -15,6 +15,7 @@
 
 class CMedienListe;
 class CMedium;
+struct TPackedContent;
 
 // The last component of a folder path: "docs" for "/home/anna/docs/", "/" for the root folder.
 // A path ending in "." or ".." is resolved first, so that it names the folder it stands for.
@@ -101,7 +102,6 @@ void SetVolumeInfoReader(VolumeInfoReader reader);
 class CMedium {
 public:
     explicit CMedium(CMedienListe* owner);
-    ~CMedium();
     CMedium(const CMedium&) = delete;
     CMedium& operator=(const CMedium&) = delete;
 
@@ -126,6 +126,8 @@ public:
     int64_t BlockLength = -1;
     // What the index keeps beyond the header fields (block sum and more).
     TMediumAdditions Additions;
+    // The content block compressed during its scan, until the save takes it (OfferPackedContent).
+    mutable std::shared_ptr<TPackedContent> PackedContent;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }

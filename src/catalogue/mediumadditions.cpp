@@ -158,3 +158,15 @@ void TBlockSummer::Add(const void* bytes, size_t size) {
 uint64_t TBlockSummer::Sum() const {
     return XXH3_64bits_digest(static_cast<const XXH3_state_t*>(state_));
 }
+
+TWideSummer::TWideSummer() : state_(XXH3_createState()) {
+    XXH3_128bits_reset(static_cast<XXH3_state_t*>(state_));
+}
+TWideSummer::~TWideSummer() { XXH3_freeState(static_cast<XXH3_state_t*>(state_)); }
+void TWideSummer::Add(const void* bytes, size_t size) {
+    XXH3_128bits_update(static_cast<XXH3_state_t*>(state_), bytes, size);
+}
+std::array<uint64_t, 2> TWideSummer::Sum() const {
+    const XXH128_hash_t sum = XXH3_128bits_digest(static_cast<const XXH3_state_t*>(state_));
+    return {sum.low64, sum.high64};
+}

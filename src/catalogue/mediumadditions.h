@@ -5,6 +5,7 @@
 // versions may add fields without breaking this one.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,6 +55,21 @@ public:
     void Reset();
     void Add(const void* bytes, size_t size);
     uint64_t Sum() const;
+
+private:
+    void* state_;
+};
+
+// The XXH3-128 of bytes given piece by piece, as its low and high halves: equal to the sum of
+// all the pieces at once.
+class TWideSummer {
+public:
+    TWideSummer();
+    ~TWideSummer();
+    TWideSummer(const TWideSummer&) = delete;
+    TWideSummer& operator=(const TWideSummer&) = delete;
+    void Add(const void* bytes, size_t size);
+    std::array<uint64_t, 2> Sum() const;
 
 private:
     void* state_;

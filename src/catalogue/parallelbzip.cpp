@@ -138,42 +138,51 @@ bool TBlockJoiner::End() {
     return Flush(true);
 }
 
+// What the pieces of one stream share as they are joined in order.
+struct TPieceJoin {
+    TPieceJoin(TStream& file, std::function<void(bool)> w) : joiner(file), written(std::move(w)) {}
+    TBlockJoiner joiner;
+    std::function<void(bool)> written; // called by the last piece's join
+    bool ok = true;
+};
+
+namespace {
+// Compresses `size` bytes at `data` (which `keep` holds) on a worker and joins the piece in
+// order; the `last` piece ends the stream and tells `written`.
+void SubmitPiece(TOrderedWork& work, const std::shared_ptr<TPieceJoin>& shared, const char* data,
+                 size_t size, std::shared_ptr<const void> keep, bool last) {
+    auto piece = std::make_shared<std::string>();
+    auto compress = [piece, data, size, keep = std::move(keep)] {
+        if (!CompressPiece(data, size, *piece)) piece->clear();
+    };
+    auto join = [shared, piece, last] {
+        if (shared->ok) shared->ok = !piece->empty() && shared->joiner.Add(*piece);
+        piece->clear();
+        piece->shrink_to_fit();
+        if (!last) return;
+        if (shared->ok) shared->ok = shared->joiner.End();
+        shared->written(shared->ok);
+    };
+    work.Submit(std::move(compress), std::move(join));
+}
+} // namespace
+
 void QueueCompressedStream(TOrderedWork& work, std::shared_ptr<const TMemoryStream> content,
                            TStream& file, std::function<void(bool)> written) {
-    struct Shared {
-        std::shared_ptr<const TMemoryStream> content;
-        TBlockJoiner joiner;
-        std::function<void(bool)> written;
-        bool ok = true;
-        Shared(std::shared_ptr<const TMemoryStream> c, TStream& f, std::function<void(bool)> w)
-            : content(std::move(c)), joiner(f), written(std::move(w)) {}
-    };
     const auto* bytes = reinterpret_cast<const unsigned char*>(content->Data());
     const size_t size = static_cast<size_t>(content->Size());
     std::vector<size_t> starts = BzipBlockStarts(bytes, size);
-    auto shared = std::make_shared<Shared>(std::move(content), file, std::move(written));
+    auto shared = std::make_shared<TPieceJoin>(file, std::move(written));
     for (size_t k = 0; k < starts.size(); ++k) {
         const size_t from = starts[k];
         const size_t to = k + 1 < starts.size() ? starts[k + 1] : size;
         const bool last = k + 1 == starts.size();
-        auto piece = std::make_shared<std::string>();
-        auto compress = [shared, piece, from, to] {
-            if (!CompressPiece(shared->content->Data() + from, to - from, *piece)) piece->clear();
-        };
-        auto join = [shared, piece, last] {
-            if (shared->ok) shared->ok = !piece->empty() && shared->joiner.Add(*piece);
-            piece->clear();
-            piece->shrink_to_fit();
-            if (!last) return;
-            if (shared->ok) shared->ok = shared->joiner.End();
-            shared->written(shared->ok);
-        };
-        work.Submit(std::move(compress), std::move(join));
+        SubmitPiece(work, shared, content->Data() + from, to - from, content, last);
     }
 }
 
 TStreamingBzip::TStreamingBzip(TOrderedWork& work, TStream& file)
-    : work_(work), shared_(std::make_shared<Shared>(file)) {}
+    : work_(work), shared_(std::make_shared<TPieceJoin>(file, nullptr)) {}
 
 void TStreamingBzip::Append(const char* data, size_t size) {
     cuts_.clear();
@@ -183,17 +192,10 @@ void TStreamingBzip::Append(const char* data, size_t size) {
 }
 
 void TStreamingBzip::Give(size_t end) {
-    auto piece = std::make_shared<std::string>(pending_, 0, end - given_);
+    auto piece = std::make_shared<const std::string>(pending_, 0, end - given_);
     pending_.erase(0, end - given_);
     given_ = end;
-    auto shared = shared_;
-    work_.Submit([piece] {
-        std::string packed;
-        if (!CompressPiece(piece->data(), piece->size(), packed)) packed.clear();
-        piece->swap(packed);
-    }, [shared, piece] {
-        if (shared->ok) shared->ok = !piece->empty() && shared->joiner.Add(*piece);
-    });
+    SubmitPiece(work_, shared_, piece->data(), piece->size(), piece, false);
 }
 
 bool TStreamingBzip::End() {

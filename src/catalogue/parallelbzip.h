@@ -17,6 +17,7 @@
 class TMemoryStream;
 class TOrderedWork;
 class TStream;
+struct TPieceJoin;
 
 // Where each block of a block-size-1 stream of these bytes begins; the first is 0. Empty input
 // has one (empty) piece.
@@ -72,15 +73,10 @@ public:
     bool End();
 
 private:
-    struct Shared {
-        explicit Shared(TStream& file) : joiner(file) {}
-        TBlockJoiner joiner;
-        bool ok = true;
-    };
     void Give(size_t end);
 
     TOrderedWork& work_;
-    std::shared_ptr<Shared> shared_;
+    std::shared_ptr<TPieceJoin> shared_;
     TBlockCutter cutter_;
     std::vector<size_t> cuts_;
     std::string pending_; // the bytes from `given_` on, not yet given to a worker

@@ -42,6 +42,9 @@ int RunLanguageCheck(const Arguments& arguments);
 
 // "shelvix-cli: <subject>: <message>" on standard error.
 void ReportError(std::string_view subject, std::string_view message);
+// Whether the command's output went out whole: `written` (what its own writer says) and
+// standard output flushed without an error; reports the failure when not.
+bool OutputWritten(bool written = true);
 
 // Opens an index file (not the contents); reports the load message when it fails.
 bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName);

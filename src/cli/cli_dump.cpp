@@ -153,10 +153,7 @@ int RunDump(const Arguments& arguments) {
         return true;
     });
     out.Raw("\n]}\n");
-    if (!out.Flush()) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten(out.Flush())) return kExitFailure;
     return failed > 0 ? kExitFailure : kExitOk;
 }
 

@@ -50,10 +50,7 @@ int RunDuplicates(const Arguments& arguments) {
         for (size_t i = 0; i < group.Count; ++i) block += EntryLine(*duplicates.Member(group, i)) + '\n';
         std::fputs(block.c_str(), stdout);
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten()) return kExitFailure;
     return duplicates.Groups.empty() ? kExitFailure : kExitOk;
 }
 

@@ -63,10 +63,7 @@ int RunExport(const Arguments& arguments) {
     std::ios::sync_with_stdio(false);
     const bool written = format == csv ? WriteCsvReport(std::cout, report)
                                        : WriteHtmlReport(std::cout, report);
-    if (!written) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten(written)) return kExitFailure;
     return unread.empty() ? kExitOk : kExitFailure;
 }
 

@@ -42,10 +42,7 @@ int RunFind(const Arguments& arguments) {
         for (const TSearchRow& row : rows) std::fputs((EntryLine(*row.entry) + '\n').c_str(), stdout);
         any = any || !rows.empty();
     });
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten()) return kExitFailure;
     return any ? kExitOk : kExitFailure;
 }
 

@@ -42,10 +42,7 @@ int RunInfo(const Arguments& arguments) {
             std::printf("      free %" PRId64 " bytes of %" PRId64 " (%s)\n", m.Additions.FreeSpace,
                         m.Additions.Capacity, FreeSpaceText(m.Additions).c_str());
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten()) return kExitFailure;
     return kExitOk;
 }
 

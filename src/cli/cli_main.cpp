@@ -125,6 +125,12 @@ void ReportError(std::string_view subject, std::string_view message) {
                  subject.data(), static_cast<int>(message.size()), message.data());
 }
 
+bool OutputWritten(bool written) {
+    if (written && std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    ReportError("standard output", "write failed");
+    return false;
+}
+
 bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName) {
     if (catalogue.Load(fileName)) return true;
     ReportError(fileName, ShelvixMessages::msgNoLoad);

@@ -162,10 +162,7 @@ int RunSearch(const Arguments& arguments) {
         line += '\n';
         std::fputs(line.c_str(), stdout);
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        ReportError("standard output", "write failed");
-        return kExitFailure;
-    }
+    if (!OutputWritten()) return kExitFailure;
     return results.empty() ? kExitFailure : kExitOk;
 }
 
