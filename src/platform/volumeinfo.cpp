@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -105,12 +104,6 @@ std::string FolderInFileSystem(const MountEntry& mount, const std::string& path)
 }
 
 } // namespace
-
-std::string SerialText(uint32_t serial) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", serial);
-    return text;
-}
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source) {
     static constexpr std::string_view kRemote[] = {

@@ -107,8 +107,6 @@ private:
 };
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source);
-// The serial as a medium keeps it: exactly 8 upper-case hexadecimal digits.
-std::string SerialText(uint32_t serial);
 uint32_t VolumeSerial(std::string_view fsType, std::string_view uuid, std::string_view source,
                       std::string_view mountPoint);
 
