@@ -53,13 +53,6 @@ const CFile& EntryOnDisk(const CFile& entry) {
     return *onDisk;
 }
 
-std::string RelativePath(const CFile& entry) {
-    std::string path(entry.Name());
-    for (const CFile* up = entry.Parent; up; up = up->Parent)
-        path = std::string(up->Name()) + '/' + path;
-    return path;
-}
-
 std::string SpaceText(int64_t bytes) {
     static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
     if (bytes < 1024) return std::to_string(bytes < 0 ? 0 : bytes) + " bytes";

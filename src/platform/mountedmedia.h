@@ -26,8 +26,6 @@ std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolu
 // What lies on disk for an entry: the entry itself, or for a member of an archive the outermost
 // archive that holds it.
 const CFile& EntryOnDisk(const CFile& entry);
-// The names from the medium's folder down to the entry, joined by "/".
-std::string RelativePath(const CFile& entry);
 // `folder` + "/" + `relative`, with one slash between them whatever either brings.
 std::string JoinPath(const std::string& folder, const std::string& relative);
 
