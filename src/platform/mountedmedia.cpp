@@ -1,8 +1,8 @@
 #include "platform/mountedmedia.h"
 
+#include "catalogue/IO_BZIP.h"
 #include "platform/mountinfo.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -73,12 +73,12 @@ std::string FreeSpaceText(const TMediumAdditions& reading) {
     const double whole = std::floor(reading.ReadTime);
     // Only days a calendar can name; a damaged file may hold anything.
     if (!std::isfinite(whole) || whole < 1 || whole > 2958465) return text;
-    using namespace std::chrono;
-    const year_month_day date{sys_days{year{1899} / December / 30} + days{static_cast<int>(whole)}};
+    int64_t year;
+    unsigned month, day;
+    CivilFromDays(static_cast<int64_t>(whole) - kDayCountOf1970, year, month, day);
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char when[40];
-    std::snprintf(when, sizeof when, " when read on %u %s %d", unsigned(date.day()),
-                  kMonths[unsigned(date.month()) - 1], int(date.year()));
+    std::snprintf(when, sizeof when, " when read on %u %s %d", day, kMonths[month - 1], int(year));
     return text + when;
 }
