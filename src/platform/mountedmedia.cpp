@@ -6,22 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
-#include <sys/stat.h>
-
-bool IsExistingFolder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& relative) {
-    std::string out = folder;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    size_t start = 0;
-    while (start < relative.size() && relative[start] == '/') ++start;
-    if (start == relative.size()) return out.empty() ? std::string("/") : out;
-    if (out.empty() || out.back() != '/') out += '/';
-    return out + relative.substr(start);
-}
 
 std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolume>& volumes,
                             const FolderTest& isFolder) {

@@ -33,15 +33,8 @@ std::string ReadSmallFile(const std::string& path) {
     return text;
 }
 
-std::string Join(const std::string& root, std::string_view relative) {
-    std::string out = root.empty() ? std::string("/") : root;
-    if (out.back() != '/') out += '/';
-    return out + std::string(relative);
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+std::vector<MountEntry> ReadMounts(const std::string& root) {
+    return ParseMountInfo(ReadSmallFile(MountTablePath(root)));
 }
 
 uint32_t Crc32(std::string_view text) {
@@ -104,6 +97,25 @@ std::string FolderInFileSystem(const MountEntry& mount, const std::string& path)
 }
 
 } // namespace
+
+bool IsExistingFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& relative) {
+    std::string out = folder;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    size_t start = 0;
+    while (start < relative.size() && relative[start] == '/') ++start;
+    if (start == relative.size()) return out.empty() ? std::string("/") : out;
+    if (out.empty() || out.back() != '/') out += '/';
+    return out + relative.substr(start);
+}
+
+std::string MountTablePath(const std::string& root) {
+    return JoinPath(root, "proc/self/mountinfo");
+}
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source) {
     static constexpr std::string_view kRemote[] = {
@@ -170,7 +182,7 @@ VolumeDetails TLinuxVolumes::Describe(const std::string& path) const {
 }
 
 VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& path) const {
-    const auto mounts = ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")));
+    const auto mounts = ReadMounts(root_);
     const MountEntry* mount = FindMount(mounts, major(device), minor(device), path);
     if (!mount) return {}; // driveUnknown: the path is real but no table describes it
     VolumeDetails details = DescribeMount(*mount);
@@ -203,7 +215,7 @@ VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
 
 std::vector<MountedVolume> TLinuxVolumes::MountedVolumes() const {
     std::vector<MountedVolume> volumes;
-    for (const MountEntry& mount : ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")))) {
+    for (const MountEntry& mount : ReadMounts(root_)) {
         const VolumeDetails details = DescribeMount(mount);
         volumes.push_back({mount.mountPoint, mount.root, SerialText(details.info.serial),
                            details.info.label});
@@ -246,13 +258,13 @@ std::string RemovableMediaFolder(const std::string& root, const std::string& use
         !user.empty() && user.find('/') == std::string::npos && user != "." && user != "..";
     if (userUsable) {
         for (const char* base : {"media/", "run/media/"}) {
-            const std::string candidate = Join(root, base + user);
-            if (IsFolder(candidate)) return candidate;
+            const std::string candidate = JoinPath(root, base + user);
+            if (IsExistingFolder(candidate)) return candidate;
         }
     }
     for (const char* base : {"media", "mnt"}) {
-        const std::string candidate = Join(root, base);
-        if (IsFolder(candidate)) return candidate;
+        const std::string candidate = JoinPath(root, base);
+        if (IsExistingFolder(candidate)) return candidate;
     }
     return root.empty() ? std::string("/") : root;
 }

@@ -114,6 +114,13 @@ uint32_t VolumeSerial(std::string_view fsType, std::string_view uuid, std::strin
 // libblkid probe if built in.
 void InstallLinuxVolumeInfoReader();
 
+// Whether `path` names a folder, links followed.
+bool IsExistingFolder(const std::string& path);
+// `folder` + "/" + `relative`, with one slash between them whatever either brings.
+std::string JoinPath(const std::string& folder, const std::string& relative);
+// The kernel's table of mounted file systems below `root` ("/" in the program).
+std::string MountTablePath(const std::string& root);
+
 // Where the folder chooser starts: the first existing folder of /media/<user>,
 // /run/media/<user>, /media and /mnt, else "/". The user is $USER, or the account's name.
 std::string RemovableMediaFolder();
