@@ -10,10 +10,12 @@
 #include <fstream>
 #include <iterator>
 #include <limits.h>
+#include <map>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +83,21 @@ uint32_t DriveTypeOf(const MountEntry& mount, const BlockDeviceFacts& device) {
     if (OneOf(mount.fsType, {"iso9660", "udf"}) || device.optical) return driveOptical;
     if (device.isBlock) return device.removable ? driveRemovable : driveFixed;
     return driveUnknown;
+}
+
+// The mount's device as sysfs and udev describe it, with the label and UUID they lack taken from
+// the device itself when a probe is given.
+BlockDeviceFacts Identify(const TBlockDevices& devices, const MountEntry& mount,
+                          const DeviceProbe& probe, bool identityOnly) {
+    BlockDeviceFacts facts = devices.Describe(mount.major, mount.minor, mount.source, identityOnly);
+    if (facts.isBlock && probe && (facts.label.empty() || facts.uuid.empty())) {
+        std::string label, uuid;
+        if (probe("/dev/" + facts.name, label, uuid)) {
+            if (facts.label.empty()) facts.label = label;
+            if (facts.uuid.empty()) facts.uuid = uuid;
+        }
+    }
+    return facts;
 }
 
 // Where `path` lies inside its file system: the mount's own root joined with the path below the
@@ -192,8 +209,7 @@ VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& pat
 
 VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
     VolumeDetails details;
-    const BlockDeviceFacts facts =
-        TBlockDevices(root_).Describe(mount.major, mount.minor, mount.source);
+    const BlockDeviceFacts facts = Identify(TBlockDevices(root_), mount, probe_, false);
     details.ok = true;
     details.mountPoint = mount.mountPoint;
     details.fsType = mount.fsType;
@@ -202,23 +218,24 @@ VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
     details.info.driveType = DriveTypeOf(mount, facts);
     details.info.label = facts.label;
     details.uuid = facts.uuid;
-    if (facts.isBlock && probe_ && (details.info.label.empty() || details.uuid.empty())) {
-        std::string label, uuid;
-        if (probe_("/dev/" + facts.name, label, uuid)) {
-            if (details.info.label.empty()) details.info.label = label;
-            if (details.uuid.empty()) details.uuid = uuid;
-        }
-    }
     details.info.serial = VolumeSerial(mount.fsType, details.uuid, mount.source, mount.mountPoint);
     return details;
 }
 
 std::vector<MountedVolume> TLinuxVolumes::MountedVolumes() const {
+    // Only what names each file system is wanted, and bind mounts show one device many times:
+    // each device is read once. The serial is per mount, as a file system without a UUID takes
+    // it from where it is mounted.
+    const TBlockDevices devices(root_);
+    std::map<std::tuple<unsigned, unsigned, std::string>, BlockDeviceFacts> known;
     std::vector<MountedVolume> volumes;
     for (const MountEntry& mount : ReadMounts(root_)) {
-        const VolumeDetails details = DescribeMount(mount);
-        volumes.push_back({mount.mountPoint, mount.root, SerialText(details.info.serial),
-                           details.info.label});
+        const auto [it, added] = known.try_emplace({mount.major, mount.minor, mount.source});
+        if (added) it->second = Identify(devices, mount, probe_, true);
+        const BlockDeviceFacts& facts = it->second;
+        const uint32_t serial =
+            VolumeSerial(mount.fsType, facts.uuid, mount.source, mount.mountPoint);
+        volumes.push_back({mount.mountPoint, mount.root, SerialText(serial), facts.label});
     }
     return volumes;
 }
