@@ -186,6 +186,12 @@ void CMedium::RemapCategories(CMedienListe& target) {
     });
 }
 
+std::string SerialText(uint32_t serial) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", serial);
+    return text;
+}
+
 bool CMedium::ReadVolumeInfo(const std::string& path) {
     ContentLoaded = false;
     TotalSize = 0;
@@ -198,9 +204,7 @@ bool CMedium::ReadVolumeInfo(const std::string& path) {
     if (!ok) return false;
     VolumeLabel = info.label;
     Name = info.label.empty() ? FolderOwnName(path) : info.label;
-    char serial[9];
-    std::snprintf(serial, sizeof serial, "%08X", info.serial);
-    Serial = serial;
+    Serial = SerialText(info.serial);
     Additions.Capacity = info.capacity;
     Additions.FreeSpace = info.freeSpace;
     Additions.ReadTime = UnixTimeToLocalDate(std::time(nullptr));

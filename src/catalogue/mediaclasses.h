@@ -94,6 +94,10 @@ struct VolumeInfo {
     int64_t freeSpace = -1; // bytes free for the user
 };
 
+// The serial as a medium keeps it, and as mounted file systems are matched against it: exactly
+// 8 upper-case hexadecimal digits.
+std::string SerialText(uint32_t serial);
+
 // Reads the drive type, label and serial of the file system holding a path. Returns false when
 // the path has no readable file system; driveType is set as far as it could be determined.
 using VolumeInfoReader = std::function<bool(const std::string& path, VolumeInfo& info)>;

@@ -197,7 +197,7 @@ void TBlockDevices::ReadUdevData(const std::string& devNumbers, BlockDeviceFacts
 }
 
 BlockDeviceFacts TBlockDevices::Describe(unsigned major, unsigned minor,
-                                         const std::string& source) const {
+                                         const std::string& source, bool identityOnly) const {
     BlockDeviceFacts facts;
     std::string sysPath;
     std::string devNumbers;
@@ -220,9 +220,11 @@ BlockDeviceFacts TBlockDevices::Describe(unsigned major, unsigned minor,
     if (facts.name.empty() || facts.name.find('/') != std::string::npos) return facts;
     facts.isBlock = true;
     if (devNumbers.empty() && !sysPath.empty()) devNumbers = ReadFirstLine(Under(sysPath + "/dev"));
-    facts.disk = DiskOf(facts.name, sysPath);
-    facts.removable = DiskRemovable(facts.disk, 0) || HasUsbComponent(sysPath);
-    facts.optical = DiskOptical(facts.disk);
+    if (!identityOnly) {
+        facts.disk = DiskOf(facts.name, sysPath);
+        facts.removable = DiskRemovable(facts.disk, 0) || HasUsbComponent(sysPath);
+        facts.optical = DiskOptical(facts.disk);
+    }
     ReadLinks("dev/disk/by-label", facts.name, sourceName, facts.label);
     ReadLinks("dev/disk/by-uuid", facts.name, sourceName, facts.uuid);
     if ((facts.label.empty() || facts.uuid.empty()) && devNumbers.find('/') == std::string::npos &&

@@ -27,8 +27,10 @@ public:
 
     // `major`:`minor` and `source` are the mount's device and source from mountinfo. The
     // device numbers are anonymous (major 0) for btrfs and FUSE-block mounts, so the source
-    // name is tried as well.
-    BlockDeviceFacts Describe(unsigned major, unsigned minor, const std::string& source) const;
+    // name is tried as well. `identityOnly` leaves out the disk and what kind it is (disk,
+    // removable, optical), for callers that want only the name, label and UUID.
+    BlockDeviceFacts Describe(unsigned major, unsigned minor, const std::string& source,
+                              bool identityOnly = false) const;
 
 private:
     std::string Under(std::string_view relative) const;

@@ -1,27 +1,11 @@
 #include "platform/mountedmedia.h"
 
+#include "catalogue/IO_BZIP.h"
 #include "platform/mountinfo.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
-#include <sys/stat.h>
-
-bool IsExistingFolder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& relative) {
-    std::string out = folder;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    size_t start = 0;
-    while (start < relative.size() && relative[start] == '/') ++start;
-    if (start == relative.size()) return out.empty() ? std::string("/") : out;
-    if (out.empty() || out.back() != '/') out += '/';
-    return out + relative.substr(start);
-}
 
 std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolume>& volumes,
                             const FolderTest& isFolder) {
@@ -53,13 +37,6 @@ const CFile& EntryOnDisk(const CFile& entry) {
     return *onDisk;
 }
 
-std::string RelativePath(const CFile& entry) {
-    std::string path(entry.Name());
-    for (const CFile* up = entry.Parent; up; up = up->Parent)
-        path = std::string(up->Name()) + '/' + path;
-    return path;
-}
-
 std::string SpaceText(int64_t bytes) {
     static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
     if (bytes < 1024) return std::to_string(bytes < 0 ? 0 : bytes) + " bytes";
@@ -80,12 +57,12 @@ std::string FreeSpaceText(const TMediumAdditions& reading) {
     const double whole = std::floor(reading.ReadTime);
     // Only days a calendar can name; a damaged file may hold anything.
     if (!std::isfinite(whole) || whole < 1 || whole > 2958465) return text;
-    using namespace std::chrono;
-    const year_month_day date{sys_days{year{1899} / December / 30} + days{static_cast<int>(whole)}};
+    int64_t year;
+    unsigned month, day;
+    CivilFromDays(static_cast<int64_t>(whole) - kDayCountOf1970, year, month, day);
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char when[40];
-    std::snprintf(when, sizeof when, " when read on %u %s %d", unsigned(date.day()),
-                  kMonths[unsigned(date.month()) - 1], int(date.year()));
+    std::snprintf(when, sizeof when, " when read on %u %s %d", day, kMonths[month - 1], int(year));
     return text + when;
 }

@@ -11,7 +11,6 @@
 #include <vector>
 
 using FolderTest = std::function<bool(const std::string& path)>;
-bool IsExistingFolder(const std::string& path);
 
 // The folder a medium's entries lie in now, or empty when the medium is not mounted. A mounted
 // file system is the medium's when its serial is the medium's and, when the medium has a label,
@@ -26,10 +25,6 @@ std::string MountedLocation(const CMedium& medium, const std::vector<MountedVolu
 // What lies on disk for an entry: the entry itself, or for a member of an archive the outermost
 // archive that holds it.
 const CFile& EntryOnDisk(const CFile& entry);
-// The names from the medium's folder down to the entry, joined by "/".
-std::string RelativePath(const CFile& entry);
-// `folder` + "/" + `relative`, with one slash between them whatever either brings.
-std::string JoinPath(const std::string& folder, const std::string& relative);
 
 // Free space and capacity as the desk shows them: one decimal, "12.3 GB".
 std::string SpaceText(int64_t bytes);

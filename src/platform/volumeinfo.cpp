@@ -6,15 +6,16 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits.h>
+#include <map>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -34,15 +35,8 @@ std::string ReadSmallFile(const std::string& path) {
     return text;
 }
 
-std::string Join(const std::string& root, std::string_view relative) {
-    std::string out = root.empty() ? std::string("/") : root;
-    if (out.back() != '/') out += '/';
-    return out + std::string(relative);
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+std::vector<MountEntry> ReadMounts(const std::string& root) {
+    return ParseMountInfo(ReadSmallFile(MountTablePath(root)));
 }
 
 uint32_t Crc32(std::string_view text) {
@@ -91,6 +85,21 @@ uint32_t DriveTypeOf(const MountEntry& mount, const BlockDeviceFacts& device) {
     return driveUnknown;
 }
 
+// The mount's device as sysfs and udev describe it, with the label and UUID they lack taken from
+// the device itself when a probe is given.
+BlockDeviceFacts Identify(const TBlockDevices& devices, const MountEntry& mount,
+                          const DeviceProbe& probe, bool identityOnly) {
+    BlockDeviceFacts facts = devices.Describe(mount.major, mount.minor, mount.source, identityOnly);
+    if (facts.isBlock && probe && (facts.label.empty() || facts.uuid.empty())) {
+        std::string label, uuid;
+        if (probe("/dev/" + facts.name, label, uuid)) {
+            if (facts.label.empty()) facts.label = label;
+            if (facts.uuid.empty()) facts.uuid = uuid;
+        }
+    }
+    return facts;
+}
+
 // Where `path` lies inside its file system: the mount's own root joined with the path below the
 // mount point. Empty when the mount does not hold the path (then nothing says where it lies).
 std::string FolderInFileSystem(const MountEntry& mount, const std::string& path) {
@@ -106,10 +115,23 @@ std::string FolderInFileSystem(const MountEntry& mount, const std::string& path)
 
 } // namespace
 
-std::string SerialText(uint32_t serial) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", serial);
-    return text;
+bool IsExistingFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& relative) {
+    std::string out = folder;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    size_t start = 0;
+    while (start < relative.size() && relative[start] == '/') ++start;
+    if (start == relative.size()) return out.empty() ? std::string("/") : out;
+    if (out.empty() || out.back() != '/') out += '/';
+    return out + relative.substr(start);
+}
+
+std::string MountTablePath(const std::string& root) {
+    return JoinPath(root, "proc/self/mountinfo");
 }
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source) {
@@ -177,7 +199,7 @@ VolumeDetails TLinuxVolumes::Describe(const std::string& path) const {
 }
 
 VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& path) const {
-    const auto mounts = ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")));
+    const auto mounts = ReadMounts(root_);
     const MountEntry* mount = FindMount(mounts, major(device), minor(device), path);
     if (!mount) return {}; // driveUnknown: the path is real but no table describes it
     VolumeDetails details = DescribeMount(*mount);
@@ -187,8 +209,7 @@ VolumeDetails TLinuxVolumes::DescribeDevice(dev_t device, const std::string& pat
 
 VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
     VolumeDetails details;
-    const BlockDeviceFacts facts =
-        TBlockDevices(root_).Describe(mount.major, mount.minor, mount.source);
+    const BlockDeviceFacts facts = Identify(TBlockDevices(root_), mount, probe_, false);
     details.ok = true;
     details.mountPoint = mount.mountPoint;
     details.fsType = mount.fsType;
@@ -197,23 +218,24 @@ VolumeDetails TLinuxVolumes::DescribeMount(const MountEntry& mount) const {
     details.info.driveType = DriveTypeOf(mount, facts);
     details.info.label = facts.label;
     details.uuid = facts.uuid;
-    if (facts.isBlock && probe_ && (details.info.label.empty() || details.uuid.empty())) {
-        std::string label, uuid;
-        if (probe_("/dev/" + facts.name, label, uuid)) {
-            if (details.info.label.empty()) details.info.label = label;
-            if (details.uuid.empty()) details.uuid = uuid;
-        }
-    }
     details.info.serial = VolumeSerial(mount.fsType, details.uuid, mount.source, mount.mountPoint);
     return details;
 }
 
 std::vector<MountedVolume> TLinuxVolumes::MountedVolumes() const {
+    // Only what names each file system is wanted, and bind mounts show one device many times:
+    // each device is read once. The serial is per mount, as a file system without a UUID takes
+    // it from where it is mounted.
+    const TBlockDevices devices(root_);
+    std::map<std::tuple<unsigned, unsigned, std::string>, BlockDeviceFacts> known;
     std::vector<MountedVolume> volumes;
-    for (const MountEntry& mount : ParseMountInfo(ReadSmallFile(Join(root_, "proc/self/mountinfo")))) {
-        const VolumeDetails details = DescribeMount(mount);
-        volumes.push_back({mount.mountPoint, mount.root, SerialText(details.info.serial),
-                           details.info.label});
+    for (const MountEntry& mount : ReadMounts(root_)) {
+        const auto [it, added] = known.try_emplace({mount.major, mount.minor, mount.source});
+        if (added) it->second = Identify(devices, mount, probe_, true);
+        const BlockDeviceFacts& facts = it->second;
+        const uint32_t serial =
+            VolumeSerial(mount.fsType, facts.uuid, mount.source, mount.mountPoint);
+        volumes.push_back({mount.mountPoint, mount.root, SerialText(serial), facts.label});
     }
     return volumes;
 }
@@ -253,13 +275,13 @@ std::string RemovableMediaFolder(const std::string& root, const std::string& use
         !user.empty() && user.find('/') == std::string::npos && user != "." && user != "..";
     if (userUsable) {
         for (const char* base : {"media/", "run/media/"}) {
-            const std::string candidate = Join(root, base + user);
-            if (IsFolder(candidate)) return candidate;
+            const std::string candidate = JoinPath(root, base + user);
+            if (IsExistingFolder(candidate)) return candidate;
         }
     }
     for (const char* base : {"media", "mnt"}) {
-        const std::string candidate = Join(root, base);
-        if (IsFolder(candidate)) return candidate;
+        const std::string candidate = JoinPath(root, base);
+        if (IsExistingFolder(candidate)) return candidate;
     }
     return root.empty() ? std::string("/") : root;
 }

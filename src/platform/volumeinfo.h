@@ -107,14 +107,19 @@ private:
 };
 
 bool IsRemoteFileSystem(std::string_view fsType, std::string_view source);
-// The serial as a medium keeps it: exactly 8 upper-case hexadecimal digits.
-std::string SerialText(uint32_t serial);
 uint32_t VolumeSerial(std::string_view fsType, std::string_view uuid, std::string_view source,
                       std::string_view mountPoint);
 
 // Makes CMedium::ReadVolumeInfo and the scan's ZIP reader use TLinuxVolumes over "/" with the
 // libblkid probe if built in.
 void InstallLinuxVolumeInfoReader();
+
+// Whether `path` names a folder, links followed.
+bool IsExistingFolder(const std::string& path);
+// `folder` + "/" + `relative`, with one slash between them whatever either brings.
+std::string JoinPath(const std::string& folder, const std::string& relative);
+// The kernel's table of mounted file systems below `root` ("/" in the program).
+std::string MountTablePath(const std::string& root);
 
 // Where the folder chooser starts: the first existing folder of /media/<user>,
 // /run/media/<user>, /media and /mnt, else "/". The user is $USER, or the account's name.

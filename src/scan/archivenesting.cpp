@@ -68,21 +68,21 @@ struct FolderKeyHash {
 };
 using FolderMap = std::unordered_map<FolderKey, CFile*, FolderKeyHash>;
 
-CFile* AddEntry(CFile* folder, std::string_view name, const MemberView& member, int32_t category,
+CFile* AddEntry(CFile* folder, std::string_view name, uint32_t attributes, int32_t category,
                 int64_t size, double date) {
     CFile* entry = CFile::Create(folder->Medium, folder);
-    entry->SetFrom(name, member.Attributes, category, size, date);
+    entry->SetFrom(name, attributes, category, size, date);
     folder->AddChild(entry);
     return entry;
 }
 
-// The folder `name` inside `parent`, made when the member being placed is the first to need it.
-CFile* FolderFor(FolderMap& folders, CFile* parent, std::string_view name, double date) {
+// The folder `name` inside `parent`, made when the member being placed is the first to need it:
+// a folder member itself, or the first member below it.
+CFile* FolderFor(FolderMap& folders, CFile* parent, std::string_view name, double date,
+                 int32_t category = -1, int64_t size = 0) {
     const auto found = folders.find({parent, name});
     if (found != folders.end()) return found->second;
-    MemberView folder;
-    folder.Attributes = faDirectory;
-    CFile* entry = AddEntry(parent, name, folder, -1, 0, date);
+    CFile* entry = AddEntry(parent, name, faDirectory, category, size, date);
     folders.emplace(FolderKey{parent, entry->Name()}, entry);
     return entry;
 }
@@ -103,8 +103,7 @@ int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent
         std::string_view path = member.Path;
         if (dropTrailingSeparator && !path.empty() && path.back() == '\\') path.remove_suffix(1);
         const size_t lastCut = path.rfind('\\');
-        const std::string_view name =
-            EntryName(lastCut == std::string_view::npos ? path : path.substr(lastCut + 1));
+        const std::string_view name = EntryName(path);
         if (Refused(name)) {
             ++unnamed;
             continue;
@@ -118,17 +117,10 @@ int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent
             start = end + 1;
             if (!Refused(part)) folder = FolderFor(folders, folder, part, date);
         }
-        if (!(member.Attributes & faDirectory)) {
-            AddEntry(folder, name, member, member.Category, member.Size, date);
-            continue;
-        }
-        const auto known = folders.find({folder, name});
-        if (known != folders.end()) {
-            known->second->Date = date;
-            continue;
-        }
-        CFile* entry = AddEntry(folder, name, member, member.Category, member.Size, date);
-        folders.emplace(FolderKey{folder, entry->Name()}, entry);
+        if (member.Attributes & faDirectory)
+            FolderFor(folders, folder, name, date, member.Category, member.Size)->Date = date;
+        else
+            AddEntry(folder, name, member.Attributes, member.Category, member.Size, date);
     }
     return unnamed;
 }

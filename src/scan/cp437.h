@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// Appends the UTF-8 form of a code point; a value that is no character (a surrogate, or beyond
+// U+10FFFF) becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Translates every byte of 0x80 and above to the UTF-8 form of its code page 437 character;
 // bytes below 0x80 are ASCII in both and are copied as they are.
 std::string Cp437ToUtf8(std::string_view bytes);

@@ -104,11 +104,11 @@ void JoinTo(std::string& path, std::string_view name) {
     path += name;
 }
 
-// A folder's listing, read whole when the folder is opened and then taken in name order. The
-// names lie end to end in one buffer, so a folder costs its names' bytes and one small record a
-// name, and the walk can close the folder and open it again without losing its place. The
-// buffer is a vector, not a string, so that a name handed out stays where it is when the frame
-// holding the listing moves (a short string would move its bytes along).
+// A folder's listing, read whole when the folder is opened and sorted in name order. The names
+// lie end to end in one buffer, so a folder costs its names' bytes and one small record a name,
+// and its folders are entered later by the names kept here. The buffer is a vector, not a
+// string, so that a name handed out stays where it is when the frame holding the listing moves
+// (a short string would move its bytes along).
 struct Listing {
     struct Item {
         size_t offset; // of the name's first byte in `names`; each name ends in a NUL
@@ -117,7 +117,6 @@ struct Listing {
     };
     std::vector<char> names;
     std::vector<Item> items;
-    size_t next = 0;
 
     // A read error ends the listing and returns false; what was read so far stays.
     bool ReadFrom(DIR* dir) {
@@ -136,16 +135,9 @@ struct Listing {
         });
         return complete;
     }
-    const char* Next(unsigned char& type) {
-        if (next >= items.size()) return nullptr;
-        const Item& item = items[next++];
-        type = item.type;
-        return names.data() + item.offset;
-    }
     void Clear() {
         names.clear();
         items.clear();
-        next = 0;
     }
 };
 
@@ -208,13 +200,14 @@ private:
 
     void Examine(size_t index) {
         Frame& frame = stack_[index];
-        unsigned char type = DT_UNKNOWN;
-        while (const char* name = frame.listing.Next(type)) {
+        for (const Listing::Item& item : frame.listing.items) {
             if (!scan_.Control.Continue()) {
                 stopped_ = true;
                 return;
             }
-            if (CFile* folder = Visit(index, name, type)) frame.folders.emplace_back(name, folder);
+            const char* name = frame.listing.names.data() + item.offset;
+            if (CFile* folder = Visit(index, name, item.type))
+                frame.folders.emplace_back(name, folder);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
+#include "scan/cp437.h"
 #include "scan/mediascan.h"
 
 #include <archive.h>
@@ -49,18 +50,7 @@ uint32_t DosDateTimeOf(time_t time) {
 // A wide name as UTF-8; a value that is no character becomes U+FFFD.
 std::string Utf8Of(const wchar_t* wide) {
     std::string out;
-    for (; wide && *wide; ++wide) {
-        uint32_t c = static_cast<uint32_t>(*wide);
-        if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-            continue;
-        }
-        static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-        const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out += char(kLead[more] | (c >> (6 * more)));
-        for (int i = more - 1; i >= 0; --i) out += char(0x80 | ((c >> (6 * i)) & 0x3F));
-    }
+    for (; wide && *wide; ++wide) AppendUtf8(out, static_cast<char32_t>(*wide));
     return out;
 }
 

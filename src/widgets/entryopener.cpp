@@ -1,6 +1,8 @@
 #include "widgets/entryopener.h"
 
 #include "language/messagetable.h"
+#include "platform/mountedmedia.h"
+#include "reports/entrytext.h"
 #include "widgets/interaction.h"
 #include "widgets/mountwatcher.h"
 
@@ -20,6 +22,12 @@ QString Quoted(std::string_view text) {
 
 QString NotMountedText(const CMedium& medium) {
     return QStringLiteral("Insert or mount %1 to open this file").arg(Quoted(medium.Name));
+}
+
+// The path from the medium's folder to what lies on disk for `onDisk`, or to the folder holding it
+// ("" at the medium's top).
+std::string RelativeText(const CFile& onDisk, bool containingFolder) {
+    return containingFolder ? EntryLocationText(onDisk) : EntryPathText(onDisk);
 }
 
 // A link whose target is gone still lies on the medium.
@@ -57,10 +65,7 @@ CFile* TEntryOpener::Current() const {
 QString TEntryOpener::PathOnDisk(const CFile& entry, bool containingFolder) {
     const QString location = TMountWatcher::Instance().Location(*entry.Medium);
     if (location.isEmpty()) return {};
-    const CFile& onDisk = EntryOnDisk(entry);
-    std::string relative;
-    if (!containingFolder) relative = RelativePath(onDisk);
-    else if (onDisk.Parent) relative = RelativePath(*onDisk.Parent);
+    const std::string relative = RelativeText(EntryOnDisk(entry), containingFolder);
     return QString::fromLocal8Bit(JoinPath(location.toLocal8Bit().toStdString(), relative).c_str());
 }
 
@@ -73,9 +78,10 @@ bool TEntryOpener::Open(CFile* entry, bool containingFolder) {
         return false;
     }
     if (!ExistsOnDisk(path)) {
+        // At the medium's top the containing folder has no name of its own: name the entry.
         const CFile& onDisk = EntryOnDisk(*entry);
         const QString gone = QStringLiteral("%1 is no longer on %2; update the medium to see its current content")
-                                 .arg(Quoted(RelativePath(containingFolder && onDisk.Parent ? *onDisk.Parent : onDisk)),
+                                 .arg(Quoted(RelativeText(onDisk, containingFolder && onDisk.Parent)),
                                       Quoted(medium.Name));
         say_(gone);
         const auto& update = UpdateMedium();

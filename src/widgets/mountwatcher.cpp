@@ -29,8 +29,7 @@ void TMountWatcher::Watch() {
     delete notifier_;
     notifier_ = nullptr;
     if (fd_ >= 0) ::close(fd_);
-    const std::string table =
-        root_ + (root_.back() == '/' ? "" : "/") + "proc/self/mountinfo";
+    const std::string table = MountTablePath(root_);
     fd_ = ::open(table.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return; // no table to watch: the state stays as last read
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Exception, this);
