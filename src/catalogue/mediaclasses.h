@@ -103,6 +103,16 @@ std::string SerialText(uint32_t serial);
 using VolumeInfoReader = std::function<bool(const std::string& path, VolumeInfo& info)>;
 void SetVolumeInfoReader(VolumeInfoReader reader);
 
+// Why a medium's content could not be read. In use and Changed are no damage: another program
+// is saving the catalogue, or has saved it since it was read; nothing may be dropped for them.
+enum class TLoadFailure {
+    None,
+    Missing, // the data file is not there
+    InUse,   // the data file stayed locked by another program's save
+    Changed, // the data file is no longer the one the catalogue was read with
+    Damaged, // the block's bytes, its content or a name in it are not what was written
+};
+
 class CMedium {
 public:
     explicit CMedium(CMedienListe* owner);
@@ -155,6 +165,8 @@ public:
     bool ReadHeader(TStream& stream);
     bool WriteHeader(TStream& stream) const;
     bool LoadContent(const std::string& dataFileName);
+    // Why the last LoadContent left the content out; None after a load that worked.
+    TLoadFailure LoadFailure = TLoadFailure::None;
     // Takes over the tree `loaded` holds, which a reader built on another thread while this
     // medium stayed untouched, its entries already naming this medium; `loaded` is left empty.
     void AdoptContent(CMedium& loaded);
@@ -205,7 +217,29 @@ public:
     bool SaveCategories(const std::string& fileName) const;
 
     bool Load(const std::string& fileName);
+    // After a failed Load: InUse when another program's save of the pair did not end in time,
+    // Damaged when the pair does not belong together; None for the other failures, which the
+    // last file fault names.
+    TLoadFailure LoadFailure = TLoadFailure::None;
+    // After a Load that worked: a text for the user when the pair was not read from its own
+    // files (an interrupted save in a folder that cannot be written); empty otherwise.
+    std::string LoadNotice;
     bool Save(const std::string& fileName);
+    // Why the last Save failed.
+    enum class TSaveFailure {
+        None,
+        Failed,        // a file operation failed: the last file fault names it
+        Damaged,       // DamagedMedium's block is damaged and its tree is not in memory
+        ChangedOnDisk, // the pair is no longer the one this catalogue was read from or saved to
+        InUse,         // another program kept the pair locked
+        Interrupted,   // the new pair is written but not wholly in place: the next open finishes it
+        LoneDataFile,  // a data file without its index stands where the new one would go
+        BackupFailed,  // the backup copies could not be made from a sound pair: nothing written
+    };
+    TSaveFailure SaveFailure = TSaveFailure::None;
+    // Make the backup copies (Home.SXF.bak, Home.sxd.bak) when a save replaces this catalogue's
+    // own pair, from that pair once it is checked, and put them in place only with the commit.
+    bool MakeBackups = false;
     // After a failed Save: the position of a medium whose block in the data file is damaged and
     // whose tree is not in memory to write it afresh; -1 when the save failed for another reason.
     int DamagedMedium = -1;
