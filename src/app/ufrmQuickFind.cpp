@@ -266,7 +266,8 @@ void TfrmQuickFind::ReadContents() {
     for (int i = 0; i < catalogue.Count(); ++i) {
         CMedium* medium = catalogue.GetMedium(i);
         if (!medium->ContentLoaded && medium->DataOffset >= 0)
-            contents->push_back({medium, medium->DataOffset, medium->ContentLength, nullptr});
+            contents->push_back({medium, medium->DataOffset, medium->ContentLength, nullptr,
+                                 medium->Additions});
     }
     if (contents->empty() || catalogue.DataFileName.empty()) return UpdateStatus();
     FReading = true;
@@ -275,8 +276,9 @@ void TfrmQuickFind::ReadContents() {
     FReadDone = 0;
     FReadStamp = catalogue.DataFileAge;
     const uint64_t generation = ++FReadGeneration;
-    FReadJob.Start([this, generation, contents, file = catalogue.DataFileName](const std::atomic<bool>& stop) {
-        ReadContentsDetached(std::move(*contents), file, stop, [&](TDetachedContent& content) {
+    FReadJob.Start([this, generation, contents, file = catalogue.DataFileName,
+                    stamp = catalogue.DataFileAge](const std::atomic<bool>& stop) {
+        ReadContentsDetached(std::move(*contents), file, stamp, stop, [&](TDetachedContent& content) {
             auto one = std::make_shared<TDetachedContent>(std::move(content));
             QMetaObject::invokeMethod(
                 this, [this, generation, one] { TakeContent(generation, one); }, Qt::QueuedConnection);

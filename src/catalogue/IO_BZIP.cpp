@@ -190,11 +190,12 @@ bool DecompressCount(TStream& file, TMemoryStream& memory, int64_t count) {
         }
         // Read on to the end of the stream so that bzip2 checks its block and stream checksums:
         // damaged data must fail here, not load as a different tree.
+        // The content is exactly `count` bytes long: a stream with more in it is another block.
         char scratch[kPiece];
         while (asked && !source.StreamEnded()) {
             bool ended = false;
-            if (source.Next(scratch, sizeof scratch, ended) == 0 && !source.StreamEnded())
-                return false;
+            if (source.Next(scratch, sizeof scratch, ended) != 0) return false;
+            if (!source.StreamEnded()) return false;
         }
         return true;
     } catch (const EShelvixError&) {

@@ -2,6 +2,8 @@
 // whether two names reach the same catalogue file.
 #pragma once
 
+#include "streams.h"
+
 #include <string>
 
 // Home.SXF gives Home.SXF.bak.
@@ -14,6 +16,15 @@ std::string DataBackupName(const std::string& indexFileName);
 // temporary names first, so a copy that fails leaves the previous pair of copies as it was.
 // False when either file cannot be read or a copy cannot be written.
 bool MakeBackupCopies(const std::string& indexFileName, const std::string& dataFileName);
+
+// Copies a catalogue's index and data file to `indexCopy` and `dataCopy`, checking them as the
+// bytes pass: the index must read as an index, each block the index keeps a sum for must have
+// it, and the whole data file the size and sum the index names. With stamps, the files must
+// still be those. False, with the reason noted, for a pair that is not sound: a copy of a rotted
+// file must never replace a good one.
+bool CopyPairChecked(const std::string& indexFileName, const std::string& dataFileName,
+                     const FileStamp* indexStamp, const FileStamp* dataStamp, TStream& indexCopy,
+                     TStream& dataCopy);
 
 // True when both names are the same text, or name the same existing file by different paths
 // (a link, "./", a second mount of the folder).

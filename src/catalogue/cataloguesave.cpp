@@ -4,6 +4,8 @@
 #include "mediaclasses.h"
 
 #include "IO_BZIP.h"
+#include "backups.h"
+#include "faults.h"
 #include "blockcopy.h"
 #include "contentloading.h"
 #include "contentstream.h"
@@ -12,9 +14,16 @@
 #include "workers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
 
 // Blocks larger than this are compressed in pieces on several workers; smaller ones each on one.
 constexpr int64_t kSplitAbove = int64_t(1) << 20;
@@ -27,6 +36,7 @@ public:
     size_t Write(const void* buffer, size_t count) override {
         const size_t written = file_.Write(buffer, count);
         summer_.Add(buffer, written);
+        whole_.Add(buffer, written);
         return written;
     }
     bool Seek(int64_t position) override { return file_.Seek(position); }
@@ -34,10 +44,12 @@ public:
     int64_t Size() const override { return file_.Size(); }
     void Reset() { summer_.Reset(); }
     uint64_t Sum() const { return summer_.Sum(); }
+    // Of everything written: the identity the index names its data file by.
+    uint64_t WholeSum() const { return whole_.Sum(); }
 
 private:
     TStream& file_;
-    TBlockSummer summer_;
+    TBlockSummer summer_, whole_;
 };
 
 } // namespace
@@ -45,19 +57,56 @@ private:
 bool CMedienListe::Save(const std::string& fileName) {
     ClearFileFault();
     DamagedMedium = -1;
-    const std::string dataName = DataFileNameOf(fileName);
-    if (dataName == fileName) return false; // one file cannot be both index and data file
+    SaveFailure = TSaveFailure::Failed;
+    const auto refuse = [this](TSaveFailure why) {
+        SaveFailure = why;
+        return false;
+    };
+    // Through links to the files they lead to: the links stay, the catalogue they lead to is
+    // the one that changes.
+    const std::string target = FileBehindLinks(fileName);
+    const std::string dataName = DataFileNameOf(target);
+    if (dataName == target) return false; // one file cannot be both index and data file
+    if (const std::string named = DataFileNameOf(fileName);
+        FileExists(named) && FileBehindLinks(named) != dataName) {
+        NoteFileReason(named, "leads elsewhere than the data file beside " + target +
+                                  "; the pair must stand together to be saved");
+        return false;
+    }
+    // What an earlier save left here is settled first, as an open does.
+    switch (const TSettle settled = SettlePair(target, dataName); settled.state) {
+    case TSettle::State::Settled: break;
+    case TSettle::State::SaveRunning:
+        NoteFileReason(target, "is being saved by another program");
+        return refuse(TSaveFailure::InUse);
+    default: NoteFileReason(settled.file, "was left by a stopped save and cannot be settled"); return false;
+    }
+    // Onto the pair this catalogue was read from or last saved to: only while it is still that
+    // pair, which the commit checks again once it holds the pair's locks.
+    const bool ownPair = !PairFileName.empty() && FileAge.exists &&
+                         (SameCatalogueFile(fileName, PairFileName) ||
+                          FileBehindLinks(PairFileName) == target);
+    const PairWriter::TExpected expected{FileAge, DataFileAge};
+    if (ownPair && !(FileStamp::Of(target) == FileAge)) {
+        NoteFileReason(target, "changed on disk by another program since it was read");
+        return refuse(TSaveFailure::ChangedOnDisk);
+    }
     // Unchanged blocks are copied from the current data file, their bytes checked against their
     // sums. One that fails is written afresh from its tree when that is in memory; otherwise the
     // save stops, so that the damage is reported rather than carried into the new pair.
     std::vector<bool> copyable;
     const TBlockCheck check = CheckedCopyableBlocks(*this, copyable);
     DamagedMedium = check.damaged;
-    if (!check.readable || check.damaged >= 0) return false;
+    if (!check.readable) return false;
+    if (check.damaged >= 0) return refuse(TSaveFailure::Damaged);
     std::unique_ptr<TFileStream> oldData;
     if (std::find(copyable.begin(), copyable.end(), true) != copyable.end()) {
         oldData = OpenFile(DataFileName, false);
-        if (!oldData) return false;
+        if (!oldData) return refuse(errno == EWOULDBLOCK ? TSaveFailure::InUse : TSaveFailure::Failed);
+        if (!(FileStamp::OfHandle(oldData->Handle()) == DataFileAge)) {
+            NoteFileReason(DataFileName, "changed on disk by another program since it was read");
+            return refuse(TSaveFailure::ChangedOnDisk);
+        }
     }
     // Every other medium written without its content would lose it: those come in first.
     std::vector<CMedium*> toLoad;
@@ -65,11 +114,22 @@ bool CMedienListe::Save(const std::string& fileName) {
         CMedium* m = media_[i].get();
         if (!copyable[i] && !m->ContentLoaded && m->DataOffset >= 0) toLoad.push_back(m);
     }
-    bool allLoaded = true;
-    LoadContentsInOrder(toLoad, DataFileName, [&](CMedium&, bool loaded) {
-        return allLoaded = loaded;
+    TLoadFailure unloaded = TLoadFailure::None;
+    LoadContentsInOrder(toLoad, DataFileName, [&](CMedium& m, bool loaded) {
+        if (!loaded) {
+            unloaded = m.LoadFailure;
+            for (size_t i = 0; i < media_.size(); ++i)
+                if (media_[i].get() == &m) DamagedMedium = static_cast<int>(i);
+        }
+        return loaded;
     });
-    if (!allLoaded) return false;
+    switch (unloaded) {
+    case TLoadFailure::None: break;
+    case TLoadFailure::InUse: return refuse(TSaveFailure::InUse);
+    case TLoadFailure::Changed: return refuse(TSaveFailure::ChangedOnDisk);
+    case TLoadFailure::Damaged: return refuse(TSaveFailure::Damaged);
+    case TLoadFailure::Missing: DamagedMedium = -1; return false;
+    }
 
     struct Before {
         bool stored;
@@ -94,9 +154,20 @@ bool CMedienListe::Save(const std::string& fileName) {
         return false;
     };
 
-    PairWriter pair(fileName, dataName);
+    PairWriter pair(target, dataName);
     TStream* file = pair.BeginData();
     if (!file) return restore();
+    // The backups are copies of the pair in place, checked as they are made, and take their
+    // places only with the commit: a save refused on the way changes no file.
+    if (MakeBackups && ownPair && FileAge.exists) {
+        TFileStream* indexCopy = pair.BeginCompanion(IndexBackupName(target));
+        TFileStream* dataCopy = indexCopy ? pair.BeginCompanion(DataBackupName(target)) : nullptr;
+        if (faults::Fail("backup-copy") || !dataCopy ||
+            !CopyPairChecked(target, dataName, &expected.index, &expected.data, *indexCopy, *dataCopy)) {
+            restore();
+            return refuse(TSaveFailure::BackupFailed);
+        }
+    }
     TSummingStream data(*file);
     TMemoryStream index;
     bool failed = false;
@@ -175,18 +246,35 @@ bool CMedienListe::Save(const std::string& fileName) {
                         });
         }
         if (!failed) work.Finish();
-        if (!failed) WriteMediumAdditions(index, *this);
+        if (!failed) {
+            WriteMediumAdditions(index, *this);
+            WriteDataIdentity(index, {true, data.Position(), data.WholeSum()});
+        }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;
     }
-    if (failed) return restore();
+    if (failed) {
+        if (DamagedMedium >= 0) SaveFailure = TSaveFailure::Damaged;
+        return restore();
+    }
     // The old data file is only read; its lock must go before the new pair takes its place.
     oldData.reset();
-    if (!pair.Commit(index)) return restore();
+    switch (pair.Commit(index, ownPair ? &expected : nullptr)) {
+    case PairWriter::Result::Done: break;
+    case PairWriter::Result::ChangedOnDisk: restore(); return refuse(TSaveFailure::ChangedOnDisk);
+    case PairWriter::Result::InUse: restore(); return refuse(TSaveFailure::InUse);
+    case PairWriter::Result::Interrupted: restore(); return refuse(TSaveFailure::Interrupted);
+    case PairWriter::Result::LoneDataFile: restore(); return refuse(TSaveFailure::LoneDataFile);
+    case PairWriter::Result::Failed:
+        if (FileStamp i, d; ownPair && pair.OldPairStamps(i, d)) FileAge = i, DataFileAge = d;
+        return restore();
+    }
     DataFileName = dataName;
     FileName = fileName;
-    FileAge = FileStamp::Of(fileName);
+    PairFileName = fileName;
+    FileAge = FileStamp::Of(target);
     DataFileAge = FileStamp::Of(dataName);
     Modified = false;
+    SaveFailure = TSaveFailure::None;
     return true;
 }

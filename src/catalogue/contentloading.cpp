@@ -48,20 +48,21 @@ void LowerThisThreadsPriority() {
 } // namespace
 
 void ReadContentsDetached(std::vector<TDetachedContent> contents, const std::string& dataFileName,
-                          const std::atomic<bool>& stop,
+                          const FileStamp& expected, const std::atomic<bool>& stop,
                           const std::function<void(TDetachedContent&)>& read) {
     const int threads = WorkerThreads();
     TOrderedWork work(threads, size_t(threads)); // a few at a time: one per thread
     for (TDetachedContent& content : contents) {
         if (stop) break;
         TDetachedContent* one = &content;
-        work.Submit([one, &dataFileName, &stop] {
+        work.Submit([one, &dataFileName, &expected, &stop] {
             LowerThisThreadsPriority();
             if (stop) return;
             auto scratch = std::make_unique<CMedium>(nullptr);
             scratch->DataOffset = one->dataOffset;
             scratch->ContentLength = one->contentLength;
-            if (!scratch->LoadContent(dataFileName)) return;
+            scratch->Additions = one->additions;
+            if (!scratch->LoadContent(dataFileName, &expected)) return;
             WalkEntries(scratch->Entries(), [one](CFile* entry) {
                 entry->Medium = one->medium;
                 return false;

@@ -2,6 +2,9 @@
 // a few places ahead while the calling thread uses each medium in catalogue order.
 #pragma once
 
+#include "mediumadditions.h"
+#include "streams.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -30,12 +33,14 @@ struct TDetachedContent {
     int32_t dataOffset = -1;
     int32_t contentLength = 0;
     std::unique_ptr<CMedium> loaded; // none when the block could not be read
+    TMediumAdditions additions;      // the block's sum, checked as it is read
 };
 
-// Reads the blocks of `contents` from `dataFileName` on workers of low priority, a few at a
+// Reads the blocks of `contents` from `dataFileName`, which must still be `expected` (the file
+// the catalogue was read with: a tree from another file is never handed over), on workers of low priority, a few at a
 // time, and hands each to `read` on the calling thread in the given order. The media
 // themselves are never touched (nor dereferenced), so their owner goes on using them, and may
 // free them once this returns. Ends early, handing over nothing more, when `stop` is set.
 void ReadContentsDetached(std::vector<TDetachedContent> contents, const std::string& dataFileName,
-                          const std::atomic<bool>& stop,
+                          const FileStamp& expected, const std::atomic<bool>& stop,
                           const std::function<void(TDetachedContent&)>& read);

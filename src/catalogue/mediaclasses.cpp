@@ -42,15 +42,9 @@ std::string NameOf(const CMedienListe* owner, int32_t index) {
 
 } // namespace
 
-FileStamp FileStamp::Of(const std::string& path) {
-    FileStamp stamp;
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return stamp;
-    stamp.exists = true;
-    stamp.seconds = st.st_mtim.tv_sec;
-    stamp.nanoseconds = st.st_mtim.tv_nsec;
-    stamp.size = st.st_size;
-    return stamp;
+bool AcceptableEntryName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
 // ---- CFile ----
@@ -101,7 +95,7 @@ bool CFile::SetFrom(std::string_view path, uint32_t attributes, int32_t category
                     double date) {
     const size_t cut = path.find_last_of("\\:");
     const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
-    if (name.empty() || name == "." || name == "..") return false;
+    if (!AcceptableEntryName(name)) return false;
     SetName(name);
     Date = date;
     Size = size;

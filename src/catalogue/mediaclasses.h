@@ -21,18 +21,13 @@ struct TPackedContent;
 // A path ending in "." or ".." is resolved first, so that it names the folder it stands for.
 std::string FolderOwnName(const std::string& path);
 
+// A name an entry may have: not empty, not "." or "..", without "/" or NUL. A folder on disk
+// never holds another; a data file that does is damaged, and an archive member or a foreign
+// catalogue's entry named so is passed over, since its name would lead out of its folder.
+bool AcceptableEntryName(std::string_view name);
+
 enum EntryKind : int32_t { kindFile = 1, kindFolder = 2, kindArchive = 3 };
 constexpr uint32_t faDirectory = 0x10;
-
-// A file's modification stamp: any difference between two stamps counts as a change.
-struct FileStamp {
-    bool exists = false;
-    int64_t seconds = 0;
-    int64_t nanoseconds = 0;
-    int64_t size = 0;
-    bool operator==(const FileStamp&) const = default;
-    static FileStamp Of(const std::string& path);
-};
 
 class CFile {
 public:
@@ -165,6 +160,8 @@ public:
     bool ReadHeader(TStream& stream);
     bool WriteHeader(TStream& stream) const;
     bool LoadContent(const std::string& dataFileName);
+    // From a data file that must still be `expected` (none: any file of that name).
+    bool LoadContent(const std::string& dataFileName, const FileStamp* expected);
     // Why the last LoadContent left the content out; None after a load that worked.
     TLoadFailure LoadFailure = TLoadFailure::None;
     // Takes over the tree `loaded` holds, which a reader built on another thread while this
@@ -225,6 +222,9 @@ public:
     // files (an interrupted save in a folder that cannot be written); empty otherwise.
     std::string LoadNotice;
     bool Save(const std::string& fileName);
+    // The index content after its compression: categories, medium headers, their additions and
+    // the data file it names. False when it is not an index this version reads.
+    bool ReadIndex(TMemoryStream& index, TDataIdentity& identity);
     // Why the last Save failed.
     enum class TSaveFailure {
         None,
@@ -245,9 +245,20 @@ public:
     int DamagedMedium = -1;
     void ReportProgress(int64_t done, int64_t total) const;
 
+    // The index file the stamps FileAge and DataFileAge were taken with: a save onto it goes
+    // ahead only while both files still have them. Kept when FileName is cleared.
+    std::string PairFileName;
+
 private:
+    bool LoadPair(const std::string& fileName);
     std::vector<std::unique_ptr<CMedium>> media_;
 };
+
+// The data file an index file names (the index's own trailer); unknown when it names none or
+// cannot be read.
+TDataIdentity DataIdentityOfIndexFile(const std::string& indexName);
+// Whether the data file has exactly that size and sum (reads all of it).
+bool DataFileIs(const std::string& dataName, const TDataIdentity& identity);
 
 // The data file belonging to an index file: every ".SXF" (any case) becomes ".SXD".
 std::string DataFileNameOf(const std::string& indexFileName);

@@ -49,6 +49,8 @@ template <typename S> int32_t ReadRecord(S& stream, CFile& e, std::string& nameB
     e.Category = ReadInt(stream);
     e.Date = StoredToLocal(ReadDouble(stream));
     ReadName(stream, e, nameBuffer);
+    // A name that leads out of its folder was never written by a walk: the block is damaged.
+    if (!AcceptableEntryName(e.Name())) throw EShelvixError("File Read Error: Name");
     e.Size = ReadInt(stream);
     e.Kind = ReadInt(stream);
     return ReadInt(stream);
@@ -240,20 +242,57 @@ bool CMedium::ReadContentRecords(TStream& stream) {
 }
 
 bool CMedium::LoadContent(const std::string& dataFileName) {
+    // The catalogue's own data file must still be the one it was read with: its blocks are
+    // where the index says only in that file.
+    const bool own = Owner && Owner->DataFileName == dataFileName && Owner->DataFileAge.exists;
+    return LoadContent(dataFileName, own ? &Owner->DataFileAge : nullptr);
+}
+
+bool CMedium::LoadContent(const std::string& dataFileName, const FileStamp* expected) {
     ContentLoaded = false;
-    if (!FileExists(dataFileName)) return false;
+    LoadFailure = TLoadFailure::None;
+    const auto fail = [this](TLoadFailure why) {
+        LoadFailure = why;
+        return false;
+    };
+    if (!FileExists(dataFileName)) return fail(TLoadFailure::Missing);
     // Only read: a catalogue on a disc or a read-only share must browse and search as usual.
     auto file = OpenFile(dataFileName, false);
-    if (!file || !file->Seek(DataOffset)) return false;
+    if (!file) return fail(errno == EWOULDBLOCK ? TLoadFailure::InUse : TLoadFailure::Missing);
+    if (expected && !(FileStamp::OfHandle(file->Handle()) == *expected)) {
+        NoteFileReason(dataFileName, "saved by another program since the catalogue was read");
+        return fail(TLoadFailure::Changed);
+    }
     // One buffer serves every load on this thread: fresh memory for each medium would cost a
     // page fault per page, every time.
-    static thread_local TMemoryStream memory;
+    static thread_local TMemoryStream memory, packed;
     memory.Rewrite();
-    const bool decompressed = DecompressCount(*file, memory, ContentLength);
+    bool decompressed = false;
+    if (Additions.BlockSummed) {
+        // The block's bytes are read once, under the lock, then checked against the sum the
+        // index keeps: a rotted block or a data file of another save never loads as a tree.
+        packed.Rewrite();
+        const int64_t length = Additions.BlockBytes;
+        const int64_t room = file->Size() - int64_t(DataOffset);
+        char* bytes = DataOffset >= 0 && length > 0 && length <= room
+                          ? packed.AppendSpace(static_cast<size_t>(length))
+                          : nullptr;
+        if (!bytes || !file->Seek(DataOffset) || file->Read(bytes, size_t(length)) != size_t(length))
+            return fail(TLoadFailure::Damaged);
+        packed.CommitAppend(size_t(length));
+        file.reset(); // decompressed without holding up a save
+        if (BlockSumOf(bytes, size_t(length)) != Additions.BlockSum) return fail(TLoadFailure::Damaged);
+        packed.Seek(0);
+        decompressed = DecompressCount(packed, memory, ContentLength);
+        if (packed.Capacity() > (size_t(64) << 20)) packed.Clear();
+    } else {
+        decompressed = DataOffset >= 0 && file->Seek(DataOffset) &&
+                       DecompressCount(*file, memory, ContentLength);
+    }
     memory.Seek(0);
     ContentLoaded = decompressed && ReadContentRecords(memory);
     if (memory.Capacity() > (size_t(64) << 20)) memory.Clear(); // giants are not kept
-    return ContentLoaded;
+    return ContentLoaded || fail(TLoadFailure::Damaged);
 }
 
 bool CMedium::WriteContent(TStream& dataFile) {
@@ -269,47 +308,131 @@ bool CMedium::WriteContent(TStream& dataFile) {
 }
 
 bool CMedienListe::Load(const std::string& fileName) {
+    // A commit another program was stopped in just now is settled, and the load tried again.
+    for (int attempt = 0;; ++attempt) {
+        const bool loaded = LoadPair(fileName);
+        if (loaded || attempt > 0 || LoadFailure != TLoadFailure::Damaged) return loaded;
+        media_.clear();
+        Categories.clear();
+    }
+}
+
+bool CMedienListe::LoadPair(const std::string& fileName) {
     ClearFileFault();
+    LoadFailure = TLoadFailure::None;
+    LoadNotice.clear();
     const auto missing = [](const std::string& path) {
         if (FileExists(path)) return false;
         NoteFileFault(path, errno != 0 ? errno : ENOENT);
         return true;
     };
     const std::string dataName = DataFileNameOf(fileName);
-    // A save killed between its renames is finished or undone first, so that the pair read
-    // is the old one or the new one, whole.
-    if (dataName != fileName) FinishInterruptedSave(fileName, dataName);
+    // A save stopped between its renames is finished or undone first, on the files the names
+    // lead to, so that the pair read is the old one or the new one, whole.
+    std::string indexRead = fileName;
+    if (dataName != fileName) {
+        const std::string real = FileBehindLinks(fileName);
+        const TSettle settled = SettlePair(real, DataFileNameOf(real));
+        switch (settled.state) {
+        case TSettle::State::Settled: break;
+        case TSettle::State::SaveRunning:
+            NoteFileReason(fileName, "is being saved by another program; try again in a moment");
+            LoadFailure = TLoadFailure::InUse;
+            return false;
+        case TSettle::State::Leftover:
+            NoteFileReason(settled.file, "was left by a save that was stopped and cannot be "
+                                         "settled in this folder; copy the catalogue's files "
+                                         "to a folder that can be written and open it there");
+            LoadFailure = TLoadFailure::Damaged;
+            return false;
+        case TSettle::State::ReadReady:
+            indexRead = settled.file;
+            LoadNotice = "A save of this catalogue was stopped before it was complete, and its "
+                         "folder cannot be written. The saved state was read from " +
+                         settled.file + ". Use Save as to keep it elsewhere.";
+            break;
+        }
+    }
     if (missing(fileName)) return false;
     if (missing(dataName)) return false;
-    FileName = fileName;
-    DataFileName = dataName;
-    FileAge = FileStamp::Of(fileName);
-    DataFileAge = FileStamp::Of(dataName);
-    auto index = LoadCompressedFile(fileName);
-    if (!index) return false;
+    // The index stays locked until the data file is open too: a commit, which takes both, then
+    // cannot put a new pair in place between the two.
+    auto indexFile = OpenFile(indexRead, false);
+    if (!indexFile) {
+        if (errno == EWOULDBLOCK) LoadFailure = TLoadFailure::InUse;
+        return false;
+    }
+    auto index = std::make_unique<TMemoryStream>();
+    index->SetLimit(kMaxWholeFileBytes);
+    if (!DecompressAll(*indexFile, *index, true)) return false;
+    index->Seek(0);
     // Not read here, but it must be there and not locked by a writer. Where it cannot be
     // opened for writing (a disc, a read-only share or folder) the catalogue still opens; a
     // later save onto it fails like any failed save, and Save as works.
     auto data = OpenFile(dataName, true);
     if (!data && (data = OpenFile(dataName, false))) ClearFileFault(); // read-only is fine
-    if (!data) return false;
+    if (!data) {
+        if (errno == EWOULDBLOCK) LoadFailure = TLoadFailure::InUse;
+        return false;
+    }
+    FileName = fileName;
+    DataFileName = dataName;
+    PairFileName = fileName;
+    FileAge = indexRead == fileName ? FileStamp::OfHandle(indexFile->Handle()) : FileStamp::Of(fileName);
+    DataFileAge = FileStamp::OfHandle(data->Handle());
+    indexFile.reset();
+    TDataIdentity identity;
+    if (!ReadIndex(*index, identity)) return false;
+    if (identity.known && identity.size != data->Size()) {
+        NoteFileReason(dataName, "does not belong to " + fileName + " (it is not the data file "
+                                 "that index was saved with)");
+        LoadFailure = TLoadFailure::Damaged;
+        return false;
+    }
+    MeasureBlocks(*this, data->Size());
+    return true;
+}
+
+bool CMedienListe::ReadIndex(TMemoryStream& index, TDataIdentity& identity) {
     try {
-        const int32_t version = ReadInt(*index);
+        const int32_t version = ReadInt(index);
         if (version > 1) return false;
         Version = version;
-        const int32_t categories = ReadInt(*index);
-        for (int32_t i = 0; i < categories; ++i) Categories.push_back(ReadString(*index));
-        const int32_t media = ReadInt(*index);
+        const int32_t categories = ReadInt(index);
+        for (int32_t i = 0; i < categories; ++i) Categories.push_back(ReadString(index));
+        const int32_t media = ReadInt(index);
         for (int32_t i = 0; i < media; ++i) {
             ReportProgress(i, media);
             auto medium = std::make_unique<CMedium>(this);
-            if (!medium->ReadHeader(*index)) return false;
+            if (!medium->ReadHeader(index)) return false;
             AddMedium(std::move(medium));
         }
     } catch (const std::exception&) {
         return false;
     }
-    ReadMediumAdditions(*index, *this);
-    MeasureBlocks(*this, data->Size());
+    ReadMediumAdditions(index, *this);
+    identity = ReadDataIdentity(index);
     return true;
+}
+
+TDataIdentity DataIdentityOfIndexFile(const std::string& indexName) {
+    CMedienListe scratch;
+    TDataIdentity identity;
+    auto index = LoadCompressedFile(indexName);
+    if (!index || !scratch.ReadIndex(*index, identity)) return {};
+    return identity;
+}
+
+bool DataFileIs(const std::string& dataName, const TDataIdentity& identity) {
+    auto file = OpenFile(dataName, false);
+    if (!file || file->Size() != identity.size) return false;
+    TBlockSummer sum;
+    std::vector<char> buffer(size_t(1) << 20);
+    for (int64_t left = identity.size; left > 0;) {
+        const size_t piece = size_t(std::min<int64_t>(left, int64_t(buffer.size())));
+        if (file->Read(buffer.data(), piece) != piece) return false;
+        sum.Add(buffer.data(), piece);
+        left -= int64_t(piece);
+    }
+    return sum.Sum() == identity.sum;
 }

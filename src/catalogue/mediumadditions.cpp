@@ -117,7 +117,12 @@ void WriteMediumAdditions(TMemoryStream& index, const CMedienListe& catalogue) {
 void ReadMediumAdditions(TMemoryStream& index, CMedienListe& catalogue) {
     std::vector<std::pair<int32_t, TMediumAdditions>> read;
     try {
-        if (index.Remaining() < 8 || ReadInt(index) != kAdditionsTag) return;
+        if (index.Remaining() < 8) return;
+        const int64_t start = index.Position();
+        if (ReadInt(index) != kAdditionsTag) {
+            index.Seek(start); // another trailer may stand here
+            return;
+        }
         const int32_t count = ReadInt(index);
         // Every record takes at least its two Ints: a hostile count costs nothing.
         if (count < 0 || count > index.Remaining() / 8) return;
@@ -169,4 +174,27 @@ void TWideSummer::Add(const void* bytes, size_t size) {
 std::array<uint64_t, 2> TWideSummer::Sum() const {
     const XXH128_hash_t sum = XXH3_128bits_digest(static_cast<const XXH3_state_t*>(state_));
     return {sum.low64, sum.high64};
+}
+
+namespace {
+constexpr int32_t kDataIdentityTag = 0x49445853; // "SXDI"
+} // namespace
+
+void WriteDataIdentity(TMemoryStream& index, const TDataIdentity& identity) {
+    WriteInt(index, kDataIdentityTag);
+    WriteInt64(index, identity.size);
+    index.Write(&identity.sum, sizeof identity.sum);
+}
+
+TDataIdentity ReadDataIdentity(TMemoryStream& index) {
+    TDataIdentity identity;
+    try {
+        if (index.Remaining() < 20 || ReadInt(index) != kDataIdentityTag) return identity;
+        identity.size = ReadInt64(index);
+        if (index.Read(&identity.sum, sizeof identity.sum) != sizeof identity.sum) return {};
+        identity.known = identity.size >= 0;
+    } catch (const std::exception&) {
+        return {};
+    }
+    return identity;
 }

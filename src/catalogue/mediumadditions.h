@@ -44,6 +44,19 @@ void WriteMediumAdditions(TMemoryStream& index, const CMedienListe& catalogue);
 // into the media of `catalogue`. Nothing is changed when there is none or it is not whole.
 void ReadMediumAdditions(TMemoryStream& index, CMedienListe& catalogue);
 
+// The data file an index belongs to: its exact size and the XXH3-64 of all its bytes. Written
+// after the medium additions as a trailer of its own, so that an index always names its data
+// file: a save stopped between its renames is finished only onto that file, and an open
+// refuses a data file of another size.
+struct TDataIdentity {
+    bool known = false;
+    int64_t size = 0;
+    uint64_t sum = 0;
+};
+void WriteDataIdentity(TMemoryStream& index, const TDataIdentity& identity);
+// From the position right after the medium additions (or the headers, when there are none).
+TDataIdentity ReadDataIdentity(TMemoryStream& index);
+
 // XXH3-64 of `size` bytes, and the same sum built piece by piece.
 uint64_t BlockSumOf(const void* bytes, size_t size);
 class TBlockSummer {

@@ -54,24 +54,6 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
     return nullptr;
 }
 
-namespace {
-
-// An existing target must be writable by us and not in use by another program.
-bool TargetFree(const std::string& path, int& lockHandle) {
-    lockHandle = -1;
-    if (::access(path.c_str(), F_OK) != 0) return true;
-    if (::access(path.c_str(), W_OK) != 0) {
-        NoteFileFault(path, errno);
-        return false;
-    }
-    lockHandle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (lockHandle >= 0 && ::flock(lockHandle, LOCK_EX | LOCK_NB) == 0) return true;
-    NoteFileFault(path, errno); // in use by another program
-    return false;
-}
-
-} // namespace
-
 bool PairWritable(const std::string& indexName, const std::string& dataName) {
     // Tried rather than worked out from permission bits: a read-only mount refuses even root,
     // and root's rights ignore the bits.
@@ -101,153 +83,226 @@ void SyncFolderOf(const std::string& path) {
 
 namespace {
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The tag of a temporary name ("PID" or "PID-N") and whether its save may still be running.
-bool ParseTag(const std::string& tag, bool& running) {
-    size_t digits = 0;
-    while (digits < tag.size() && std::isdigit(static_cast<unsigned char>(tag[digits]))) ++digits;
-    if (digits == 0 || digits > 9) return false;
-    if (digits < tag.size()) {
-        if (tag[digits] != '-' || digits + 1 == tag.size()) return false;
-        for (size_t i = digits + 1; i < tag.size(); ++i)
-            if (!std::isdigit(static_cast<unsigned char>(tag[i]))) return false;
-    }
-    const pid_t pid = static_cast<pid_t>(std::stol(tag.substr(0, digits)));
-    running = pid != ::getpid() && (::kill(pid, 0) == 0 || errno == EPERM);
-    return true;
-}
-
-// The tags of the files beside `path` named "<its name>.<kind>-TAG" of saves no longer running.
-std::vector<std::string> EndedTags(const std::string& path, const std::string& kind) {
-    std::vector<std::string> tags;
-    const std::string prefix = BaseName(path) + "." + kind + "-";
-    DIR* folder = ::opendir(FolderOf(path).c_str());
-    if (!folder) return tags;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        bool running = true;
-        if (name.compare(0, prefix.size(), prefix) == 0 &&
-            ParseTag(name.substr(prefix.size()), running) && !running)
-            tags.push_back(name.substr(prefix.size()));
-    }
-    ::closedir(folder);
-    return tags;
-}
-
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-} // namespace
-
-void FinishInterruptedSave(const std::string& indexName, const std::string& dataName) {
-    bool changed = false;
-    for (const std::string& tag : EndedTags(indexName, "ready")) {
-        const std::string ready = indexName + ".ready-" + tag, newData = dataName + ".new-" + tag;
-        if (Exists(newData)) {
-            // The new data never reached its place: the old pair stands.
-            const std::string oldData = dataName + ".old-" + tag;
-            if (!Exists(dataName) && Exists(oldData)) ::rename(oldData.c_str(), dataName.c_str());
-            ::unlink(ready.c_str());
-        } else {
-            ::rename(ready.c_str(), indexName.c_str()); // the new data is in place
-        }
-        changed = true;
-    }
-    const auto remove = [&](const std::string& path, const char* kind) {
-        for (const std::string& tag : EndedTags(path, kind))
-            changed |= ::unlink((path + "." + kind + "-" + tag).c_str()) == 0;
-    };
-    remove(dataName, "old");
-    remove(dataName, "new");
-    remove(indexName, "new");
-    if (changed) SyncFolderOf(indexName);
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
+
+// After a rename that reported failure: whether it happened all the same (a share may answer
+// an error for a rename it carried out). The file open as `file` is then under `to`.
+bool RenamedAnyway(const std::string& from, const std::string& to, const TFileStream& file) {
+    return !Exists(from) && SameFile(FileStamp::Of(to), FileStamp::OfHandle(file.Handle()));
+}
+
+enum class TLock { Absent, Held, InUse, Failed };
+
+// An existing target locked for writing: exclusive, on a descriptor open for writing (NFS
+// refuses an exclusive lock on one open for reading), and on the file its name leads to.
+TLock LockTarget(const std::string& path, std::unique_ptr<TFileStream>& held) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            if (errno == ENOENT) return TLock::Absent;
+            NoteFileFault(path, errno);
+            return TLock::Failed;
+        }
+        if (!LockPatiently(fd, LOCK_EX)) {
+            const int error = errno;
+            ::close(fd);
+            NoteFileFault(path, error);
+            return error == EWOULDBLOCK ? TLock::InUse : TLock::Failed;
+        }
+        held = TFileStream::Adopt(fd);
+        if (SameFile(FileStamp::Of(path), FileStamp::OfHandle(fd))) return TLock::Held;
+        held.reset(); // a commit put another file there meanwhile
+    }
+    NoteFileFault(path, EWOULDBLOCK);
+    return TLock::InUse;
+}
+
+} // namespace
 
 PairWriter::PairWriter(std::string indexName, std::string dataName)
     : indexName_(std::move(indexName)), dataName_(std::move(dataName)) {}
 
 PairWriter::~PairWriter() {
     data_.reset();
-    // The ready index goes first: as long as it is there beside a vanished new data file, the
-    // next open takes the new pair for committed.
-    for (const std::string* name : {&indexReady_, &dataTemp_, &indexTemp_, &oldDataLink_})
+    index_.reset();
+    // The ready index goes first: beside a vanished new data file it would read as committed.
+    for (const std::string* name : {&indexReady_, &dataTemp_, &indexTemp_, &oldData_})
         if (!name->empty()) ::unlink(name->c_str());
+    for (Companion& c : companions_) {
+        c.file.reset();
+        if (!c.temp.empty()) ::unlink(c.temp.c_str());
+    }
+    // Last: while the lock file is there and locked, every other file of this save is ours.
+    if (!lockName_.empty()) ::unlink(lockName_.c_str());
+    lock_.reset();
 }
 
 TStream* PairWriter::BeginData() {
     if (faults::Fail("create-data")) return nullptr;
-    data_ = CreateTemporaryBeside(dataName_, "new", dataTemp_);
-    if (data_) tag_ = dataTemp_.substr(dataName_.size() + 5);
+    lock_ = CreateTemporaryBeside(indexName_, "lock", lockName_);
+    if (!lock_) return nullptr;
+    tag_ = lockName_.substr(indexName_.size() + std::string(".lock-").size());
+    dataTemp_ = dataName_ + ".new-" + tag_;
+    data_ = OpenTemporary(dataName_, dataTemp_);
+    if (!data_) dataTemp_.clear();
     return data_.get();
 }
 
-bool PairWriter::Commit(const TMemoryStream& index) {
-    if (!data_ || !data_->Sync() || faults::Fail("sync-data")) return false;
-    if (faults::Fail("create-index")) return false;
-    indexTemp_ = indexName_ + ".new-" + tag_;
-    auto indexFile = OpenTemporary(indexName_, indexTemp_);
-    if (!indexFile) indexTemp_.clear();
-    if (!indexFile || !CompressToFile(index, *indexFile) || !indexFile->Sync() ||
-        faults::Fail("sync-index"))
-        return false;
-    indexFile.reset();
-
-    int indexLock = -1, dataLock = -1;
-    const bool free = TargetFree(indexName_, indexLock) && TargetFree(dataName_, dataLock) &&
-                      !faults::Fail("lock-targets");
-    const bool done = free && PutInPlace();
-    if (indexLock >= 0) ::close(indexLock);
-    if (dataLock >= 0) ::close(dataLock);
-    return done;
+TFileStream* PairWriter::BeginCompanion(const std::string& target) {
+    if (tag_.empty()) return nullptr;
+    Companion c{target + ".new-" + tag_, target, nullptr};
+    c.file = OpenTemporary(target, c.temp);
+    if (!c.file) return nullptr;
+    companions_.push_back(std::move(c));
+    return companions_.back().file.get();
 }
 
-bool PairWriter::PutInPlace() {
-    // Keep a second name for the old data file until the index is in place: if the index
-    // cannot be put there, the old data goes back and the old pair stays whole.
-    if (::access(dataName_.c_str(), F_OK) == 0) {
-        oldDataLink_ = dataName_ + ".old-" + tag_;
-        ::unlink(oldDataLink_.c_str());
-        if (::link(dataName_.c_str(), oldDataLink_.c_str()) != 0) oldDataLink_.clear();
+PairWriter::Result PairWriter::Commit(const TMemoryStream& index, const TExpected* expected) {
+    if (!data_ || !data_->Sync() || faults::Fail("sync-data")) return Result::Failed;
+    if (faults::Fail("create-index")) return Result::Failed;
+    indexTemp_ = indexName_ + ".new-" + tag_;
+    index_ = OpenTemporary(indexName_, indexTemp_);
+    if (!index_) indexTemp_.clear();
+    if (!index_ || !CompressToFile(index, *index_) || !index_->Sync() || faults::Fail("sync-index"))
+        return Result::Failed;
+    for (Companion& c : companions_)
+        if (!c.file->Sync()) return Result::Failed;
+
+    // The index first: while a saver holds it, readers wait at its lock and the data file's
+    // readers drain, so a window reading contents back to back cannot keep a commit out.
+    std::unique_ptr<TFileStream>& oldIndex = heldIndex_;
+    std::unique_ptr<TFileStream>& oldData = heldData_;
+    const TLock indexLock = LockTarget(indexName_, oldIndex);
+    const TLock dataLock = indexLock == TLock::InUse || indexLock == TLock::Failed
+                               ? TLock::Failed
+                               : LockTarget(dataName_, oldData);
+    for (TLock lock : {indexLock, dataLock}) {
+        if (lock == TLock::InUse) return Result::InUse;
+        if (lock == TLock::Failed) return Result::Failed;
     }
+    if (faults::Fail("lock-targets")) return Result::InUse;
+    if (expected) {
+        const auto same = [](const FileStamp& was, const std::unique_ptr<TFileStream>& now) {
+            return now ? was == FileStamp::OfHandle(now->Handle()) : !was.exists;
+        };
+        if (!same(expected->index, oldIndex) || !same(expected->data, oldData)) {
+            NoteFileReason(indexName_, "changed on disk by another program since it was read");
+            return Result::ChangedOnDisk;
+        }
+    } else if (!oldIndex && oldData) {
+        NoteFileReason(dataName_, "a data file without its index is in the way");
+        return Result::LoneDataFile;
+    }
+    // The backup copies hold the pair that is still in place, so they may go first.
+    if (faults::Fail("place-companions")) return Result::Failed;
+    for (Companion& c : companions_) {
+        if (::rename(c.temp.c_str(), c.target.c_str()) != 0 &&
+            !RenamedAnyway(c.temp, c.target, *c.file)) {
+            NoteFileFault(c.target, errno);
+            return Result::Failed;
+        }
+        c.temp.clear();
+    }
+    const Result result = PutInPlace();
+    if (result == Result::Done) {
+        data_.reset(); // the new data's lock goes before the old ones
+        heldIndex_.reset(), heldData_.reset();
+    } else if (result == Result::Failed && !oldData_.empty() && Exists(dataName_)) {
+        ::unlink(oldData_.c_str()); // the old data's second name, before its stamp is taken
+        oldData_.clear();
+    }
+    return result;
+}
+
+bool PairWriter::OldPairStamps(FileStamp& index, FileStamp& data) const {
+    if (!heldIndex_ && !heldData_) return false;
+    index = heldIndex_ ? FileStamp::OfHandle(heldIndex_->Handle()) : FileStamp{};
+    data = heldData_ ? FileStamp::OfHandle(heldData_->Handle()) : FileStamp{};
+    // Only while the names still lead to them: otherwise the pair in place is not the old one.
+    return (!heldIndex_ || FileStamp::Of(indexName_) == index) &&
+           (!heldData_ || FileStamp::Of(dataName_) == data);
+}
+
+PairWriter::Result PairWriter::PutInPlace() {
     // The ready index marks the commit: from here, whether the new data file is in place says
-    // which pair the next open keeps.
+    // which pair the next open keeps, and the ready index names the data file it belongs to.
     const std::string ready = indexName_ + ".ready-" + tag_;
     if (faults::Fail("ready-index") || ::rename(indexTemp_.c_str(), ready.c_str()) != 0) {
-        NoteFileFault(indexName_, errno);
-        return false;
+        if (!RenamedAnyway(indexTemp_, ready, *index_)) {
+            NoteFileFault(indexName_, errno);
+            return Result::Failed;
+        }
     }
     indexTemp_.clear();
     indexReady_ = ready;
     SyncFolderOf(indexName_);
-    if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
-        NoteFileFault(dataName_, errno);
-        return false;
+    // A second name for the old data file until the index is in place: if the index cannot be
+    // put there, the old data goes back and the old pair stays whole. FAT, exFAT and many shares
+    // have no hard links: there the old data file moves aside instead.
+    bool aside = false;
+    if (Exists(dataName_)) {
+        oldData_ = dataName_ + ".old-" + tag_;
+        if (faults::Fail("link-old") || ::link(dataName_.c_str(), oldData_.c_str()) != 0) {
+            aside = true;
+            if (faults::Fail("aside-old") || ::rename(dataName_.c_str(), oldData_.c_str()) != 0) {
+                const int error = errno;
+                if (Exists(dataName_) || !Exists(oldData_)) { // it did not move: nothing did
+                    oldData_.clear();
+                    NoteFileFault(dataName_, error);
+                    return Undo(false) ? Result::Failed : Result::Interrupted;
+                }
+            }
+        }
     }
-    const std::string newData = dataTemp_;
+    if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
+        const int error = errno;
+        if (!RenamedAnyway(dataTemp_, dataName_, *data_)) {
+            NoteFileFault(dataName_, error);
+            return Undo(aside) ? Result::Failed : Result::Interrupted;
+        }
+    }
     dataTemp_.clear();
     SyncFolderOf(dataName_);
     if (faults::Fail("rename-index") || ::rename(indexReady_.c_str(), indexName_.c_str()) != 0) {
-        NoteFileFault(indexName_, errno);
-        // Undone in the order the next open would undo it: the new data back to its temporary
-        // name (a ready index beside it means "not committed"), then the old data back.
-        const bool undone =
-            ::rename(dataName_.c_str(), newData.c_str()) == 0 &&
-            (oldDataLink_.empty() || ::rename(oldDataLink_.c_str(), dataName_.c_str()) == 0);
-        if (undone) {
-            dataTemp_ = newData;
-            oldDataLink_.clear();
-        } else {
-            // Left as they are for the next open, which finishes or undoes the commit.
+        const int error = errno;
+        if (!RenamedAnyway(indexReady_, indexName_, *index_)) {
+            NoteFileFault(indexName_, error);
+            // One rename takes the old data back over the new: it happens whole or not at all.
+            // When it does not, the ready index and the new data stay, and the next open
+            // finishes the commit.
+            if (!oldData_.empty() && !faults::Fail("undo-data") &&
+                ::rename(oldData_.c_str(), dataName_.c_str()) == 0) {
+                oldData_.clear();
+                SyncFolderOf(dataName_);
+                return Result::Failed; // the ready index goes with the writer
+            }
             indexReady_.clear();
-            oldDataLink_.clear();
+            oldData_.clear();
+            return Result::Interrupted;
         }
-        return false;
     }
     indexReady_.clear();
-    data_.reset();
     SyncFolderOf(indexName_);
+    return Result::Done; // the old data's second name goes with the writer
+}
+
+// Takes back the ready index once the new data is known not to be in place, after bringing the
+// old data back under its name when it had moved aside. False when that move fails: then
+// every file stays for the next open, which restores the old data.
+bool PairWriter::Undo(bool asideDone) {
+    if (asideDone && !oldData_.empty()) {
+        if (faults::Fail("undo-data") || ::rename(oldData_.c_str(), dataName_.c_str()) != 0) {
+            indexReady_.clear();
+            oldData_.clear();
+            dataTemp_.clear();
+            return false;
+        }
+        oldData_.clear();
+    }
+    if (!indexReady_.empty() && ::unlink(indexReady_.c_str()) == 0) indexReady_.clear();
     return true;
 }

@@ -10,7 +10,11 @@
 
 #include "faults.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace {
 std::mutex faultLock;
@@ -21,7 +25,7 @@ void NoteFileFault(const std::string& path, int error) {
     const int saved = errno;
     {
         std::lock_guard<std::mutex> hold(faultLock);
-        lastFault = {path, error};
+        lastFault = {path, error, {}};
     }
     errno = saved;
 }
@@ -31,7 +35,59 @@ TFileFault LastFileFault() {
     return lastFault;
 }
 
+void NoteFileReason(const std::string& path, std::string reason) {
+    std::lock_guard<std::mutex> hold(faultLock);
+    lastFault = {path, EIO, std::move(reason)};
+}
+
 void ClearFileFault() { NoteFileFault(std::string(), 0); }
+
+namespace {
+std::atomic<int> lockPatience{5000};
+} // namespace
+
+void SetLockPatience(int milliseconds) { lockPatience = milliseconds; }
+int LockPatience() { return lockPatience; }
+
+bool LockPatiently(int fd, int operation) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockPatience);
+    for (auto pause = std::chrono::microseconds(500);; pause = std::min(pause * 2, std::chrono::microseconds(20000))) {
+        if (::flock(fd, operation | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= until) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+        std::this_thread::sleep_for(pause);
+    }
+}
+
+namespace {
+FileStamp StampOf(const struct stat& st) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.seconds = st.st_mtim.tv_sec;
+    stamp.nanoseconds = st.st_mtim.tv_nsec;
+    stamp.size = st.st_size;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.changeSeconds = st.st_ctim.tv_sec;
+    stamp.changeNanoseconds = st.st_ctim.tv_nsec;
+    return stamp;
+}
+} // namespace
+
+FileStamp FileStamp::Of(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
+    return StampOf(st);
+}
+
+FileStamp FileStamp::OfHandle(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return {};
+    return StampOf(st);
+}
 
 int64_t TStream::Remaining() const {
     const int64_t size = Size();
@@ -113,7 +169,19 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mod
     struct stat st {};
     if (::fstat(fd, &st) != 0) return fail(errno);
     if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    if (::flock(fd, lock | LOCK_NB) != 0) return fail(errno); // in use by another program
+    if (mode == Mode::CreateExclusive) {
+        if (::flock(fd, lock | LOCK_NB) != 0) return fail(errno);
+    } else {
+        // In use by another program: a commit ends in moments, a reader's block read too. A
+        // commit also puts new files under the name meanwhile: the lock must be on the file the
+        // name leads to once it is had.
+        if (!LockPatiently(fd, lock)) return fail(errno);
+        struct stat now {};
+        if (::stat(path.c_str(), &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev) {
+            ::close(fd);
+            return Open(path, mode);
+        }
+    }
     // Truncated only once the lock is held, so a reader elsewhere never sees a half-cut file.
     if (mode == Mode::CreateOrTruncate && ::ftruncate(fd, 0) != 0) return fail(errno);
     return std::unique_ptr<TFileStream>(new TFileStream(fd, path));

@@ -8,6 +8,23 @@
 #include <memory>
 #include <string>
 
+// Which file a name led to and how it was then: device, inode, size, modification and change
+// time. Any difference between two stamps counts as a change: another program saved, copied or
+// touched the file.
+struct FileStamp {
+    bool exists = false;
+    int64_t seconds = 0;
+    int64_t nanoseconds = 0;
+    int64_t size = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t changeSeconds = 0;
+    int64_t changeNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp Of(const std::string& path);
+    static FileStamp OfHandle(int fd);
+};
+
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -89,10 +106,21 @@ private:
 struct TFileFault {
     std::string path;
     int error = 0; // 0: none noted
+    std::string reason; // said instead of the system's text for `error` when not empty
 };
 void NoteFileFault(const std::string& path, int error);
+// A fault the system has no errno for: "Home.SXD: belongs to another index".
+void NoteFileReason(const std::string& path, std::string reason);
 TFileFault LastFileFault();
 void ClearFileFault();
+
+// How long an open waits for a lock that another program holds (a commit is over in
+// milliseconds, a reader holds the data file while it reads one block); tests shorten it.
+void SetLockPatience(int milliseconds);
+int LockPatience();
+// Takes `operation` (LOCK_SH or LOCK_EX) on `fd`, trying again for LockPatience() while another
+// program holds a lock that conflicts. False with errno set otherwise.
+bool LockPatiently(int fd, int operation);
 
 class TFileStream final : public TStream {
 public:

@@ -14,7 +14,7 @@ std::string_view EntryName(std::string_view part) {
     return cut == std::string_view::npos ? part : part.substr(cut + 1);
 }
 
-bool Refused(std::string_view name) { return name.empty() || name == "." || name == ".."; }
+bool Refused(std::string_view name) { return !AcceptableEntryName(name); }
 
 class ZipMembers final : public IMemberSource {
 public:

@@ -20,7 +20,7 @@
 
 bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int32_t category,
                   int64_t size, double date) {
-    if (name.empty() || name == "." || name == "..") return false;
+    if (!AcceptableEntryName(name)) return false;
     entry.SetName(name);
     entry.Date = date;
     entry.Size = size;

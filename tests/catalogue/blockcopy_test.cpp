@@ -137,6 +137,10 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
         if (!summed) StripAdditions(home), strippedIndex = ReadWholeFile(home);
         WriteWholeFile(dir.File("Home.SXD"), data + Stream("a stream of something else"));
         CMedienListe cat;
+        if (summed) { // an index that names its data file does not open beside a longer one
+            EXPECT_FALSE(cat.Load(home));
+            continue;
+        }
         Edit(cat);
         ASSERT_TRUE(cat.Save(dir.File("Checked.SXF"))) << summed;
         EXPECT_FALSE(cat.GetMedium(3)->ContentLoaded) << summed;
@@ -175,8 +179,8 @@ TEST_F(ReusingSave, ABlockThatDoesNotLookWholeIsReadInstead) {
     {
         WriteWholeFile(dir.File("Home.SXD"), data.substr(0, data.size() - 3));
         CMedienListe cat;
-        Edit(cat);
-        EXPECT_FALSE(cat.Save(dir.File("Cut.SXF"))) << "the cut block cannot be read either";
+        EXPECT_FALSE(cat.Load(home)) << "a cut data file does not belong to its index";
+        EXPECT_FALSE(cat.Save(dir.File("Cut.SXF"))) << "nothing to save from";
         EXPECT_FALSE(FileExists(dir.File("Cut.SXF")));
         EXPECT_FALSE(FileExists(dir.File("Cut.SXD")));
     }

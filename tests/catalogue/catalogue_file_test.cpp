@@ -40,7 +40,12 @@ protected:
 TEST_F(CatalogueFile, EmptyCatalogueLayout) {
     CMedienListe cat;
     ASSERT_TRUE(cat.Save(dir.File("Home.SXF")));
-    EXPECT_EQ(Decompressed(dir.File("Home.SXF")), Ints({1, 0, 0}));
+    // The plain layout, then the data file the index belongs to: 0 bytes, the sum of nothing.
+    TMemoryStream identity;
+    WriteInt(identity, 0x49445853);
+    WriteInt64(identity, 0);
+    WriteInt64(identity, int64_t(BlockSumOf("", 0)));
+    EXPECT_EQ(Decompressed(dir.File("Home.SXF")), Ints({1, 0, 0}) + identity.ToString());
     EXPECT_EQ(ReadWholeFile(dir.File("Home.SXD")), "");
     EXPECT_EQ(ReadWholeFile(dir.File("Home.SXF")).substr(0, 4), "BZh1");
     EXPECT_FALSE(cat.IsModified());
@@ -90,6 +95,10 @@ TEST_F(CatalogueFile, OneEmptyMediumLayout) {
     WriteDouble(expected, LocalToStored(45720.25));
     for (int32_t v : {int(afFolder), 11}) WriteInt(expected, v);
     WriteString(expected, "/photos");
+    // Last, the data file it belongs to: here the one block.
+    WriteInt(expected, 0x49445853);
+    WriteInt64(expected, int64_t(block0.size()));
+    WriteInt64(expected, int64_t(BlockSumOf(block0.data(), block0.size())));
     EXPECT_EQ(Decompressed(dir.File("a.sxf")), expected.ToString());
     CMedienListe back;
     ASSERT_TRUE(back.Load(dir.File("a.sxf")));
@@ -341,6 +350,9 @@ TEST_F(CatalogueFile, ChangedOnDiskIsNoticed) {
     const std::string bytes = ReadWholeFile(dir.File("w.SXD"));
     WriteWholeFile(dir.File("w.SXD"), bytes); // same bytes, new stamp
     EXPECT_TRUE(cat.FilesChangedOnDisk());
+    EXPECT_FALSE(cat.Save(dir.File("w.SXF"))) << "another program's pair is not overwritten unasked";
+    EXPECT_EQ(cat.SaveFailure, CMedienListe::TSaveFailure::ChangedOnDisk);
+    cat.PairFileName.clear(); // the user chose to save over it (Save as)
     ASSERT_TRUE(cat.Save(dir.File("w.SXF")));
     EXPECT_FALSE(cat.FilesChangedOnDisk());
     std::remove(dir.File("w.SXF").c_str());

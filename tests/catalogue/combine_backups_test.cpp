@@ -39,6 +39,7 @@ protected:
         for (int k = 0; k < 12; ++k)
             data[static_cast<size_t>(m.DataOffset + k)] = 'x';
         WriteWholeFile(loaded.DataFileName, data);
+        loaded.DataFileAge = FileStamp::Of(loaded.DataFileName); // rot leaves the stamp alone
     }
     TempDir dir;
     const std::string index = dir.File("Home.SXF");
@@ -71,8 +72,21 @@ TEST_F(SavedSample, BackupCopiesHoldTheFilesAndReplaceTheLastOnes) {
     EXPECT_EQ(ReadWholeFile(dir.File("Home.sxd.bak")), ReadWholeFile(dataName));
 
     const std::string firstIndex = ReadWholeFile(index), firstData = ReadWholeFile(dataName);
-    WriteWholeFile(index, "second index");
-    WriteWholeFile(dataName, std::string(3 << 20, 'd')); // more than one copy buffer
+    // A second pair, its data file more than one copy buffer long.
+    CMedienListe second;
+    FillSampleCatalogue(second);
+    CMedium& big = *second.AddMedium(std::make_unique<CMedium>(&second));
+    big.ContentLoaded = true;
+    for (int i = 0; i < 260000; ++i) AddTestEntry(big, nullptr, "f" + std::to_string(int64_t(i) * 7919), kindFile, i);
+    ASSERT_TRUE(second.Save(dir.File("Second.SXF")));
+    const std::string secondIndex = ReadWholeFile(dir.File("Second.SXF"));
+    const std::string secondData = ReadWholeFile(dir.File("Second.SXD"));
+    ASSERT_GT(secondData.size(), size_t(1) << 20);
+    std::remove(dir.File("Second.SXF").c_str()), std::remove(dir.File("Second.SXD").c_str());
+    WriteWholeFile(index, "not an index");
+    EXPECT_FALSE(MakeBackupCopies(index, dataName)) << "no copy of what is not a catalogue";
+    WriteWholeFile(index, secondIndex);
+    WriteWholeFile(dataName, secondData);
     // A failure at any step leaves the previous copies, both of them, and nothing else.
     for (const char* step : {"backup-index", "backup-data", "backup-rename"}) {
         faults::SetStepHook([step](std::string_view s) { return s == step; });
@@ -89,8 +103,8 @@ TEST_F(SavedSample, BackupCopiesHoldTheFilesAndReplaceTheLastOnes) {
     EXPECT_EQ(ReadWholeFile(dir.File("Home.SXF.bak")), firstIndex);
 
     ASSERT_TRUE(MakeBackupCopies(index, dataName)) << "one generation: the copies are replaced";
-    EXPECT_EQ(ReadWholeFile(dir.File("Home.SXF.bak")), "second index");
-    EXPECT_EQ(ReadWholeFile(dir.File("Home.sxd.bak")), std::string(3 << 20, 'd'));
+    EXPECT_EQ(ReadWholeFile(dir.File("Home.SXF.bak")), secondIndex);
+    EXPECT_EQ(ReadWholeFile(dir.File("Home.sxd.bak")), secondData);
 }
 
 TEST_F(SavedSample, SameCatalogueFileFollowsLinksAndPaths) {

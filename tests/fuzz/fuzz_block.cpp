@@ -53,8 +53,8 @@ void Decompress(const uint8_t* data, size_t size) {
     if (!ok || count == 0) return;
     FUZZ_CHECK(out.Size() == count);
 
-    // bzip2's checksums follow the data they cover: what DecompressCount accepts, a decompression
-    // of the whole stream must accept as well, unless that is too large to be worth it here.
+    // bzip2's checksums follow the data they cover: what DecompressCount accepts (exactly
+    // `count` bytes), a decompression of the whole stream must accept as well, unless that is too large to be worth it here.
     constexpr size_t kLimit = size_t(4) << 20;
     file.Seek(0);
     TMemoryStream all;

@@ -57,6 +57,8 @@ inline size_t CheckedTreeSize(const CMedium& medium) {
         stack.pop_back();
         for (const CFile* e : *frame.list) {
             FUZZ_CHECK(e && e->Parent == frame.parent && e->Medium == &medium);
+            // No name read from a block may lead out of its folder.
+            FUZZ_CHECK(AcceptableEntryName(e->Name()));
             ++total;
             if (e->ChildCount() > 0) stack.push_back({&e->Children(), e});
         }

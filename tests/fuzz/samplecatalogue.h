@@ -40,7 +40,7 @@ inline void FillMedium(CMedium& m) {
     Add(m, music, "empty", kindFolder, 0);
     Add(m, nullptr, "big.iso", kindFile, 5000000000LL, -1, 45123.75);
     Add(m, nullptr, std::string_view("\xff\xfe:\\name", 8), kindFile, 0);
-    Add(m, nullptr, "", kindFile, 7);
+    Add(m, nullptr, " ", kindFile, 7); // an empty name would mark the block damaged
     Add(m, nullptr, "exactly-max", kindFile, INT32_MAX);
     Add(m, nullptr, "huge.img", kindFile, 3000000000LL);
     m.FolderCount = 4;

@@ -252,7 +252,7 @@ TEST_F(SearchRun, QuickFindOverContentsReadInTheBackground) {
         media.push_back(m);
     }
     const std::atomic<bool> going{false}, stopped{true};
-    ReadContentsDetached(std::move(contents), cat.DataFileName, going, [](TDetachedContent& read) {
+    ReadContentsDetached(std::move(contents), cat.DataFileName, cat.DataFileAge, going, [](TDetachedContent& read) {
         ASSERT_TRUE(read.loaded);
         EXPECT_FALSE(read.medium->ContentLoaded) << "the medium itself is not touched";
         read.medium->AdoptContent(*read.loaded);

@@ -78,3 +78,11 @@ void FillSampleCatalogue(CMedienListe& cat) {
         m.TotalSize = (5LL << 30) + 1000;
     }
 }
+
+std::string LoadedCatalogueText(const std::string& index) {
+    CMedienListe back;
+    if (!back.Load(index)) return "no catalogue";
+    for (int i = 0; i < back.Count(); ++i)
+        if (!back.GetMedium(i)->LoadContent(back.DataFileName)) return "no content";
+    return DescribeCatalogue(back);
+}

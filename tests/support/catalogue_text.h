@@ -8,6 +8,9 @@
 
 std::string DescribeCatalogue(const CMedienListe& cat, bool withFileFields = false);
 std::string DescribeMedium(const CMedium& m);
+// The catalogue a pair opens as, every content loaded; "no catalogue" or "no content" when it
+// cannot be read whole.
+std::string LoadedCatalogueText(const std::string& index);
 
 // A small catalogue with categories, nesting, an archive, odd bytes and a size above 4 GiB.
 void FillSampleCatalogue(CMedienListe& cat);
