@@ -1,6 +1,7 @@
 #include "support/catalogue_text.h"
 
 #include "catalogue/entrywalk.h"
+#include "support/testfiles.h"
 
 #include <sstream>
 
@@ -77,4 +78,13 @@ void FillSampleCatalogue(CMedienListe& cat) {
         m.FileCount = 8 + i;
         m.TotalSize = (5LL << 30) + 1000;
     }
+}
+
+bool SaveMakesBackups() {
+    const TempDir probe;
+    CMedienListe cat;
+    if (!cat.Save(probe.File("p.SXF"))) return false;
+    cat.SetModified(true);
+    cat.MakeBackups = true;
+    return cat.Save(probe.File("p.SXF")) && FileExists(probe.File("p.SXF.bak"));
 }

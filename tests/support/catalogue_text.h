@@ -13,3 +13,7 @@ std::string DescribeMedium(const CMedium& m);
 void FillSampleCatalogue(CMedienListe& cat);
 CFile* AddTestEntry(CMedium& m, CFile* parent, std::string_view name, int32_t kind,
                     int64_t size = 0, double date = 45000.5, int32_t category = -1);
+
+// Whether Save makes the backup copies itself (MakeBackups), which the window and the command
+// line leave to it; the checks of the copies need that save.
+bool SaveMakesBackups();
