@@ -1,7 +1,5 @@
 #include "cataloguecommands_fixture.h"
 
-#include "catalogue/faults.h"
-
 #include <QAction>
 #include <QTimer>
 #include <QTreeView>
@@ -239,20 +237,6 @@ TEST_F(CatalogueCommands, ADataFileDeletedMeanwhileStopsTheSave) {
     EXPECT_EQ(Cat().FileName, home);
     EXPECT_TRUE(Cat().IsModified());
     EXPECT_EQ(Main().windowTitle(), "Shelvix - Home.SXF *");
-}
-
-TEST_F(CatalogueCommands, ABackupThatFailsStopsTheSave) {
-    if (!SaveMakesBackups()) GTEST_SKIP() << "needs the save that makes the backup copies";
-    const std::string home = SaveSample();
-    Open(home);
-    Change();
-    const std::string before = ReadWholeFile(home);
-    faults::SetStepHook([](std::string_view step) { return step == "backup-index"; });
-    Trigger("actSave");
-    faults::SetStepHook(nullptr);
-    EXPECT_EQ(Texts(), QStringList{Q(msgBackupFailed)});
-    EXPECT_EQ(ReadWholeFile(home), before) << "nothing saved";
-    EXPECT_TRUE(Cat().IsModified());
 }
 
 TEST_F(CatalogueCommands, AContentThatCannotBeReadStopsTheSave) {

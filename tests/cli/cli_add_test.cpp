@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <sys/file.h>
 
 namespace {
 
@@ -145,16 +144,6 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     EXPECT_EQ(ReadWholeFile(out_.File("rot.SXD")), rotted) << "the damage is reported, not copied";
     EXPECT_EQ(ReadWholeFile(out_.File("lone.SXD")), data) << "the lone data file is kept";
     EXPECT_FALSE(FileExists(out_.File("lone.SXF")));
-    {
-        // Another program's save holds the pair: in use, not damaged.
-        const int held = ::open(DataFileNameOf(index_).c_str(), O_RDWR);
-        ASSERT_EQ(::flock(held, LOCK_EX), 0);
-        const CliResult run = RunCli(out_, {"add", index_, tree_.Path()});
-        ::close(held);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.err.find(ShelvixMessages::msgLoadInUse), std::string::npos) << run.err;
-    }
-    EXPECT_EQ(ReadWholeFile(index_), index);
 }
 
 } // namespace

@@ -3,84 +3,58 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <unistd.h>
+#include <filesystem>
 
 namespace {
 
-// A medium folder beside a file that is not on it, with links of every kind on the medium.
-class Beneath : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        MakeTree(dir.Path(), {"medium/", "medium/docs/", "medium/docs/a.txt:3", "outside.txt:4"});
-        char* real = ::realpath(dir.File("medium").c_str(), nullptr);
-        medium = real;
-        std::free(real);
-        const auto link = [&](const std::string& target, const std::string& name) {
-            ASSERT_EQ(::symlink(target.c_str(), (medium + "/" + name).c_str()), 0) << name;
-        };
-        link("docs/a.txt", "inward");
-        link("../docs/a.txt", "docs/up-and-in");
-        link("docs", "folder-link");
-        link("../outside.txt", "outward");
-        link("../../outside.txt", "docs/outward-deeper");
-        link("/etc/passwd", "absolute");
-        link(medium + "/docs/a.txt", "absolute-inward");
-        link("inward", "chain");
-        link("loop-b", "loop-a");
-        link("loop-a", "loop-b");
-        link("gone.txt", "dangling");
-        SetBeneathWalkOnly(GetParam());
-    }
-    void TearDown() override { SetBeneathWalkOnly(false); }
-
-    TempDir dir;
-    std::string medium;
-};
+// Run with openat2 and with the walk that stands in for it where the kernel lacks it.
+class Beneath : public ::testing::TestWithParam<bool> {};
 
 TEST_P(Beneath, OnlyWhatLiesOnTheMediumIsReached) {
+    SetBeneathWalkOnly(GetParam());
+    TempDir dir;
+    MakeTree(dir.Path(), {"medium/docs/a.txt:3", "outside.txt:4"});
+    const std::string medium = std::filesystem::canonical(dir.File("medium"));
+    const std::pair<const char*, std::string> links[] = {
+        {"inward", "docs/a.txt"},      {"docs/up-and-in", "../docs/a.txt"},
+        {"chain", "inward"},           {"folder", "docs"},
+        {"outward", "../outside.txt"}, {"docs/deeper", "../../outside.txt"},
+        {"absolute", "/etc/passwd"},   {"absolute-inward", medium + "/docs/a.txt"},
+        {"loop", "loop"},              {"dangling", "gone.txt"},
+    };
+    for (const auto& [name, target] : links) std::filesystem::create_symlink(target, medium + "/" + name);
     const struct {
         const char* relative;
         TBeneath result;
-        const char* resolved; // beneath the medium, for Inside
+        const char* resolved = nullptr; // beneath the medium, for Inside
     } cases[] = {
-        {"docs/a.txt", TBeneath::Inside, "docs/a.txt"},
+        {"docs/a.txt", TBeneath::Inside, "/docs/a.txt"},
         {"", TBeneath::Inside, ""},
-        {"docs", TBeneath::Inside, "docs"},
-        {"docs/../docs/./a.txt", TBeneath::Inside, "docs/a.txt"},
-        {"inward", TBeneath::Inside, "docs/a.txt"},
-        {"docs/up-and-in", TBeneath::Inside, "docs/a.txt"},
-        {"folder-link/a.txt", TBeneath::Inside, "docs/a.txt"},
-        {"chain", TBeneath::Inside, "docs/a.txt"},
-        {"..", TBeneath::Outside, nullptr},
-        {"../outside.txt", TBeneath::Outside, nullptr},
-        {"docs/../../outside.txt", TBeneath::Outside, nullptr},
-        {"docs/../../../../../../../etc/passwd", TBeneath::Outside, nullptr},
-        {"/etc/passwd", TBeneath::Outside, nullptr},
-        {"outward", TBeneath::Outside, nullptr},
-        {"docs/outward-deeper", TBeneath::Outside, nullptr},
-        {"absolute", TBeneath::Outside, nullptr},
+        {"docs/.././docs/a.txt", TBeneath::Inside, "/docs/a.txt"},
+        {"inward", TBeneath::Inside, "/docs/a.txt"},
+        {"docs/up-and-in", TBeneath::Inside, "/docs/a.txt"},
+        {"chain", TBeneath::Inside, "/docs/a.txt"},
+        {"folder/a.txt", TBeneath::Inside, "/docs/a.txt"},
+        {"..", TBeneath::Outside},
+        {"docs/../../outside.txt", TBeneath::Outside},
+        {"/etc/passwd", TBeneath::Outside},
+        {"outward", TBeneath::Outside},
+        {"docs/deeper", TBeneath::Outside},
+        {"absolute", TBeneath::Outside},
         // Where an absolute link leads depends on where the medium is mounted: refused too.
-        {"absolute-inward", TBeneath::Outside, nullptr},
-        {"loop-a", TBeneath::Outside, nullptr},
-        {"docs/missing.txt", TBeneath::Missing, nullptr},
-        {"dangling", TBeneath::Missing, nullptr},
-        {"docs/a.txt/below", TBeneath::Missing, nullptr},
+        {"absolute-inward", TBeneath::Outside},
+        {"loop", TBeneath::Outside},
+        {"docs/missing.txt", TBeneath::Missing},
+        {"dangling", TBeneath::Missing},
+        {"docs/a.txt/below", TBeneath::Missing},
     };
     for (const auto& c : cases) {
         const TBeneathPath found = ResolveBeneath(medium, c.relative);
         EXPECT_EQ(found.result, c.result) << c.relative;
-        if (c.resolved)
-            EXPECT_EQ(found.path, *c.resolved ? medium + "/" + c.resolved : medium) << c.relative;
-        else
-            EXPECT_TRUE(found.path.empty()) << c.relative;
+        EXPECT_EQ(found.path, c.resolved ? medium + c.resolved : "") << c.relative;
     }
-}
-
-TEST_P(Beneath, AMediumFolderThatIsNotThereFails) {
-    const TBeneathPath found = ResolveBeneath(dir.File("unmounted"), "docs/a.txt");
-    EXPECT_EQ(found.result, TBeneath::Failed);
-    EXPECT_EQ(found.error, ENOENT);
+    EXPECT_EQ(ResolveBeneath(dir.File("unmounted"), "docs").result, TBeneath::Failed);
+    SetBeneathWalkOnly(false);
 }
 
 INSTANTIATE_TEST_SUITE_P(KernelAndWalk, Beneath, ::testing::Values(false, true),
