@@ -29,6 +29,7 @@ class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 struct TShelvixWindows;
+struct TFailureText;
 
 class TfrmShelvix : public QMainWindow {
     Q_OBJECT
@@ -218,7 +219,17 @@ private:
     TSaveOutcome SaveCatalogue();
     TSaveOutcome SaveCatalogueAs();
     TSaveOutcome WriteCatalogue(const std::string& fileName);
-    bool MakeBackups();
+    // Why a content, a load or a save did not go through (ufrmShelvix_failures.cpp). Failures
+    // are told with their file line; `before` comes first when given.
+    void ShowFailure(const TFailureText& failure, const std::string& fileName,
+                     const std::string& before = {});
+    // Reads a medium's content for the views. When it cannot, the explorer and status line are
+    // emptied, a damaged medium is marked in the media tree, and the user is told why.
+    bool LoadMediumContent(CMedium& medium);
+    void ShowContentFailure(CMedium& medium, TLoadFailure reason, const std::string& before = {});
+    void ShowBlockCheckFailure(int damaged);
+    // After Save answered false; a pair changed on disk offers Save as.
+    TSaveOutcome ShowSaveFailure(const std::string& fileName, const std::string& generic);
     bool SaveChangesIfWanted(bool checkDiskFirst, TSaveCommand save);
     void InstallProgress(CMedienListe& catalogue);
     void SetBusy(bool busy);

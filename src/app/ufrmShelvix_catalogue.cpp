@@ -6,6 +6,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/backups.h"
 #include "catalogue/combine.h"
+#include "catalogue/failurereasons.h"
 #include "catalogue/savepair.h"
 
 #include <QAction>
@@ -72,16 +73,13 @@ void TfrmShelvix::InstallProgress(CMedienListe& catalogue) {
 
 // ---- Saving ----
 
-bool TfrmShelvix::MakeBackups() {
-    if (!actMakeBackups->isChecked()) return true;
-    if (MakeBackupCopies(FCatalogue->FileName, FCatalogue->DataFileName)) return true;
-    ShowFileError(msgBackupFailed, FCatalogue->FileName);
-    return false;
-}
-
 // The part both saves share once the target is known: every content into memory, then the
 // complete pair written anew.
 TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileName) {
+    // The save makes the backup copies itself, from the pair it has checked, and only when it
+    // replaces the catalogue's own files (known here, before the refresh detaches them).
+    FCatalogue->MakeBackups =
+        actMakeBackups->isChecked() && SameCatalogueFile(fileName, FCatalogue->FileName);
     SetBusy(true);
     InstallProgress(*FCatalogue);
     if (!RefreshMediaContent()) { // it has told the user; nothing is written
@@ -92,15 +90,9 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::WriteCatalogue(const std::string& fileNam
     StatusText->setText(Text(msgSaveDB));
     const bool saved = FCatalogue->Save(fileName);
     SetBusy(false);
-    // A damaged block is the user's to repair; any other failure names the file and the reason.
-    if (!saved) {
-        if (FCatalogue->DamagedMedium >= 0)
-            ShowError(msgErrorCleanUp);
-        else
-            ShowFileError(msgNoSave, fileName);
-    }
     RefreshTitle();
-    return saved ? TSaveOutcome::Saved : TSaveOutcome::Failed;
+    // A damaged block is the user's to repair; any other failure names its cause and the file.
+    return saved ? TSaveOutcome::Saved : ShowSaveFailure(fileName, msgNoSave);
 }
 
 TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogueAs() {
@@ -109,9 +101,8 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogueAs() {
     if (chosen.isEmpty()) return TSaveOutcome::Cancelled;
     SaveDialogFDB.initialName = chosen;
     const std::string fileName = LocalName(chosen);
-    // Saving over its own files: only when nobody else changed them, and after the backups.
-    if (SameCatalogueFile(fileName, FCatalogue->FileName) &&
-        (CheckChangedOnDisk() || !MakeBackups()))
+    // Saving over its own files: only when nobody else changed them.
+    if (SameCatalogueFile(fileName, FCatalogue->FileName) && CheckChangedOnDisk())
         return TSaveOutcome::Failed;
     return WriteCatalogue(fileName);
 }
@@ -124,12 +115,11 @@ TfrmShelvix::TSaveOutcome TfrmShelvix::SaveCatalogue() {
     // as any failed save does, before backup copies are tried there, and the next Save asks
     // for a name.
     if (!PairWritable(target, FCatalogue->DataFileName)) {
-        ShowFileError(msgNoSave, target);
+        ShowFileError(LastFileFault().error != 0 ? msgSaveFailed : msgNoSave, target);
         FCatalogue->FileName.clear();
         RefreshTitle();
         return TSaveOutcome::Failed;
     }
-    if (!MakeBackups()) return TSaveOutcome::Failed;
     return WriteCatalogue(target);
 }
 
@@ -185,7 +175,7 @@ void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
     const bool ok = loaded->Load(LocalName(fileName));
     SetBusy(false);
     if (!ok) {
-        ShowFileError(msgNoLoad, LocalName(fileName));
+        ShowFailure(LoadFailureText(*loaded), LocalName(fileName));
         RefreshTitle();
         return;
     }
@@ -193,6 +183,10 @@ void TfrmShelvix::OpenCatalogueFile(const QString& fileName) {
     RefreshTitle();
     // Filled after the title, which clears the status line: the medium it selects shows its counts.
     FMediaModel->FillMediaTree(FCatalogue.get());
+    // The pair was not read from its own files (an interrupted save where nothing can be written).
+    if (!FCatalogue->LoadNotice.empty())
+        Interaction().MessageBox(this, Text(msgHint), FromLocal(FCatalogue->LoadNotice),
+                                 TMessageButtons::Ok);
 }
 
 void TfrmShelvix::OpenCatalogueAtStart(const QString& fileName) {
@@ -219,14 +213,22 @@ void TfrmShelvix::actAttachExecute() {
     SetBusy(true);
     if (!other.Load(fileName)) {
         SetBusy(false);
-        ShowFileError(msgNoLoad, fileName);
+        ShowFailure(LoadFailureText(other), fileName);
         RefreshTitle();
         return;
     }
     StatusText->setText(Text(msgReloadDB));
-    AttachMedia(*FCatalogue, other);
+    ClearFileFault(); // only the contents' own faults may name their cause
+    std::vector<TNotAttached> left;
+    AttachMedia(*FCatalogue, other, &left);
     SetBusy(false);
     RefreshAfterMediaChange();
+    if (left.empty()) return;
+    // What could not be read is named, with the cause the first of them shows.
+    std::string lines = msgNotAttached;
+    for (const TNotAttached& medium : left) lines += "\n" + FromLocal(medium.line).toStdString();
+    ShowFailure(ContentFailureText(left.front().name, left.front().reason), other.DataFileName,
+                lines);
 }
 
 void TfrmShelvix::actRepairExecute() {
@@ -237,7 +239,19 @@ void TfrmShelvix::actRepairExecute() {
     SetBusy(true);
     InstallProgress(*FCatalogue);
     StatusText->setText(Text(msgReloadDB));
+    ClearFileFault(); // only the contents' own faults may name their cause
     const std::vector<int> lost = FindLostMedia(*FCatalogue);
+    // Only damage is repaired away. A content another program's save holds or replaced, or
+    // one whose data file is gone, stops the repair before anything is removed.
+    for (int i : lost) {
+        CMedium& medium = *FCatalogue->GetMedium(i);
+        const TLoadFailure reason = ContentLoadFailure(medium, FCatalogue->DataFileName);
+        if (reason == TLoadFailure::Damaged) continue;
+        SetBusy(false);
+        RefreshTitle();
+        ShowContentFailure(medium, reason, msgRepairStopped);
+        return;
+    }
     ForgetViewsOfMedia();
     const std::vector<std::string> lines = RemoveLostMedia(*FCatalogue, lost);
     FCatalogue->FileName.clear();
@@ -246,11 +260,12 @@ void TfrmShelvix::actRepairExecute() {
     FMediaModel->FillMediaTree(FCatalogue.get());
     InstallProgress(*FCatalogue);
     StatusText->setText(Text(msgSaveDB));
+    FCatalogue->MakeBackups = false; // Repair makes no backup copies
     const bool saved = FCatalogue->Save(LocalName(chosen));
     SetBusy(false);
     RefreshTitle();
     if (!saved) {
-        ShowFileError(msgDiskFull, LocalName(chosen));
+        ShowSaveFailure(LocalName(chosen), msgDiskFull);
     } else if (lines.empty()) {
         Interaction().MessageBox(this, Text(msgRepairState), Text(msgDone), TMessageButtons::Ok);
     } else {

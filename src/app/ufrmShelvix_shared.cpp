@@ -7,6 +7,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/blockcopy.h"
 #include "catalogue/contentloading.h"
+#include "catalogue/failurereasons.h"
 #include "catalogue/streams.h"
 #include "app/ufrmQuickFind.h"
 
@@ -71,7 +72,7 @@ bool TfrmShelvix::RefreshMediaContent() {
     std::vector<bool> copyable;
     const TBlockCheck check = CheckedCopyableBlocks(*FCatalogue, copyable);
     if (!check.readable || check.damaged >= 0) {
-        Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp), TMessageButtons::Ok);
+        ShowBlockCheckFailure(check.damaged);
         return false;
     }
     std::vector<CMedium*> toLoad;
@@ -84,14 +85,16 @@ bool TfrmShelvix::RefreshMediaContent() {
         positions.push_back(i);
     }
     size_t done = 0;
-    bool allLoaded = true;
-    LoadContentsInOrder(toLoad, FCatalogue->DataFileName, [&](CMedium&, bool loaded) {
+    CMedium* unread = nullptr;
+    ClearFileFault(); // only the contents' own faults may name their cause
+    LoadContentsInOrder(toLoad, FCatalogue->DataFileName, [&](CMedium& medium, bool loaded) {
         ShowProgress(ProgressPercent(positions[done++], count));
-        return allLoaded = loaded;
+        if (!loaded) unread = &medium;
+        return loaded;
     });
-    if (allLoaded && count > 0) ShowProgress(ProgressPercent(count - 1, count)); // all passed
-    if (!allLoaded) {
-        Interaction().MessageBox(this, Text(msgError), Text(msgErrorCleanUp), TMessageButtons::Ok);
+    if (!unread && count > 0) ShowProgress(ProgressPercent(count - 1, count)); // all passed
+    if (unread) {
+        ShowContentFailure(*unread, ContentLoadFailure(*unread, FCatalogue->DataFileName));
         return false;
     }
     // Until the save succeeds the catalogue has no file it can be saved back to unasked.

@@ -21,10 +21,7 @@ void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
     if (!VTMedien->selectionModel()->hasSelection() || !node.isValid()) return;
     const NodeObject object = FMediaModel->ObjectAt(node);
     if (CMedium* medium = object.medium) {
-        if (!medium->ContentLoaded && !medium->LoadContent(FCatalogue->DataFileName)) {
-            ShowFileError(ShelvixMessages::msgNoContent, FCatalogue->DataFileName);
-            return;
-        }
+        if (!medium->ContentLoaded && !LoadMediumContent(*medium)) return;
         FMediaModel->FillFolderNodes(medium);
         FExplorerModel->FillExplorer(medium);
         StatusText->setText(MediumStatusText(*medium));

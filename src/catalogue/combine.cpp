@@ -1,8 +1,14 @@
 #include "combine.h"
 
 #include "contentloading.h"
+#include "failurereasons.h"
 
-int AttachMedia(CMedienListe& target, CMedienListe& source) {
+namespace {
+std::string LostLine(const CMedium& medium) { return medium.Name + "_" + medium.Serial; }
+} // namespace
+
+int AttachMedia(CMedienListe& target, CMedienListe& source,
+                std::vector<TNotAttached>* notAttached) {
     const int total = source.Count();
     int read = 0;
     LoadContentsInOrder(source, [&](CMedium&, bool) {
@@ -13,7 +19,12 @@ int AttachMedia(CMedienListe& target, CMedienListe& source) {
     int attached = 0;
     while (source.Count() > 0) {
         std::unique_ptr<CMedium> medium = source.ExtractMedium(0);
-        if (!medium->ContentLoaded) continue; // dropped with its storage
+        if (!medium->ContentLoaded) { // dropped with its storage, but not without a word
+            if (notAttached)
+                notAttached->push_back({LostLine(*medium), medium->Name,
+                                        ContentLoadFailure(*medium, source.DataFileName)});
+            continue;
+        }
         // The names are looked up in the source's list, so this comes before the owner changes.
         medium->RemapCategories(target);
         medium->Stored = false;
@@ -43,7 +54,7 @@ std::vector<std::string> RemoveLostMedia(CMedienListe& catalogue,
     std::vector<std::string> lines;
     for (int i : positions) {
         const CMedium* medium = catalogue.GetMedium(i);
-        if (medium) lines.push_back(medium->Name + "_" + medium->Serial);
+        if (medium) lines.push_back(LostLine(*medium));
     }
     // From the back, so the positions still to go keep their meaning.
     for (auto it = positions.rbegin(); it != positions.rend(); ++it)

@@ -9,10 +9,16 @@
 
 // Moves every medium of `source` (freshly loaded, contents still on disk) to the end of
 // `target`, in order, with its flags; its categories are remapped to `target` by name. A medium
-// whose content cannot be read from the source's data file is dropped. Progress goes to the
-// source's OnProgress. `source` is left empty; its files are only read. Answers the number of
-// media attached.
-int AttachMedia(CMedienListe& target, CMedienListe& source);
+// whose content cannot be read from the source's data file is dropped, and named in
+// `notAttached` (when given). Progress goes to the source's OnProgress. `source` is left empty;
+// its files are only read. Answers the number of media attached.
+struct TNotAttached {
+    std::string line; // Name + "_" + Serial
+    std::string name;
+    TLoadFailure reason;
+};
+int AttachMedia(CMedienListe& target, CMedienListe& source,
+                std::vector<TNotAttached>* notAttached = nullptr);
 
 // Brings every content not yet in memory in from the catalogue's data file; contents already in
 // memory are not read again. Answers the positions of the media whose content cannot be read, in

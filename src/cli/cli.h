@@ -11,7 +11,9 @@
 #include <vector>
 
 class CFile;
+class CMedium;
 class CMedienListe;
+struct TFailureText;
 
 namespace cli {
 
@@ -40,8 +42,17 @@ int RunExport(const Arguments& arguments);
 int RunLanguageTemplate(const Arguments& arguments);
 int RunLanguageCheck(const Arguments& arguments);
 
-// "shelvix-cli: <subject>: <message>" on standard error.
+// "shelvix-cli: <subject>: <message>" on standard error, bytes that are not UTF-8 (and control
+// characters) written as \xHH.
 void ReportError(std::string_view subject, std::string_view message);
+// A text for standard error: as ReportError writes its parts.
+std::string Printable(std::string_view bytes);
+// ReportError with the message the catalogue code's reason gives, and the file and the
+// system's reason when one was noted.
+void ReportFailure(std::string_view subject, const TFailureText& failure);
+// Why `medium`'s content could not be read from `dataFileName`: damaged, in use, missing.
+void ReportContentFailure(std::string_view subject, const CMedium& medium,
+                          const std::string& dataFileName);
 // Whether the command's output went out whole: `written` (what its own writer says) and
 // standard output flushed without an error; reports the failure when not.
 bool OutputWritten(bool written = true);

@@ -6,7 +6,7 @@
 
 #include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
-#include "catalogue/backups.h"
+#include "catalogue/failurereasons.h"
 #include "catalogue/contentstream.h"
 #include "catalogue/workers.h"
 #include "catalogue/mediaclasses.h"
@@ -97,8 +97,25 @@ int RunAdd(const Arguments& arguments) {
     if (!UsableIndexName(options.catalogue)) return kExitUsage;
     CMedienListe catalogue;
     struct stat st;
-    const bool exists = ::stat(options.catalogue.c_str(), &st) == 0;
-    if (exists && !LoadCatalogue(catalogue, options.catalogue)) return kExitFailure;
+    // A data file without its index may be all that is left of a catalogue: it is not replaced,
+    // and no scan is started for a save that would be refused. An interrupted save may have
+    // left the index under its temporary name, which the load puts back.
+    const std::string dataName = DataFileNameOf(options.catalogue);
+    bool exists = ::stat(options.catalogue.c_str(), &st) == 0;
+    if (!exists && ::lstat(dataName.c_str(), &st) == 0) {
+        const bool loaded = catalogue.Load(options.catalogue);
+        if (!loaded && ::stat(options.catalogue.c_str(), &st) != 0) {
+            ReportError(options.catalogue, WithArgument(ShelvixMessages::msgLoneDataFile, dataName));
+            return kExitFailure;
+        }
+        if (!loaded) {
+            ReportFailure(options.catalogue, LoadFailureText(catalogue));
+            return kExitFailure;
+        }
+        exists = true;
+    } else if (exists && !LoadCatalogue(catalogue, options.catalogue)) {
+        return kExitFailure;
+    }
 
     InstallLinuxVolumeInfoReader();
     const std::string path = AbsolutePath(options.path);
@@ -113,7 +130,7 @@ int RunAdd(const Arguments& arguments) {
         const CMedium* other = catalogue.GetMedium(i);
         if (other->Present && other->Serial == medium->Serial)
             std::fprintf(stderr, "shelvix-cli: note: medium \"%s\" has the same serial %s\n",
-                         other->Name.c_str(), other->Serial.c_str());
+                         Printable(other->Name).c_str(), Printable(other->Serial).c_str());
     }
 
     {
@@ -132,7 +149,7 @@ int RunAdd(const Arguments& arguments) {
         progress.Finish();
         // Catalogued empty or in part, as in the window; named here so that they can be fixed.
         for (const std::string& folder : scan.UnreadFolders)
-            std::fprintf(stderr, "shelvix-cli: %s: could not be read\n", folder.c_str());
+            std::fprintf(stderr, "shelvix-cli: %s: could not be read\n", Printable(folder).c_str());
         if (!scan.UnreadFolders.empty())
             std::fprintf(stderr, "shelvix-cli: %zu %s\n", scan.UnreadFolders.size(),
                          ShelvixMessages::msgUnreadFolders.c_str());
@@ -141,12 +158,16 @@ int RunAdd(const Arguments& arguments) {
                          scan.UnnamedMembers);
     }
 
-    // As "Make backups" does in the window: one generation of copies of the pair being replaced.
-    if (exists && !MakeBackupCopies(catalogue.FileName, catalogue.DataFileName)) {
-        ReportError(options.catalogue, ShelvixMessages::msgBackupFailed);
+    // As "Make backups" does in the window: one generation of copies of the pair being replaced,
+    // made by the save from the pair it has checked.
+    catalogue.MakeBackups = exists;
+    if (!SaveCatalogue(catalogue, options.catalogue)) {
+        // Another program saved the catalogue during the scan: its changes are not overwritten.
+        if (catalogue.SaveFailure == CMedienListe::TSaveFailure::ChangedOnDisk)
+            ReportError(options.catalogue, "nothing was saved; run add again to add the medium "
+                                           "to the catalogue as it is now");
         return kExitFailure;
     }
-    if (!SaveCatalogue(catalogue, options.catalogue)) return kExitFailure;
     std::printf("%s\t%s\tFiles: %d\tFolders: %d\tSize: %s\n", medium->Name.c_str(),
                 medium->Serial.c_str(), medium->FileCount, medium->FolderCount,
                 FormatSize(medium->TotalSize).c_str());

@@ -3,7 +3,6 @@
 // read stops the conversion instead of being written out empty.
 #include "cli/cli.h"
 
-#include "language/messagetable.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 
@@ -43,10 +42,10 @@ int RunConvert(const Arguments& arguments) {
     if (!LoadCatalogue(catalogue, inName)) return kExitFailure;
     int position = 0;
     bool allLoaded = true;
-    LoadContentsInOrder(catalogue, [&](CMedium&, bool loaded) {
+    LoadContentsInOrder(catalogue, [&](CMedium& medium, bool loaded) {
         if (!loaded)
-            ReportError(inName + " (medium " + std::to_string(position) + ")",
-                        ShelvixMessages::msgNoContent);
+            ReportContentFailure(inName + " (medium " + std::to_string(position) + ")", medium,
+                                 catalogue.DataFileName);
         ++position;
         return allLoaded = loaded;
     });

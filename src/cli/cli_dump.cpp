@@ -7,7 +7,6 @@
 #include "cli/cli.h"
 #include "cli/jsonout.h"
 
-#include "language/messagetable.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 
@@ -146,8 +145,8 @@ int RunDump(const Arguments& arguments) {
         out.Raw(i > 0 ? ",\n" : "\n");
         if (!WriteMedium(out, medium, catalogue.DataFileName)) {
             ++failed;
-            ReportError(fileName + " (medium " + std::to_string(i) + ")",
-                        ShelvixMessages::msgNoContent);
+            ReportContentFailure(fileName + " (medium " + std::to_string(i) + ")", medium,
+                                 catalogue.DataFileName);
         }
         ++i;
         return true;

@@ -3,7 +3,6 @@
 #include "cli/cli.h"
 #include "text/textescape.h"
 
-#include "language/messagetable.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/reports.h"
 
@@ -58,7 +57,7 @@ int RunExport(const Arguments& arguments) {
     // A medium that cannot be read is written without its tree; the status tells.
     const std::vector<CMedium*> unread = LoadReportContents(report, catalogue.DataFileName);
     for (const CMedium* medium : unread)
-        ReportError(EscapeBytes(medium->Name, Controls::Escape), ShelvixMessages::msgNoContent);
+        ReportContentFailure(arguments[0], *medium, catalogue.DataFileName);
 
     std::ios::sync_with_stdio(false);
     const bool written = format == csv ? WriteCsvReport(std::cout, report)

@@ -45,10 +45,10 @@ int RunImport(const Arguments& arguments) {
     file.stream.reset();
     if (outcome.truncatedLevels > 0)
         std::fprintf(stderr, "shelvix-cli: %s: %d folder level(s) ended early at a read error\n",
-                     inName.c_str(), outcome.truncatedLevels);
+                     Printable(inName).c_str(), outcome.truncatedLevels);
     if (outcome.droppedEntries > 0)
         std::fprintf(stderr, "shelvix-cli: %s: %lld entries nested too deeply, or without a name, "
-                     "were left out\n", inName.c_str(), static_cast<long long>(outcome.droppedEntries));
+                     "were left out\n", Printable(inName).c_str(), static_cast<long long>(outcome.droppedEntries));
     if (!SaveCatalogue(catalogue, outName)) return kExitFailure;
     if (!outcome.error.empty()) {
         ReportError(inName, outcome.error + "; saved the " + std::to_string(catalogue.Count()) +

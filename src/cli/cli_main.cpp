@@ -2,7 +2,9 @@
 #include "cli/cli.h"
 
 #include "language/messagetable.h"
+#include "catalogue/failurereasons.h"
 #include "catalogue/mediaclasses.h"
+#include "text/textescape.h"
 #include "scan/rarlibrary.h"
 
 #include <clocale>
@@ -120,9 +122,30 @@ int Dispatch(int argc, char** argv) {
 
 } // namespace
 
+std::string Printable(std::string_view bytes) {
+    std::string out;
+    AppendEscaped(out, bytes, Controls::Escape, Backslashes::Keep);
+    return out;
+}
+
 void ReportError(std::string_view subject, std::string_view message) {
-    std::fprintf(stderr, "%s: %.*s: %.*s\n", kProgram, static_cast<int>(subject.size()),
-                 subject.data(), static_cast<int>(message.size()), message.data());
+    // Paths and names are bytes; a part escaped already stays as it is.
+    std::fprintf(stderr, "%s: %s: %s\n", kProgram, Printable(subject).c_str(),
+                 Printable(message).c_str());
+}
+
+void ReportFailure(std::string_view subject, const TFailureText& failure) {
+    std::string message = WithArgument(*failure.text, failure.argument);
+    const TFileFault fault = LastFileFault();
+    if (fault.error != 0) message += " (" + fault.path + ": " + std::strerror(fault.error) + ")";
+    ReportError(subject, message);
+    ClearFileFault(); // told once
+}
+
+void ReportContentFailure(std::string_view subject, const CMedium& medium,
+                          const std::string& dataFileName) {
+    ReportFailure(subject,
+                  ContentFailureText(medium.Name, ContentLoadFailure(medium, dataFileName)));
 }
 
 bool OutputWritten(bool written) {
@@ -132,8 +155,11 @@ bool OutputWritten(bool written) {
 }
 
 bool LoadCatalogue(CMedienListe& catalogue, const std::string& fileName) {
-    if (catalogue.Load(fileName)) return true;
-    ReportError(fileName, ShelvixMessages::msgNoLoad);
+    if (catalogue.Load(fileName)) {
+        if (!catalogue.LoadNotice.empty()) ReportError(fileName, catalogue.LoadNotice);
+        return true;
+    }
+    ReportFailure(fileName, LoadFailureText(catalogue));
     return false;
 }
 
@@ -146,12 +172,9 @@ bool UsableIndexName(const std::string& fileName) {
 
 bool SaveCatalogue(CMedienListe& catalogue, const std::string& fileName) {
     if (catalogue.Save(fileName)) return true;
-    // A damaged block is the user's to repair; the pair stays as it was.
-    if (catalogue.DamagedMedium >= 0)
-        ReportError(catalogue.DataFileName + " (medium " + std::to_string(catalogue.DamagedMedium) + ")",
-                    ShelvixMessages::msgErrorCleanUp);
-    else
-        ReportError(fileName, ShelvixMessages::msgNoSave);
+    // A damaged block is the user's to repair, a pair changed on disk another program's; the
+    // message names the cause and the medium or file.
+    ReportFailure(fileName, SaveFailureText(catalogue, fileName, ShelvixMessages::msgNoSave));
     return false;
 }
 

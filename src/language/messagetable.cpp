@@ -53,7 +53,19 @@
     X(msgNoReport, "Could not write the report.") \
     X(msgNotImported, "%1 entries nested too deeply, or without a name, were left out.") \
     X(msgYes, "Yes") \
-    X(msgNo, "No")
+    X(msgNo, "No") \
+    X(msgMediumDamaged, "The contents of \u00AB%1\u00BB cannot be read: the data file is damaged there. Use Repair to save the catalogue without it.") \
+    X(msgMediumInUse, "The contents of \u00AB%1\u00BB cannot be read now: another program is saving the catalogue. Try again in a moment.") \
+    X(msgMediumMissing, "The contents of \u00AB%1\u00BB cannot be read: the catalogue's data file is missing.") \
+    X(msgLoadInUse, "Could not load database: another program is saving it. Try again in a moment.") \
+    X(msgLoadMissing, "Could not load database: one of its two files is missing.") \
+    X(msgLoadFailed, "Could not load database.") \
+    X(msgSaveInUse, "Could not save database: another program is using it. Try again in a moment.") \
+    X(msgSaveFailed, "Could not save database.") \
+    X(msgSaveInterrupted, "The database was not saved completely: it is finished when it is opened next time.") \
+    X(msgLoneDataFile, "Nothing was saved: the data file %1 lies there without its index. Move it away or choose another name.") \
+    X(msgRepairStopped, "Repair stopped; no medium was removed and nothing was saved.") \
+    X(msgNotAttached, "These media could not be attached:")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -115,7 +127,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_CATEGORY_ENTRY
 #undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 43);
+static_assert(std::size(kMainMessages) == 55);
 static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 

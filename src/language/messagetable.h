@@ -58,6 +58,21 @@ extern std::string msgNotImported; // %1: the number of entries an import left o
 // The texts of the Yes and No buttons of every question.
 extern std::string msgYes;
 extern std::string msgNo;
+// Why a medium's content, the catalogue or a save did not go through; %1: the medium's name
+// (msgMedium*) or the data file's path (msgLoneDataFile).
+extern std::string msgMediumDamaged;
+extern std::string msgMediumInUse;
+extern std::string msgMediumMissing;
+extern std::string msgLoadInUse;
+extern std::string msgLoadMissing;
+extern std::string msgLoadFailed;
+extern std::string msgSaveInUse;
+extern std::string msgSaveFailed;
+extern std::string msgSaveInterrupted;
+extern std::string msgLoneDataFile;
+// Before the reason a Repair stopped at; before the list of media Attach left out.
+extern std::string msgRepairStopped;
+extern std::string msgNotAttached;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -118,7 +133,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 43 for the main window, 5 for the search
+// Register a window's keys in their fixed order: 55 for the main window, 5 for the search
 // window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
 // twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);

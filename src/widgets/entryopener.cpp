@@ -1,6 +1,7 @@
 #include "widgets/entryopener.h"
 
 #include "language/messagetable.h"
+#include "platform/beneath.h"
 #include "platform/mountedmedia.h"
 #include "reports/entrytext.h"
 #include "widgets/interaction.h"
@@ -8,7 +9,6 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -28,12 +28,6 @@ QString NotMountedText(const CMedium& medium) {
 // ("" at the medium's top).
 std::string RelativeText(const CFile& onDisk, bool containingFolder) {
     return containingFolder ? EntryLocationText(onDisk) : EntryPathText(onDisk);
-}
-
-// A link whose target is gone still lies on the medium.
-bool ExistsOnDisk(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
 }
 
 } // namespace
@@ -72,12 +66,29 @@ QString TEntryOpener::PathOnDisk(const CFile& entry, bool containingFolder) {
 bool TEntryOpener::Open(CFile* entry, bool containingFolder) {
     if (!entry) return false;
     CMedium& medium = *entry->Medium;
-    const QString path = PathOnDisk(*entry, containingFolder);
-    if (path.isEmpty()) {
+    const QString location = TMountWatcher::Instance().Location(medium);
+    if (location.isEmpty()) {
         say_(NotMountedText(medium));
         return false;
     }
-    if (!ExistsOnDisk(path)) {
+    // Names come from the catalogue and links from the medium: only what lies beneath the
+    // medium's folder is handed to the desktop, as the path it resolved to.
+    const std::string relative = RelativeText(EntryOnDisk(*entry), containingFolder);
+    const TBeneathPath found = ResolveBeneath(location.toLocal8Bit().toStdString(), relative);
+    if (found.result == TBeneath::Outside) {
+        say_(QStringLiteral("%1 leads off %2 (through \"..\", an absolute name or a symbolic link): "
+                            "it is refused, not opened")
+                 .arg(Quoted(relative), Quoted(medium.Name)));
+        return false;
+    }
+    if (found.result == TBeneath::Failed) {
+        say_(WithFileReason(QStringLiteral("Could not open %1").arg(Quoted(relative)),
+                            location, found.error)
+                 .replace(u'\n', QStringLiteral(": ")));
+        return false;
+    }
+    const QString path = Bytes(found.path);
+    if (found.result == TBeneath::Missing) {
         // At the medium's top the containing folder has no name of its own: name the entry.
         const CFile& onDisk = EntryOnDisk(*entry);
         const QString gone = QStringLiteral("%1 is no longer on %2; update the medium to see its current content")

@@ -74,6 +74,7 @@ TImageList MakeImageListDrives() {
         {6, {"dialog-question"}, QStyle::SP_MessageBoxQuestion},
         {7, {"user-trash"}, QStyle::SP_TrashIcon},
         {8, {"folder"}, QStyle::SP_DirIcon},
+        {9, {"dialog-warning"}, QStyle::SP_MessageBoxWarning},
     });
 }
 

@@ -19,7 +19,7 @@ private:
 // 37 Add, 38 Remove, 39 Update, 40 Index.
 TImageList MakeImageListMenu();
 // Media tree: 0 removable, 1 fixed, 2 network, 3 optical, 4 RAM disk, 5 no root folder,
-// 6 unknown drive type, 7 removed medium, 8 folder.
+// 6 unknown drive type, 7 removed medium, 8 folder, 9 medium whose contents are damaged.
 TImageList MakeImageListDrives();
 // Explorer: 0 folder, 2 file, 3 compressed archive, 4 medium.
 TImageList MakeImageListFolders();

@@ -4,6 +4,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "widgets/mountwatcher.h"
 #include "catalogue/asciicase.h"
+#include "language/messagetable.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kColumns = 4; // Label, Category, then Free and Capacity, hidden at first
 constexpr int kFolderIcon = 8;
+constexpr int kDamagedIcon = 9;
 
 const CMedium* MediumOf(quintptr id) {
     return (id & 1) != 0 ? reinterpret_cast<const CMedium*>(id & ~quintptr(1)) : nullptr;
@@ -24,6 +26,13 @@ CFile* FolderOf(quintptr id) { return (id & 1) == 0 ? reinterpret_cast<CFile*>(i
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
 enum { colFree = 2, colCapacity = 3 };
+
+// The hint of a medium whose block was found damaged says so, as the icon does.
+QString DamageLine(const CMedium& medium) {
+    if (medium.LoadFailure != TLoadFailure::Damaged) return {};
+    return QStringLiteral("\n\n") +
+           QString::fromStdString(ShelvixMessages::msgMediumDamaged).arg(Bytes(medium.Name));
+}
 
 int64_t SpaceOf(const TMediumAdditions& reading, int column) {
     if (!reading.HasSpace()) return -1;
@@ -52,6 +61,12 @@ TMediaTreeModel::TMediaTreeModel(const TImageList* drives, QObject* parent)
             emit dataChanged(index(0, 0), index(static_cast<int>(roots_.size()) - 1, kColumns - 1),
                              {Qt::DecorationRole, Qt::ForegroundRole, Qt::ToolTipRole});
     });
+}
+
+void TMediaTreeModel::MediumChanged(const CMedium* medium) {
+    const QModelIndex row = IndexOfMedium(medium);
+    if (row.isValid())
+        emit dataChanged(row, row.siblingAtColumn(kColumns - 1), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 int TMediaTreeModel::DefaultColumnWidth(int section) {
@@ -294,7 +309,11 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
         return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     case Qt::DecorationRole: {
         if (index.column() != 0 || !drives_) return {};
-        const int icon = object.medium ? DriveImageIndex(object.medium->DriveType) : kFolderIcon;
+        // A medium whose block is damaged shows it by its shape, not by a colour alone.
+        const int icon = !object.medium ? kFolderIcon
+                         : object.medium->LoadFailure == TLoadFailure::Damaged
+                             ? kDamagedIcon
+                             : DriveImageIndex(object.medium->DriveType);
         const QIcon image = drives_->At(icon);
         if (image.isNull()) return {};
         if (object.medium && !TMountWatcher::Instance().IsMounted(*object.medium))
@@ -308,7 +327,7 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
         if (!object.medium) return {};
         return MediumHint(*object.medium).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                    .replace(u'\r', u'\n') +
-               MediumDeskLines(*object.medium);
+               MediumDeskLines(*object.medium) + DamageLine(*object.medium);
     default:
         return {};
     }

@@ -29,6 +29,8 @@ public:
     void FillFolderNodes(CMedium* medium);       // no-op for none or content not loaded
     void Clear();
     NodeObject ObjectAt(const QModelIndex& index) const;
+    // The medium's look changed (its content found damaged, or read after all).
+    void MediumChanged(const CMedium* medium);
     QModelIndex IndexOfMedium(const CMedium* medium) const;
     QModelIndex IndexOfEntry(const CFile* folder) const; // for folder nodes that exist
     // Header-click sorting: column -1 means catalogue order.

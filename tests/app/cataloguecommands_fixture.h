@@ -15,7 +15,9 @@
 #include "support/testfiles.h"
 
 #include <QLabel>
+#include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,6 +87,21 @@ protected:
     // Rewrites a file as another program would: new bytes, new stamp.
     static void RewriteElsewhere(const std::string& path) {
         WriteWholeFile(path, ReadWholeFile(path) + "changed elsewhere");
+    }
+
+    // Overwrites the start of medium `i`'s block in the data file, keeping the file's length.
+    static void DamageBlock(const std::string& index, int i) {
+        CMedienListe cat;
+        ASSERT_TRUE(cat.Load(index));
+        std::string data = ReadWholeFile(cat.DataFileName);
+        for (int k = 0; k < 12; ++k)
+            data[static_cast<size_t>(cat.GetMedium(i)->DataOffset + k)] = 'x';
+        WriteWholeFile(cat.DataFileName, data);
+    }
+    void SelectMedium(int catalogueIndex) {
+        Main().VTMedien->selectionModel()->select(
+            Main().MediaModel().IndexOfMedium(Cat().GetMedium(catalogueIndex)),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
     TempDir dir;

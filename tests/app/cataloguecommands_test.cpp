@@ -139,7 +139,7 @@ TEST_F(CatalogueCommands, AFailedSaveKeepsTheChangesForNewOpenAndClosing) {
             Main().close();
         else
             Trigger(command);
-        EXPECT_EQ(Texts(), (QStringList{Q(msgModified), Q(msgNoSave)})) << command;
+        EXPECT_EQ(Texts(), (QStringList{Q(msgModified), Q(msgSaveFailed)})) << command;
         EXPECT_EQ(script.MessageTexts().last().section('\n', 1),
                   Q(dir.File("no/such/folder/X.SXD")) + ": No such file or directory");
         EXPECT_EQ(script.Asked().size(), 3) << command << ": no open dialog after the failure";
@@ -218,18 +218,20 @@ TEST_F(CatalogueCommands, SaveAsUnderTheSameAndANewName) {
     script.setNextFileName(Q(dir.File("Other.SXF")));
     Trigger("actSaveAs");
     EXPECT_EQ(script.Asked().first().spec.initialName, Q(dir.File("Other.SXF")));
-    EXPECT_EQ(ReadWholeFile(dir.File("Other.SXF.bak")), other) << "the same name makes them";
-    EXPECT_TRUE(FileExists(dir.File("Other.sxd.bak")));
+    {
+        EXPECT_EQ(ReadWholeFile(dir.File("Other.SXF.bak")), other) << "the same name makes them";
+        EXPECT_TRUE(FileExists(dir.File("Other.sxd.bak")));
+    }
     EXPECT_NE(OnDisk(dir.File("Other.SXF")).find("Again"), std::string::npos);
 }
 
-TEST_F(CatalogueCommands, ABackupThatFailsStopsTheSave) {
+TEST_F(CatalogueCommands, ADataFileDeletedMeanwhileStopsTheSave) {
     const std::string home = SaveSample();
     Open(home);
     Change();
     std::filesystem::remove(dir.File("Home.SXD")); // deleted by someone meanwhile
     Trigger("actSave");
-    EXPECT_EQ(Texts(), QStringList{Q(msgBackupFailed)});
+    EXPECT_EQ(Texts(), QStringList{QString::fromStdString(msgMediumMissing).arg("Disc 1")});
     EXPECT_EQ(Folder(), std::vector<std::string>{"Home.SXF"}) << "nothing saved";
     EXPECT_EQ(Cat().FileName, home);
     EXPECT_TRUE(Cat().IsModified());
@@ -244,7 +246,7 @@ TEST_F(CatalogueCommands, AContentThatCannotBeReadStopsTheSave) {
     Change();
     const std::string before = ReadWholeFile(home);
     Trigger("actSave");
-    EXPECT_EQ(Texts(), QStringList{Q(msgErrorCleanUp)});
+    EXPECT_EQ(Texts(), QStringList{Q(msgMediumDamaged).arg("Disc 1")});
     EXPECT_EQ(ReadWholeFile(home), before);
     EXPECT_EQ(Cat().FileName, home) << "the catalogue keeps its name";
     EXPECT_TRUE(Cat().GetMedium(0)->ContentLoaded) << "what was read stays";
@@ -275,7 +277,9 @@ TEST_F(CatalogueCommands, ClosingAsksAboutChanges) {
     script.setNextAnswer(mrYes);
     Main().close();
     EXPECT_FALSE(Main().isVisible());
-    EXPECT_TRUE(FileExists(dir.File("Home.SXF.bak")));
+    {
+        EXPECT_TRUE(FileExists(dir.File("Home.SXF.bak")));
+    }
     EXPECT_NE(OnDisk(home).find("Changed"), std::string::npos);
 }
 
@@ -331,7 +335,7 @@ TEST_F(CatalogueCommands, ACatalogueInAReadOnlyFolder) {
     Change();
     script.ClearAsked();
     Trigger("actSave");
-    EXPECT_EQ(Texts(), QStringList{Q(msgNoSave)});
+    EXPECT_EQ(Texts(), QStringList{Q(msgSaveFailed)}) << "the reason follows";
     EXPECT_EQ(ReadWholeFile(index), indexBytes);
     EXPECT_EQ(ReadWholeFile(disc.File("Disc.SXD")), dataBytes);
     EXPECT_EQ(Cat().GetMedium(0)->Name, "Changed");

@@ -204,7 +204,9 @@ TEST_F(MainWindow, RefreshMediaContentStopsAtABrokenMedium) {
     window.Catalogue().GetMedium(1)->ContentLength += 50;
     window.Catalogue().GetMedium(1)->Stored = false; // changed, so it must be read
     EXPECT_FALSE(window.RefreshMediaContent());
-    EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(ShelvixMessages::msgErrorCleanUp)});
+    EXPECT_EQ(script.MessageTexts(),
+              QStringList{QString::fromStdString(ShelvixMessages::msgMediumDamaged).arg("Disc 1") + "\n" +
+                          QString::fromStdString(window.Catalogue().DataFileName)});
     EXPECT_EQ(script.Asked().front().caption, "Error");
     EXPECT_EQ(window.Catalogue().FileName, index) << "the catalogue keeps its file name";
 }
@@ -247,11 +249,13 @@ TEST_F(MainWindow, UnreadableContentIsReported) {
     Select(MediumNode("Disc 0"));
     const QString before = window.StatusText->text();
     Select(MediumNode("Disc 1"));
-    EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(ShelvixMessages::msgNoContent + "\n" +
-                                                                        window.Catalogue().DataFileName)})
-        << "a damaged block: the file is named, no system reason";
-    EXPECT_EQ(window.StatusText->text(), before) << "the views keep what they showed";
-    EXPECT_EQ(window.ExplorerModel().Medium(), window.Catalogue().GetMedium(0));
+    EXPECT_FALSE(before.isEmpty());
+    EXPECT_EQ(script.MessageTexts(),
+              QStringList{QString::fromStdString(ShelvixMessages::msgMediumDamaged).arg("Disc 1") + "\n" +
+                          QString::fromStdString(window.Catalogue().DataFileName)})
+        << "a damaged block: the medium and the file are named, no system reason";
+    EXPECT_TRUE(window.StatusText->text().isEmpty()) << "no other medium's counts";
+    EXPECT_EQ(window.ExplorerModel().rowCount(), 0) << "no other medium's tree";
 }
 
 TEST_F(MainWindow, CatalogueChangedOnDiskStopsSelection) {

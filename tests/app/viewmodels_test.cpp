@@ -395,7 +395,7 @@ TEST(ImageLists, EveryIconExistsWithoutATheme) {
         std::vector<int> indices;
     } lists[] = {
         {MakeImageListMenu(), {0, 1, 2, 32, 33, 34, 36, 37, 38, 39, 40}},
-        {MakeImageListDrives(), {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {MakeImageListDrives(), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
         {MakeImageListFolders(), {0, 2, 3, 4}},
     };
     QIcon::setThemeName(theme);

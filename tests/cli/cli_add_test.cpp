@@ -2,6 +2,7 @@
 // and failures that leave the catalogue as it was.
 #include "language/messagetable.h"
 #include "catalogue/mediaclasses.h"
+#include "support/catalogue_text.h"
 #include "support/clirun.h"
 #include "scan/scantesting.h"
 #include "support/rarwriter.h"
@@ -67,8 +68,10 @@ TEST_F(CliAdd, CreatesTheCatalogueThenAppends) {
     // The same drive: the note names the medium that already has the serial.
     EXPECT_NE(run.err.find("\"First\" has the same serial"), std::string::npos) << run.err;
     EXPECT_NE(ReadWholeFile(index_), before);
-    EXPECT_EQ(ReadWholeFile(index_ + ".bak"), before);
-    EXPECT_EQ(ReadWholeFile(out_.File("home.sxd.bak")), beforeData);
+    {
+        EXPECT_EQ(ReadWholeFile(index_ + ".bak"), before);
+        EXPECT_EQ(ReadWholeFile(out_.File("home.sxd.bak")), beforeData);
+    }
 }
 
 TEST_F(CliAdd, ZipAndRarMembersUnlessTurnedOff) {
@@ -108,6 +111,9 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     std::string rotted = data;
     rotted[rotted.size() / 2] ^= 0x10;
     WriteWholeFile(out_.File("rot.SXD"), rotted);
+    // All that is left of a catalogue whose index was lost.
+    WriteWholeFile(out_.File("lone.SXD"), data);
+    const std::string& damaged = ShelvixMessages::msgMediumDamaged;
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -116,8 +122,10 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     const Case cases[] = {
         {{"add", index_, tree_.File("missing")}, 1, ShelvixMessages::msgNoAdd},
         {{"add", index_, tree_.File("docs/a.txt")}, 1, ShelvixMessages::msgNoAdd},
-        {{"add", out_.File("broken.SXF"), tree_.Path()}, 1, ShelvixMessages::msgNoLoad},
-        {{"add", out_.File("rot.SXF"), tree_.Path()}, 1, ShelvixMessages::msgErrorCleanUp},
+        // Its data file is missing, which is what is said.
+        {{"add", out_.File("broken.SXF"), tree_.Path()}, 1, ShelvixMessages::msgLoadMissing},
+        {{"add", out_.File("rot.SXF"), tree_.Path()}, 1, damaged.substr(0, damaged.find("%1"))},
+        {{"add", out_.File("lone.SXF"), tree_.Path()}, 1, "the data file " + out_.File("lone.SXD")},
         {{"add", out_.File("plain.cat"), tree_.Path()}, 2, "must contain .SXF"},
         {{"add", index_}, 2, "Usage:"},
         {{"add", index_, tree_.Path(), "--name"}, 2, "Usage:"},
@@ -134,6 +142,8 @@ TEST_F(CliAdd, FailuresLeaveTheCatalogueAlone) {
     EXPECT_EQ(ReadWholeFile(DataFileNameOf(index_)), data);
     EXPECT_FALSE(FileExists(out_.File("plain.cat")));
     EXPECT_EQ(ReadWholeFile(out_.File("rot.SXD")), rotted) << "the damage is reported, not copied";
+    EXPECT_EQ(ReadWholeFile(out_.File("lone.SXD")), data) << "the lone data file is kept";
+    EXPECT_FALSE(FileExists(out_.File("lone.SXF")));
 }
 
 } // namespace

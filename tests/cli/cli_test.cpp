@@ -1,6 +1,7 @@
 // shelvix-cli run as a separate program against catalogues built with the core.
 #include "language/messagetable.h"
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/failurereasons.h"
 #include "catalogue/mediaclasses.h"
 #include "support/clirun.h"
 #include "text/textescape.h"
@@ -190,13 +191,14 @@ TEST_F(CliTest, UnreadableContent) {
     DamageLastBlock();
     const CliResult convert = RunCli(dir_, {"convert", index_, dir_.File("out.SXF")});
     EXPECT_EQ(convert.status, 1);
-    EXPECT_NE(convert.err.find(ShelvixMessages::msgNoContent), std::string::npos) << convert.err;
+    const std::string damaged = WithArgument(ShelvixMessages::msgMediumDamaged, "Backup");
+    EXPECT_NE(convert.err.find("(medium 2): " + damaged), std::string::npos) << convert.err;
     EXPECT_FALSE(FileExists(dir_.File("out.SXF")));
     EXPECT_FALSE(FileExists(dir_.File("out.SXD")));
 
     const CliResult run = RunCli(dir_, {"dump", index_});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(ShelvixMessages::msgNoContent), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("(medium 2): " + damaged), std::string::npos) << run.err;
     json doc = json::parse(run.out);
     ASSERT_EQ(doc["Media"].size(), 3u);
     EXPECT_TRUE(doc["Media"][2]["entries"].is_null());
@@ -276,13 +278,18 @@ TEST_F(CliTest, ExitStatusAndMessages) {
         {{"info"}, 2, false, "Usage: shelvix-cli info"},
         {{"dump", index_, index_}, 2, false, "Usage: shelvix-cli dump"},
         {{"convert", index_}, 2, false, "Usage: shelvix-cli convert"},
-        {{"info", dir_.File("missing.SXF")}, 1, false, noLoad},
+        {{"info", dir_.File("missing.SXF")}, 1, false, ShelvixMessages::msgLoadMissing},
+        // Bytes of a name that are not UTF-8 are escaped, in the reason's line too.
+        {{"info", dir_.File("\xFFmissing.SXF")}, 1, false, "\\xFFmissing.SXF: " +
+                                                           ShelvixMessages::msgLoadMissing},
+        {{"info", dir_.File("\xFFmissing.SXF")}, 1, false, "(" + dir_.File("\\xFFmissing.SXF: No such")},
         {{"dump", dir_.File("garbage.SXF")}, 1, false, noLoad},
         {{"info", dir_.File("short.SXF")}, 1, false, noLoad},
         {{"info", dir_.File("newer.SXF")}, 1, false, noLoad},
         {{"convert", dir_.File("garbage.SXF"), dir_.File("out1.SXF")}, 1, false, noLoad},
+        // The reason is named, not guessed.
         {{"convert", index_, dir_.File("no/such/folder/out.SXF")}, 1, false,
-         ShelvixMessages::msgNoSave},
+         ShelvixMessages::msgSaveFailed + " (" + dir_.File("no/such/folder/out.SXD: No such")},
         {{"convert", index_, dir_.File("out.txt")}, 2, false, ".SXF"},
         // The output pair must not be the input's files under any name.
         {{"convert", index_, index_}, 2, false, "would overwrite the files of"},
@@ -296,6 +303,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE((c.onStdout ? run.out : run.err).find(c.text), std::string::npos)
             << run.out << run.err;
+        EXPECT_EQ(run.err.find('\xFF'), std::string::npos) << "escaped";
         if (c.status == 1) {
             EXPECT_EQ(run.out, ""); // a load or save failure prints nothing else
         }

@@ -59,6 +59,18 @@ const std::vector<Binding> kMainKeys = {
     {"msgNotImported", &ShelvixMessages::msgNotImported},
     {"msgYes", &ShelvixMessages::msgYes},
     {"msgNo", &ShelvixMessages::msgNo},
+    {"msgMediumDamaged", &ShelvixMessages::msgMediumDamaged},
+    {"msgMediumInUse", &ShelvixMessages::msgMediumInUse},
+    {"msgMediumMissing", &ShelvixMessages::msgMediumMissing},
+    {"msgLoadInUse", &ShelvixMessages::msgLoadInUse},
+    {"msgLoadMissing", &ShelvixMessages::msgLoadMissing},
+    {"msgLoadFailed", &ShelvixMessages::msgLoadFailed},
+    {"msgSaveInUse", &ShelvixMessages::msgSaveInUse},
+    {"msgSaveFailed", &ShelvixMessages::msgSaveFailed},
+    {"msgSaveInterrupted", &ShelvixMessages::msgSaveInterrupted},
+    {"msgLoneDataFile", &ShelvixMessages::msgLoneDataFile},
+    {"msgRepairStopped", &ShelvixMessages::msgRepairStopped},
+    {"msgNotAttached", &ShelvixMessages::msgNotAttached},
 };
 
 const std::vector<Binding> kSearchKeys = {

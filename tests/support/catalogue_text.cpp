@@ -1,6 +1,7 @@
 #include "support/catalogue_text.h"
 
 #include "catalogue/entrywalk.h"
+#include "support/testfiles.h"
 
 #include <sstream>
 
@@ -86,3 +87,4 @@ std::string LoadedCatalogueText(const std::string& index) {
         if (!back.GetMedium(i)->LoadContent(back.DataFileName)) return "no content";
     return DescribeCatalogue(back);
 }
+

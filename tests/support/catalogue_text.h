@@ -16,3 +16,4 @@ std::string LoadedCatalogueText(const std::string& index);
 void FillSampleCatalogue(CMedienListe& cat);
 CFile* AddTestEntry(CMedium& m, CFile* parent, std::string_view name, int32_t kind,
                     int64_t size = 0, double date = 45000.5, int32_t category = -1);
+
