@@ -120,8 +120,8 @@ void TfrmShelvix::ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue) {
 void TfrmShelvix::ShowFileError(const std::string& text, const std::string& fileName) {
     const TFileFault fault = LastFileFault();
     const std::string& shown = fault.error != 0 ? fault.path : fileName;
-    Interaction().MessageBox(this, Text(msgError),
-                             WithFileReason(Text(text), QString::fromLocal8Bit(shown), fault.error),
-                             TMessageButtons::Ok);
+    QString message = Text(text) + QLatin1Char('\n') + QString::fromLocal8Bit(shown);
+    if (fault.error != 0) message += QStringLiteral(": ") + QString::fromLocal8Bit(FaultText(fault).c_str());
+    Interaction().MessageBox(this, Text(msgError), message, TMessageButtons::Ok);
     ClearFileFault(); // told once
 }

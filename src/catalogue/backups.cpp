@@ -41,7 +41,7 @@ bool CopyAll(TFileStream& file, TStream& copy, const std::function<void(const ch
 
 bool CopyPairChecked(const std::string& indexFileName, const std::string& dataFileName,
                      const FileStamp* indexStamp, const FileStamp* dataStamp, TStream& indexCopy,
-                     TStream& dataCopy) {
+                     TStream& dataCopy, int64_t* damagedBlock) {
     // Shared locks: a program writing the files makes the copy fail rather than read half.
     auto index = TFileStream::Open(indexFileName, TFileStream::Mode::ReadOnly);
     if (!index || (indexStamp && !(FileStamp::OfHandle(index->Handle()) == *indexStamp))) return false;
@@ -80,6 +80,7 @@ bool CopyPairChecked(const std::string& indexFileName, const std::string& dataFi
             if (from == b.offset) block.Reset();
             if (to > from) block.Add(bytes + (from - at), size_t(to - from));
             if (b.offset + b.length > end) break; // goes on in the next piece
+            if (block.Sum() != b.sum && sound && damagedBlock) *damagedBlock = b.offset;
             sound &= block.Sum() == b.sum;
             ++next;
         }

@@ -20,11 +20,12 @@ bool MakeBackupCopies(const std::string& indexFileName, const std::string& dataF
 // Copies a catalogue's index and data file to `indexCopy` and `dataCopy`, checking them as the
 // bytes pass: the index must read as an index, each block the index keeps a sum for must have
 // it, and the whole data file the size and sum the index names. With stamps, the files must
-// still be those. False, with the reason noted, for a pair that is not sound: a copy of a rotted
+// still be those; `damagedBlock` gets the offset of the first block that fails its sum. False,
+// with the reason noted, for a pair that is not sound: a copy of a rotted
 // file must never replace a good one.
 bool CopyPairChecked(const std::string& indexFileName, const std::string& dataFileName,
                      const FileStamp* indexStamp, const FileStamp* dataStamp, TStream& indexCopy,
-                     TStream& dataCopy);
+                     TStream& dataCopy, int64_t* damagedBlock = nullptr);
 
 // True when both names are the same text, or name the same existing file by different paths
 // (a link, "./", a second mount of the folder).

@@ -162,9 +162,20 @@ bool CMedienListe::Save(const std::string& fileName) {
     if (MakeBackups && ownPair && FileAge.exists) {
         TFileStream* indexCopy = pair.BeginCompanion(IndexBackupName(target));
         TFileStream* dataCopy = indexCopy ? pair.BeginCompanion(DataBackupName(target)) : nullptr;
+        int64_t damagedBlock = -1;
         if (faults::Fail("backup-copy") || !dataCopy ||
-            !CopyPairChecked(target, dataName, &expected.index, &expected.data, *indexCopy, *dataCopy)) {
+            !CopyPairChecked(target, dataName, &expected.index, &expected.data, *indexCopy,
+                             *dataCopy, &damagedBlock)) {
             restore();
+            if (!(FileStamp::Of(target) == FileAge) || !(FileStamp::Of(dataName) == DataFileAge))
+                return refuse(TSaveFailure::ChangedOnDisk);
+            // A rotted block of a medium whose tree is not in memory is the damage to report;
+            // one with its tree in memory could be healed, but not copied into a backup.
+            for (int i = 0; i < Count(); ++i)
+                if (media_[size_t(i)]->DataOffset == damagedBlock && !media_[size_t(i)]->ContentLoaded) {
+                    DamagedMedium = i;
+                    return refuse(TSaveFailure::Damaged);
+                }
             return refuse(TSaveFailure::BackupFailed);
         }
     }

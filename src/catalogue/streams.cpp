@@ -40,6 +40,11 @@ void NoteFileReason(const std::string& path, std::string reason) {
     lastFault = {path, EIO, std::move(reason)};
 }
 
+std::string FaultText(const TFileFault& fault) {
+    if (!fault.reason.empty()) return fault.reason;
+    return fault.error != 0 ? std::strerror(fault.error) : std::string();
+}
+
 void ClearFileFault() { NoteFileFault(std::string(), 0); }
 
 namespace {

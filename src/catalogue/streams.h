@@ -112,6 +112,8 @@ void NoteFileFault(const std::string& path, int error);
 // A fault the system has no errno for: "Home.SXD: belongs to another index".
 void NoteFileReason(const std::string& path, std::string reason);
 TFileFault LastFileFault();
+// What the fault says of its file: its own reason, or the system's text for its error.
+std::string FaultText(const TFileFault& fault);
 void ClearFileFault();
 
 // How long an open waits for a lock that another program holds (a commit is over in

@@ -137,7 +137,7 @@ void ReportError(std::string_view subject, std::string_view message) {
 void ReportFailure(std::string_view subject, const TFailureText& failure) {
     std::string message = WithArgument(*failure.text, failure.argument);
     const TFileFault fault = LastFileFault();
-    if (fault.error != 0) message += " (" + fault.path + ": " + std::strerror(fault.error) + ")";
+    if (fault.error != 0) message += " (" + fault.path + ": " + FaultText(fault) + ")";
     ReportError(subject, message);
     ClearFileFault(); // told once
 }

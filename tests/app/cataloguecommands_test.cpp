@@ -141,7 +141,7 @@ TEST_F(CatalogueCommands, AFailedSaveKeepsTheChangesForNewOpenAndClosing) {
             Trigger(command);
         EXPECT_EQ(Texts(), (QStringList{Q(msgModified), Q(msgSaveFailed)})) << command;
         EXPECT_EQ(script.MessageTexts().last().section('\n', 1),
-                  Q(dir.File("no/such/folder/X.SXD")) + ": No such file or directory");
+                  Q(dir.File("no/such/folder/X.SXF")) + ": No such file or directory");
         EXPECT_EQ(script.Asked().size(), 3) << command << ": no open dialog after the failure";
         EXPECT_EQ(Cat().GetMedium(0)->Name, "Changed") << command;
         EXPECT_TRUE(Main().isVisible()) << command;

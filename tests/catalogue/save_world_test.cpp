@@ -115,6 +115,7 @@ TEST_F(SaveWorld, ARottedBlockNeverLoadsAndNeverReplacesTheBackups) {
     cat.GetMedium(1)->BlockLength = c->GetMedium(1)->BlockLength;
     cat.GetMedium(1)->DataOffset = c->GetMedium(1)->DataOffset;
     Rot(1);
+    healer->DataFileAge = FileStamp::Of(DataFileNameOf(index)); // rot leaves the stamp alone
     const std::string pair = ReadWholeFile(index) + ReadWholeFile(DataFileNameOf(index));
 
     CMedienListe reader;

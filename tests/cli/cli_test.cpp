@@ -289,7 +289,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
         {{"convert", dir_.File("garbage.SXF"), dir_.File("out1.SXF")}, 1, false, noLoad},
         // The reason is named, not guessed.
         {{"convert", index_, dir_.File("no/such/folder/out.SXF")}, 1, false,
-         ShelvixMessages::msgSaveFailed + " (" + dir_.File("no/such/folder/out.SXD: No such")},
+         ShelvixMessages::msgSaveFailed + " (" + dir_.File("no/such/folder/out.SXF: No such")},
         {{"convert", index_, dir_.File("out.txt")}, 2, false, ".SXF"},
         // The output pair must not be the input's files under any name.
         {{"convert", index_, index_}, 2, false, "would overwrite the files of"},
