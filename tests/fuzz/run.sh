@@ -12,7 +12,7 @@ set -eu
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
-targets=${*:-index block categories zip rar import language}
+targets=${*:-index block categories zip rar import language archives}
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${SHELVIX_FUZZ_RUNS:--1}
 bin="$build/tests/fuzz"
@@ -38,6 +38,30 @@ if command -v zip >/dev/null 2>&1; then
     )
     rm -rf "$work"
 fi
+# Archive seeds from the tools that are there, each behind the byte that names its format for
+# fuzz_archives (the index into its list of names), small ones nested in one another too.
+mkdir -p "$seeds/archives"
+work=$(mktemp -d)
+(
+    cd "$work"
+    mkdir -p d/e && echo alpha > d/a.txt && echo beta > d/e/b.txt && ln -s a.txt d/l
+    seed() { # index file
+        if [ -s "$2" ]; then printf "\\$(printf %o "$1")" | cat - "$2" > "$seeds/archives/$2.seed"; fi
+    }
+    tar -czf t.tar.gz d 2>/dev/null && seed 0 t.tar.gz
+    tar -cJf t.tar.xz d 2>/dev/null && seed 0 t.tar.xz
+    { command -v zstd >/dev/null && tar --zstd -cf t.tar.zst d && seed 0 t.tar.zst; } || true
+    { command -v 7z >/dev/null && 7z a -bd t.7z d >/dev/null && seed 1 t.7z; } || true
+    { command -v genisoimage >/dev/null && genisoimage -quiet -J -R -o t.iso d && seed 2 t.iso; } || true
+    { command -v gcab >/dev/null && gcab -c t.cab d/a.txt d/e/b.txt && seed 3 t.cab; } || true
+    { command -v lha >/dev/null && lha -aq t.lzh d && seed 4 t.lzh; } || true
+    { command -v bsdtar >/dev/null && bsdtar --format newc -cf t.cpio d && seed 5 t.cpio; } || true
+    { command -v bsdtar >/dev/null && bsdtar --format xar -cf t.xar d && seed 6 t.xar; } || true
+    { command -v zip >/dev/null && tar -cf in.tar d && zip -q t.zip in.tar && seed 7 t.zip; } || true
+    { command -v zip >/dev/null && zip -qr in.zip d && tar -czf n.tar.gz in.zip && seed 0 n.tar.gz; } || true
+    { command -v 7z >/dev/null && 7z a -bd n.7z n.tar.gz >/dev/null && seed 1 n.7z; } || true
+)
+rm -rf "$work"
 mkdir -p "$build/fuzz-artifacts"
 for kind in $targets; do
     corpus="$build/fuzz-corpus/$kind"
