@@ -259,5 +259,15 @@ void ListZipFile(TZipDirReader& reader, int fd, const std::string& path, CFile* 
     reader.SetZipFile(fd, path);
     InnerArchives inner;
     listing.unnamed += ListZipLevel(reader, entry, *listing.control, &inner);
-    if (again >= 0) ListInnerArchives(again, ArchiveType::Zip, path, inner, depth, listing);
+    if (again < 0) return;
+    if (listing.isolate && !inner.empty()) {
+        std::vector<CFile*> roots;
+        for (const auto& found : inner) roots.push_back(found.second);
+        listing.isolate(roots, [&](ArchiveListing& own) {
+            ListInnerArchives(::dup(again), ArchiveType::Zip, path, inner, depth, own);
+        });
+        ::close(again);
+    } else {
+        ListInnerArchives(again, ArchiveType::Zip, path, inner, depth, listing);
+    }
 }

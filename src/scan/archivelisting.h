@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TZipDirReader;
 
@@ -31,6 +32,11 @@ struct ArchiveListing {
     std::function<void(const std::string& path)> onArchive;
     int unnamed = 0; // members left out because their path names nothing
     int64_t memoryLeft = kInMemoryLimit;
+    // When set, runs a libarchive pass that lists under `roots` out of harm's way (the scan
+    // uses ListIsolated); else the pass runs here.
+    std::function<void(const std::vector<CFile*>& roots,
+                       const std::function<void(ArchiveListing&)>& list)>
+        isolate;
 };
 
 // Whether the type is one libarchive lists for the scan (ZIP and RAR have readers of their own).

@@ -5,6 +5,7 @@
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
 #include "scan/archivelisting.h"
+#include "scan/isolatedlisting.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -271,6 +272,21 @@ private:
         listing.control = &scan_.Control;
         listing.rar = scan_.ExamineRar && scan_.OpenRar;
         listing.onArchive = scan_.OnArchiveEntered;
+        if (scan_.IsolateArchives)
+            listing.isolate = [&listing](const std::vector<CFile*>& roots,
+                                         const std::function<void(ArchiveListing&)>& list) {
+                ListIsolated(roots, listing, list);
+            };
+        // Runs a libarchive pass on the archive, out of harm's way when asked to.
+        const auto pass = [&](int fd, const std::vector<CFile*>& roots,
+                              const std::function<void(int fd, ArchiveListing&)>& list) {
+            if (fd < 0) return;
+            if (listing.isolate)
+                listing.isolate(roots, [&](ArchiveListing& own) { list(::dup(fd), own); });
+            else
+                list(::dup(fd), listing);
+            ::close(fd);
+        };
         // Below PATH_MAX the readers get the real path; deeper, the same file through the
         // folder's descriptor.
         const std::string shown = archive;
@@ -296,11 +312,16 @@ private:
             InnerArchives inner;
             if (auto opened = scan_.OpenRar(archive))
                 listing.unnamed += ListRarLevel(*opened, entry, scan_.Control, &inner);
+            std::vector<CFile*> roots;
+            for (const auto& found : inner) roots.push_back(found.second);
             if (!inner.empty())
-                if (const int fd = open(); fd >= 0)
-                    ListInnerArchives(fd, type, shown, inner, 1, listing);
-        } else if (const int fd = open(); fd >= 0) {
-            ListArchiveFile(fd, type, shown, entry, listing);
+                pass(open(), roots, [&](int fd, ArchiveListing& own) {
+                    ListInnerArchives(fd, type, shown, inner, 1, own);
+                });
+        } else {
+            pass(open(), {entry}, [&](int fd, ArchiveListing& own) {
+                ListArchiveFile(fd, type, shown, entry, own);
+            });
         }
         scan_.UnnamedMembers += listing.unnamed;
     }

@@ -54,6 +54,9 @@ public:
     // lzh, cpio, xar), with the archives inside them to kArchiveDepth.
     bool ExamineZip = false;
     bool ExamineRar = false; // RAR too (there is RAR support)
+    // The libarchive passes (every format but ZIP and RAR, and the archives inside ZIP and RAR
+    // archives) run in a child process of their own (ListIsolated). Off: in this process.
+    bool IsolateArchives = true;
     RarOpener OpenRar; // starts as the registered opener
     ZipDriveQuery ZipDriveOf; // starts as the registered query
     // Consulted before every entry, of the walk and of the archive listings, and once more after

@@ -1,5 +1,5 @@
 // The archives libarchive lists, from arbitrary bytes, through our read callbacks and the
-// nesting of archives inside archives. The first byte picks the archive's name (and so the
+// nesting of archives inside archives, in this process. The first byte picks the archive's name (and so the
 // readers tried); the rest is the file. Whatever the bytes claim, the listing ends, leaves a
 // well-formed tree with counts that match it, and gives back all memory it held for inner
 // archives. Hangs and runaway memory are caught by the fuzzer's own time and memory limits.
@@ -12,8 +12,11 @@
 
 namespace {
 
-// ZIP and RAR files are listed by their own readers, then searched for inner archives.
-constexpr const char* kNames[] = {"in.tar.gz", "in.7z", "in.iso", "in.cab", "in.lzh",
+// ZIP and RAR files are listed by their own readers, then searched for inner archives. Not
+// cab: libarchive 3.6.2's cab reader follows damaged data blocks into a null pointer, which
+// the scan survives by reading archives in a child process (ArchiveDamage tests it); here,
+// in one process for the coverage, it would only find that fault again and again.
+constexpr const char* kNames[] = {"in.tar.gz", "in.7z",  "in.iso", "in.lzh",
                                   "in.cpio",   "in.xar", "in.zip", "in.rar"};
 
 } // namespace

@@ -53,11 +53,10 @@ work=$(mktemp -d)
     { command -v zstd >/dev/null && tar --zstd -cf t.tar.zst d && seed 0 t.tar.zst; } || true
     { command -v 7z >/dev/null && 7z a -bd t.7z d >/dev/null && seed 1 t.7z; } || true
     { command -v genisoimage >/dev/null && genisoimage -quiet -J -R -o t.iso d && seed 2 t.iso; } || true
-    { command -v gcab >/dev/null && gcab -c t.cab d/a.txt d/e/b.txt && seed 3 t.cab; } || true
-    { command -v lha >/dev/null && lha -aq t.lzh d && seed 4 t.lzh; } || true
-    { command -v bsdtar >/dev/null && bsdtar --format newc -cf t.cpio d && seed 5 t.cpio; } || true
-    { command -v bsdtar >/dev/null && bsdtar --format xar -cf t.xar d && seed 6 t.xar; } || true
-    { command -v zip >/dev/null && tar -cf in.tar d && zip -q t.zip in.tar && seed 7 t.zip; } || true
+    { command -v lha >/dev/null && lha -aq t.lzh d && seed 3 t.lzh; } || true
+    { command -v bsdtar >/dev/null && bsdtar --format newc -cf t.cpio d && seed 4 t.cpio; } || true
+    { command -v bsdtar >/dev/null && bsdtar --format xar -cf t.xar d && seed 5 t.xar; } || true
+    { command -v zip >/dev/null && tar -cf in.tar d && zip -q t.zip in.tar && seed 6 t.zip; } || true
     { command -v zip >/dev/null && zip -qr in.zip d && tar -czf n.tar.gz in.zip && seed 0 n.tar.gz; } || true
     { command -v 7z >/dev/null && 7z a -bd n.7z n.tar.gz >/dev/null && seed 1 n.7z; } || true
 )
@@ -69,6 +68,10 @@ for kind in $targets; do
     mkdir -p "$corpus" "$seeds/$kind"
     dict=
     if [ -f "$here/$kind.dict" ]; then dict="-dict=$here/$kind.dict"; fi
+    # libarchive reserves a buffer as large as a header claims (a cpio link's target, say)
+    # before it finds the bytes missing; the pages are never touched, so for that target only
+    # the resident memory is held to the limit, not the size of one allocation.
+    if [ "$kind" = archives ]; then dict="$dict -malloc_limit_mb=16384"; fi
     echo "== fuzz_$kind for ${seconds}s"
     # shellcheck disable=SC2086 # $dict is one word or none
     "$bin/fuzz_$kind" -max_total_time="$seconds" -runs="$runs" -rss_limit_mb=2048 -timeout=10 \
