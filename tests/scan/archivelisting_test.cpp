@@ -5,6 +5,7 @@
 #include "scan/archivelisting.h"
 #include "scan/mediascan.h"
 #include "scan/rarlibrary.h"
+#include "support/rarwriter.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -79,10 +80,12 @@ void Flatten(const CFile& entry, const std::string& prefix, std::vector<Item>& o
 
 // The folder `root` scanned with "Examine compressed archives" on; the members of `archive` (a
 // file directly in it) flattened.
-std::vector<Item> Scanned(const std::string& root, const std::string& archive) {
+std::vector<Item> Scanned(const std::string& root, const std::string& archive,
+                          std::vector<std::string>* announced = nullptr) {
     CMedienListe catalogue;
     CMedium medium(&catalogue);
     TMediaScan scan(medium);
+    if (announced) scan.OnArchiveEntered = [announced](const std::string& path) { announced->push_back(path); };
     scan.ExamineZip = true;
     scan.ExamineRar = true;
     scan.OpenRar = OpenRarArchive;
@@ -234,11 +237,33 @@ TEST(ArchiveNesting, ListedToTheDepthLimit) {
         make += " && tar -cf l" + std::to_string(level) + ".tar l" + std::to_string(level + 1) + ".tar";
     make += " && mkdir out && mv l1.tar out/";
     ASSERT_EQ(std::system(("cd '" + work.Path() + "' && " + make).c_str()), 0);
-    std::vector<Item> ours = Scanned(work.File("out"), "l1.tar");
+    std::vector<std::string> announced;
+    std::vector<Item> ours = Scanned(work.File("out"), "l1.tar", &announced);
+    const std::string top = work.File("out/l1.tar");
+    EXPECT_EQ(announced, (std::vector<std::string>{top, top + "/l2.tar", top + "/l2.tar/l3.tar",
+                                                   top + "/l2.tar/l3.tar/l4.tar"}));
     std::vector<std::string> paths;
     for (const Item& i : ours) paths.push_back(i.path);
     EXPECT_EQ(paths, (std::vector<std::string>{"l2.tar", "l2.tar/l3.tar", "l2.tar/l3.tar/l4.tar",
                                                "l2.tar/l3.tar/l4.tar/l5.tar"}));
+}
+
+// A tar stored in a RAR archive (RAR 4 and RAR 5, written by the tests' own writer: no tool here
+// writes RAR) is found again by a pass of its own over the RAR file and listed.
+TEST(ArchiveNesting, TarInsideRar) {
+    if (!HasTool("tar")) GTEST_SKIP() << "tar is not installed";
+    TempDir work;
+    MakeTree(work.File("src"), {"d/", "d/a.txt:6", "b.txt:70"});
+    ASSERT_EQ(std::system(("cd '" + work.Path() + "' && tar -C src -cf in.tar d b.txt && mkdir out").c_str()), 0);
+    const std::string tar = ReadWholeFile(work.File("in.tar"));
+    const std::vector<Item> expected = {{"docs", true, 0}, {"docs/in.tar", false, int64_t(tar.size())},
+                                        {"docs/in.tar/d", true, 0}, {"docs/in.tar/d/a.txt", false, 6},
+                                        {"docs/in.tar/b.txt", false, 70}, {"note.txt", false, 4}};
+    WriteWholeFile(work.File("out/a.rar"), rar::Rar4({{"docs\\in.tar", tar}, {"note.txt", "note"}}));
+    EXPECT_EQ(Scanned(work.File("out"), "a.rar"), expected);
+    std::remove(work.File("out/a.rar").c_str());
+    WriteWholeFile(work.File("out/b.rar"), rar::Rar5({{"docs/in.tar", tar}, {"note.txt", "note"}}));
+    EXPECT_EQ(Scanned(work.File("out"), "b.rar"), expected);
 }
 
 // A .tar.gz cut in the middle keeps the members before the cut; bytes that are no archive give
