@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,10 +32,14 @@ constexpr bool kLimitMemory = true;
 constexpr bool kLimitMemory = true;
 #endif
 constexpr rlim_t kChildMemory = rlim_t(8) << 30;
+// The child tells it is still reading at least this often; a child silent for kSilence is
+// caught in a loop of its reader and ended, with what it sent kept.
+constexpr auto kHeartbeat = std::chrono::seconds(1);
+constexpr auto kSilence = std::chrono::seconds(30);
 
 // Records from the child: 'A' an archive whose reading begins (its path), 'N' an entry (its
 // parent by number: the roots first, then every entry in the order sent), 'U' the count of
-// members left out for want of a name.
+// members left out for want of a name, 'H' a heartbeat while it reads.
 class TWriter {
 public:
     explicit TWriter(int fd) : fd_(fd) {}
@@ -96,9 +101,18 @@ void SendTree(TWriter& out, const CFile& root, uint32_t rootNumber, uint32_t& ne
         ::setrlimit(RLIMIT_AS, &limit);
     }
     TWriter out(fd);
-    static const ScanControl nothing; // Stop is the parent's: it ends this process
+    // Stop is the parent's: it ends this process. Between blocks the child only says it lives.
+    ScanControl heartbeat;
+    auto beaten = std::chrono::steady_clock::now();
+    heartbeat.poll = [&out, &beaten] {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - beaten < kHeartbeat) return;
+        beaten = now;
+        out.Byte('H');
+        out.Flush();
+    };
     ArchiveListing own;
-    own.control = &nothing;
+    own.control = &heartbeat;
     own.rar = listing.rar;
     own.memoryLeft = listing.memoryLeft;
     own.onArchive = [&out](const std::string& path) {
@@ -156,6 +170,7 @@ private:
             std::string_view path;
             if (!GetText(p, path)) return false;
             if (listing_.onArchive) listing_.onArchive(std::string(path));
+        } else if (type == 'H') {
         } else if (type == 'U') {
             int32_t unnamed;
             if (!Get(p, unnamed)) return false;
@@ -217,6 +232,7 @@ void ListIsolated(const std::vector<CFile*>& roots, ArchiveListing& listing,
     }
     TReceiver receiver(roots, listing);
     std::vector<char> block(64 * 1024);
+    auto heard = std::chrono::steady_clock::now();
     for (;;) {
         // Stop is looked at every 50 ms while the child reads; it ends the child at once.
         pollfd ready{pipeFds[0], POLLIN, 0};
@@ -226,7 +242,12 @@ void ListIsolated(const std::vector<CFile*>& roots, ArchiveListing& listing,
             break;
         }
         if (polled < 0 && errno != EINTR) break;
-        if (polled <= 0) continue;
+        if (polled <= 0) {
+            if (std::chrono::steady_clock::now() - heard < kSilence) continue;
+            ::kill(child, SIGKILL);
+            break;
+        }
+        heard = std::chrono::steady_clock::now();
         const ssize_t got = ::read(pipeFds[0], block.data(), block.size());
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break; // the child is done, or died (a crash in a reader: what came stays)

@@ -1,7 +1,8 @@
 // Runs an archive listing in a child process of its own. libarchive parses hostile bytes; a
 // fault in one of its readers (there are some in the version Debian ships) then ends the child,
 // not the program: the archive keeps what the child sent before it ended. The child also runs
-// with an address-space limit, and Stop ends it at once, wherever its reading is.
+// with an address-space limit, Stop ends it at once, wherever its reading is, and a child that
+// stops reading without ending (a reader caught in a loop) is ended after 30 s of silence.
 #pragma once
 
 #include "scan/archivelisting.h"
