@@ -1,6 +1,7 @@
 // The archives libarchive lists, made here by the tools people make them with, compared member
 // by member (path, kind, size) with what `bsdtar -tvf` says of the same file; archives inside
 // archives to the depth limit; damaged and stopped listings.
+#include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/archivelisting.h"
 #include "scan/mediascan.h"
@@ -265,6 +266,25 @@ TEST(ArchiveNesting, TarInsideRar) {
     std::remove(work.File("out/a.rar").c_str());
     WriteWholeFile(work.File("out/b.rar"), rar::Rar5({{"docs/in.tar", tar}, {"note.txt", "note"}}));
     EXPECT_EQ(Scanned(work.File("out"), "b.rar"), expected);
+}
+
+// Member dates are the stored time stamps in local time, also as they come back from the child
+// process that read the archive.
+TEST(ArchiveDates, MemberTimeInLocalTime) {
+    if (!HasTool("tar") || !HasTool("7z")) GTEST_SKIP() << "tar or 7z is not installed";
+    TempDir work;
+    ASSERT_EQ(std::system(("cd '" + work.Path() + "' && mkdir out && echo x > f.txt && touch -d @1700000000 f.txt"
+                           " && tar -cf out/a.tar f.txt && 7z a -bd out/a.7z f.txt >/dev/null").c_str()), 0);
+    CMedienListe catalogue;
+    CMedium medium(&catalogue);
+    TMediaScan scan(medium);
+    scan.ExamineZip = true;
+    scan.ScanFolder(work.File("out"), nullptr);
+    ASSERT_EQ(medium.Entries().Count(), 2);
+    for (const CFile* archive : medium.Entries()) {
+        ASSERT_EQ(archive->ChildCount(), 1) << archive->Name();
+        EXPECT_DOUBLE_EQ(archive->GetEntry(0)->Date, UnixTimeToLocalDate(1700000000)) << archive->Name();
+    }
 }
 
 // A .tar.gz cut in the middle keeps the members before the cut; bytes that are no archive give
