@@ -144,6 +144,7 @@ int RunAdd(const Arguments& arguments) {
         scan.ExamineZip = options.archives;
         scan.ExamineRar = options.archives && static_cast<bool>(scan.OpenRar);
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
+        scan.OnArchiveEntered = scan.OnFolderEntered;
         scan.ScanFolder(path, nullptr);
         if (auto packed = content.End()) OfferPackedContent(medium, std::move(packed));
         progress.Finish();

@@ -2,6 +2,7 @@
 
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
+#include "scan/archivetypes.h"
 
 #include <unordered_map>
 
@@ -16,9 +17,21 @@ std::string_view EntryName(std::string_view part) {
 
 bool Refused(std::string_view name) { return !AcceptableEntryName(name); }
 
-class ZipMembers final : public IMemberSource {
+// Keeps the archive members a listing placed, when asked to.
+class InnerCollector : public IMemberSource {
 public:
-    explicit ZipMembers(const TZipDirReader& zip) : zip_(zip) {}
+    explicit InnerCollector(InnerArchives* inner) : inner_(inner) {}
+    void Placed(CFile* entry, const MemberView& member) override {
+        if (inner_ && entry->Kind == kindArchive) inner_->emplace_back(member.Path, entry);
+    }
+
+private:
+    InnerArchives* inner_;
+};
+
+class ZipMembers final : public InnerCollector {
+public:
+    ZipMembers(const TZipDirReader& zip, InnerArchives* inner) : InnerCollector(inner), zip_(zip) {}
     bool Next(MemberView& member) override {
         if (next_ >= zip_.Count()) return false;
         const ZipDirEntry& entry = zip_.Entry(next_++);
@@ -34,9 +47,9 @@ private:
     int next_ = 0;
 };
 
-class RarMembers final : public IMemberSource {
+class RarMembers final : public InnerCollector {
 public:
-    explicit RarMembers(IRarArchive& rar) : rar_(rar) {}
+    RarMembers(IRarArchive& rar, InnerArchives* inner) : InnerCollector(inner), rar_(rar) {}
     bool Next(MemberView& member) override {
         // The member's data is skipped at once, before the member is looked at: a member whose
         // data cannot be skipped ends the listing unseen.
@@ -72,6 +85,8 @@ CFile* AddEntry(CFile* folder, std::string_view name, uint32_t attributes, int32
                 int64_t size, double date) {
     CFile* entry = CFile::Create(folder->Medium, folder);
     entry->SetFrom(name, attributes, category, size, date);
+    // The entry fill knows ZIP and RAR; the archives libarchive lists are archives as well.
+    if (entry->Kind == kindFile && ArchiveTypeOf(name) != ArchiveType::None) entry->Kind = kindArchive;
     folder->AddChild(entry);
     return entry;
 }
@@ -120,18 +135,21 @@ int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent
         if (member.Attributes & faDirectory)
             FolderFor(folders, folder, name, date, member.Category, member.Size)->Date = date;
         else
-            AddEntry(folder, name, member.Attributes, member.Category, member.Size, date);
+            source.Placed(AddEntry(folder, name, member.Attributes, member.Category, member.Size, date),
+                          member);
     }
     return unnamed;
 }
 
-int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control) {
-    ZipMembers members(zip);
+int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control,
+                 InnerArchives* inner) {
+    ZipMembers members(zip, inner);
     return NestMembers(members, true, parent, control);
 }
 
-int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control) {
-    RarMembers members(rar);
+int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control,
+                 InnerArchives* inner) {
+    RarMembers members(rar, inner);
     rar.Watch(&control);
     const int unnamed = NestMembers(members, false, parent, control);
     rar.Watch(nullptr);

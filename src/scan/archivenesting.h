@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class CFile;
 class TZipDirReader;
@@ -43,7 +45,18 @@ public:
     virtual ~IMemberSource() = default;
     // The next member, valid until the next call; false at the end of the list or on an error.
     virtual bool Next(MemberView& member) = 0;
+    // Told of each member that became a file or archive entry, before the next member is
+    // asked for: an archive member's own members may be read from there.
+    virtual void Placed(CFile* entry, const MemberView& member) {
+        (void)entry;
+        (void)member;
+    }
 };
+
+// The members of an archive that are archives themselves, by member path ('\' between the
+// components) and entry, in archive order: the ZIP and RAR listings hand them on, to be read
+// in a pass of their own.
+using InnerArchives = std::vector<std::pair<std::string, CFile*>>;
 
 // Places every member that `source` delivers under `parent` (an archive entry) at its whole
 // folder path, whatever order the archive keeps: makers write a folder's own member after its
@@ -62,8 +75,9 @@ int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent
 double MemberDate(uint32_t dosDateTime);
 
 // All members of a ZIP archive whose directory `zip` has read under `parent`; returns how many
-// were left out for want of a name.
-int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control);
+// were left out for want of a name. Members that are archives are added to `inner` when given.
+int ListZipLevel(const TZipDirReader& zip, CFile* parent, const ScanControl& control,
+                 InnerArchives* inner = nullptr);
 
 // A member header of a RAR archive as the RAR binding reports it.
 struct RarHeader {
@@ -92,5 +106,6 @@ public:
 using RarOpener = std::function<std::unique_ptr<IRarArchive>(const std::string& path)>;
 
 // All members of an open RAR archive under `parent`; returns how many were left out for want of
-// a name.
-int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control);
+// a name. Members that are archives are added to `inner` when given.
+int ListRarLevel(IRarArchive& rar, CFile* parent, const ScanControl& control,
+                 InnerArchives* inner = nullptr);

@@ -4,6 +4,8 @@
 #include "catalogue/contentstream.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
+#include "scan/archivelisting.h"
+#include "scan/isolatedlisting.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -48,19 +50,6 @@ bool NameOrderLess(std::string_view a, std::string_view b) {
     }
     if (a.size() != b.size()) return a.size() < b.size();
     return a < b; // the same letters but for case: by the raw bytes
-}
-
-ArchiveType ArchiveTypeOf(std::string_view name) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.size() - dot != 4) return ArchiveType::None;
-    char ext[3];
-    for (int i = 0; i < 3; ++i) {
-        const char c = name[dot + 1 + i];
-        ext[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-    }
-    if (std::string_view(ext, 3) == "ZIP") return ArchiveType::Zip;
-    if (std::string_view(ext, 3) == "RAR") return ArchiveType::Rar;
-    return ArchiveType::None;
 }
 
 namespace {
@@ -274,18 +263,42 @@ private:
         const ArchiveType type = ArchiveTypeOf(name);
         const bool zip = type == ArchiveType::Zip && scan_.ExamineZip;
         const bool rar = type == ArchiveType::Rar && scan_.ExamineRar && scan_.OpenRar;
-        if (!zip && !rar) return;
+        const bool other = ListedByLibarchive(type) && scan_.ExamineZip;
+        if (!zip && !rar && !other) return;
         std::string archive = path_;
         JoinTo(archive, name);
+        if (scan_.OnArchiveEntered) scan_.OnArchiveEntered(archive);
+        ArchiveListing listing;
+        listing.control = &scan_.Control;
+        listing.rar = scan_.ExamineRar && scan_.OpenRar;
+        listing.onArchive = scan_.OnArchiveEntered;
+        if (scan_.IsolateArchives)
+            listing.isolate = [&listing](const std::vector<CFile*>& roots,
+                                         const std::function<void(ArchiveListing&)>& list) {
+                ListIsolated(roots, listing, list);
+            };
+        // Runs a libarchive pass on the archive, out of harm's way when asked to.
+        const auto pass = [&](int fd, const std::vector<CFile*>& roots,
+                              const std::function<void(int fd, ArchiveListing&)>& list) {
+            if (fd < 0) return;
+            if (listing.isolate)
+                listing.isolate(roots, [&](ArchiveListing& own) { list(::dup(fd), own); });
+            else
+                list(::dup(fd), listing);
+            ::close(fd);
+        };
         // Below PATH_MAX the readers get the real path; deeper, the same file through the
         // folder's descriptor.
+        const std::string shown = archive;
         if (archive.size() >= PATH_MAX)
             archive = "/proc/self/fd/" + std::to_string(stack_[index].fd) + "/" + name;
+        // Opened once, beside its folder; never blocking on a file swapped for a pipe.
+        const auto open = [&] {
+            return ::openat(stack_[index].fd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        };
         if (zip) {
-            // Opened once, beside its folder; the reader reads the file's length and the end
-            // record from this descriptor.
-            const int fd = ::openat(stack_[index].fd, name,
-                                    O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+            // The reader reads the file's length and the end record from this descriptor.
+            const int fd = open();
             if (fd < 0) return;
             TZipDirReader reader;
             reader.Unattended = true;
@@ -294,11 +307,23 @@ private:
                 reader.DriveOf = [this, device](const std::string& full) {
                     return DriveOf(device, full);
                 };
-            reader.SetZipFile(fd, archive);
-            scan_.UnnamedMembers += ListZipLevel(reader, entry, scan_.Control);
-        } else if (auto opened = scan_.OpenRar(archive)) {
-            scan_.UnnamedMembers += ListRarLevel(*opened, entry, scan_.Control);
+            ListZipFile(reader, fd, archive, entry, 1, listing);
+        } else if (rar) {
+            InnerArchives inner;
+            if (auto opened = scan_.OpenRar(archive))
+                listing.unnamed += ListRarLevel(*opened, entry, scan_.Control, &inner);
+            std::vector<CFile*> roots;
+            for (const auto& found : inner) roots.push_back(found.second);
+            if (!inner.empty())
+                pass(open(), roots, [&](int fd, ArchiveListing& own) {
+                    ListInnerArchives(fd, type, shown, inner, 1, own);
+                });
+        } else {
+            pass(open(), {entry}, [&](int fd, ArchiveListing& own) {
+                ListArchiveFile(fd, type, shown, entry, own);
+            });
         }
+        scan_.UnnamedMembers += listing.unnamed;
     }
 
     // The drive of an archive, asked once per file system of the scan.

@@ -5,6 +5,7 @@
 
 #include "scan/ZipDirReader.h"
 #include "scan/archivenesting.h"
+#include "scan/archivetypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,8 @@ class CMedium;
 class TContentStream;
 
 // Fills a new entry from a bare name by the rules of CFile::SetFrom (refusal of "", "." and "..",
-// folder or file by the directory bit, archive by a ZIP or RAR extension, the medium's counts).
+// folder or file by the directory bit, archive by an archive extension (ArchiveTypeOf), the
+// medium's counts).
 // SetFrom cuts its argument at the last '\' or ':', which would split a Linux name holding
 // those characters; this takes the name whole.
 bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int32_t category,
@@ -31,9 +33,6 @@ bool FillFromName(CFile& entry, std::string_view name, uint32_t attributes, int3
 // as their unsigned values, so the order never depends on the locale.
 bool NameOrderLess(std::string_view a, std::string_view b);
 
-enum class ArchiveType { None, Zip, Rar };
-// By extension only, as the entry fill decides kind 3: "x.Zip" is ZIP, "x.zipx" nothing.
-ArchiveType ArchiveTypeOf(std::string_view name);
 
 // The opener the RAR binding registers at start-up; none means no RAR support, and RAR
 // archives are then catalogued without members.
@@ -51,8 +50,13 @@ class TMediaScan {
 public:
     explicit TMediaScan(CMedium& medium);
 
+    // "Examine compressed archives": ZIP and every format libarchive lists (7z, tar, ISO, cab,
+    // lzh, cpio, xar), with the archives inside them to kArchiveDepth.
     bool ExamineZip = false;
-    bool ExamineRar = false;
+    bool ExamineRar = false; // RAR too (there is RAR support)
+    // The libarchive passes (every format but ZIP and RAR, and the archives inside ZIP and RAR
+    // archives) run in a child process of their own (ListIsolated). Off: in this process.
+    bool IsolateArchives = true;
     RarOpener OpenRar; // starts as the registered opener
     ZipDriveQuery ZipDriveOf; // starts as the registered query
     // Consulted before every entry, of the walk and of the archive listings, and once more after
@@ -60,6 +64,9 @@ public:
     ScanControl Control;
     // Told the path of each folder as the walk enters it, after the folder was counted.
     std::function<void(const std::string& path)> OnFolderEntered;
+    // Told the path of each archive as its listing begins: the archive on the medium, then
+    // each one inside it ("/m/src.tar.gz/lib/x.zip").
+    std::function<void(const std::string& path)> OnArchiveEntered;
     // The folders the walk could not open or list to the end (permissions, I/O errors), by
     // path: they are catalogued, empty or with what was read of them.
     std::vector<std::string> UnreadFolders;

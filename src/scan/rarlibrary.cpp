@@ -2,7 +2,7 @@
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/mediaclasses.h"
-#include "scan/cp437.h"
+#include "scan/libarchivesupport.h"
 #include "scan/mediascan.h"
 
 #include <archive.h>
@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <langinfo.h>
-#include <locale.h>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -47,55 +45,12 @@ uint32_t DosDateTimeOf(time_t time) {
     return date << 16 | clock;
 }
 
-// A wide name as UTF-8; a value that is no character becomes U+FFFD.
-std::string Utf8Of(const wchar_t* wide) {
-    std::string out;
-    for (; wide && *wide; ++wide) AppendUtf8(out, static_cast<char32_t>(*wide));
-    return out;
-}
-
-// The member's path with '\' between its components. libarchive hands out '/' for either
-// format; a folder may come with a closing separator, which would leave an empty entry name.
-std::string MemberPath(archive_entry* entry, bool folder) {
-    // The name as UTF-8 when the locale's character set lets libarchive convert it; else the
-    // bytes the header holds; else (a RAR 4 name stored as Unicode, which the "C" locale cannot
-    // take) the wide name. A member is never lost because its name did not convert.
-    const char* name = archive_entry_pathname_utf8(entry);
-    if (!name) name = archive_entry_pathname(entry);
-    std::string path = name ? name : Utf8Of(archive_entry_pathname_w(entry));
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    if (folder && path.size() > 1 && path.back() == '\\') path.pop_back();
-    return path;
-}
-
-// libarchive converts member names to the character set of the calling thread's locale: in the
-// "C" locale a RAR 4 name stored as Unicode (WinRAR's way with every name beyond ASCII) comes
-// back as no name at all. While libarchive reads headers the thread therefore takes UTF-8, the
-// character set names are kept in, whatever the process's locale.
-class TUtf8Names {
-public:
-    TUtf8Names() {
-        static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
-        if (utf8 && std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) previous_ = ::uselocale(utf8);
-    }
-    ~TUtf8Names() {
-        if (previous_) ::uselocale(previous_);
-    }
-    TUtf8Names(const TUtf8Names&) = delete;
-    TUtf8Names& operator=(const TUtf8Names&) = delete;
-
-private:
-    locale_t previous_ = locale_t(0);
-};
-
 class TLibarchiveRar final : public IRarArchive {
 public:
     // Takes over the file, a plain file of `size` bytes.
-    TLibarchiveRar(int fd, int64_t size) : fd_(fd), size_(size) {}
+    TLibarchiveRar(int fd, int64_t size) : source_(fd, size, nullptr) {}
     ~TLibarchiveRar() override {
         if (reader_) archive_read_free(reader_);
-        ::close(fd_);
     }
     TLibarchiveRar(const TLibarchiveRar&) = delete;
     TLibarchiveRar& operator=(const TLibarchiveRar&) = delete;
@@ -106,13 +61,12 @@ public:
         reader_ = archive_read_new();
         return reader_ && archive_read_support_format_rar(reader_) == ARCHIVE_OK &&
                archive_read_support_format_rar5(reader_) == ARCHIVE_OK &&
-               archive_read_set_read_callback(reader_, ReadBlock) == ARCHIVE_OK &&
-               archive_read_set_skip_callback(reader_, SkipBytes) == ARCHIVE_OK &&
-               archive_read_set_callback_data(reader_, this) == ARCHIVE_OK &&
-               archive_read_open1(reader_) == ARCHIVE_OK;
+               source_.Attach(reader_, false) && archive_read_open1(reader_) == ARCHIVE_OK;
     }
 
-    void Watch(const ScanControl* control) override { control_ = control; }
+    // A solid archive is unpacked to pass a member, block by block: each block is a chance to
+    // see Stop, which then ends the listing.
+    void Watch(const ScanControl* control) override { source_.Watch(control); }
 
     int ReadHeader(RarHeader& header) override {
         if (ended_) return kEndOfArchive;
@@ -161,37 +115,8 @@ private:
         return status;
     }
 
-    bool Stopped() const { return control_ && !control_->Continue(); }
-
-    // libarchive reads the file through these two. A solid archive is unpacked to pass a member,
-    // block by block: each block is a chance to see Stop, which then ends the listing.
-    static la_ssize_t ReadBlock(archive* reader, void* self, const void** block) {
-        auto& rar = *static_cast<TLibarchiveRar*>(self);
-        if (rar.Stopped()) {
-            archive_set_error(reader, ECANCELED, "stopped");
-            return -1;
-        }
-        ssize_t got;
-        do got = ::read(rar.fd_, rar.block_, sizeof rar.block_);
-        while (got < 0 && errno == EINTR);
-        *block = rar.block_;
-        return got;
-    }
-    // Data that need not be unpacked is passed over without reading it, never beyond the end
-    // of the file, so that an archive cut short is noticed. 0 tells libarchive to read instead.
-    static la_int64_t SkipBytes(archive*, void* self, la_int64_t request) {
-        auto& rar = *static_cast<TLibarchiveRar*>(self);
-        const off_t at = ::lseek(rar.fd_, 0, SEEK_CUR);
-        if (request <= 0 || at < 0 || at >= rar.size_ || rar.Stopped()) return 0;
-        request = std::min<la_int64_t>(request, rar.size_ - at);
-        return ::lseek(rar.fd_, request, SEEK_CUR) >= 0 ? request : 0;
-    }
-
+    TArchiveSource source_;
     archive* reader_ = nullptr;
-    int fd_;
-    int64_t size_;
-    const ScanControl* control_ = nullptr;
-    char block_[16 * 1024];
     int64_t position_ = -1;
     bool ended_ = false;
 };

@@ -52,6 +52,8 @@ void TfrmMediaRead::TimerTimer() {
     scan.Control.stopped = &FStopped;
     scan.Control.poll = [this] { Pump(); };
     scan.OnFolderEntered = [this](const std::string& path) { NoteFolder(path); };
+    // A large archive takes long to read: the place then names it.
+    scan.OnArchiveEntered = scan.OnFolderEntered;
     BeginWork();
     scan.ScanFolder(FPath, nullptr);
     if (!FStopped)

@@ -174,14 +174,14 @@ TEST(RarMembers, SizesAreFull64BitAndDatesFollowTheFormat) {
     };
     const Case cases[] = {
         // RAR 4 keeps a DOS date and time (11:17:30 here), RAR 5 a Unix time.
-        {"Rar4", rar::Rar4({{"big.iso", "", false, kJan2 | 0x5A2F, 0, big}}),
+        {"Rar4", rar::Rar4({{"big.bin", "", false, kJan2 | 0x5A2F, 0, big}}),
          kJan2Date + (11 * 3600 + 17 * 60 + 30) / 86400.0},
-        {"Rar5", rar::Rar5({{"big.iso", "", false, 0, unixTime, big}}), 45244 + 80000 / 86400.0},
-        {"Rar5WithoutTime", rar::Rar5({{"big.iso", "", false, 0, 0, big}}), 0},
+        {"Rar5", rar::Rar5({{"big.bin", "", false, 0, unixTime, big}}), 45244 + 80000 / 86400.0},
+        {"Rar5WithoutTime", rar::Rar5({{"big.bin", "", false, 0, 0, big}}), 0},
     };
     for (const Case& c : cases) {
         Listed listed(c.bytes);
-        ASSERT_EQ(listed.Shape(), "big.iso") << c.name;
+        ASSERT_EQ(listed.Shape(), "big.bin") << c.name;
         EXPECT_EQ(listed.Member(0)->Size, int64_t(big)) << c.name;
         EXPECT_EQ(listed.medium.TotalSize, int64_t(big)) << c.name;
         EXPECT_DOUBLE_EQ(listed.Member(0)->Date, c.date) << c.name;
