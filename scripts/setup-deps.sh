@@ -10,6 +10,7 @@ packages=("$@")
   libbz2-dev bzip2 libxxhash-dev libarchive-dev libpugixml-dev libblkid-dev
   nlohmann-json3-dev libgtest-dev
   xvfb xauth xdotool strace zip p7zip-full libarchive-tools python3
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 missing=()
 for p in "${packages[@]}"; do
