@@ -31,6 +31,10 @@ public:
         Messages << text;
         return buttons == TMessageButtons::Ok ? mrOk : mrNo;
     }
+    int Choose(QWidget*, const QString&, const QString& text, const QStringList& answers) override {
+        Messages << text;
+        return int(answers.size()) - 1;
+    }
     QString OpenFileName(QWidget*, const TFileDialogSpec&) override { return FileName; }
     QString SaveFileName(QWidget*, const TFileDialogSpec&) override { return FileName; }
     QString BrowseForFolder(QWidget*, const QString&, const QString&) override { return {}; }

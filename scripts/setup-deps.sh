@@ -11,6 +11,7 @@ packages=("$@")
   nlohmann-json3-dev libgtest-dev
   xvfb xauth xdotool strace zip p7zip-full libarchive-tools python3
   genisoimage xorriso gzip xz-utils zstd lz4 lzip ncompress gcab
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 missing=()
 for p in "${packages[@]}"; do

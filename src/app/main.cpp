@@ -24,5 +24,6 @@ int main(int argc, char** argv) {
     main.show();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) main.OpenCatalogueAtStart(arguments.at(1));
+    else main.ReopenLastCatalogue();
     return app.exec();
 }

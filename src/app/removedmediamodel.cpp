@@ -11,7 +11,7 @@ QString Bytes(const std::string& text) {
 } // namespace
 
 TRemovedMediaModel::TRemovedMediaModel(const TImageList* drives, QObject* parent)
-    : TFlatListModel({QStringLiteral("Label"), QStringLiteral("Category")}, parent),
+    : TFlatListModel({QStringLiteral("Name"), QStringLiteral("Category")}, parent),
       drives_(drives) {}
 
 int TRemovedMediaModel::Fill(CMedienListe* catalogue) {

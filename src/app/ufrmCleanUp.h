@@ -17,7 +17,7 @@ public:
     explicit TfrmCleanUp(const TImageList* drives, QWidget* parent = nullptr);
 
     QLabel* LabelDelete;
-    // Columns "Label" and "Category"; one cell at a time.
+    // Columns "Name" and "Category"; one cell at a time.
     QTreeView* VTCleanUp;
     QPushButton* ButtonOK;    // closes with mrOk
     QPushButton* ButtonAbort; // closes with mrCancel

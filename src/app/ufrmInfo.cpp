@@ -59,7 +59,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Label1->setFont(title);
     LabelVersion = MakeLabel(this, "LabelVersion", "###");
 
-    GroupBoxInfo = MakeGroup(this, "GroupBoxInfo", "   Programm information:   ");
+    GroupBoxInfo = MakeGroup(this, "GroupBoxInfo", "   Program information:   ");
     LabelIRar = MakeLabel(GroupBoxInfo, "LabelIRar", "RAR support:");
     LabelRAR = MakeLabel(GroupBoxInfo, "LabelRAR", "###");
     LabelIZip = MakeLabel(GroupBoxInfo, "LabelIZip", "ZIP support:");

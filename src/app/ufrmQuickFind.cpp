@@ -5,6 +5,7 @@
 #include "catalogue/mediaclasses.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
+#include "reports/entrytext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace {
 // Rows found are handed to the window at most this often, the first ones at once.
@@ -39,6 +41,8 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     EditFind = new QLineEdit(main->SpeedBar1);
     EditFind->setObjectName(QStringLiteral("EditFind"));
     EditFind->setPlaceholderText(QStringLiteral("Find"));
+    EditFind->setAccessibleName(QStringLiteral("Find"));
+    EditFind->setAccessibleDescription(QStringLiteral("Lists the files and folders whose names hold the words typed"));
     EditFind->setFixedWidth(EditFind->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 32);
     main->SpeedBar1->addWidget(EditFind)->setObjectName(QStringLiteral("SpeedBar1Find"));
     CheckBoxRemoved = new QCheckBox(QStringLiteral("Include removed media"), main->SpeedBar1);
@@ -51,7 +55,19 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     VTFound->setModel(FModel);
     for (int column = 0; column < TfrmSearch::ResultColumnCount; ++column)
         VTFound->header()->resizeSection(column, TfrmSearch::ResultColumnWidth(VTFound, column));
+    // The name and where it lies come first, so both fit in the explorer's place; the medium
+    // follows. The columns stay the model's own, so sorting and widths are the search's.
+    {
+        using M = TSearchResultsModel;
+        const int shown[] = {M::colKindIcon, M::colResult, M::colLocation, M::colMediumIcon, M::colMedium,
+                             M::colSize, M::colDate};
+        QHeaderView* header = VTFound->header();
+        for (int visual = 0; visual < int(std::size(shown)); ++visual)
+            header->moveSection(header->visualIndex(shown[visual]), visual);
+    }
     VTFound->setContextMenuPolicy(Qt::CustomContextMenu);
+    VTFound->setAccessibleName(QStringLiteral("Found"));
+    VTFound->setAccessibleDescription(QStringLiteral("The files and folders the find field found"));
     VTFound->hide();
     main->Splitter1->addWidget(VTFound);
 
@@ -364,12 +380,20 @@ void TfrmQuickFind::FocusField(QWidget* from) {
     EditFind->selectAll();
 }
 
+// Where a found item is, whole: "USB red 64G: /photos/2019/img 001.jpg"; a medium's row gives
+// the medium's name.
+QString FoundLocationText(const TSearchRow& row) {
+    const QString medium = QString::fromLocal8Bit(row.medium->Name.c_str());
+    if (!row.entry) return medium;
+    return medium + QStringLiteral(": /") + QString::fromLocal8Bit(EntryPathText(*row.entry).c_str());
+}
+
 void TfrmQuickFind::ContextPopup() {
     const TSearchRow* row = FModel->RowAt(VTFound->currentIndex());
     if (!row) return;
     QMenu menu(VTFound);
     menu.addAction(QStringLiteral("Show"), this, &TfrmQuickFind::ShowFound);
-    const QString location = row->entry ? QString::fromLocal8Bit(row->entry->FolderPath()) : QString();
+    const QString location = FoundLocationText(*row);
     menu.addAction(QStringLiteral("Copy location"), this,
                    [location] { QApplication::clipboard()->setText(location); });
     menu.exec(QCursor::pos());
@@ -395,7 +419,13 @@ bool TfrmQuickFind::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == EditFind && key->key() == Qt::Key_Down && FModel->rowCount() > 0) {
             VTFound->setFocus(Qt::OtherFocusReason);
-            if (!VTFound->currentIndex().isValid()) VTFound->setCurrentIndex(FModel->index(0, 0));
+            // The first Down selects a row: the current one, or the first.
+            if (!VTFound->selectionModel()->hasSelection()) {
+                const QModelIndex current = VTFound->currentIndex();
+                VTFound->selectionModel()->setCurrentIndex(
+                    current.isValid() ? current : FModel->index(0, 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            }
             return true;
         }
         return false;

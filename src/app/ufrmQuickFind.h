@@ -8,6 +8,7 @@
 #include "search/quickfind.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <cstdint>
@@ -24,6 +25,10 @@ class QTreeView;
 class TfrmShelvix;
 class TSearchResultsModel;
 struct TDetachedContent;
+
+struct TSearchRow;
+// What "Copy location" copies: the medium, then the entry's path ("USB red 64G: /photos/a.jpg").
+QString FoundLocationText(const TSearchRow& row);
 
 class TfrmQuickFind : public QObject {
     Q_OBJECT

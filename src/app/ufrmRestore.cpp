@@ -1,5 +1,7 @@
 #include "app/ufrmRestore.h"
 
+#include "language/messagetable.h"
+#include "widgets/interaction.h"
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "app/removedmediamodel.h"
@@ -25,7 +27,15 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     ButtonRestoreAll = MakeButton(this, "ButtonRestoreAll", "Restore All");
     ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
     ButtonRestore->setDefault(true);
-    CloseOnClick(this, ButtonRestore, mrCustom100);
+    // Restore with nothing chosen says so and leaves the list open.
+    connect(ButtonRestore, &QPushButton::clicked, this, [this] {
+        if (SelectedMedia().empty())
+            Interaction().MessageBox(this, QString::fromStdString(ShelvixMessages::msgHint),
+                                     QString::fromStdString(ShelvixMessages::msgNothingToRestore),
+                                     TMessageButtons::Ok);
+        else
+            done(mrCustom100);
+    });
     CloseOnClick(this, ButtonRestoreAll, mrCustom101);
     CloseOnClick(this, ButtonAbort, mrCancel);
 
@@ -36,6 +46,14 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     page->addLayout(RightAlignedRow({ButtonRestore, ButtonRestoreAll, ButtonAbort}));
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);
+}
+
+// The keyboard starts in the list, on its first row, so the arrows and Space choose at once.
+void TfrmRestore::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    VTRestore->setFocus(Qt::OtherFocusReason);
+    if (!VTRestore->currentIndex().isValid() && FModel->rowCount() > 0)
+        VTRestore->selectionModel()->setCurrentIndex(FModel->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
 std::vector<CMedium*> TfrmRestore::SelectedMedia() const {

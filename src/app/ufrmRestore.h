@@ -20,9 +20,9 @@ public:
     explicit TfrmRestore(const TImageList* drives, QWidget* parent = nullptr);
 
     QLabel* LabelRestore;
-    // Columns "Label" and "Category"; whole rows, several at a time.
+    // Columns "Name" and "Category"; whole rows, several at a time.
     QTreeView* VTRestore;
-    QPushButton* ButtonRestore;    // closes with mrCustom100
+    QPushButton* ButtonRestore;    // closes with mrCustom100 when media are selected
     QPushButton* ButtonRestoreAll; // closes with mrCustom101
     QPushButton* ButtonAbort;      // closes with mrCancel
 
@@ -32,6 +32,9 @@ public:
     TRemovedMediaModel& Model() { return *FModel; }
     // The media of the selected rows, in list order.
     std::vector<CMedium*> SelectedMedia() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     const TImageList* FDrives;

@@ -2,11 +2,13 @@
 #include "app/ufrmShelvix.h"
 
 #include "language/messagetable.h"
+#include "widgets/dimmedrows.h"
 #include "widgets/fontscale.h"
 #include "app/helpevents.h"
 #include "widgets/interaction.h"
 #include "widgets/languagetranslator.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/windowsettings.h"
 #include "scan/rarlibrary.h"
 #include "app/ufrmQuickFind.h"
 
@@ -17,11 +19,14 @@
 #include <QVBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
 #include <QSplitter>
 #include <QTreeView>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -44,6 +49,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     ConnectCatalogueCommands();
     ConnectImportCommand();
     CreateMenus();
+    CreateRecentMenu();
     CreateButtonBar();
     CreateViews();
     CreateBottomPanel();
@@ -59,6 +65,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     FZipSupport = true;
     // 6. The empty catalogue.
     FCatalogue = std::make_unique<CMedienListe>();
+    NameForScreenReaders();
     // The keyboard starts in the media tree, so its keys and the window's shortcuts work at once.
     VTMedien->setFocus(Qt::OtherFocusReason);
     // Its texts from the language file, once its message keys are registered.
@@ -66,6 +73,7 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrmShelvix::~TfrmShelvix() {
+    RememberPlace();
     InstallHelpHandler(nullptr);
     // The views refer to the catalogue: empty them before it goes.
     ForgetViewsOfMedia();
@@ -85,6 +93,15 @@ void TfrmShelvix::CreateViews() {
     VTMedien->setSelectionBehavior(QAbstractItemView::SelectRows);
     VTMedien->setSelectionMode(QAbstractItemView::ExtendedSelection);
     VTMedien->setContextMenuPolicy(Qt::CustomContextMenu);
+    // F2 renames a medium in place; a medium just read opens its name by itself.
+    VTMedien->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    connect(FMediaModel, &TMediaTreeModel::NameEdited, this, [this](CMedium* medium) {
+        medium->Stored = false;
+        FCatalogue->SetModified(true);
+        const QString status = StatusText->text();
+        RefreshTitle();
+        StatusText->setText(status); // the medium's counts stay
+    });
     VTMedien->header()->setSectionsMovable(true);
     VTMedien->header()->setSectionsClickable(true);
     VTMedien->header()->setSortIndicatorShown(false);
@@ -101,6 +118,7 @@ void TfrmShelvix::CreateViews() {
     VTExplorer->setSelectionBehavior(QAbstractItemView::SelectRows);
     VTExplorer->setSelectionMode(QAbstractItemView::SingleSelection);
     VTExplorer->header()->setSectionsMovable(true);
+    VTExplorer->header()->setSectionsClickable(true);
     VTExplorer->header()->setStretchLastSection(false);
     for (int column = 0; column < FExplorerModel->columnCount(); ++column) {
         const int drawn = TExplorerModel::DefaultColumnWidth(column);
@@ -109,13 +127,14 @@ void TfrmShelvix::CreateViews() {
                                                : scale.X(drawn));
     }
 
-    // The view with the keyboard focus shows it by its frame, and the other one's selection is
-    // grey, so Tab between them is seen.
+    // The view with the keyboard focus shows it by its frame, so Tab between them is seen.
+    // Selections keep the palette's highlight colours in both: a grey selection looked like the
+    // dimming of media that are not mounted.
     for (QTreeView* view : {VTMedien, VTExplorer})
         view->setStyleSheet(QStringLiteral(
             "QTreeView { border: 2px solid palette(midlight); }"
-            "QTreeView:focus { border-color: palette(highlight); }"
-            "QTreeView:!focus { selection-background-color: palette(mid); }"));
+            "QTreeView:focus { border-color: palette(highlight); }"));
+    VTMedien->setItemDelegate(new TDimmedRowsDelegate(VTMedien));
 
     Splitter1->addWidget(VTMedien);
     Splitter1->addWidget(VTExplorer);
@@ -136,11 +155,20 @@ void TfrmShelvix::CreateViews() {
     });
     connect(VTMedien->header(), &QHeaderView::sectionClicked, this,
             &TfrmShelvix::VTMedienHeaderClick);
+    connect(VTExplorer->header(), &QHeaderView::sectionClicked, this,
+            &TfrmShelvix::VTExplorerHeaderClick);
     connect(VTMedien, &QWidget::customContextMenuRequested, this,
             &TfrmShelvix::VTMedienContextPopup);
     connect(VTMedien, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTMedienDblClick);
     VTMedien->installEventFilter(this);
     connect(VTExplorer, &QAbstractItemView::doubleClicked, this, &TfrmShelvix::VTExplorerDblClick);
+    // The status line tells the exact size and date of the file the cursor is on.
+    connect(VTExplorer->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (const CFile* entry = FExplorerModel->EntryAt(current))
+                    StatusText->setText(EntryStatusText(*entry));
+            });
+    VTExplorer->setExpandsOnDoubleClick(false); // a double click opens, as Return does
     VTExplorer->installEventFilter(this);
     EnableMediumActions();
 }
@@ -159,7 +187,49 @@ void TfrmShelvix::PlaceOnScreen() {
     if (screen) size = size.boundedTo(screen->availableGeometry().size());
     resize(size);
     Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
+    // On a small screen the explorer's Name column gives up what the window could not get, so
+    // that Size, Category and Date stay in sight.
+    const int missing = mediaWidth + Splitter1->handleWidth() + explorerWidth - size.width();
+    if (missing > 0)
+        VTExplorer->setColumnWidth(0, std::max(scale.X(120), VTExplorer->columnWidth(0) - missing));
     if (screen) move(screen->availableGeometry().center() - rect().center());
+    // Where the user left it last time; Qt keeps a restored window on the screens there are.
+    const auto settings = WindowSettings();
+    const QByteArray geometry = settings->value(QStringLiteral("MainWindow/Geometry")).toByteArray();
+    if (!geometry.isEmpty() && restoreGeometry(geometry) && screen) {
+        const QRect within = screen->availableGeometry();
+        if (!within.contains(frameGeometry())) {
+            resize(size.boundedTo(within.size()));
+            move(within.center() - rect().center());
+        }
+    }
+    Splitter1->restoreState(settings->value(QStringLiteral("MainWindow/Panes")).toByteArray());
+}
+
+void TfrmShelvix::RememberPlace() {
+    if (!windowHandle()) return; // never shown: nothing the user placed
+    const auto settings = WindowSettings();
+    settings->setValue(QStringLiteral("MainWindow/Geometry"), saveGeometry());
+    settings->setValue(QStringLiteral("MainWindow/Panes"), Splitter1->saveState());
+}
+
+// The media tree's pane grows to show the columns it shows (Free and Capacity, when turned on),
+// taking the room from the explorer.
+void TfrmShelvix::FitMediaPane() {
+    int wanted = 2 * VTMedien->frameWidth() +
+                 VTMedien->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, VTMedien);
+    for (int column = 0; column < FMediaModel->columnCount(); ++column)
+        if (!VTMedien->isColumnHidden(column)) wanted += VTMedien->columnWidth(column);
+    // The splitter also holds the find list, in the explorer's place: the room comes from
+    // whichever of the two is shown, the widest pane.
+    QList<int> sizes = Splitter1->sizes();
+    if (sizes.size() < 2 || sizes[0] >= wanted) return;
+    const auto widest = std::max_element(sizes.begin() + 1, sizes.end());
+    const int grow = std::min(wanted - sizes[0], *widest - 100);
+    if (grow <= 0) return;
+    sizes[0] += grow;
+    *widest -= grow;
+    Splitter1->setSizes(sizes);
 }
 
 void TfrmShelvix::CreateBottomPanel() {
@@ -170,6 +240,8 @@ void TfrmShelvix::CreateBottomPanel() {
     layout->setContentsMargins(4, 1, 2, 1);
     StatusText = new QLabel(Panel1);
     StatusText->setObjectName(QStringLiteral("StatusText"));
+    // A long status text is cut at the window's edge; it never widens the window.
+    StatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     SpecialProgress = new QProgressBar(Panel1);
     SpecialProgress->setObjectName(QStringLiteral("SpecialProgress"));
     SpecialProgress->setFixedWidth(TFontScale(this).X(125));
@@ -190,6 +262,30 @@ void TfrmShelvix::CreateBottomPanel() {
     column->addWidget(Splitter1, 1);
     column->addWidget(Panel1);
     setCentralWidget(central);
+}
+
+// What a screen reader says of the window's own controls; buttons, boxes and menu items are
+// named by their texts, tool buttons by their actions.
+void TfrmShelvix::NameForScreenReaders() {
+    const struct {
+        QWidget* widget;
+        const char* name;
+        const char* description;
+    } named[] = {
+        {VTMedien, "Media", "The media of the catalogue and their folders"},
+        {VTExplorer, "Content", "The folders, files and archives of the selected medium"},
+        {ToolBarMainMenu, "Menu bar", "Database, Media and Help"},
+        {SpeedBar1, "Buttons", "The everyday commands and the find field"},
+        {StatusText, "Status", "What the selected medium or file holds"},
+        {SpecialProgress, "Progress", "How far a long operation has come"},
+        {Splitter1, "Panes", "The media tree and the content side by side"},
+    };
+    for (const auto& n : named) {
+        n.widget->setAccessibleName(QString::fromLatin1(n.name));
+        n.widget->setAccessibleDescription(QString::fromLatin1(n.description));
+    }
+    for (QAction* action : actions())
+        if (action->statusTip().isEmpty()) action->setStatusTip(action->toolTip());
 }
 
 void TfrmShelvix::ShowError(const std::string& text) {

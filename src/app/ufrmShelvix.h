@@ -88,13 +88,19 @@ public:
     void ReplaceCatalogue(std::unique_ptr<CMedienListe> catalogue);
     // Opens a catalogue named at start-up.
     void OpenCatalogueAtStart(const QString& fileName);
+    // Without a file named at start-up: the catalogue opened last, unless the user turned
+    // that off (ufrmShelvix_recent.cpp).
+    void ReopenLastCatalogue();
+    QMenu* mnuRecent = nullptr;          // the catalogues opened last, in the Database menu
+    QAction* actReopenLast = nullptr;    // "Reopen the last catalogue at start", on at first
 
     // View handlers.
     void VTMedienChange(const QModelIndex& node);
     void VTMedienHeaderClick(int column);
+    void VTExplorerHeaderClick(int column);
     void VTMedienContextPopup(const QPoint& position);
     void VTMedienDblClick();
-    void VTExplorerDblClick();
+    void VTExplorerDblClick(const QModelIndex& node);
     void actArchivesExecute();
 
     // Media commands. Add asks for the folder; AddMediaFolder is Add from the point where the
@@ -152,9 +158,20 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateButtonBar();
+    void CreateRecentMenu();
+    void FillRecentMenu();
+    void OpenRecent(const QString& file);
+    void ForgetRecent(const QString& file);
+    // Puts the open catalogue's file first in the recent list (RefreshTitle calls it).
+    void NoteRecent(const std::string& fileName);
+    std::string FNotedRecent;
     void CreateViews();
     void CreateBottomPanel();
     void PlaceOnScreen();
+    void NameForScreenReaders();
+    // The window's size and place, and its panes, kept for the next run.
+    void RememberPlace();
+    void FitMediaPane();
     void KeepSelectionAmongSiblings(const QItemSelection& selected);
     void SelectCurrentMedium();
     void EnableMediumActions();
@@ -167,7 +184,11 @@ private:
     bool ScanNewMedium(CMedium* medium, const QString& path);
     void DiscardMedium(CMedium* medium);
     // Refills the media tree after media came or went; `changed` marks the catalogue modified.
-    void RefreshAfterMediaChange(bool changed = true);
+    // A medium just read (`added`) is selected with its name open for editing.
+    void RefreshAfterMediaChange(bool changed = true, CMedium* added = nullptr);
+    void SelectNewMedium(CMedium* medium);
+    // Update's question whether the new reading keeps what the user gave the old one.
+    void KeepOwnAnnotations(CMedium& old, CMedium& fresh);
     void RefreshAfterDetails();
 
     void ExportMediaReport(bool html);

@@ -3,7 +3,9 @@
 
 #include "widgets/widgetfactory.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -26,13 +28,13 @@ const TActionSpec kActions[] = {
     {&TfrmShelvix::actNew, "actNew", "File", "New", "New", 0, false},
     {&TfrmShelvix::actOpen, "actOpen", "File", "Open...", "Open", 1, false},
     {&TfrmShelvix::actSave, "actSave", "File", "Save", "Save", 2, false},
-    {&TfrmShelvix::actSaveAs, "actSaveAs", "File", "Save as..", "Save", -1, false},
+    {&TfrmShelvix::actSaveAs, "actSaveAs", "File", "Save as...", "Save as", -1, false},
     {&TfrmShelvix::actMakeBackups, "actMakeBackups", "File", "Make backups", "Make backups", -1, true},
     {&TfrmShelvix::actAttach, "actAttach", "File", "Attach", "Attach", -1, false},
     {&TfrmShelvix::actImport, "actImport", "File", "Import...", "Import", -1, false},
     {&TfrmShelvix::actRepair, "actRepair", "File", "Repair", "Repair", -1, false},
     {&TfrmShelvix::actCleanUp, "actCleanUp", "File", "Clean up", "Clean up", -1, false},
-    {&TfrmShelvix::actClose, "actClose", "File", "Close", "Close", -1, false},
+    {&TfrmShelvix::actClose, "actClose", "File", "Quit", "Quit Shelvix", -1, false},
     {&TfrmShelvix::actAdd, "actAdd", "Medium", "Add", "Add", 37, false},
     {&TfrmShelvix::actUpdate, "actUpdate", "Medium", "Update", "Update", 39, false},
     {&TfrmShelvix::actRemove, "actRemove", "Medium", "Remove", "Remove", 38, false},
@@ -84,6 +86,13 @@ void TfrmShelvix::CreateActions() {
     actNew->setShortcut(QKeySequence::New);
     actOpen->setShortcut(QKeySequence::Open);
     actSave->setShortcut(QKeySequence::Save);
+    // Closing the window ends the program: it is the desktop's Quit, Ctrl+Q.
+    QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quit.contains(QKeySequence(Qt::CTRL | Qt::Key_Q))) quit << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    actClose->setShortcuts(quit);
+    actClose->setMenuRole(QAction::QuitRole);
+    // Return opens what the views show; Details is Alt+Return, as file managers have it.
+    actDetails->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
     // Ctrl+F goes to the find field.
     actSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
 
@@ -109,7 +118,7 @@ void TfrmShelvix::CreateMenus() {
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     FillMenu(mnuFile, {actNew, actOpen, nullptr, actSave, actSaveAs, actMakeBackups, nullptr,
                        actSearch, nullptr, actAttach, nullptr, actImport, actRepair, actCleanUp,
-                       nullptr, actClose, nullptr, actDuplicates});
+                       nullptr, actDuplicates, nullptr, actClose}); // Quit last, as desktop programs have it
     mnuMedium = new QMenu(QStringLiteral("Media"), this);
     mnuMedium->setObjectName(QStringLiteral("mnuMedium"));
     FillMenu(mnuMedium, {actAdd, actUpdate, nullptr, actRemove, actRestore, nullptr, actDetails,
@@ -136,6 +145,16 @@ void TfrmShelvix::CreateMenus() {
     f10->setObjectName(QStringLiteral("ShortcutFirstMenu"));
     connect(f10, &QShortcut::activated, this,
             [this] { ToolBarMainMenu->setActiveAction(ToolBarMainMenu->actions().first()); });
+    // Shift+F10 (and the Menu key) open the context menu of the view with the focus, at its
+    // current row, as desktop programs do.
+    auto* contextKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    contextKey->setObjectName(QStringLiteral("ShortcutContextMenu"));
+    connect(contextKey, &QShortcut::activated, this, [] {
+        auto* view = qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
+        if (!view || view->contextMenuPolicy() != Qt::CustomContextMenu) return;
+        const QRect row = view->visualRect(view->currentIndex());
+        emit view->customContextMenuRequested(row.isValid() ? row.center() : QPoint(0, 0));
+    });
 }
 
 void TfrmShelvix::CreateButtonBar() {

@@ -137,8 +137,9 @@ void TfrmShelvix::actSaveAsExecute() {
 // off: going on would throw away changes the user never agreed to lose.
 bool TfrmShelvix::SaveChangesIfWanted(bool checkDiskFirst, TSaveCommand save) {
     if (!FCatalogue->IsModified()) return true;
+    // Cancel, like Escape, goes back to the window with the changes unsaved.
     const TModalResult answer = Interaction().MessageBox(this, Text(msgQuestion), Text(msgModified),
-                                                         TMessageButtons::YesNo);
+                                                         TMessageButtons::YesNoCancel);
     if (answer == mrNo) return true;
     if (answer != mrYes) return false;
     if (checkDiskFirst && CheckChangedOnDisk()) return false;

@@ -38,6 +38,7 @@ void TfrmShelvix::ConnectDesk() {
                     [this, column, key](bool shown) {
                         VTMedien->setColumnHidden(column, !shown);
                         WindowSettings()->setValue(key(column), shown);
+                        if (shown) FitMediaPane();
                     });
         }
         columns->popup(header->mapToGlobal(at));
@@ -46,6 +47,7 @@ void TfrmShelvix::ConnectDesk() {
     ExplorerOpener = new TEntryOpener(
         VTExplorer, [this](const QModelIndex& index) { return FExplorerModel->EntryAt(index); },
         [this](const QString& text) { StatusText->setText(text); });
+    ExplorerOpener->AddToMenu(actDetails);
     TEntryOpener::UpdateMedium() = [this](CMedium* medium, const QString& folder) {
         if (!CheckChangedOnDisk()) UpdateMediumFrom(medium, folder);
     };

@@ -7,7 +7,9 @@
 #include "widgets/mediaviewmodels.h"
 #include "app/shelvixwindows.h"
 #include "categories/ufrmDetailsFiles.h"
+#include "catalogue/newreading.h"
 #include "platform/volumeinfo.h"
+#include "widgets/mountwatcher.h"
 #include "scan/ufrmMediaDetails.h"
 #include "scan/ufrmMediaRead.h"
 
@@ -57,12 +59,13 @@ bool TfrmShelvix::ScanNewMedium(CMedium* medium, const QString& path) {
     return scan.exec() != mrCancel;
 }
 
-void TfrmShelvix::RefreshAfterMediaChange(bool changed) {
+void TfrmShelvix::RefreshAfterMediaChange(bool changed, CMedium* added) {
     FExplorerModel->Clear();
     if (changed) FCatalogue->SetModified(true);
     RefreshTitle();
     // Filled after the title, which clears the status line: the medium it selects shows its counts.
     FMediaModel->FillMediaTree(FCatalogue.get());
+    if (added) SelectNewMedium(added);
 }
 
 void TfrmShelvix::actAddExecute() {
@@ -71,26 +74,47 @@ void TfrmShelvix::actAddExecute() {
     AddMediaFolder(path);
 }
 
+namespace {
+
+QString Quoted(const std::string& name) {
+    return QStringLiteral("\u00AB") + QString::fromLocal8Bit(name.c_str()) + QStringLiteral("\u00BB");
+}
+
+// The names of the same-serial question, each on its own line; a long list would grow the box
+// past the screen, so the names past the tenth are only counted.
+QString SameSerialNames(const std::vector<CMedium*>& media) {
+    constexpr size_t kListed = 10;
+    QString names;
+    for (size_t i = 0; i < media.size() && i < kListed; ++i)
+        names += QString::fromLocal8Bit(media[i]->Name.c_str()) + QStringLiteral("\r\n");
+    if (media.size() > kListed)
+        names += Text(msgMoreNames).arg(media.size() - kListed) + QStringLiteral("\r\n");
+    return names;
+}
+
+} // namespace
+
 void TfrmShelvix::AddMediaFolder(const QString& path) {
     CMedium* medium = NewMediumAt(path);
     if (!medium) return;
 
-    QString names;
-    for (int i = 0; i < FCatalogue->Count(); ++i) {
-        const CMedium* other = FCatalogue->GetMedium(i);
-        if (other != medium && other->Present && other->Serial == medium->Serial)
-            names += QString::fromLocal8Bit(other->Name.c_str()) + QStringLiteral("\r\n");
-    }
-    if (!names.isEmpty() &&
-        Interaction().MessageBox(this, Text(msgQuestion), Text(msgSameSerial) + '\r' + names,
-                                 TMessageButtons::YesNo) != mrYes) {
-        DiscardMedium(medium);
-        return;
+    const std::vector<CMedium*> same = SameSerialMedia(*FCatalogue, *medium);
+    if (!same.empty()) {
+        QStringList answers{Text(msgAddAsNew)};
+        if (same.size() == 1) answers << Text(msgUpdateThat).arg(Quoted(same.front()->Name));
+        answers << Text(msgCancel);
+        const int answer = Interaction().Choose(
+            this, Text(msgQuestion), Text(msgSameSerial) + '\r' + SameSerialNames(same), answers);
+        if (answer != 0) {
+            DiscardMedium(medium);
+            if (answer == 1 && same.size() == 1) UpdateMediumFrom(same.front(), path);
+            return;
+        }
     }
     // A stopped scan takes its medium out again: nothing was added, so nothing counts as changed.
     const bool scanned = ScanNewMedium(medium, path);
     if (!scanned) DiscardMedium(medium);
-    RefreshAfterMediaChange(scanned);
+    RefreshAfterMediaChange(scanned, scanned ? medium : nullptr);
     if (scanned) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 
@@ -100,9 +124,24 @@ void TfrmShelvix::actUpdateExecute() {
     if (selected.size() != 1) return;
     CMedium* old = FMediaModel->ObjectAt(selected.first()).medium;
     if (!old) return;
-    QString path;
-    if (!BrowseForMediaFolder(Text(msgSelect), path)) return;
+    // It starts where the medium is mounted now, when it is; else where media are mounted.
+    QString start = TMountWatcher::Instance().Location(*old);
+    if (start.isEmpty()) start = QString::fromLocal8Bit(RemovableMediaFolder().c_str());
+    const QString path = Interaction().BrowseForFolder(this, Text(msgSelectUpdate).arg(Quoted(old->Name)), start);
+    if (path.isEmpty()) return;
     UpdateMediumFrom(old, path);
+}
+
+// The user's own name, notice and categories of the old reading go to the new one when the
+// user says so. The old reading's entries are read in to find their categories; when they cannot
+// be, the medium's own values still go over.
+void TfrmShelvix::KeepOwnAnnotations(CMedium& old, CMedium& fresh) {
+    if (!old.ContentLoaded && !FCatalogue->DataFileName.empty()) old.LoadContent(FCatalogue->DataFileName);
+    if (!HasOwnAnnotations(old, fresh.Name)) return;
+    if (Interaction().MessageBox(this, Text(msgQuestion), Text(msgKeepOwn).arg(Quoted(old.Name)),
+                                 TMessageButtons::YesNo) == mrNo)
+        return;
+    CarryOverAnnotations(old, fresh);
 }
 
 void TfrmShelvix::UpdateMediumFrom(CMedium* old, const QString& path) {
@@ -116,12 +155,13 @@ void TfrmShelvix::UpdateMediumFrom(CMedium* old, const QString& path) {
     }
     const bool scanned = ScanNewMedium(medium, path);
     if (scanned) {
+        KeepOwnAnnotations(*old, *medium);
         old->Present = false;
         old->Stored = false;
     } else {
         DiscardMedium(medium);
     }
-    RefreshAfterMediaChange(scanned);
+    RefreshAfterMediaChange(scanned, scanned ? medium : nullptr);
     if (scanned) ShowUnreadFolders(*StatusText, *FWindows->frmMediaRead);
 }
 

@@ -58,6 +58,7 @@ void TfrmShelvix::RefreshTitle() {
                  QFileInfo(QString::fromLocal8Bit(FCatalogue->FileName.c_str())).fileName();
     if (FCatalogue->IsModified()) title += QStringLiteral(" *");
     setWindowTitle(title);
+    NoteRecent(FCatalogue->FileName);
     StatusText->clear();
     SpecialProgress->hide();
     if (FQuickFind) FQuickFind->CatalogueChanged();

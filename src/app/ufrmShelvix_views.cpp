@@ -4,12 +4,16 @@
 
 #include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/entryopener.h"
+#include "widgets/sortvalues.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QTreeView>
 
@@ -60,12 +64,18 @@ void TfrmShelvix::KeepSelectionAmongSiblings(const QItemSelection& selected) {
 }
 
 void TfrmShelvix::VTMedienHeaderClick(int column) {
-    Qt::SortOrder order = FMediaModel->SortOrder();
-    if (column == FMediaModel->SortColumn())
-        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    const Qt::SortOrder order = NextSortOrder(column, FMediaModel->SortColumn(), FMediaModel->SortOrder());
     FMediaModel->SortBy(column, order);
     VTMedien->header()->setSortIndicatorShown(true);
     VTMedien->header()->setSortIndicator(column, order);
+}
+
+void TfrmShelvix::VTExplorerHeaderClick(int column) {
+    const Qt::SortOrder order =
+        NextSortOrder(column, FExplorerModel->SortColumn(), FExplorerModel->SortOrder());
+    FExplorerModel->SortBy(column, order);
+    VTExplorer->header()->setSortIndicatorShown(true);
+    VTExplorer->header()->setSortIndicator(column, order);
 }
 
 void TfrmShelvix::VTMedienContextPopup(const QPoint&) {
@@ -84,6 +94,26 @@ void TfrmShelvix::SelectCurrentMedium() {
         current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// A medium just added or updated is the one the user wants to name: it is selected and its name
+// is open for editing, so one step names a disc (Enter keeps the typed name, Escape the one read).
+void TfrmShelvix::SelectNewMedium(CMedium* medium) {
+    const QModelIndex node = FMediaModel->IndexOfMedium(medium);
+    if (!node.isValid()) return;
+    VTMedien->selectionModel()->setCurrentIndex(
+        node, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VTMedien->scrollTo(node);
+    VTMedien->setFocus(Qt::OtherFocusReason);
+    VTMedien->edit(node);
+    // The whole name is selected, so typing replaces it, also once the window is active again
+    // after the questions and the scan window (a line edit loses its selection on the way).
+    QTimer::singleShot(0, this, [this, node = QPersistentModelIndex(node)] {
+        if (auto* editor = qobject_cast<QLineEdit*>(VTMedien->indexWidget(node))) {
+            editor->setFocus(Qt::OtherFocusReason);
+            editor->selectAll();
+        }
+    });
+}
+
 // Update and Remove act on selected media, Details on a selected node (or the explorer entry of
 // the medium selected): without a selection they have nothing to act on.
 void TfrmShelvix::EnableMediumActions() {
@@ -98,16 +128,35 @@ void TfrmShelvix::EnableMediumActions() {
 
 void TfrmShelvix::VTMedienDblClick() { actDetails->trigger(); }
 
-void TfrmShelvix::VTExplorerDblClick() { actDetails->trigger(); }
+// Enter and a double click in the explorer follow one rule, as in file managers: a folder or an
+// archive opens (it expands, and the cursor goes to its first entry), a file opens with the
+// desktop's application for it. Details has its own keys (Alt+Return) and the context menu.
+void TfrmShelvix::VTExplorerDblClick(const QModelIndex& node) {
+    CFile* entry = FExplorerModel->EntryAt(node);
+    if (!entry) return;
+    if (!entry->HasChildrenKind()) {
+        ExplorerOpener->Open(entry, false);
+        return;
+    }
+    const QModelIndex row = node.siblingAtColumn(0);
+    VTExplorer->expand(row);
+    const QModelIndex first = FExplorerModel->index(0, 0, row);
+    if (!first.isValid()) return;
+    VTExplorer->selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VTExplorer->scrollTo(first);
+}
 
 bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == VTMedien || watched == VTExplorer) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // The keys of the keypad count too.
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        // Return opens Details, as a double click does; Delete in the media tree removes.
+        // Return does what a double click does: Details in the media tree, opening in the
+        // explorer. Delete in the media tree removes.
         if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            actDetails->trigger();
+            if (watched == VTExplorer) VTExplorerDblClick(VTExplorer->currentIndex());
+            else actDetails->trigger();
             return true;
         }
         if (plain && watched == VTMedien && key->key() == Qt::Key_Delete) {

@@ -50,6 +50,7 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     VSTCategories->setMinimumSize(TFontScale(VSTCategories).Size(233, 240));
 
     ButtonAddChange = MakeNoDefaultButton(this, "ButtonAddChange", "Add / Change");
+    ButtonRename = MakeNoDefaultButton(this, "ButtonRename", "Rename");
     ButtonRemove = MakeNoDefaultButton(this, "ButtonRemove", "Remove");
     ButtonImport = MakeNoDefaultButton(this, "ButtonImport", "Import");
     ButtonExport = MakeNoDefaultButton(this, "ButtonExport", "Export");
@@ -57,6 +58,7 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
 
     // Edit with its button on top; the list below with the list's own buttons beside it.
     auto* side = new QVBoxLayout;
+    side->addWidget(ButtonRename);
     side->addWidget(ButtonRemove);
     side->addSpacing(12);
     side->addWidget(ButtonImport);
@@ -98,6 +100,13 @@ void TfrmCategories::FormCreate() {
     connect(ButtonExport, &QPushButton::clicked, this, [this] { ButtonExportClick(); });
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(VSTCategories, &QTreeView::doubleClicked, this, [this] { VSTCategoriesDblClick(); });
+    // Rename is a button of its own besides the double click; Return in the field adds or
+    // renames what was typed.
+    connect(ButtonRename, &QPushButton::clicked, this, [this] {
+        VSTCategoriesDblClick();
+        if (InChangeMode()) EditName->setFocus(Qt::OtherFocusReason);
+    });
+    connect(EditName, &QLineEdit::returnPressed, this, [this] { ButtonAddChangeClick(); });
     OnHeaderClick(VSTCategories, [this](int column) { VSTCategoriesHeaderClick(column); });
 }
 
@@ -106,6 +115,7 @@ void TfrmCategories::ResetEditing() {
     ButtonImport->setEnabled(true);
     ButtonExport->setEnabled(true);
     ButtonRemove->setEnabled(true);
+    ButtonRename->setEnabled(true);
     VSTCategories->setEnabled(true);
 }
 
@@ -156,6 +166,7 @@ void TfrmCategories::VSTCategoriesDblClick() {
     ButtonImport->setEnabled(false);
     ButtonExport->setEnabled(false);
     ButtonRemove->setEnabled(false);
+    ButtonRename->setEnabled(false);
     FEditIndex = index;
     EditName->setText(Shown(FCatalogue->Categories[static_cast<size_t>(index)]));
 }

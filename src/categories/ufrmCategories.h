@@ -28,6 +28,7 @@ public:
     // the header. Each node carries a category index.
     QTreeView* VSTCategories;
     QPushButton* ButtonAddChange;
+    QPushButton* ButtonRename; // the selected category into the field, as a double click does
     QPushButton* ButtonRemove;
     QPushButton* ButtonImport;
     QPushButton* ButtonExport;

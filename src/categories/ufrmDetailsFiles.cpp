@@ -3,7 +3,9 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
+#include "widgets/mediaviewmodels.h"
 #include "catalogue/mediaclasses.h"
+#include "reports/entrytext.h"
 #include "categories/ufrmCategories_views.h"
 
 #include <QCheckBox>
@@ -11,6 +13,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+
+#include <utility>
 
 TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmDetailsFile"));
@@ -21,6 +25,22 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     LabelName->setTextFormat(Qt::PlainText);
     // A long name is cut at the dialog's edge instead of widening the dialog.
     LabelName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const auto value = [this](const char* name) {
+        QLabel* label = MakeLabel(this, name, "");
+        label->setTextFormat(Qt::PlainText);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        return label;
+    };
+    LabelFMedium = MakeLabel(this, "LabelFMedium", "Medium:");
+    LabelMedium = value("LabelMedium");
+    LabelFPath = MakeLabel(this, "LabelFPath", "Path:");
+    LabelPath = value("LabelPath");
+    LabelPath->setWordWrap(true);
+    LabelFSize = MakeLabel(this, "LabelFSize", "Size:");
+    LabelSize = value("LabelSize");
+    LabelFDate = MakeLabel(this, "LabelFDate", "Date:");
+    LabelDate = value("LabelDate");
     LabelCat = MakeLabel(this, "LabelCat", "Category:");
     ComboBoxCategory = Named(new QComboBox(this), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
@@ -42,12 +62,18 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     grid->setColumnMinimumWidth(0, 80);
     grid->addWidget(LabelFName, 0, 0);
     grid->addWidget(LabelName, 0, 1, 1, 2);
-    grid->addWidget(LabelCat, 1, 0);
-    grid->addWidget(ComboBoxCategory, 1, 1);
-    grid->addWidget(ButtonCategories, 1, 2);
-    grid->addWidget(CheckBoxSub, 2, 1, 1, 2);
-    grid->setRowMinimumHeight(3, 8);
-    grid->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}), 4, 0, 1, 3);
+    int row = 1;
+    for (auto [caption, shown] : {std::pair{LabelFMedium, LabelMedium}, {LabelFPath, LabelPath},
+                                  {LabelFSize, LabelSize}, {LabelFDate, LabelDate}}) {
+        grid->addWidget(caption, row, 0, Qt::AlignTop);
+        grid->addWidget(shown, row++, 1, 1, 2);
+    }
+    grid->addWidget(LabelCat, row, 0);
+    grid->addWidget(ComboBoxCategory, row, 1);
+    grid->addWidget(ButtonCategories, row++, 2);
+    grid->addWidget(CheckBoxSub, row++, 1, 1, 2);
+    grid->setRowMinimumHeight(row++, 8);
+    grid->addLayout(RightAlignedRow({ButtonOK, ButtonAbort}), row, 0, 1, 3);
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);
 }
@@ -55,6 +81,13 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
 int TfrmDetailsFile::ShowFor(CMedienListe& catalogue, CFile& entry) {
     const std::string_view name = entry.Name();
     LabelName->setText(QString::fromLocal8Bit(name.data(), qsizetype(name.size())));
+    const bool sized = entry.Kind != kindFolder;
+    LabelMedium->setText(entry.Medium ? QString::fromLocal8Bit(entry.Medium->Name.c_str()) : QString());
+    LabelPath->setText(QStringLiteral("/") + QString::fromLocal8Bit(EntryPathText(entry).c_str()));
+    LabelSize->setText(sized ? ExactSizeText(entry.Size) + QStringLiteral(" (") + EntrySizeText(entry) + u')'
+                             : QString());
+    LabelDate->setText(sized ? EntryDateText(entry.Date) : QString());
+    for (QLabel* label : {LabelFSize, LabelSize, LabelFDate, LabelDate}) label->setVisible(sized);
     FCatalogue = &catalogue;
     FEntry = &entry;
     FillCategoryList(ComboBoxCategory, catalogue);

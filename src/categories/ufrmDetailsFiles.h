@@ -19,6 +19,16 @@ public:
 
     QLabel* LabelFName;            // "Name:"
     QLabel* LabelName;             // the entry's name, set at each opening
+    // What the entry is, set at each opening: the medium and the path on it, the exact size and
+    // the date (files and archives only).
+    QLabel* LabelFMedium;          // "Medium:"
+    QLabel* LabelMedium;
+    QLabel* LabelFPath;            // "Path:"
+    QLabel* LabelPath;
+    QLabel* LabelFSize;            // "Size:"
+    QLabel* LabelSize;             // "523 bytes (0 KB)"
+    QLabel* LabelFDate;            // "Date:"
+    QLabel* LabelDate;
     QLabel* LabelCat;              // "Category:"
     QComboBox* ComboBoxCategory;   // choose only, no typing
     QPushButton* ButtonCategories; // "..."

@@ -1,5 +1,5 @@
 // The message table. Each window's keys are listed once, in registration order, with
-// their built-in texts kept byte for byte as users have always seen them (odd spellings included); the
+// their built-in texts kept as users have always seen them (plain misspellings mended); the
 // lists below define the variables, the registration and the reset from that one source.
 #include "language/messagetable.h"
 
@@ -14,17 +14,17 @@
     X(msgError, "Error") \
     X(msgSelect, "Select Media") \
     X(msgNoAdd, "Could not add media to database.") \
-    X(msgSameSerial, "The following medias with the same serial numbers were found in the database. Do you want to add this media as a new one?") \
+    X(msgSameSerial, "The following media with the same serial number were found in the database. Do you want to add this medium as a new one?") \
     X(msgQuestion, "Question") \
     X(msgModified, "Database was modified, save changes now?") \
     X(msgNoSave, "Could not save database. Disk full or database was changed on disk.") \
-    X(msgNoLoad, "Could not load database. Its a newer version or damaged.") \
+    X(msgNoLoad, "Could not load database. It is from a newer version or damaged.") \
     X(msgFiles, "Files") \
     X(msgDirs, "Directories") \
     X(msgSure, "Are you sure?") \
     X(msgNoRestore, "There are no items to restore.") \
     X(msgHint, "Hint") \
-    X(msgNoUpdate, "The serialnumbers are different. Are you sure you want update?") \
+    X(msgNoUpdate, "The serial numbers are different. Are you sure you want to update?") \
     X(msgNoCleanUp, "There are no items to clean up.") \
     X(msgErrorCleanUp, "It seems, the database is broken. Try a repair.") \
     X(msgName, "Name") \
@@ -40,8 +40,8 @@
     X(msgSxName, "Shelvix") \
     X(msgNoContent, "Unable to load content of media. The database is broken.") \
     X(msgDiskFull, "Could not save, disk full?") \
-    X(msgLost, "Lost medias") \
-    X(msgDone, "Done. No medias lost.") \
+    X(msgLost, "Lost media") \
+    X(msgDone, "Done. No media lost.") \
     X(msgRepairState, "Repair state") \
     X(msgWasChanged, "The currently loaded database was changed on disk. You must reopen the database, to get the changes.") \
     X(msgLoadDB, "Open database...") \
@@ -65,7 +65,18 @@
     X(msgSaveInterrupted, "The database was not saved completely: it is finished when it is opened next time.") \
     X(msgLoneDataFile, "Nothing was saved: the data file %1 lies there without its index. Move it away or choose another name.") \
     X(msgRepairStopped, "Repair stopped; no medium was removed and nothing was saved.") \
-    X(msgNotAttached, "These media could not be attached:")
+    X(msgNotAttached, "These media could not be attached:") \
+    X(msgCancel, "Cancel") \
+    X(msgAddAsNew, "Add as a new medium") \
+    X(msgUpdateThat, "Update %1") \
+    X(msgMoreNames, "and %1 more") \
+    X(msgKeepOwn, "Keep the name, notice and categories of %1 for the new reading?") \
+    X(msgSelectUpdate, "Select where %1 is now") \
+    X(msgNoApplication, "Could not open %1: no application is set up for its type (%2), or it could not be started.") \
+    X(msgCopyPath, "Copy path") \
+    X(msgClose, "Close") \
+    X(msgRecentMissing, "%1 is no longer there and was taken off the recent catalogues.") \
+    X(msgNothingToRestore, "Select the media to restore first.")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -127,7 +138,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_CATEGORY_ENTRY
 #undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 55);
+static_assert(std::size(kMainMessages) == 66);
 static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 

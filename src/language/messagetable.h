@@ -73,6 +73,24 @@ extern std::string msgLoneDataFile;
 // Before the reason a Repair stopped at; before the list of media Attach left out.
 extern std::string msgRepairStopped;
 extern std::string msgNotAttached;
+extern std::string msgCancel; // the Cancel button of the questions that have one
+// The same-serial question's answers: add as new, or update the one medium it names (%1), and
+// the line that stands for the names not listed (%1: how many).
+extern std::string msgAddAsNew;
+extern std::string msgUpdateThat;
+extern std::string msgMoreNames;
+// Update asks it when the old reading holds the user's own name, notice or categories (%1).
+extern std::string msgKeepOwn;
+// The folder chooser's title on Update (%1: the medium's name).
+extern std::string msgSelectUpdate;
+// Opening a file the desktop has no program for (%1 the path, %2 its type), and the answers.
+extern std::string msgNoApplication;
+extern std::string msgCopyPath;
+extern std::string msgClose;
+// A recent catalogue that is gone (%1: its file).
+extern std::string msgRecentMissing;
+// Restore pressed with no medium ticked or selected.
+extern std::string msgNothingToRestore;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -133,7 +151,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 55 for the main window, 5 for the search
+// Register a window's keys in their fixed order: 66 for the main window, 5 for the search
 // window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
 // twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);

@@ -7,6 +7,7 @@
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
 #include "widgets/entryopener.h"
+#include "widgets/sortvalues.h"
 #include "catalogue/IO_BZIP.h"
 #include "search/ufrmDuplicates_model.h"
 #include "search/searchrequest.h"
@@ -65,6 +66,14 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     VSTDuplicates->setSelectionMode(QAbstractItemView::SingleSelection);
     VSTDuplicates->setUniformRowHeights(true);
     VSTDuplicates->header()->setStretchLastSection(true);
+    VSTDuplicates->header()->setSectionsClickable(true);
+    VSTDuplicates->header()->setSortIndicatorShown(true);
+    VSTDuplicates->header()->setSortIndicator(-1, Qt::AscendingOrder); // largest waste first
+    connect(VSTDuplicates->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        const Qt::SortOrder order = NextSortOrder(column, FModel->SortColumn(), FModel->SortOrder());
+        FModel->SortBy(column, order);
+        VSTDuplicates->header()->setSortIndicator(column, order);
+    });
     for (int column = 0; column < TDuplicatesModel::kColumns; ++column)
         VSTDuplicates->header()->resizeSection(column, TFontScale(VSTDuplicates).X(kColumnWidths[column]));
     (new QVBoxLayout(GroupBoxResults))->addWidget(VSTDuplicates);

@@ -98,6 +98,10 @@ void TfrmSearch::BuildCriteria() {
     CheckBoxFolders = MakeCheck(GroupBoxOptions, "CheckBoxFolders", "Folders");
     CheckBoxAll = MakeCheck(GroupBoxOptions, "CheckBoxAll", "All");
     CheckBoxCaseSensitive = MakeCheck(GroupBoxOptions, "CheckBoxCaseSensitive", "Case sensitive");
+    // A first search looks through files and folders, as the command line's does; the boxes
+    // remember the user's own choice from then on.
+    CheckBoxFiles->setChecked(true);
+    CheckBoxFolders->setChecked(true);
     auto* options = new QGridLayout(GroupBoxOptions);
     options->addWidget(CheckBoxName, 0, 0);
     options->addWidget(CheckBoxLabel, 1, 0);
@@ -111,10 +115,9 @@ void TfrmSearch::BuildCriteria() {
     GroupBoxDate = MakeGroup(this, "GroupBoxDate", "Date:");
     CheckBoxDateFrom = MakeCheck(GroupBoxDate, "CheckBoxDateFrom", "from:");
     CheckBoxDateTo = MakeCheck(GroupBoxDate, "CheckBoxDateTo", "to:");
-    DTPDateFrom = MakeDatePicker(GroupBoxDate, "DTPDateFrom",
-                                 QDateTime(QDate(2003, 7, 17), QTime(9, 21, 14)));
-    DTPDateTo =
-        MakeDatePicker(GroupBoxDate, "DTPDateTo", QDateTime(QDate(2003, 7, 17), QTime(9, 21, 51)));
+    // Today, from which a date range is most often picked.
+    DTPDateFrom = MakeDatePicker(GroupBoxDate, "DTPDateFrom", QDateTime(QDate::currentDate(), QTime(0, 0)));
+    DTPDateTo = MakeDatePicker(GroupBoxDate, "DTPDateTo", QDateTime(QDate::currentDate(), QTime(0, 0)));
     auto* dates = new QGridLayout(GroupBoxDate);
     dates->addWidget(CheckBoxDateFrom, 0, 0);
     dates->addWidget(DTPDateFrom, 0, 1);

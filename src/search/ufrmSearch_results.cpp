@@ -9,6 +9,7 @@
 #include <QHeaderView>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -39,6 +40,7 @@ TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* pare
                          parent),
       drives_(drives) {
     SetRightAlignedColumn(colSize);
+    SetSpokenTitles({QStringLiteral("Medium kind"), QString(), QStringLiteral("Kind")});
 }
 
 void TSearchResultsModel::Fill(const TSearchResults* results) {
@@ -96,28 +98,38 @@ namespace {
 
 // A text's sort key: its first sixteen bytes, letters folded, as two big-endian numbers, so
 // that most comparisons are two integer comparisons on keys lying side by side instead of a
-// walk to two names somewhere in the catalogue. Texts that agree in those bytes are compared in
-// full; a text shorter than sixteen bytes is padded with zeros, which the full comparison then
-// tells apart from real zero bytes.
+// walk to two names somewhere in the catalogue. The order is the natural one, in which digits
+// count by the value of their run: the numbers decide only where the two texts first differ
+// before either has a digit. Otherwise, and for texts that agree in those bytes, the texts are
+// compared in full; a text shorter than sixteen bytes is padded with zeros, which the full
+// comparison then tells apart from real zero bytes.
 struct TextKey {
     uint64_t high = 0, low = 0;
     std::string_view text;
     int row = 0;
+    int plain = 16; // bytes before the first digit, at most 16
 };
 
 TextKey MakeTextKey(std::string_view text, int row) {
     TextKey key{0, 0, text, row};
     for (size_t i = 0; i < 16; ++i) {
-        const uint64_t byte = i < text.size() ? FoldAscii(static_cast<unsigned char>(text[i])) : 0;
-        (i < 8 ? key.high : key.low) |= byte << (8 * (7 - i % 8));
+        const unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+        if (c >= '0' && c <= '9' && key.plain == 16) key.plain = int(i);
+        (i < 8 ? key.high : key.low) |= uint64_t(FoldAscii(c)) << (8 * (7 - i % 8));
     }
     return key;
 }
 
 int CompareTextKeys(const TextKey& a, const TextKey& b) {
-    if (a.high != b.high) return a.high < b.high ? -1 : 1;
-    if (a.low != b.low) return a.low < b.low ? -1 : 1;
-    return CompareIgnoringAsciiCase(a.text, b.text);
+    const uint64_t high = a.high ^ b.high, low = a.low ^ b.low;
+    if (high != 0 || low != 0) {
+        const int differs = high != 0 ? std::countl_zero(high) / 8 : 8 + std::countl_zero(low) / 8;
+        if (differs < a.plain && differs < b.plain) {
+            if (a.high != b.high) return a.high < b.high ? -1 : 1;
+            return a.low < b.low ? -1 : 1;
+        }
+    }
+    return CompareNatural(a.text, b.text);
 }
 
 } // namespace
@@ -202,6 +214,9 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
             icon = folders_->At(entry ? EntryImageIndex(*entry) : kMediumRowIcon);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
+    case Qt::ToolTipRole:
+        if (index.column() == colSize && sized) return ExactSizeText(entry->Size);
+        return {};
     case Qt::TextAlignmentRole:
         return CellAlignment(index.column());
     default:

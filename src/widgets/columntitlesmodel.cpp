@@ -18,6 +18,9 @@ QVariant TColumnTitlesModel::CellAlignment(int column) const {
 QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (!IsColumn(section, orientation)) return {};
     if (role == Qt::TextAlignmentRole) return CellAlignment(section);
+    // A column without a title (an icon column) is still named for screen readers.
+    if (role == Qt::AccessibleTextRole && titles_[section].isEmpty() && section < spokenTitles_.size())
+        return spokenTitles_[section];
     return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
 }
 

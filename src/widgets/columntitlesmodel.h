@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class TColumnTitlesModel : public QAbstractItemModel {
@@ -29,6 +30,8 @@ protected:
     // One column (sizes) may be right-aligned, in the header and in its cells; CellAlignment
     // is a cell's alignment role.
     void SetRightAlignedColumn(int column) { rightAligned_ = column; }
+    // What a screen reader calls the columns that show no title (icons only), by position.
+    void SetSpokenTitles(QStringList titles) { spokenTitles_ = std::move(titles); }
     QVariant CellAlignment(int column) const;
 
     // For flat lists whose row r shows object ids[r], the ids being 0 to n-1 in some order:
@@ -38,6 +41,7 @@ protected:
 
 private:
     QStringList titles_;
+    QStringList spokenTitles_;
     int rightAligned_ = -1;
 };
 

@@ -9,7 +9,11 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QFileInfo>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeDatabase>
 #include <QMenu>
 
 namespace {
@@ -44,6 +48,11 @@ TEntryOpener::TEntryOpener(QAbstractItemView* view, EntryAt entryAt, Say say)
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, &TEntryOpener::ShowMenu);
     view->installEventFilter(this);
+}
+
+void TEntryOpener::AddToMenu(QAction* action) {
+    menu_->addSeparator();
+    menu_->addAction(action);
 }
 
 std::function<void(CMedium*, const QString&)>& TEntryOpener::UpdateMedium() {
@@ -105,10 +114,23 @@ bool TEntryOpener::Open(CFile* entry, bool containingFolder) {
     }
     if (!Interaction().OpenDocument(path)) {
         say_(QStringLiteral("Could not open %1").arg(path));
+        TellNoApplication(path);
         return false;
     }
     say_(QString());
     return true;
+}
+
+// The desktop found no program for the file, or could not start it: the user is told in a box
+// that cannot be missed, with the file's type, and may take the path to open it some other way.
+void TEntryOpener::TellNoApplication(const QString& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(path).comment();
+    const QString text = QString::fromStdString(ShelvixMessages::msgNoApplication).arg(path, type);
+    const QStringList answers = {QString::fromStdString(ShelvixMessages::msgCopyPath),
+                                 QString::fromStdString(ShelvixMessages::msgClose)};
+    if (Interaction().Choose(view_->window(), QString::fromStdString(ShelvixMessages::msgHint), text,
+                             answers) == 0)
+        QGuiApplication::clipboard()->setText(path);
 }
 
 void TEntryOpener::ShowMenu(const QPoint& position) {

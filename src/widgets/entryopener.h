@@ -26,6 +26,8 @@ public:
 
     QAction* actOpen;
     QAction* actOpenContaining;
+    // Puts a command of the view's own below Open in its context menu (Details, in the explorer).
+    void AddToMenu(QAction* action);
 
     // Where Open would go for an entry, whether or not it is there; empty when its medium is not
     // mounted.
@@ -42,6 +44,7 @@ protected:
 
 private:
     CFile* Current() const;
+    void TellNoApplication(const QString& path);
     void ShowMenu(const QPoint& position);
 
     QAbstractItemView* view_;

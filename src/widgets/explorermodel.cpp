@@ -3,6 +3,10 @@
 // filled: a parent's folders-first order is made when the view first asks for its rows.
 #include "widgets/imagelists.h"
 #include "widgets/mediaviewmodels.h"
+#include "widgets/sortvalues.h"
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -59,6 +63,10 @@ const TExplorerModel::Order& TExplorerModel::OrderOf(const CFile* parent) const 
         order = &slot->second;
         order->stored = &parent->Children();
     }
+    if (sortColumn_ >= 0) {
+        SortOrderOf(*order);
+        return *order;
+    }
     // Two passes: one counts the folders and sees whether any comes after another entry, the
     // other places every entry and notes the rows of those that can have children.
     const EntryList& stored = *order->stored;
@@ -88,6 +96,66 @@ const TExplorerModel::Order& TExplorerModel::OrderOf(const CFile* parent) const 
         if (IsContainer(entry)) containerRow_[entry] = row;
     }
     return *order;
+}
+
+// Sorted by a column: folders first, then by the column's value; entries of equal value keep
+// their stored order, in either direction.
+void TExplorerModel::SortOrderOf(Order& order) const {
+    const EntryList& stored = *order.stored;
+    const int count = stored.Count();
+    std::vector<QVariant> values(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) values[size_t(i)] = SortValue(*stored.At(i), sortColumn_, true);
+    std::vector<int> rows(static_cast<size_t>(count));
+    std::iota(rows.begin(), rows.end(), 0);
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        const bool folderA = stored.At(a)->Kind == kindFolder, folderB = stored.At(b)->Kind == kindFolder;
+        if (folderA != folderB) return folderA;
+        const int result = CompareSortValues(values[size_t(a)], values[size_t(b)]);
+        return descending ? result > 0 : result < 0;
+    });
+    order.identity = false;
+    order.reordered.resize(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        CFile* entry = stored.At(rows[size_t(row)]);
+        order.reordered[size_t(row)] = entry;
+        if (IsContainer(entry)) containerRow_[entry] = row;
+    }
+}
+
+// `inPlace` leaves a name where it lies, for values that live no longer than the sort.
+QVariant TExplorerModel::SortValue(const CFile& entry, int column, bool inPlace) const {
+    const bool folder = entry.Kind == kindFolder;
+    const std::string_view name = entry.Name();
+    switch (column) {
+    case colName:
+        return inPlace ? QByteArray::fromRawData(name.data(), qsizetype(name.size()))
+                       : QByteArray(name.data(), qsizetype(name.size()));
+    case colSize: return folder ? QVariant() : QVariant(qint64(entry.Size));
+    case colCategory: return QByteArray::fromStdString(entry.CategoryName());
+    case colDate: return folder ? QVariant() : QVariant(entry.Date);
+    default: return {};
+    }
+}
+
+void TExplorerModel::SortBy(int column, Qt::SortOrder order) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    sortColumn_ = std::max(column, -1);
+    sortOrder_ = order;
+    const QModelIndexList from = persistentIndexList();
+    std::vector<std::pair<const CFile*, int>> entries;
+    for (const QModelIndex& index : from) entries.emplace_back(EntryAt(index), index.column());
+    rootOrder_ = Order{};
+    rootOrderBuilt_ = false;
+    orders_.clear();
+    containerRow_.clear();
+    QModelIndexList to;
+    for (const auto& [entry, column] : entries) {
+        const QModelIndex found = IndexOfEntry(entry);
+        to << (found.isValid() ? found.siblingAtColumn(column) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 const TExplorerModel::Order* TExplorerModel::OrderAt(const QModelIndex& parent) const {
@@ -181,6 +249,11 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::TextAlignmentRole:
         return CellAlignment(index.column());
+    case Qt::ToolTipRole:
+        if (index.column() == colSize && !folder) return ExactSizeText(entry->Size);
+        return {};
+    case SortRole:
+        return SortValue(*entry, index.column(), false);
     default:
         return {};
     }

@@ -26,14 +26,17 @@ QString RunFileDialog(QWidget* parent, const TFileDialogSpec& spec, QFileDialog:
     return dialog.selectedFiles().first();
 }
 
+QMessageBox::Icon IconOf(TMessageKind kind) {
+    static constexpr QMessageBox::Icon icons[] = {QMessageBox::Critical, QMessageBox::Information,
+                                                  QMessageBox::Question};
+    return icons[int(kind)];
+}
+
 class TQtInteraction final : public TInteraction {
 public:
     TModalResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
                             TMessageButtons buttons) override {
-        static constexpr QMessageBox::Icon icons[] = {QMessageBox::Critical,
-                                                      QMessageBox::Information,
-                                                      QMessageBox::Question};
-        QMessageBox box(icons[int(MessageKindOf(caption, buttons))], caption, text,
+        QMessageBox box(IconOf(MessageKindOf(caption, buttons)), caption, text,
                         QMessageBox::NoButton, parent);
         if (buttons == TMessageButtons::Ok) {
             box.setStandardButtons(QMessageBox::Ok);
@@ -46,15 +49,34 @@ public:
         yes->setText(QString::fromStdString(ShelvixMessages::msgYes));
         no->setText(QString::fromStdString(ShelvixMessages::msgNo));
         // Escape and the close button would otherwise count as No. They answer neither: a
-        // hidden button takes them, so callers can tell "not answered" from "No".
+        // Cancel button takes them, hidden unless Cancel is one of the answers, so callers can
+        // tell "not answered" from "No".
         QPushButton* dismissed = box.addButton(QMessageBox::Cancel);
-        dismissed->hide();
+        dismissed->setText(QString::fromStdString(ShelvixMessages::msgCancel));
+        if (buttons != TMessageButtons::YesNoCancel) dismissed->hide();
         box.setEscapeButton(dismissed);
         box.setDefaultButton(yes);
         box.exec();
         if (box.clickedButton() == yes) return mrYes;
         if (box.clickedButton() == no) return mrNo;
         return mrCancel;
+    }
+
+    int Choose(QWidget* parent, const QString& caption, const QString& text,
+               const QStringList& answers) override {
+        // The icon follows the caption as for the other boxes: a question, a hint, an error.
+        QMessageBox box(IconOf(MessageKindOf(caption, TMessageButtons::Ok)), caption, text,
+                        QMessageBox::NoButton, parent);
+        QList<QPushButton*> buttons;
+        for (qsizetype i = 0; i < answers.size(); ++i)
+            buttons << box.addButton(answers[i], i + 1 == answers.size() ? QMessageBox::RejectRole
+                                                                         : QMessageBox::AcceptRole);
+        if (buttons.isEmpty()) return -1;
+        box.setDefaultButton(buttons.first());
+        box.setEscapeButton(buttons.last());
+        box.exec();
+        const qsizetype chosen = buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+        return chosen < 0 ? int(buttons.size()) - 1 : int(chosen);
     }
 
     QString OpenFileName(QWidget* parent, const TFileDialogSpec& spec) override {

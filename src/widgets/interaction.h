@@ -10,7 +10,8 @@
 
 class QWidget;
 
-enum class TMessageButtons { Ok, YesNo };
+// YesNoCancel shows Cancel as a button of its own, answering mrCancel as Escape does.
+enum class TMessageButtons { Ok, YesNo, YesNoCancel };
 
 struct TFileDialogSpec {
     QString caption;
@@ -28,6 +29,10 @@ public:
     // kind, told by its caption: error, hint, or question for Yes/No.
     virtual TModalResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
                                     TMessageButtons buttons) = 0;
+    // A question whose answers are not Yes and No: one button per answer, the first the default,
+    // the last also taken by Escape and the close button. Returns the answer's position.
+    virtual int Choose(QWidget* parent, const QString& caption, const QString& text,
+                       const QStringList& answers) = 0;
     // The chosen file, or an empty text when cancelled.
     virtual QString OpenFileName(QWidget* parent, const TFileDialogSpec& spec) = 0;
     virtual QString SaveFileName(QWidget* parent, const TFileDialogSpec& spec) = 0;

@@ -5,6 +5,7 @@
 #include "widgets/mountwatcher.h"
 #include "catalogue/asciicase.h"
 #include "language/messagetable.h"
+#include "widgets/sortvalues.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int kColumns = 4; // Label, Category, then Free and Capacity, hidden at first
+constexpr int kColumns = 4; // Name, Category, then Free and Capacity, hidden at first
 constexpr int kFolderIcon = 8;
 constexpr int kDamagedIcon = 9;
 
@@ -39,19 +40,10 @@ int64_t SpaceOf(const TMediumAdditions& reading, int column) {
     return column == colFree ? reading.FreeSpace : reading.Capacity;
 }
 
-// Sizes as text that sorts as the numbers do; unknown sizes come first, as empty texts do.
-std::string SpaceSortKey(const TMediumAdditions& reading, int column) {
-    const int64_t bytes = SpaceOf(reading, column);
-    if (bytes < 0) return {};
-    char key[24];
-    std::snprintf(key, sizeof key, "%020lld", static_cast<long long>(bytes));
-    return key;
-}
-
 } // namespace
 
 TMediaTreeModel::TMediaTreeModel(const TImageList* drives, QObject* parent)
-    : TColumnTitlesModel({QStringLiteral("Label"), QStringLiteral("Category"),
+    : TColumnTitlesModel({QStringLiteral("Name"), QStringLiteral("Category"),
                           QStringLiteral("Free"), QStringLiteral("Capacity")},
                          parent),
       drives_(drives) {
@@ -188,28 +180,33 @@ void TMediaTreeModel::ApplySort() {
             return a.cataloguePosition < b.cataloguePosition;
         });
     } else {
-        // The keys are made once: a category text is a fresh string on every call.
+        // The values are made once: a category text is a fresh string on every call.
         struct Keyed {
-            std::string key;
+            QVariant value;
             RootMedium root;
         };
         std::vector<Keyed> keyed;
         keyed.reserve(roots_.size());
-        for (const RootMedium& root : roots_) {
-            std::string key = sortColumn_ == 0   ? root.medium->Name
-                              : sortColumn_ == 1 ? root.medium->CategoryName()
-                                                 : SpaceSortKey(root.medium->Additions, sortColumn_);
-            keyed.push_back({std::move(key), root});
-        }
+        for (const RootMedium& root : roots_) keyed.push_back({SortValue(*root.medium, sortColumn_), root});
         const bool descending = sortOrder_ == Qt::DescendingOrder;
         // Stable either way: media that compare equal keep the order they were shown in.
         std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
-            const int result = CompareIgnoringAsciiCase(a.key, b.key);
+            const int result = CompareSortValues(a.value, b.value);
             return descending ? result > 0 : result < 0;
         });
         for (size_t i = 0; i < keyed.size(); ++i) roots_[i] = keyed[i].root;
     }
     RebuildMediumRows();
+}
+
+// What a medium sorts by in a column: its name and category as bytes, its space as a number
+// (unknown sizes first).
+QVariant TMediaTreeModel::SortValue(const CMedium& medium, int column) {
+    if (column >= colFree) {
+        const int64_t bytes = SpaceOf(medium.Additions, column);
+        return bytes < 0 ? QVariant() : QVariant(qint64(bytes));
+    }
+    return QByteArray::fromStdString(column == 0 ? medium.Name : medium.CategoryName());
 }
 
 void TMediaTreeModel::RebuildMediumRows() {
@@ -292,6 +289,7 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     const NodeObject object = ObjectAt(index);
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
         if (index.column() >= colFree) {
             const int64_t bytes = object.medium ? SpaceOf(object.medium->Additions, index.column()) : -1;
             return bytes < 0 ? QString() : QString::fromStdString(SpaceText(bytes));
@@ -301,6 +299,8 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
                                        : Bytes(object.medium->CategoryName());
         return index.column() == 0 ? Bytes(object.entry->Name())
                                    : Bytes(object.entry->CategoryName());
+    case SortRole:
+        return object.medium ? SortValue(*object.medium, index.column()) : QVariant();
     case Qt::TextAlignmentRole:
         return index.column() >= colFree ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     case Qt::ForegroundRole:
@@ -331,6 +331,23 @@ QVariant TMediaTreeModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+Qt::ItemFlags TMediaTreeModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    if (index.column() == 0 && ObjectAt(index).medium) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool TMediaTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    CMedium* medium = index.column() == 0 ? ObjectAt(index).medium : nullptr;
+    if (!medium || role != Qt::EditRole) return false;
+    const std::string name = value.toString().toLocal8Bit().toStdString();
+    if (name == medium->Name) return true; // Enter on the name as it was changes nothing
+    medium->Name = name;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::ToolTipRole});
+    emit NameEdited(medium);
+    return true;
 }
 
 // The header holds both models and has no source file of its own name, so its meta-object code

@@ -43,8 +43,15 @@ public:
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // A medium's name can be edited in place (F2, or right after Add): the edit changes the
+    // medium's Name and says so with NameEdited.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // Widths are the view's initial sizes, as drawn for an 8-point font (TFontScale).
     static int DefaultColumnWidth(int section);
+
+signals:
+    void NameEdited(CMedium* medium);
 
 private:
     struct RootMedium {
@@ -64,6 +71,7 @@ private:
     const std::vector<CFile*>* FolderChildrenOf(const QModelIndex& parent) const;
     int FolderRow(const CFile* folder) const;
     void ApplySort();
+    static QVariant SortValue(const CMedium& medium, int column);
     void RebuildMediumRows();
 
     const TImageList* drives_;
@@ -88,6 +96,12 @@ public:
     CFile* EntryAt(const QModelIndex& index) const;
     // The node of an entry of the shown medium (its parents are worked out on the way).
     QModelIndex IndexOfEntry(const CFile* entry) const;
+    // Header-click sorting by any column's value (SortRole); folders stay before the other
+    // entries either way. Column -1 is the stored order. Expanded and selected nodes follow
+    // their entries.
+    void SortBy(int column, Qt::SortOrder order);
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -108,6 +122,8 @@ private:
     };
 
     const Order& OrderOf(const CFile* parent) const; // nullptr: the medium's root entries
+    void SortOrderOf(Order& order) const;
+    QVariant SortValue(const CFile& entry, int column, bool inPlace) const;
     const Order* OrderAt(const QModelIndex& parent) const;
     int ContainerRow(const CFile* container) const;
 
@@ -119,11 +135,19 @@ private:
     // Rows of the entries that can have children, filled as their parent's order is built, so
     // that parent() is one lookup even among a million siblings.
     mutable std::unordered_map<const CFile*, int> containerRow_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 // Texts shared by the views and later by the search results.
 QString EntrySizeText(const CFile& entry);
 QString EntryDateText(double dayCount); // short date + long time; no time at midnight
+// The exact byte count, digits grouped as the system writes them: "1,234,567 bytes". Sizes of
+// 1,024 bytes or less read "0 KB" in the size columns, so this is what tells them apart.
+QString ExactSizeText(int64_t bytes);
+// "«img 001.jpg»  500 bytes (0 KB)  17/07/2003 12:00": what the status line says of a selected
+// file; empty for folders.
+QString EntryStatusText(const CFile& entry);
 // Full dates and times as EntryDateText writes them, one for every month and both halves of the
 // day, so that a Date column can be made wide enough for any of them.
 QStringList FullDateSamples();

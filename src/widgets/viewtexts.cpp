@@ -8,10 +8,14 @@
 #include <QDate>
 #include <QHash>
 #include <QIcon>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
 #include <QLocale>
 #include <QStringList>
 #include <QTime>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -48,6 +52,21 @@ QString WithoutZone(const QString& format) {
 } // namespace
 
 QString EntrySizeText(const CFile& entry) { return SizeText(entry.Size); }
+
+QString ExactSizeText(int64_t bytes) {
+    return QLocale::system().toString(qint64(bytes)) + (bytes == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+}
+
+QString EntryStatusText(const CFile& entry) {
+    if (entry.Kind == kindFolder) return {};
+    const std::string_view name = entry.Name();
+    QString text = QStringLiteral("\u00AB") + QString::fromLocal8Bit(name.data(), qsizetype(name.size())) +
+                   QStringLiteral("\u00BB");
+    text += QStringLiteral("  ") + ExactSizeText(entry.Size) + QStringLiteral(" (") + EntrySizeText(entry) + u')';
+    const QString date = EntryDateText(entry.Date);
+    if (!date.isEmpty()) text += QStringLiteral("  ") + date;
+    return text;
+}
 
 QString EntryDateText(double dayCount) {
     if (!std::isfinite(dayCount) || dayCount < kFirstDay || dayCount >= kLastDay ||
@@ -136,7 +155,23 @@ QIcon DimmedIcon(const QIcon& icon) {
     QIcon made;
     QList<QSize> sizes = icon.availableSizes();
     if (sizes.isEmpty()) sizes << QSize(16, 16);
-    for (const QSize& size : sizes) made.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    for (const QSize& size : sizes) {
+        // Greyed, and marked in its lower right corner with a small hollow circle, so that a
+        // medium that is not mounted is told apart by its shape too, selected or not.
+        QPixmap pixmap = icon.pixmap(size, QIcon::Disabled);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal mark = std::max<qreal>(5, pixmap.width() / pixmap.devicePixelRatio() * 0.45);
+        const QRectF corner(pixmap.width() / pixmap.devicePixelRatio() - mark - 0.5,
+                            pixmap.height() / pixmap.devicePixelRatio() - mark - 0.5, mark, mark);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.drawEllipse(corner);
+        painter.setPen(QPen(QColor(90, 90, 90), 1.5));
+        painter.drawEllipse(corner);
+        painter.end();
+        made.addPixmap(pixmap, QIcon::Normal);
+        made.addPixmap(pixmap, QIcon::Selected);
+    }
     dimmed.insert(icon.cacheKey(), made);
     return made;
 }

@@ -70,7 +70,7 @@ QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name, QAbstractItem
                                 QAbstractItemView::SelectionBehavior behavior,
                                 QAbstractItemView::SelectionMode mode) {
     QTreeView* view = MakeListView(
-        parent, name, {QStringLiteral("Label"), QStringLiteral("Category")}, behavior, mode);
+        parent, name, {QStringLiteral("Name"), QStringLiteral("Category")}, behavior, mode);
     // The list model takes the titles' place before the widths are set: a new model starts a
     // new header.
     QAbstractItemModel* titles = view->model();

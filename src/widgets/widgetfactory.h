@@ -61,7 +61,7 @@ QTreeView* MakeListView(QWidget* parent, const char* name, const QStringList& ti
 void OnHeaderClick(QTreeView* view, std::function<void(int column)> click);
 
 // The list of removed media of the restore and clean-up dialogs, showing `model` (whose columns
-// are "Label" and "Category"): 140 pixels each, in a view of fixed size.
+// are "Name" and "Category"): 140 pixels each, in a view of fixed size.
 QTreeView* MakeRemovedMediaList(QWidget* parent, const char* name, QAbstractItemModel* model,
                                 QAbstractItemView::SelectionBehavior behavior,
                                 QAbstractItemView::SelectionMode mode);

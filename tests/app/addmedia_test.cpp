@@ -113,30 +113,60 @@ TEST_F(AddMedia, UnlabelledFolderGivesTheMediumItsName) {
     EXPECT_EQ(Main().MediaModel().index(0, 0).data().toString(), "deeper");
 }
 
-TEST_F(AddMedia, SameSerialQuestionBothWays) {
+// Folders of one disk share its serial: only a medium read from the same folder (or one that
+// kept no folder) is asked about, with three answers.
+TEST_F(AddMedia, SameSerialQuestionOnlyForTheSameFolder) {
+    const QString question = QString::fromStdString(ShelvixMessages::msgSameSerial);
     AddFolder("a");
     Cat().GetMedium(0)->Name = "First";
-    script.ClearAsked();
-    script.setNextAnswer(mrNo);
     AddFolder("b");
-    EXPECT_EQ(Cat().Count(), 1) << "No keeps the catalogue as it was";
-    ASSERT_EQ(script.MessageTexts().size(), 1);
-    EXPECT_EQ(script.MessageTexts().first(),
-              QString::fromStdString(ShelvixMessages::msgSameSerial) + "\rFirst\r\n");
+    EXPECT_EQ(Cat().Count(), 2) << "another folder of the same disk: no question";
+    EXPECT_TRUE(script.MessageTexts().isEmpty());
+
+    AddFolder("a"); // unanswered: the last answer, Cancel
+    EXPECT_EQ(Cat().Count(), 2) << "Cancel keeps the catalogue as it was";
+    ASSERT_EQ(script.Asked().last().kind, "choice");
     EXPECT_EQ(script.Asked().last().caption, "Question");
+    EXPECT_EQ(script.Asked().last().text, question + "\rFirst\r\n");
+    EXPECT_EQ(script.Asked().last().answers,
+              (QStringList{"Add as a new medium", "Update \u00ABFirst\u00BB", "Cancel"}));
 
-    script.setNextAnswer(mrYes);
-    AddFolder("b");
-    ASSERT_EQ(Cat().Count(), 2);
-    EXPECT_EQ(Cat().GetMedium(1)->FileCount, 1);
-    EXPECT_EQ(Cat().GetMedium(1)->FolderCount, 2);
-
-    Cat().GetMedium(0)->Present = false; // removed media take no part
-    script.ClearAsked();
+    script.setNextChoice(0);
     AddFolder("a");
-    EXPECT_EQ(script.MessageTexts().first(),
-              QString::fromStdString(ShelvixMessages::msgSameSerial) + "\r" +
-                  QString::fromStdString(Cat().GetMedium(1)->Name) + "\r\n");
+    ASSERT_EQ(Cat().Count(), 3);
+    EXPECT_EQ(Cat().GetMedium(2)->FileCount, 2);
+    AddFolder("a"); // two media match: no medium to update
+    EXPECT_EQ(script.Asked().last().answers, (QStringList{"Add as a new medium", "Cancel"}));
+
+    // Removed media take no part; the answer "Update" updates the one that matches.
+    Cat().GetMedium(2)->Present = false;
+    script.setNextChoice(1);
+    script.setNextAnswer(mrYes); // keep the name "First"
+    AddFolder("a");
+    ASSERT_EQ(Cat().Count(), 4);
+    EXPECT_FALSE(Cat().GetMedium(0)->Present) << "the old reading, now restorable";
+    EXPECT_EQ(Cat().GetMedium(3)->Name, "First");
+}
+
+TEST_F(AddMedia, SameSerialQuestionListsAtMostTenNames) {
+    for (int i = 1; i <= 13; ++i) {
+        CMedium& m = *Cat().AddMedium(std::make_unique<CMedium>(&Cat()));
+        m.Name = "Disc " + std::to_string(i);
+        m.Serial = "0000ABCD"; // read before folders were kept
+    }
+    SetVolumeInfoReader([](const std::string&, VolumeInfo& info) {
+        info.serial = 0xABCD;
+        info.folder = "/";
+        return true;
+    });
+    AddFolder("a");
+    QStringList lines = script.Asked().last().text.split("\r\n");
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines[0], QString::fromStdString(ShelvixMessages::msgSameSerial) + "\rDisc 1");
+    EXPECT_EQ(lines[9], "Disc 10");
+    EXPECT_EQ(lines[10], "and 3 more");
+    EXPECT_EQ(lines[11], "");
+    EXPECT_EQ(Cat().Count(), 13);
 }
 
 TEST_F(AddMedia, FailuresAndCancels) {
@@ -193,6 +223,67 @@ TEST_F(AddMedia, UpdateHidesTheOldMedium) {
     const int asked = script.Asked().size();
     triggerAction(&Main(), "actUpdate");
     EXPECT_EQ(script.Asked().size(), asked);
+}
+
+// Update starts the chooser where the medium is now, says which medium it updates, and on Yes
+// the new reading keeps the user's name, notice and categories, entry categories by path.
+TEST_F(AddMedia, UpdateKeepsWhatTheUserGaveTheMedium) {
+    Cat().Categories = {"Music", "Films"};
+    AddFolder("a");
+    CMedium* old = Cat().GetMedium(0);
+    old->Name = "Red USB stick";
+    old->Notice = "shelf 3";
+    for (int i = 0; i < old->EntryCount(); ++i)
+        if (old->GetEntry(i)->Name() == "sub") old->GetEntry(i)->GetEntry(0)->Category = 1;
+    const QString keep = "Keep the name, notice and categories of \u00ABRed USB stick\u00BB for the new reading?";
+
+    const struct {
+        const char* name;
+        TModalResult answer;
+        bool kept;
+    } cases[] = {{"No takes the reading as it is", mrNo, false},
+                 {"Yes keeps them", mrYes, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CMedium* current = Cat().GetMedium(Cat().Count() - 1);
+        if (c.kept) { // back to the annotated one
+            current->Present = false;
+            old->Present = true;
+            Main().MediaModel().FillMediaTree(&Cat());
+        }
+        SelectMedium(0);
+        script.ClearAsked();
+        script.setNextDirectory(QString::fromStdString(dir.File("a")));
+        script.setNextAnswer(c.answer);
+        ASSERT_TRUE(triggerAction(&Main(), "actUpdate"));
+        ASSERT_GE(script.Asked().size(), 2);
+        EXPECT_EQ(script.Asked()[0].caption, "Select where \u00ABRed USB stick\u00BB is now");
+        EXPECT_EQ(script.Asked()[1].text, keep);
+        CMedium* fresh = Cat().GetMedium(Cat().Count() - 1);
+        EXPECT_EQ(fresh->Name, c.kept ? "Red USB stick" : "a");
+        EXPECT_EQ(fresh->Notice, c.kept ? "shelf 3" : "");
+        int categorised = 0;
+        for (int i = 0; i < fresh->EntryCount(); ++i)
+            if (fresh->GetEntry(i)->Name() == "sub") categorised += fresh->GetEntry(i)->GetEntry(0)->Category == 1;
+        EXPECT_EQ(categorised, c.kept ? 1 : 0);
+        // The new reading is selected, its name open for editing.
+        EXPECT_EQ(Main().MediaModel().ObjectAt(Main().VTMedien->currentIndex()).medium, fresh);
+        bool editing = false;
+        for (const QLineEdit* editor : Main().VTMedien->viewport()->findChildren<QLineEdit*>())
+            editing |= !editor->isHidden() && editor->text() == QString::fromStdString(fresh->Name);
+        EXPECT_TRUE(editing) << "the name is open for editing";
+    }
+
+    // A medium with nothing of the user's own is updated without the question.
+    CMedium* plain = Cat().GetMedium(Cat().Count() - 1);
+    plain->Name = "a";
+    plain->Notice.clear();
+    plain->ClearEntries();
+    SelectMedium(Cat().Count() - 1);
+    script.ClearAsked();
+    script.setNextDirectory(QString::fromStdString(dir.File("a")));
+    triggerAction(&Main(), "actUpdate");
+    EXPECT_EQ(script.Asked().size(), 1) << "only the chooser";
 }
 
 TEST_F(AddMedia, DetailsDialogEditsNameNoticeAndCategory) {

@@ -135,7 +135,7 @@ TEST_F(CatalogueCommands, RepairDropsTheLostMediumOnly) {
     Trigger("actRepair");
     EXPECT_TRUE(script.Asked().first().spec.initialName.isEmpty()) << "not preset";
     ASSERT_EQ(Texts(), QStringList{"Disc 1_0000ABC1"});
-    EXPECT_EQ(script.Asked().last().caption, "Lost medias");
+    EXPECT_EQ(script.Asked().last().caption, "Lost media");
     ASSERT_EQ(Cat().Count(), 2);
     EXPECT_EQ(Cat().GetMedium(1)->Name, "Disc 2");
     EXPECT_EQ(OnDisk(dir.File("Fixed.SXF")), DescribeCatalogue(Cat()));

@@ -73,7 +73,7 @@ TEST_F(CatalogueCommands, NewAndOpenAskAboutChanges) {
     Trigger("actNew");
     EXPECT_EQ(Texts(), QStringList{Q(msgModified)});
     EXPECT_EQ(script.Asked().last().caption, "Question");
-    EXPECT_EQ(script.Asked().last().buttons, TMessageButtons::YesNo);
+    EXPECT_EQ(script.Asked().last().buttons, TMessageButtons::YesNoCancel);
     EXPECT_EQ(Cat().Count(), 0);
     EXPECT_EQ(OnDisk(home).find("Changed"), std::string::npos);
 

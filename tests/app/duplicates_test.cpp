@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -80,6 +81,48 @@ TEST_F(DuplicatesWindow, GroupsLargestWasteFirstAndShowJumps) {
     ASSERT_TRUE(shown);
     EXPECT_EQ(std::string(shown->Name()), "a.txt");
     EXPECT_EQ(shown->Medium, Cat().GetMedium(3));
+}
+
+// A header click sorts the groups by their own row's value and the copies inside each group by
+// theirs; the selected copy stays selected, and Show still leads to it.
+TEST_F(DuplicatesWindow, HeaderClicksSortGroupsAndCopies) {
+    OpenFive();
+    TfrmDuplicates& dialog = *Main().DuplicatesDialog();
+    QAbstractItemModelTester tester(&dialog.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    FindWith([](TfrmDuplicates&) {},
+             [&](TfrmDuplicates& d) {
+                 QHeaderView* header = d.VSTDuplicates->header();
+                 const QModelIndex echo = d.Model().index(0, 0, d.Model().index(1, 0)); // b.txt on Echo
+                 d.VSTDuplicates->selectionModel()->select(
+                     echo, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                 // Groups by name (or as found), each with its copies' media in one order.
+                 const auto groups = [](const char* names, const QString& copies) {
+                     QStringList out;
+                     for (const QString& name : QString::fromLatin1(names).split(' ')) out << name + ':' + copies;
+                     return out;
+                 };
+                 const QString down = "Echo,Delta,Charlie,Bravo,Alpha", up = "Alpha,Bravo,Charlie,Delta,Echo";
+                 const struct {
+                     int column;
+                     QStringList groups;
+                 } clicks[] = {
+                     // Groups have no medium: as found; the copies by theirs.
+                     {TDuplicatesModel::colMedium, groups("pack.zip b.txt a.txt m.txt top.txt", up)},
+                     {TDuplicatesModel::colName, groups("a.txt b.txt m.txt pack.zip top.txt", down)},
+                     {TDuplicatesModel::colName, groups("top.txt pack.zip m.txt b.txt a.txt", down)}, // again
+                     {TDuplicatesModel::colSize, groups("pack.zip b.txt a.txt m.txt top.txt", down)}, // stays descending
+                 };
+                 for (const auto& click : clicks) {
+                     emit header->sectionClicked(click.column);
+                     EXPECT_EQ(Groups(d.Model()), click.groups) << click.column;
+                     const QModelIndexList selected = d.VSTDuplicates->selectionModel()->selectedRows();
+                     ASSERT_EQ(selected.size(), 1);
+                     EXPECT_EQ(d.Model().EntryAt(selected.first())->Medium, Cat().GetMedium(0)) << "Echo's";
+                     EXPECT_EQ(d.Model().EntryAt(selected.first())->Name(), "b.txt");
+                 }
+                 d.ButtonShow->click();
+             });
+    EXPECT_EQ(Main().ExplorerModel().EntryAt(Main().VTExplorer->currentIndex())->Name(), "b.txt");
 }
 
 TEST_F(DuplicatesWindow, PresentMediaAndMinimumSize) {

@@ -24,6 +24,8 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -91,13 +93,13 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         {"actNew", "File", "New", "New", 0, false},
         {"actOpen", "File", "Open...", "Open", 1, false},
         {"actSave", "File", "Save", "Save", 2, false},
-        {"actSaveAs", "File", "Save as..", "Save", -1, false},
+        {"actSaveAs", "File", "Save as...", "Save as", -1, false},
         {"actMakeBackups", "File", "Make backups", "Make backups", -1, true},
         {"actAttach", "File", "Attach", "Attach", -1, false},
         {"actImport", "File", "Import...", "Import", -1, false},
         {"actRepair", "File", "Repair", "Repair", -1, false},
         {"actCleanUp", "File", "Clean up", "Clean up", -1, false},
-        {"actClose", "File", "Close", "Close", -1, false},
+        {"actClose", "File", "Quit", "Quit Shelvix", -1, false},
         {"actAdd", "Medium", "Add", "Add", 37, false},
         {"actUpdate", "Medium", "Update", "Update", 39, false},
         {"actRemove", "Medium", "Remove", "Remove", 38, false},
@@ -114,7 +116,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     int actions = 0;
     for (QAction* a : window.findChildren<QAction*>())
         if (a->objectName().startsWith("act")) ++actions;
-    EXPECT_EQ(actions, 22);
+    EXPECT_EQ(actions, 23); // with "Reopen the last catalogue at start"
     for (const auto& row : table) {
         auto* a = window.findChild<QAction*>(row.name);
         ASSERT_TRUE(a) << row.name;
@@ -129,8 +131,8 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
             << row.name;
     }
     EXPECT_EQ(ActionLine(window.mnuFile->actions()),
-              "actNew actOpen - actSave actSaveAs actMakeBackups - actSearch - actAttach - "
-              "actImport actRepair actCleanUp - actClose - actDuplicates");
+              "actNew actOpen  - actSave actSaveAs actMakeBackups - actSearch - actAttach - "
+              "actImport actRepair actCleanUp - actDuplicates - actClose");
     EXPECT_EQ(ActionLine(window.mnuMedium->actions()),
               "actAdd actUpdate - actRemove actRestore - actDetails - actArchives - actExportCsv "
               "actExportHtml");
@@ -375,4 +377,34 @@ TEST(MainWindowColumns, FreeAndCapacityAreShownAsTheLastRunLeftThem) {
     TfrmShelvix second;
     EXPECT_TRUE(second.VTMedien->isColumnHidden(2));
     EXPECT_FALSE(second.VTMedien->isColumnHidden(3)) << "Capacity, as it was left";
+}
+
+// The Database menu lists the catalogues opened, newest first; one that is gone is left out
+// with a note, and the last one opens again at start unless that is turned off.
+TEST_F(MainWindow, RecentCataloguesAndReopenAtStart) {
+    OpenSample();
+    const std::string other = dir.File("other.SXF"), gone = dir.File("gone.SXF");
+    for (const std::string& file : {gone, other}) {
+        CMedienListe empty;
+        ASSERT_TRUE(empty.Save(file));
+        window.OpenCatalogueAtStart(QString::fromStdString(file));
+    }
+    std::filesystem::remove(gone);
+    emit window.mnuRecent->aboutToShow();
+    QStringList items;
+    for (QAction* a : window.mnuRecent->actions())
+        items << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (off)"));
+    EXPECT_EQ(items, (QStringList{"&1 other.SXF  (" + QString::fromStdString(dir.Path()) + ")",
+                                  "&2 discs.SXF  (" + QString::fromStdString(dir.Path()) + ")",
+                                  "gone.SXF is no longer there and was taken off the recent catalogues. (off)",
+                                  "-", "Reopen the last catalogue at start"}));
+
+    TfrmShelvix next;
+    next.ReopenLastCatalogue();
+    EXPECT_EQ(next.Catalogue().FileName, other);
+    next.actReopenLast->setChecked(false);
+    TfrmShelvix third;
+    EXPECT_FALSE(third.actReopenLast->isChecked()) << "the choice is kept";
+    third.ReopenLastCatalogue();
+    EXPECT_TRUE(third.Catalogue().FileName.empty());
 }

@@ -33,6 +33,12 @@ TEST(MessageBoxes, IconAndAnswerOfEachKind) {
     const std::function<void(QMessageBox*)> no = [](QMessageBox* box) {
         box->button(QMessageBox::No)->click();
     };
+    // Cancel is a button the user sees only where it is one of the answers.
+    const std::function<void(QMessageBox*)> cancel = [](QMessageBox* box) {
+        ASSERT_TRUE(box->button(QMessageBox::Cancel)->isVisible());
+        EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), "Cancel");
+        box->button(QMessageBox::Cancel)->click();
+    };
     const struct {
         const char* what;
         QString caption;
@@ -50,6 +56,10 @@ TEST(MessageBoxes, IconAndAnswerOfEachKind) {
         {"question, closed", Q(msgQuestion), TMessageButtons::YesNo, closeBox,
          QMessageBox::Question, mrCancel},
         {"error asking Yes/No", Q(msgError), TMessageButtons::YesNo, no, QMessageBox::Critical, mrNo},
+        {"save question, Cancel", Q(msgQuestion), TMessageButtons::YesNoCancel, cancel,
+         QMessageBox::Question, mrCancel},
+        {"save question, Yes", Q(msgQuestion), TMessageButtons::YesNoCancel, yes,
+         QMessageBox::Question, mrYes},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -63,6 +73,41 @@ TEST(MessageBoxes, IconAndAnswerOfEachKind) {
         EXPECT_EQ(Interaction().MessageBox(nullptr, c.caption, QStringLiteral("text"), c.buttons),
                   c.result);
         EXPECT_EQ(shown, c.icon);
+    }
+}
+
+// A choice: one button per answer, the first the default, Escape the last.
+TEST(MessageBoxes, ChoiceAnswersByPosition) {
+    SetInteraction(nullptr);
+    const QStringList answers = {"Add as a new medium", "Update \u00ABA\u00BB", "Cancel"};
+    const struct {
+        const char* what;
+        std::function<void(QMessageBox*)> act;
+        int result;
+    } cases[] = {
+        {"Return takes the first", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, 0},
+        {"the second clicked",
+         [](QMessageBox* box) {
+             for (QAbstractButton* button : box->buttons())
+                 if (button->text().startsWith("Update")) button->click();
+         },
+         1},
+        {"Escape takes the last", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList shown;
+        QTimer::singleShot(0, qApp, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* button : box->buttons()) shown << button->text();
+            c.act(box);
+        });
+        EXPECT_EQ(Interaction().Choose(nullptr, Q(msgQuestion), QStringLiteral("text"), answers), c.result);
+        shown.sort();
+        QStringList expected = answers;
+        expected.sort();
+        EXPECT_EQ(shown, expected);
     }
 }
 

@@ -106,15 +106,22 @@ TEST_F(Removal, RestoreListsRemovedMediaInCatalogueOrder) {
                 dialog.VTRestore->selectionModel()->select(
                     dialog.Model().index(c.selectRow, 0),
                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            EXPECT_EQ(dialog.focusWidget(), dialog.VTRestore) << "the keyboard starts in the list";
             (dialog.*c.button)->click();
+            // Restore with nothing chosen says so and the list stays open.
+            EXPECT_EQ(dialog.isVisible(), c.selectRow < 0 && c.button == &TfrmRestore::ButtonRestore);
+            if (dialog.isVisible()) dialog.ButtonAbort->click();
         });
+        const bool toldNothing = c.selectRow < 0 && c.button == &TfrmRestore::ButtonRestore;
+        EXPECT_EQ(script.MessageTexts(),
+                  toldNothing ? QStringList{Q(ShelvixMessages::msgNothingToRestore)} : QStringList{});
+        script.ClearAsked();
         EXPECT_EQ(CatalogueNames(true), c.present);
         EXPECT_EQ(TitleMarked(), c.modified);
         QStringList sorted = c.present;
         sorted.sort();
         EXPECT_EQ(TreeNames(), sorted) << "refilled in the sort chosen";
         EXPECT_EQ(dialog.Model().rowCount(), 0) << "the list lets go of the media";
-        EXPECT_TRUE(script.Asked().isEmpty());
     }
 }
 

@@ -375,7 +375,12 @@ TEST_F(Search, CategoryFilterOnEntries) {
 // Without one of the five boxes Search says which to tick instead of finding nothing. The options
 // and the category choice come back in the dialog of the next run.
 TEST_F(Search, NothingToSearchInAndOptionsKeptForTheNextRun) {
-    SearchWith([](TfrmSearch& d) { d.EditSearch->setText("*.txt"); });
+    SearchWith([](TfrmSearch& d) {
+        EXPECT_TRUE(d.CheckBoxFiles->isChecked() && d.CheckBoxFolders->isChecked()) << "ticked at first";
+        d.CheckBoxFiles->setChecked(false);
+        d.CheckBoxFolders->setChecked(false);
+        d.EditSearch->setText("*.txt");
+    });
     EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(SearchMessages::msgNoOptions)});
     EXPECT_TRUE(Dialog().StatusBar->currentMessage().isEmpty()) << "no search ran";
     SearchWith([](TfrmSearch& d) {
@@ -453,9 +458,9 @@ TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
     };
     EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "found order before any sort";
     model.SortBy(TSearchResultsModel::colResult, Qt::AscendingOrder);
-    EXPECT_EQ(order(), (std::vector<int>{4, 3, 5, 1, 2, 0})) << "equal texts keep their order";
+    EXPECT_EQ(order(), (std::vector<int>{4, 3, 5, 1, 2, 0})) << "texts equal but for case by their bytes";
     model.SortBy(TSearchResultsModel::colResult, Qt::DescendingOrder);
-    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 5, 3, 4})) << "also when descending";
+    EXPECT_EQ(order(), (std::vector<int>{0, 2, 1, 5, 3, 4})) << "the exact reverse when descending";
     model.SortBy(TSearchResultsModel::colMediumIcon, Qt::AscendingOrder);
     EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "icon columns compare nothing";
 }
@@ -507,8 +512,22 @@ TEST_F(QuickFind, TypingListsWhatEveryMediumHoldsAndEnterJumps) {
     EXPECT_EQ(Found().mid(0, 4), QStringList({"deep.txt", "mid.txt", "top.txt", "gone.txt"}));
     EXPECT_EQ(Find().StatusFind->text(), "304 found");
 
+    // Name and Location come first; the first Down selects the first row, whose location is
+    // copied whole.
+    QHeaderView* header = Find().VTFound->header();
+    EXPECT_EQ(header->logicalIndex(1), TSearchResultsModel::colResult);
+    EXPECT_EQ(header->logicalIndex(2), TSearchResultsModel::colLocation);
+    EXPECT_LT(header->visualIndex(TSearchResultsModel::colLocation), header->visualIndex(TSearchResultsModel::colMedium));
     Find().EditFind->setText("deep");
     Settle();
+    QTest::keyClick(Find().EditFind, Qt::Key_Down);
+    const QModelIndexList selected = Find().VTFound->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().row(), 0);
+    const TSearchRow* row = Find().Model().RowAt(selected.first());
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(FoundLocationText(*row), "Alpha: /A/B/deep.txt");
+    Find().EditFind->setFocus();
     QTest::keyClick(Find().EditFind, Qt::Key_Return);
     EXPECT_FALSE(Find().VTFound->isVisible());
     CFile* shown = Main().ExplorerModel().EntryAt(Main().VTExplorer->currentIndex());

@@ -15,6 +15,7 @@
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
 #include "support/qtprinters.h"
+#include "support/scriptedinteraction.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -81,18 +82,18 @@ const std::vector<WindowCase>& Windows() {
             {"ButtonAbort", "QPushButton", "Abort"}}},
         {"frmRestore", "Restore", WithDrives<TfrmRestore>(), {
             {"LabelRestore", "QLabel", "Select media to restore:"},
-            {"VTRestore", "QTreeView", "Label|Category"},
+            {"VTRestore", "QTreeView", "Name|Category"},
             {"ButtonRestore", "QPushButton", "Restore"},
             {"ButtonRestoreAll", "QPushButton", "Restore All"},
             {"ButtonAbort", "QPushButton", "Abort"}}},
         {"frmCleanUp", "Clean up", WithDrives<TfrmCleanUp>(), {
             {"LabelDelete", "QLabel", "The following items will be deleted:"},
-            {"VTCleanUp", "QTreeView", "Label|Category"}, {"ButtonOK", "QPushButton", "OK"},
+            {"VTCleanUp", "QTreeView", "Name|Category"}, {"ButtonOK", "QPushButton", "OK"},
             {"ButtonAbort", "QPushButton", "Abort"}}},
         {"frmCategories", "Categories", Plain<TfrmCategories>(), {
             {"EditName", "QLineEdit", ""}, {"LabelAvailCats", "QLabel", "Available categories:"},
             {"VSTCategories", "QTreeView", "Name"},
-            {"ButtonAddChange", "QPushButton", "Add / Change"},
+            {"ButtonAddChange", "QPushButton", "Add / Change"}, {"ButtonRename", "QPushButton", "Rename"},
             {"ButtonRemove", "QPushButton", "Remove"}, {"ButtonImport", "QPushButton", "Import"},
             {"ButtonExport", "QPushButton", "Export"}, {"ButtonClose", "QPushButton", "Close"}}},
         {"frmSearch", "Search", WithDrives<TfrmSearch>(), {
@@ -103,8 +104,8 @@ const std::vector<WindowCase>& Windows() {
             {"CheckBoxAll", "QCheckBox", "All"},
             {"CheckBoxCaseSensitive", "QCheckBox", "Case sensitive"},
             {"GroupBoxDate", "QGroupBox", "Date:"}, {"CheckBoxDateFrom", "QCheckBox", "from:"},
-            {"DTPDateFrom", "QDateEdit", "2003-07-17"}, {"CheckBoxDateTo", "QCheckBox", "to:"},
-            {"DTPDateTo", "QDateEdit", "2003-07-17"}, {"GroupBoxSize", "QGroupBox", "Size:"},
+            {"DTPDateFrom", "QDateEdit", QDate::currentDate().toString(Qt::ISODate)}, {"CheckBoxDateTo", "QCheckBox", "to:"},
+            {"DTPDateTo", "QDateEdit", QDate::currentDate().toString(Qt::ISODate)}, {"GroupBoxSize", "QGroupBox", "Size:"},
             {"CheckBoxSizeFrom", "QCheckBox", "from:"}, {"EditSizeFrom", "QLineEdit", ""},
             {"ComboBoxSizeFrom", "QComboBox", "Byte|KB|MB|GB"},
             {"CheckBoxSizeTo", "QCheckBox", "to:"}, {"EditSizeTo", "QLineEdit", ""},
@@ -126,13 +127,17 @@ const std::vector<WindowCase>& Windows() {
         {"frmInfo", "Information", Plain<TfrmInfo>(), {
             {"Image1", "QLabel", ""}, {"Label1", "QLabel", "Shelvix"},
             {"LabelVersion", "QLabel", "###"},
-            {"GroupBoxInfo", "QGroupBox", "   Programm information:   "},
+            {"GroupBoxInfo", "QGroupBox", "   Program information:   "},
             {"LabelIRar", "QLabel", "RAR support:"}, {"LabelRAR", "QLabel", "###"},
             {"LabelIZip", "QLabel", "ZIP support:"}, {"LabelZIP", "QLabel", "###"},
             {"ScrollingLabelEasterEgg", "QLabel", QString()},
             {"ButtonClose", "QPushButton", "Close"}}},
         {"frmDetailsFile", "Details", Plain<TfrmDetailsFile>(), {
             {"LabelFName", "QLabel", "Name:"}, {"LabelName", "QLabel", "###"},
+            {"LabelFMedium", "QLabel", "Medium:"}, {"LabelMedium", "QLabel", ""},
+            {"LabelFPath", "QLabel", "Path:"}, {"LabelPath", "QLabel", ""},
+            {"LabelFSize", "QLabel", "Size:"}, {"LabelSize", "QLabel", ""},
+            {"LabelFDate", "QLabel", "Date:"}, {"LabelDate", "QLabel", ""},
             {"LabelCat", "QLabel", "Category:"}, {"ComboBoxCategory", "QComboBox", ""},
             {"ButtonCategories", "QPushButton", "..."},
             {"CheckBoxSub", "QCheckBox", "Include subfolders and files"},
@@ -220,7 +225,9 @@ void PrintTo(const ClosingButton& c, std::ostream* out) { *out << c.form << '.' 
 
 class ButtonResult : public ::testing::TestWithParam<ClosingButton> {};
 
+// A result of -1: the button keeps the window open and says why (Restore with nothing chosen).
 TEST_P(ButtonResult, ClosesWithItsModalResult) {
+    TScriptedInteraction script;
     std::unique_ptr<QDialog> window = Make(GetParam().form);
     ASSERT_TRUE(window);
     auto* button = window->findChild<QAbstractButton*>(GetParam().button);
@@ -229,13 +236,14 @@ TEST_P(ButtonResult, ClosesWithItsModalResult) {
     window->setResult(-1);
     button->click();
     EXPECT_EQ(window->result(), GetParam().result);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->isVisible(), GetParam().result == -1);
+    EXPECT_EQ(script.MessageTexts().size(), GetParam().result == -1 ? 1 : 0);
 }
 
 // clang-format off
 const std::vector<ClosingButton> ClosingButtons = {
     {"frmMediaDetails", "ButtonOK", mrOk}, {"frmMediaDetails", "ButtonAbort", mrCancel},
-    {"frmRestore", "ButtonRestore", mrCustom100},
+    {"frmRestore", "ButtonRestore", -1}, // nothing listed, nothing chosen
     {"frmRestore", "ButtonRestoreAll", mrCustom101}, {"frmRestore", "ButtonAbort", mrCancel},
     {"frmCleanUp", "ButtonOK", mrOk}, {"frmCleanUp", "ButtonAbort", mrCancel},
     {"frmCategories", "ButtonClose", mrOk}, {"frmSearch", "ButtonClose", mrCancel},
@@ -321,8 +329,10 @@ INSTANTIATE_TEST_SUITE_P(
         InitialState{"frmSearch", "VSTResults", "selectionMode", Single},
         InitialState{"frmSearch", "DTPDateFrom", "enabled", Off},
         InitialState{"frmSearch", "DTPDateFrom", "calendarPopup", On},
-        InitialState{"frmSearch", "DTPDateFrom", "time", QTime(9, 21, 14)},
-        InitialState{"frmSearch", "DTPDateTo", "time", QTime(9, 21, 51)},
+        InitialState{"frmSearch", "DTPDateFrom", "time", QTime(0, 0)},
+        InitialState{"frmSearch", "DTPDateTo", "time", QTime(0, 0)},
+        InitialState{"frmSearch", "CheckBoxFiles", "checked", On},
+        InitialState{"frmSearch", "CheckBoxFolders", "checked", On},
         InitialState{"frmSearch", "EditSizeFrom", "enabled", Off},
         InitialState{"frmSearch", "ComboBoxSizeFrom", "enabled", Off},
         InitialState{"frmSearch", "ComboBoxSizeFrom", "currentIndex", -1},

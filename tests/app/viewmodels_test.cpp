@@ -16,6 +16,7 @@
 #include <QTime>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <limits>
 
@@ -125,7 +126,9 @@ struct SortCase {
     QStringList expected;
 };
 
-TEST(MediaTreeModel, SortsStablyFoldingOnlyAsciiCase) {
+// Names in natural order, letter case folded; names equal so are ordered by their bytes, in
+// either direction. Equal categories keep the order shown.
+TEST(MediaTreeModel, SortsInNaturalOrder) {
     CMedienListe cat;
     cat.Categories = {"Music", "films"};
     AddMedium(cat, "delta", 1);
@@ -137,7 +140,7 @@ TEST(MediaTreeModel, SortsStablyFoldingOnlyAsciiCase) {
 
     const SortCase cases[] = {
         {0, Qt::AscendingOrder, {"ABC", "abc", "beta", "delta", "Zulu"}},
-        {0, Qt::DescendingOrder, {"Zulu", "delta", "beta", "ABC", "abc"}},
+        {0, Qt::DescendingOrder, {"Zulu", "delta", "beta", "abc", "ABC"}},
         {1, Qt::AscendingOrder, {"ABC", "abc", "delta", "Zulu", "beta"}},
         {1, Qt::DescendingOrder, {"beta", "delta", "Zulu", "ABC", "abc"}},
         {-1, Qt::DescendingOrder, {"delta", "ABC", "beta", "abc", "Zulu"}},
@@ -302,6 +305,64 @@ TEST(ExplorerModel, CellTextsAndIcons) {
         EXPECT_FALSE(cell(row, 0, Qt::ToolTipRole).isValid());
     }
     EXPECT_EQ(cell(1, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+}
+
+// A header click sorts every level by the column's value, folders first in either direction;
+// expanded and current nodes follow their entries, and column -1 is the stored order again.
+TEST(ExplorerModel, SortsByAnyColumnFoldersFirst) {
+    CMedienListe cat;
+    CMedium* m = AddMedium(cat, "m");
+    for (const char* name : {"file10", "Disc 2", "file2", "disc 10", "file1"})
+        Add(*m, nullptr, name, name[0] == 'f' ? kindFile : kindFolder, std::strlen(name) * 100);
+    CFile* disc = m->GetEntry(3);
+    for (const char* name : {"b100", "B20", "a3"}) AddTestEntry(*m, disc, name, kindFile, 1, 45000.0 + name[1]);
+
+    TExplorerModel model(nullptr);
+    Checked checked(&model);
+    model.FillExplorer(m);
+    const QPersistentModelIndex discNode = model.IndexOfEntry(disc);
+    const QPersistentModelIndex memberNode = model.IndexOfEntry(disc->GetEntry(1));
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        QStringList top, inDisc;
+    } cases[] = {
+        {0, Qt::AscendingOrder, {"Disc 2", "disc 10", "file1", "file2", "file10"}, {"a3", "B20", "b100"}},
+        {0, Qt::DescendingOrder, {"disc 10", "Disc 2", "file10", "file2", "file1"}, {"b100", "B20", "a3"}},
+        {1, Qt::DescendingOrder, {"Disc 2", "disc 10", "file10", "file2", "file1"}, {"b100", "B20", "a3"}},
+        {3, Qt::AscendingOrder, {"Disc 2", "disc 10", "file10", "file2", "file1"}, {"b100", "B20", "a3"}},
+        {-1, Qt::AscendingOrder, {"Disc 2", "disc 10", "file10", "file2", "file1"}, {"b100", "B20", "a3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "column " << c.column << " order " << c.order);
+        model.SortBy(c.column, c.order);
+        EXPECT_EQ(Names(model), c.top);
+        EXPECT_EQ(Names(model, discNode), c.inDisc);
+        EXPECT_EQ(model.EntryAt(discNode), disc);
+        EXPECT_EQ(model.EntryAt(memberNode), disc->GetEntry(1));
+        EXPECT_EQ(memberNode.parent(), QModelIndex(discNode));
+    }
+    EXPECT_EQ(disc->GetEntry(0)->Name(), "b100") << "the stored order is untouched";
+}
+
+// Sizes of a KB or less read "0 KB": the tooltip and the status line tell the bytes.
+TEST(ExplorerModel, ExactSizesInTooltipAndStatusText) {
+    CMedienListe cat;
+    CMedium* m = AddMedium(cat, "m");
+    Add(*m, nullptr, "folder", kindFolder);
+    Add(*m, nullptr, "small.txt", kindFile, 500);
+    Add(*m, nullptr, "big.iso", kindFile, int64_t(5) << 30);
+    TExplorerModel model(nullptr);
+    model.FillExplorer(m);
+    const QLocale locale = QLocale::system();
+    EXPECT_FALSE(model.index(0, 1).data(Qt::ToolTipRole).isValid()) << "folders have no size";
+    EXPECT_EQ(model.index(1, 1).data().toString(), "0 KB");
+    EXPECT_EQ(model.index(1, 1).data(Qt::ToolTipRole).toString(), "500 bytes");
+    EXPECT_EQ(model.index(2, 1).data(Qt::ToolTipRole).toString(),
+              locale.toString(qint64(5368709120)) + " bytes");
+    EXPECT_EQ(EntryStatusText(*m->GetEntry(1)),
+              "\u00ABsmall.txt\u00BB  500 bytes (0 KB)  " + EntryDateText(m->GetEntry(1)->Date));
+    EXPECT_EQ(EntryStatusText(*m->GetEntry(0)), "") << "a folder has no size to tell";
 }
 
 TEST(ExplorerModel, IndexOfDeepEntryFollowsParents) {

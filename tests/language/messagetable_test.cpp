@@ -71,6 +71,17 @@ const std::vector<Binding> kMainKeys = {
     {"msgLoneDataFile", &ShelvixMessages::msgLoneDataFile},
     {"msgRepairStopped", &ShelvixMessages::msgRepairStopped},
     {"msgNotAttached", &ShelvixMessages::msgNotAttached},
+    {"msgCancel", &ShelvixMessages::msgCancel},
+    {"msgAddAsNew", &ShelvixMessages::msgAddAsNew},
+    {"msgUpdateThat", &ShelvixMessages::msgUpdateThat},
+    {"msgMoreNames", &ShelvixMessages::msgMoreNames},
+    {"msgKeepOwn", &ShelvixMessages::msgKeepOwn},
+    {"msgSelectUpdate", &ShelvixMessages::msgSelectUpdate},
+    {"msgNoApplication", &ShelvixMessages::msgNoApplication},
+    {"msgCopyPath", &ShelvixMessages::msgCopyPath},
+    {"msgClose", &ShelvixMessages::msgClose},
+    {"msgRecentMissing", &ShelvixMessages::msgRecentMissing},
+    {"msgNothingToRestore", &ShelvixMessages::msgNothingToRestore},
 };
 
 const std::vector<Binding> kSearchKeys = {
@@ -121,12 +132,12 @@ TEST_F(MessageTableTest, BuiltInTextsAreTheTablesTexts) {
     const std::vector<std::pair<const std::string*, std::string_view>> cases = {
         {&ShelvixMessages::msgError, "Error"},
         {&ShelvixMessages::msgSameSerial,
-         "The following medias with the same serial numbers were found in the database. Do you "
-         "want to add this media as a new one?"},
-        {&ShelvixMessages::msgNoLoad, "Could not load database. Its a newer version or damaged."},
+         "The following media with the same serial number were found in the database. Do you "
+         "want to add this medium as a new one?"},
+        {&ShelvixMessages::msgNoLoad, "Could not load database. It is from a newer version or damaged."},
         {&ShelvixMessages::msgNoUnrar, "n/a UNRAR.DLL not found"},
         {&ShelvixMessages::msgSxName, "Shelvix"},
-        {&ShelvixMessages::msgLost, "Lost medias"},
+        {&ShelvixMessages::msgLost, "Lost media"},
         {&ShelvixMessages::msgWasChanged,
          "The currently loaded database was changed on disk. You must reopen the database, to get "
          "the changes."},

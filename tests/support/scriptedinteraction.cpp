@@ -3,7 +3,7 @@
 QStringList TScriptedInteraction::MessageTexts() const {
     QStringList texts;
     for (const auto& q : asked_)
-        if (q.kind == QLatin1String("message")) texts << q.text;
+        if (q.kind == QLatin1String("message") || q.kind == QLatin1String("choice")) texts << q.text;
     return texts;
 }
 
@@ -14,6 +14,17 @@ TModalResult TScriptedInteraction::MessageBox(QWidget*, const QString& caption,
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
+    }
+    return answer;
+}
+
+int TScriptedInteraction::Choose(QWidget*, const QString& caption, const QString& text,
+                                 const QStringList& answers) {
+    asked_.append({QStringLiteral("choice"), caption, text, TMessageButtons::Ok, {}, answers});
+    int answer = int(answers.size()) - 1;
+    if (!choices_.empty()) {
+        answer = choices_.front();
+        choices_.pop_front();
     }
     return answer;
 }

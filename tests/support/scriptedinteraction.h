@@ -14,6 +14,7 @@ struct TAskedQuestion {
     QString text; // message text, or the dialog's filter / start folder
     TMessageButtons buttons = TMessageButtons::Ok;
     TFileDialogSpec spec;
+    QStringList answers; // a choice's answers
 };
 
 class TScriptedInteraction final : public TInteraction {
@@ -25,6 +26,8 @@ public:
     void setNextAnswer(TModalResult answer) { answers_.push_back(answer); }
     void setNextFileName(const QString& name) { names_.push_back(name); }
     void setNextDirectory(const QString& folder) { names_.push_back(folder); }
+    // The position of the answer the next choice takes; without one it takes the last (Cancel).
+    void setNextChoice(int answer) { choices_.push_back(answer); }
 
     // What OpenDocument answers: whether the desktop's viewer could be started.
     bool documentOpens = true;
@@ -35,6 +38,8 @@ public:
 
     TModalResult MessageBox(QWidget*, const QString& caption, const QString& text,
                             TMessageButtons buttons) override;
+    int Choose(QWidget*, const QString& caption, const QString& text,
+               const QStringList& answers) override;
     QString OpenFileName(QWidget*, const TFileDialogSpec& spec) override;
     QString SaveFileName(QWidget*, const TFileDialogSpec& spec) override;
     QString BrowseForFolder(QWidget*, const QString& title, const QString& start) override;
@@ -44,5 +49,6 @@ private:
     QString NextName();
     std::deque<TModalResult> answers_;
     std::deque<QString> names_;
+    std::deque<int> choices_;
     QList<TAskedQuestion> asked_;
 };
