@@ -2,7 +2,9 @@
 // GPS position.
 #include "detailshelper/detailsreaders.h"
 
+#include <exiv2/bmffimage.hpp>
 #include <exiv2/exiv2.hpp>
+#include <exiv2/webpimage.hpp>
 
 namespace {
 bool FindLong(const Exiv2::ExifData& exif, const char* key, long& value) {
@@ -34,10 +36,22 @@ bool FindDegrees(const Exiv2::ExifData& exif, const char* key, const char* refKe
     degrees = value;
     return true;
 }
+
+// The photo formats read here. Exiv2 also opens video containers (RIFF, Matroska, QuickTime,
+// ASF) as images, and its parsers of those can loop on a damaged file: they are left to
+// libavformat.
+bool IsPhotoType(int type) {
+    namespace T = Exiv2::ImageType;
+    for (int photo : {T::jpeg, T::exv, T::cr2, T::crw, T::tiff, T::mrw, T::orf, T::png, T::raf,
+                      T::rw2, T::bmff, T::webp})
+        if (type == photo) return true;
+    return false;
+}
 } // namespace
 
 TDetailPairs ReadPhotoDetails(const std::string& path) {
     TDetailPairs pairs;
+    if (!IsPhotoType(Exiv2::ImageFactory::getType(path))) return pairs;
     auto image = Exiv2::ImageFactory::open(path);
     if (!image.get()) return pairs;
     image->readMetadata();
