@@ -38,6 +38,11 @@ TEST_F(DetailsHelper, EachFailureSkipsOneFileAndTheReadingGoesOn) {
     limits.cpuSecondsPerFile = 1;
     limits.memoryBytes = size_t(512) << 20;
     for (const auto& c : cases) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        // Sanitized builds set no memory limit (their shadow memory needs the address space):
+        // the hog would take the machine's memory before its time is up.
+        if (std::string(c.hook) == "memory") continue;
+#endif
         const std::string bad = dir_.File(std::string(c.hook) + ".jpg");
         WriteWholeFile(bad, std::string("SHELVIX-TEST:") + c.hook + "\n");
         // One worker, so the file after the bad one needs the helper started again.
