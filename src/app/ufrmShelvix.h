@@ -57,6 +57,8 @@ public:
     QAction *actNew, *actOpen, *actSave, *actSaveAs, *actMakeBackups, *actAttach, *actImport,
         *actRepair, *actCleanUp, *actClose, *actAdd, *actUpdate, *actRemove, *actRestore,
         *actDetails, *actSearch, *actArchives, *actIndex, *actInfo;
+    // Whether Add and Update read what files are (photo, music, video details).
+    QAction* actReadDetails;
     // Beyond the catalogue: finding copies (Database menu) and the reports (Media menu).
     QAction *actDuplicates, *actExportCsv, *actExportHtml;
 

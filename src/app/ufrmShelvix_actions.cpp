@@ -2,6 +2,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "widgets/widgetfactory.h"
+#include "widgets/windowsettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -43,6 +44,8 @@ const TActionSpec kActions[] = {
     {&TfrmShelvix::actSearch, "actSearch", "Medium", "Search", "Search", 32, false},
     {&TfrmShelvix::actArchives, "actArchives", "Medium", "Examine compressed archives",
      "Examine compressed archives", 36, true},
+    {&TfrmShelvix::actReadDetails, "actReadDetails", "Medium", "Read file details",
+     "Read file details (photos, music, video)", 33, true},
     {&TfrmShelvix::actIndex, "actIndex", "Help", "Index", "Index", 40, false},
     {&TfrmShelvix::actInfo, "actInfo", "Help", "Info", "About", -1, false},
     {&TfrmShelvix::actDuplicates, "actDuplicates", "File", "Find duplicates...",
@@ -82,6 +85,10 @@ void TfrmShelvix::CreateActions() {
     }
     actMakeBackups->setCheckable(true);
     actArchives->setCheckable(true);
+    // Kept between runs, as the search's options are.
+    actReadDetails->setChecked(WindowSettings()->value(QStringLiteral("Scan/ReadDetails"), true).toBool());
+    connect(actReadDetails, &QAction::toggled, this,
+            [](bool on) { WindowSettings()->setValue(QStringLiteral("Scan/ReadDetails"), on); });
     // Common desktop keys for the everyday commands.
     actNew->setShortcut(QKeySequence::New);
     actOpen->setShortcut(QKeySequence::Open);
@@ -122,7 +129,7 @@ void TfrmShelvix::CreateMenus() {
     mnuMedium = new QMenu(QStringLiteral("Media"), this);
     mnuMedium->setObjectName(QStringLiteral("mnuMedium"));
     FillMenu(mnuMedium, {actAdd, actUpdate, nullptr, actRemove, actRestore, nullptr, actDetails,
-                         nullptr, actArchives, nullptr, actExportCsv, actExportHtml});
+                         nullptr, actArchives, actReadDetails, nullptr, actExportCsv, actExportHtml});
     mnuHelp = new QMenu(QStringLiteral("Help"), this);
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     FillMenu(mnuHelp, {actIndex, nullptr, actInfo});
@@ -165,7 +172,7 @@ void TfrmShelvix::CreateButtonBar() {
     SpeedBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const std::initializer_list<QAction*> groups[] = {
         {actNew, actOpen, actSave}, {actAdd, actUpdate, actRemove}, {actDetails}, {actSearch},
-        {actArchives}, {actIndex}};
+        {actArchives, actReadDetails}, {actIndex}};
     bool first = true;
     for (const auto& group : groups) {
         if (!first) SpeedBar1->addSeparator();

@@ -25,8 +25,13 @@ QString Text(const std::string& variable) { return QString::fromStdString(variab
 // Unreadable folders are catalogued empty without a message during the scan; the status line
 // tells how many there were once it is over.
 void ShowUnreadFolders(QLabel& status, const TfrmMediaRead& scan) {
+    QStringList parts;
     if (!scan.UnreadFolders.empty())
-        status.setText(QString::number(scan.UnreadFolders.size()) + ' ' + Text(msgUnreadFolders));
+        parts << QString::number(scan.UnreadFolders.size()) + ' ' + Text(msgUnreadFolders);
+    // Files whose details could not be read (the reader crashed, hung or ran out of memory).
+    if (scan.DetailsSkipped > 0)
+        parts << QStringLiteral("Details of %1 file(s) skipped").arg(scan.DetailsSkipped);
+    if (!parts.isEmpty()) status.setText(parts.join(QStringLiteral("; ")));
 }
 } // namespace
 
@@ -55,7 +60,7 @@ bool TfrmShelvix::ScanNewMedium(CMedium* medium, const QString& path) {
     const bool archives = actArchives->isChecked();
     TfrmMediaRead& scan = *FWindows->frmMediaRead;
     scan.PrepareScan(medium, path.toLocal8Bit().toStdString(), archives && FZipSupport,
-                     archives && FRarSupport);
+                     archives && FRarSupport, actReadDetails->isChecked());
     return scan.exec() != mrCancel;
 }
 

@@ -1,5 +1,7 @@
 #include "contentstream.h"
 
+#include "contenttrailers.h"
+
 #include <utility>
 
 using contentrecords::WriteRecord;
@@ -70,7 +72,7 @@ std::shared_ptr<TPackedContent> TContentStream::End() {
     Advance(nullptr);
     try {
         if (failed_) return nullptr;
-        contentrecords::WriteLargeSizes(records_, large_);
+        WriteContentTrailers(records_, large_, medium_.Entries());
         Flush();
         if (!bzip_.End()) return nullptr;
         packed_->recordsSize = flushedSize_;

@@ -149,12 +149,14 @@ void CMedium::AddEntry(CFile* entry) { entries_.Add(arena_, entry); }
 void CMedium::ClearEntries() {
     entries_.Clear();
     arena_.Reset();
+    Details.Clear();
 }
 
 void CMedium::AdoptContent(CMedium& loaded) {
     ClearEntries();
     std::swap(entries_, loaded.entries_);
     arena_.Swap(loaded.arena_);
+    Details.Swap(loaded.Details);
     ContentLoaded = loaded.ContentLoaded;
     loaded.ContentLoaded = false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "entryarena.h"
+#include "entrydetails.h"
 #include "mediumadditions.h"
 #include "streams.h"
 
@@ -137,6 +138,8 @@ public:
     TMediumAdditions Additions;
     // The content block compressed during its scan, until the save takes it (OfferPackedContent).
     mutable std::shared_ptr<TPackedContent> PackedContent;
+    // Photo, music and video details of its entries; dropped with the tree.
+    TEntryDetails Details;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }

@@ -5,6 +5,7 @@
 
 #include "IO_BZIP.h"
 #include "contentrecords.h"
+#include "contenttrailers.h"
 #include "savepair.h"
 #include "entrywalk.h"
 
@@ -204,7 +205,7 @@ template <typename S> void WriteContentTo(S& stream, const EntryList& entries) {
     WriteInt(stream, entries.Count());
     std::vector<LargeSize> large;
     WriteTree(stream, &entries, nullptr, large);
-    WriteLargeSizes(stream, large);
+    WriteContentTrailers(stream, large, entries);
 }
 
 template <typename S> void ReadContentFrom(S& stream, CMedium& medium, EntryList& entries) {
@@ -212,8 +213,10 @@ template <typename S> void ReadContentFrom(S& stream, CMedium& medium, EntryList
     const int64_t room = std::clamp<int64_t>(count, 0, stream.Remaining() / kSmallestRecord);
     entries.Reserve(medium.Arena(), static_cast<uint32_t>(entries.Count() + room));
     std::vector<std::pair<int32_t, CFile*>> saturated;
+    const int first = entries.Count();
     ReadTree(stream, medium, nullptr, count, saturated);
     ReadLargeSizes(stream, saturated);
+    ReadEntryDetails(stream, medium, first);
 }
 
 bool CMedium::WriteContentRecords(TStream& stream) const {

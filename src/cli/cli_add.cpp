@@ -12,6 +12,7 @@
 #include "catalogue/mediaclasses.h"
 #include "platform/volumeinfo.h"
 #include "scan/mediascan.h"
+#include "details/mediumdetails.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,7 @@ struct AddOptions {
     std::string catalogue, path, name;
     bool nameGiven = false;
     bool archives = true;
+    bool details = true;
 };
 
 bool ParseAddOptions(const Arguments& arguments, AddOptions& options) {
@@ -36,6 +38,8 @@ bool ParseAddOptions(const Arguments& arguments, AddOptions& options) {
         const std::string& a = arguments[i];
         if (a == "--no-archives") {
             options.archives = false;
+        } else if (a == "--no-details") {
+            options.details = false;
         } else if (a == "--name" && i + 1 < arguments.size()) {
             options.name = arguments[++i];
             options.nameGiven = true;
@@ -91,7 +95,7 @@ std::string AbsolutePath(const std::string& path) {
 int RunAdd(const Arguments& arguments) {
     AddOptions options;
     if (!ParseAddOptions(arguments, options)) {
-        std::fprintf(stderr, "Usage: shelvix-cli add CAT.SXF PATH [--name TEXT] [--no-archives]\n");
+        std::fprintf(stderr, "Usage: shelvix-cli add CAT.SXF PATH [--name TEXT] [--no-archives] [--no-details]\n");
         return kExitUsage;
     }
     if (!UsableIndexName(options.catalogue)) return kExitUsage;
@@ -146,6 +150,9 @@ int RunAdd(const Arguments& arguments) {
         scan.OnFolderEntered = [&](const std::string& folder) { progress.Folder(folder); };
         scan.OnArchiveEntered = scan.OnFolderEntered;
         scan.ScanFolder(path, nullptr);
+        // Before the block is ended: the details travel in its trailer.
+        TDetailsOutcome details;
+        if (options.details) details = ReadMediumDetails(*medium, path);
         if (auto packed = content.End()) OfferPackedContent(medium, std::move(packed));
         progress.Finish();
         // Catalogued empty or in part, as in the window; named here so that they can be fixed.
@@ -157,6 +164,12 @@ int RunAdd(const Arguments& arguments) {
         if (scan.UnnamedMembers > 0)
             std::fprintf(stderr, "shelvix-cli: note: %d archive member(s) without a name left out\n",
                          scan.UnnamedMembers);
+        if (details.helperMissing)
+            std::fprintf(stderr, "shelvix-cli: note: file details not read: %s cannot be started\n",
+                         DefaultDetailsHelper().c_str());
+        if (details.skipped > 0)
+            std::fprintf(stderr, "shelvix-cli: note: details of %d file(s) skipped (the reader failed on them)\n",
+                         details.skipped);
     }
 
     // As "Make backups" does in the window: one generation of copies of the pair being replaced,

@@ -17,6 +17,37 @@
 namespace cli {
 namespace {
 
+// A number as the catalogue keeps it ("4000", "-33.8688", "217.87"), which is JSON as it
+// stands; anything else would be written as a string.
+bool IsJsonNumber(std::string_view text) {
+    size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    const size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i == digits || (text[digits] == '0' && i > digits + 1)) return false;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fraction = ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        if (i == fraction) return false;
+    }
+    return i == text.size();
+}
+
+// The details this version knows, numbers as numbers; keys of later versions stay out.
+void WriteDetails(JsonOut& out, const std::string& packed) {
+    out.Key("Details");
+    out.Raw('{');
+    bool first = true;
+    ForEachDetail(packed, [&](std::string_view key, std::string_view value) {
+        if (!IsKnownDetail(key)) return;
+        if (!first) out.Raw(',');
+        first = false;
+        out.Key(key);
+        if (IsNumberDetail(key) && IsJsonNumber(value)) out.Raw(value);
+        else out.String(value);
+    });
+    out.Raw("},");
+}
+
 void WriteEntries(JsonOut& out, const EntryList& roots) {
     struct Frame {
         const EntryList* list;
@@ -53,6 +84,7 @@ void WriteEntries(JsonOut& out, const EntryList& roots) {
         out.Key("Version");
         out.Int(e.Version);
         out.Raw(',');
+        if (const std::string* details = e.Medium->Details.Packed(&e)) WriteDetails(out, *details);
         out.Key("children");
         out.Raw('['); // closed with the entry's '}' when its frame is popped
         stack.push_back({&e.Children(), 0});

@@ -21,7 +21,7 @@ const Command kCommands[] = {
     {"dump", "CATALOGUE.SXF", "the whole catalogue with every entry as JSON", 1, 1, RunDump},
     {"convert", "IN.SXF OUT.SXF", "read a catalogue completely and save it under a new name", 2,
      2, RunConvert},
-    {"add", "CAT.SXF PATH [--name TEXT] [--no-archives]",
+    {"add", "CAT.SXF PATH [--name TEXT] [--no-archives] [--no-details]",
      "scan a folder or drive into a new medium and save the catalogue", 2, -1, RunAdd},
     {"search", "CATALOGUE.SXF MASK [OPTIONS]", "find media and entries by wildcard mask", 2, -1,
      RunSearch},
@@ -61,6 +61,7 @@ const char* const kHelpTail =
     "  --size-from SIZE  --size-to SIZE     bounds in bytes, inclusive: 123, $7B, 0x7B, 3GB, 10KB\n"
     "  --date-from DATE  --date-to DATE     YYYY-MM-DD[Thh:mm[:ss]]; \"to\" defaults to today 00:00\n"
     "  --category NAME                     entries (and media) of that category only\n"
+    "  --details MASK                      entries one of whose file details matches MASK\n"
     "search exits with 1 when nothing was found, as grep does.\n"
     "\n"
     "find prints the files, folders and archive members whose names hold every WORD (letter\n"

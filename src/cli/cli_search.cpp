@@ -103,7 +103,8 @@ int RunSearch(const Arguments& arguments) {
     TSearchRequest request;
     request.MaskText = arguments[1];
     std::string category;
-    bool useCategory = false, dateFrom = false, dateTo = false, anyBox = false;
+    std::string detailsMask;
+    bool useCategory = false, dateFrom = false, dateTo = false, anyBox = false, useDetails = false;
     for (size_t i = 2; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
         bool* box = option == "--name"      ? &request.MatchNames
@@ -135,12 +136,22 @@ int RunSearch(const Arguments& arguments) {
             } else if (option == "--category") {
                 category = value;
                 useCategory = true;
+            } else if (option == "--details") {
+                detailsMask = value;
+                useDetails = true;
             } else {
                 return Usage("unknown option: " + Shown(option));
             }
         }
     }
     if (!anyBox) request.MatchFiles = request.MatchFolders = true;
+    if (useDetails) {
+        try {
+            request.DetailsMask = std::make_shared<const TMask>(detailsMask, request.CaseSensitive);
+        } catch (const std::exception&) {
+            return Usage("a details mask that cannot be used: " + Shown(detailsMask));
+        }
+    }
     request.DateFilter = dateFrom || dateTo;
     if (request.DateFilter && !dateTo) request.DateTo = TodayAtMidnight();
 

@@ -7,6 +7,7 @@
 #include "catalogue/workers.h"
 #include "catalogue/mediaclasses.h"
 #include "scan/mediascan.h"
+#include "details/mediumdetails.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -25,11 +26,13 @@ TfrmMediaRead::TfrmMediaRead(QWidget* parent)
 }
 
 void TfrmMediaRead::PrepareScan(CMedium* medium, const std::string& path, bool examineZip,
-                                bool examineRar) {
+                                bool examineRar, bool readDetails) {
     FMedium = medium;
     FPath = path;
     FExamineZip = examineZip;
     FExamineRar = examineRar;
+    FReadDetails = readDetails;
+    DetailsSkipped = 0;
     FStopped = false;
     Timer->start();
 }
@@ -56,6 +59,13 @@ void TfrmMediaRead::TimerTimer() {
     scan.OnArchiveEntered = scan.OnFolderEntered;
     BeginWork();
     scan.ScanFolder(FPath, nullptr);
+    // Before the block is ended: the details travel in its trailer. The labels stay as the walk
+    // left them; Stop works here too.
+    if (!FStopped && FReadDetails)
+        DetailsSkipped = ReadMediumDetails(*FMedium, FPath, [this] {
+                             Pump();
+                             return !FStopped;
+                         }).skipped;
     if (!FStopped)
         if (auto packed = content.End()) OfferPackedContent(FMedium, std::move(packed));
     UnreadFolders = std::move(scan.UnreadFolders);

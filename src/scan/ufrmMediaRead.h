@@ -28,7 +28,9 @@ public:
 
     // Remembers what to scan and arms the timer; nothing is read until the window is shown
     // modally. The result of exec() is mrOk when the walk ran to its end, mrCancel after Stop.
-    void PrepareScan(CMedium* medium, const std::string& path, bool examineZip, bool examineRar);
+    // With `readDetails`, the files' details are read after the walk (details/mediumdetails.h).
+    void PrepareScan(CMedium* medium, const std::string& path, bool examineZip, bool examineRar,
+                     bool readDetails = false);
     // Starts the walk on the first tick while the window is visible.
     void TimerTimer();
 
@@ -36,8 +38,11 @@ public:
     std::string FPath;
     bool FExamineZip = false;
     bool FExamineRar = false;
+    bool FReadDetails = false;
     // Of the last scan: the folders that could not be read and stay empty or incomplete.
     std::vector<std::string> UnreadFolders;
+    // Of the last scan: files whose details the reader failed on.
+    int DetailsSkipped = 0;
 
 private:
     // The folder just entered and the counts at that moment, as the labels are to show them.

@@ -15,7 +15,8 @@ std::optional<TQuickFindQuery> TQuickFindQuery::Compile(std::string_view text) {
         start = end + 1;
         if (word.empty()) continue;
         try {
-            if (word.find_first_of("*?") != std::string_view::npos)
+            if (auto term = TDetailTerm::Parse(word)) query.details_.push_back(std::move(*term));
+            else if (word.find_first_of("*?") != std::string_view::npos)
                 query.masks_.emplace_back(word, false);
             else
                 query.masks_.push_back(TMask::Containing(word, false));
@@ -23,8 +24,15 @@ std::optional<TQuickFindQuery> TQuickFindQuery::Compile(std::string_view text) {
             return std::nullopt;
         }
     }
-    if (query.masks_.empty()) return std::nullopt;
+    if (query.masks_.empty() && query.details_.empty()) return std::nullopt;
     return query;
+}
+
+bool TQuickFindQuery::Matches(const CFile& entry) const {
+    if (!Matches(entry.Name())) return false;
+    for (const TDetailTerm& term : details_)
+        if (!term.Matches(entry)) return false;
+    return true;
 }
 
 namespace {
@@ -51,7 +59,7 @@ bool RunQuickFind(TOrderedWork& work, const std::vector<CMedium*>& media, const 
                 // The search's walk: every entry, parents before children, into every entry
                 // that has children.
                 WalkEntries(medium->Entries(), [&](CFile* entry) {
-                    if (query.Matches(entry->Name()))
+                    if (query.Matches(*entry))
                         rows->push_back({medium, entry, TMatchedField::EntryName});
                     if (++sinceLook < kStopStride) return false;
                     sinceLook = 0;

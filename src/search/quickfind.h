@@ -4,6 +4,7 @@
 #pragma once
 
 #include "catalogue/workers.h"
+#include "search/detailquery.h"
 #include "search/mask.h"
 #include "search/searchrequest.h"
 
@@ -17,22 +18,26 @@ class TQuickFindQuery {
 public:
     // Splits `text` at spaces. A word holding * or ? is a mask of the search (letter case
     // ignored, matched as the search matches names); any other word must stand somewhere in
-    // the name, letter case ignored as the search ignores it. None when there is no word or a
+    // the name, letter case ignored as the search ignores it. A word naming a detail
+    // (detailquery.h) asks about the entry's details instead. None when there is no word or a
     // mask cannot be compiled.
     static std::optional<TQuickFindQuery> Compile(std::string_view text);
 
-    // Whether the name holds every word.
+    // Whether the name holds every name word.
     bool Matches(std::string_view name) const {
         for (const TMask& mask : masks_)
             if (!mask.Matches(name, false)) return false;
         return true;
     }
+    // Whether the entry answers every word, of its name and of its details.
+    bool Matches(const CFile& entry) const;
 
 private:
     TQuickFindQuery() = default;
 
     // A plain word is the mask "*word" taken literally, which the mask finds with its fast scan.
     std::vector<TMask> masks_;
+    std::vector<TDetailTerm> details_;
 };
 
 // Searches the entries of `media`, whose contents are in memory and stay untouched by other

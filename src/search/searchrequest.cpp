@@ -26,6 +26,16 @@ bool MatchMedium(CMedium& medium, const TMask& mask, const TSearchRequest& reque
     return request.Results->size() > before;
 }
 
+bool DetailsMatch(const CFile& entry, const TMask& mask, bool caseSensitive) {
+    const std::string* packed = entry.Medium->Details.Packed(&entry);
+    if (!packed) return false;
+    bool found = false;
+    ForEachDetail(*packed, [&](std::string_view, std::string_view value) {
+        found = found || mask.Matches(value, caseSensitive);
+    });
+    return found;
+}
+
 namespace {
 
 int HexDigit(char c) {

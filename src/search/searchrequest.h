@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ struct TSearchRequest {
     double DateFrom = 0; // day counts, local time
     double DateTo = 0;
     TSearchResults* Results = nullptr;
+    // "Details contain": an entry passes only when one of its details matches this mask (made
+    // with the request's CaseSensitive), as a name matches the search's mask. None: not asked.
+    // Like size and date, it does not apply to media.
+    std::shared_ptr<const TMask> DetailsMask;
 
     bool MatchesEntries() const { return MatchFiles || MatchFolders; }
 };
@@ -53,6 +58,8 @@ struct TSearchRequest {
 // Appends the medium's rows (name, label, notice, each when asked for and matched); true when
 // at least one was appended. Size, date and kind do not apply to media.
 bool MatchMedium(CMedium& medium, const TMask& mask, const TSearchRequest& request);
+// Whether one of the entry's details (its value) matches `mask`.
+bool DetailsMatch(const CFile& entry, const TMask& mask, bool caseSensitive);
 // Appends the entry's row when it passes the category, size, date and kind tests and its name
 // matches; true when it did. Inline: a search calls it for every entry.
 inline bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& request) {
@@ -60,6 +67,8 @@ inline bool MatchEntry(CFile& entry, const TMask& mask, const TSearchRequest& re
     if (request.SizeFilter && (entry.Size < request.SizeFrom || entry.Size > request.SizeTo))
         return false;
     if (request.DateFilter && (entry.Date < request.DateFrom || entry.Date > request.DateTo))
+        return false;
+    if (request.DetailsMask && !DetailsMatch(entry, *request.DetailsMask, request.CaseSensitive))
         return false;
     const bool kindPasses = ((entry.Kind & 2) != 0 && request.MatchFolders) ||
                             ((entry.Kind & 1) != 0 && request.MatchFiles);

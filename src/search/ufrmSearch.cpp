@@ -147,9 +147,16 @@ void TfrmSearch::BuildCriteria() {
     ComboBoxCategory = Named(new QComboBox(GroupBoxCategory), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
     ComboBoxCategory->setEnabled(false);
-    auto* category = new QHBoxLayout(GroupBoxCategory);
-    category->addWidget(CheckBoxCategory);
-    category->addWidget(ComboBoxCategory, 1);
+    // "Details contain": a mask over the files' details (photo, music, video), beneath.
+    CheckBoxDetails = MakeCheck(GroupBoxCategory, "CheckBoxDetails", "Details contain:");
+    EditDetails = Named(new QLineEdit(GroupBoxCategory), "EditDetails");
+    EditDetails->setEnabled(false);
+    auto* category = new QGridLayout(GroupBoxCategory);
+    category->addWidget(CheckBoxCategory, 0, 0);
+    category->addWidget(ComboBoxCategory, 0, 1);
+    category->addWidget(CheckBoxDetails, 1, 0);
+    category->addWidget(EditDetails, 1, 1);
+    category->setColumnStretch(1, 1);
 
     ButtonSearch = MakeButton(this, "ButtonSearch", "Search");
     ButtonSearch->setDefault(true);

@@ -55,6 +55,8 @@ public:
     QGroupBox* GroupBoxCategory; // "Category"
     QCheckBox* CheckBoxCategory;
     QComboBox* ComboBoxCategory; // choose only; disabled until its box is checked
+    QCheckBox* CheckBoxDetails; // "Details contain:"
+    QLineEdit* EditDetails;     // its mask; disabled until its box is checked
     QPushButton* ButtonSearch;   // the default button
 
     // Results.

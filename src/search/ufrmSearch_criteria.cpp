@@ -54,6 +54,7 @@ void TfrmSearch::FormCreate() {
     connect(CheckBoxSizeFrom, &QCheckBox::toggled, this, [this] { CheckBoxSizeFromClick(); });
     connect(CheckBoxSizeTo, &QCheckBox::toggled, this, [this] { CheckBoxSizeToClick(); });
     connect(CheckBoxCategory, &QCheckBox::toggled, this, [this] { CheckBoxCategoryClick(); });
+    connect(CheckBoxDetails, &QCheckBox::toggled, EditDetails, &QWidget::setEnabled);
     connect(ButtonSearch, &QPushButton::clicked, this, [this] { ButtonSearchClick(); });
     connect(ButtonShow, &QPushButton::clicked, this, [this] { ButtonShowClick(); });
     connect(ButtonExportCsv, &QPushButton::clicked, this, [this] { ButtonExportClick(false); });
@@ -218,6 +219,15 @@ bool TfrmSearch::CollectRequest(TSearchRequest& request) {
     request.SizeFilter = CheckBoxSizeFrom->isChecked() || CheckBoxSizeTo->isChecked();
     request.DateFilter = CheckBoxDateFrom->isChecked() || CheckBoxDateTo->isChecked();
     request.CaseSensitive = CheckBoxCaseSensitive->isChecked();
+    if (CheckBoxDetails->isChecked()) {
+        try {
+            request.DetailsMask = std::make_shared<const TMask>(
+                EditDetails->text().toLocal8Bit().toStdString(), request.CaseSensitive);
+        } catch (const std::exception&) {
+            ShowError("The mask of \"Details contain\" cannot be used.");
+            return false;
+        }
+    }
     request.Results = &FResults;
     return true;
 }

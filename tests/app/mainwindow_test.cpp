@@ -107,6 +107,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         {"actDetails", "Medium", "Details", "Details", 33, false},
         {"actSearch", "Medium", "Search", "Search", 32, false},
         {"actArchives", "Medium", "Examine compressed archives", "Examine compressed archives", 36, true},
+        {"actReadDetails", "Medium", "Read file details", "Read file details (photos, music, video)", 33, true},
         {"actIndex", "Help", "Index", "Index", 40, false},
         {"actInfo", "Help", "Info", "About", -1, false},
         {"actDuplicates", "File", "Find duplicates...", "Find files kept on more than one medium", -1, false},
@@ -134,13 +135,14 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
               "actNew actOpen  - actSave actSaveAs actMakeBackups - actSearch - actAttach - "
               "actImport actRepair actCleanUp - actDuplicates - actClose");
     EXPECT_EQ(ActionLine(window.mnuMedium->actions()),
-              "actAdd actUpdate - actRemove actRestore - actDetails - actArchives - actExportCsv "
+              "actAdd actUpdate - actRemove actRestore - actDetails - actArchives actReadDetails - "
+              "actExportCsv "
               "actExportHtml");
     EXPECT_EQ(ActionLine(window.mnuHelp->actions()), "actIndex - actInfo");
     EXPECT_EQ(ActionLine(window.PopupMenu->actions()), "actUpdate actRemove - actDetails");
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),
               "actNew actOpen actSave - actAdd actUpdate actRemove - actDetails - actSearch - "
-              "actArchives - actIndex SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
+              "actArchives actReadDetails - actIndex SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
     QStringList menuBar;
     for (QAction* entry : window.ToolBarMainMenu->actions())
         menuBar << entry->text() + ":" + entry->menu()->objectName();

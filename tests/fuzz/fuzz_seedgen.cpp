@@ -1,6 +1,7 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
-//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language
+//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language, details
 #include "language/windowtexts.h"
+#include "details/detailsprotocol.h"
 #include "fuzz/samplecatalogue.h"
 #include "support/rarwriter.h"
 #include "support/adcfile.h"
@@ -48,6 +49,17 @@ int main(int argc, char** argv) {
     std::string padded = block;
     padded.resize(512, '\0');
     Put(root / "block", "tree.bz2", sample::Compressed(padded) + std::string(1, char(9)));
+
+    // Details beside the entries: the trailer alone, inside a block, and the helper's answers.
+    CMedium detailed(nullptr);
+    CFile* photo = sample::Add(detailed, nullptr, "IMG.JPG", kindFile, 10);
+    CFile* song = sample::Add(detailed, nullptr, "song.mp3", kindFile, int64_t(5) << 30);
+    detailed.Details.Set(photo, {{"width", "4000"}, {"taken", "2019-06-05T14:03:02"}});
+    detailed.Details.Set(song, {{"artist", "ABBA"}, {"later-key", "x"}});
+    Put(root / "details", "trailer", DetailsTrailer(detailed.Entries()));
+    Put(root / "details", "answer", EncodeDetailsAnswer({{"title", "T"}, {"duration", "217.87"}}));
+    Put(root / "details", "request", EncodeDetailsRequest(ContentKind::Photo, "/media/a.jpg"));
+    Put(root / "block", "details", sample::ContentBlock(detailed));
 
     // A deep chain of folders: the shape that recursion-free reading is there for.
     CMedium deep(nullptr);

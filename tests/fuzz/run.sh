@@ -12,7 +12,7 @@ set -eu
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
-targets=${*:-index block categories zip rar import language archives}
+targets=${*:-index block categories zip rar import language archives details media}
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${SHELVIX_FUZZ_RUNS:--1}
 bin="$build/tests/fuzz"
@@ -61,6 +61,20 @@ work=$(mktemp -d)
     { command -v 7z >/dev/null && 7z a -bd n.7z n.tar.gz >/dev/null && seed 1 n.7z; } || true
 )
 rm -rf "$work"
+# Media seeds, small, from ffmpeg when it is there: a photo of each kind, songs, clips.
+mkdir -p "$seeds/media"
+if command -v ffmpeg >/dev/null 2>&1; then
+    pic="-loglevel error -y -f lavfi -i color=s=16x12 -frames:v 1"
+    tone="-loglevel error -y -f lavfi -i sine=d=0.2 -metadata artist=A -metadata title=T"
+    clip="-loglevel error -y -f lavfi -i testsrc=size=32x24:rate=5 -t 0.4"
+    for f in p.jpg p.png p.tif; do ffmpeg $pic "$seeds/media/$f" || true; done
+    for f in s.mp3 s.flac s.ogg s.m4a s.wav; do ffmpeg $tone "$seeds/media/$f" || true; done
+    for f in c.mp4 c.mkv c.avi; do ffmpeg $clip -c:v mpeg4 "$seeds/media/$f" || true; done
+    if command -v exiftool >/dev/null 2>&1; then
+        exiftool -q -overwrite_original -Make=M -DateTimeOriginal="2019:06:05 14:03:02" \
+            -GPSLatitude=1.5 -GPSLatitudeRef=S -Orientation#=6 "$seeds/media/p.jpg" || true
+    fi
+fi
 mkdir -p "$build/fuzz-artifacts"
 for kind in $targets; do
     corpus="$build/fuzz-corpus/$kind"
