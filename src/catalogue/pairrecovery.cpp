@@ -168,21 +168,25 @@ bool FolderIgnoresCase(const std::string& path) {
     if (::statfs(FolderOf(path).c_str(), &fs) == 0 &&
         (fs.f_type == 0x4d44 /* FAT */ || fs.f_type == 0x2011BAB0 /* exFAT */))
         return true;
-    // Elsewhere (a share, a folder folded by ext4) the file system is asked with the name in
-    // other letters.
-    std::string other = path;
-    bool letters = false;
-    for (size_t i = other.rfind('/') == std::string::npos ? 0 : other.rfind('/') + 1;
-         i < other.size(); ++i) {
-        const unsigned char c = other[i];
-        if (std::isalpha(c)) {
-            other[i] = static_cast<char>(std::islower(c) ? std::toupper(c) : std::tolower(c));
-            letters = true;
-        }
+    // Elsewhere (FAT through FUSE, a share, a folder ext4 folds) the file system is asked: the
+    // name in other letters leads to a file too, and the folder lists only one of the two.
+    const std::string base = BaseName(path);
+    std::string other = base;
+    for (char& c : other) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (std::isalpha(u)) c = static_cast<char>(std::islower(u) ? std::toupper(u) : std::tolower(u));
     }
-    if (!letters) return false;
-    const FileStamp a = FileStamp::Of(path), b = FileStamp::Of(other);
-    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+    const std::string folder = FolderOf(path);
+    if (other == base || !Exists(path) || !Exists(folder + "/" + other)) return false;
+    bool listedBase = false, listedOther = false;
+    if (DIR* listing = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(listing)) {
+            listedBase |= base == entry->d_name;
+            listedOther |= other == entry->d_name;
+        }
+        ::closedir(listing);
+    }
+    return !(listedBase && listedOther);
 }
 
 std::string FileBehindLinks(const std::string& path) {

@@ -117,7 +117,7 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
     int actions = 0;
     for (QAction* a : window.findChildren<QAction*>())
         if (a->objectName().startsWith("act")) ++actions;
-    EXPECT_EQ(actions, 23); // with "Reopen the last catalogue at start"
+    EXPECT_EQ(actions, 24); // with "Reopen the last catalogue at start" and "Read file details"
     for (const auto& row : table) {
         auto* a = window.findChild<QAction*>(row.name);
         ASSERT_TRUE(a) << row.name;
