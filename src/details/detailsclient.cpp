@@ -1,5 +1,6 @@
 #include "details/detailsclient.h"
 
+#include "platform/memorylimit.h"
 #include "details/detailsprotocol.h"
 
 #include <poll.h>
@@ -20,18 +21,7 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// Address-space limits and the sanitizers' shadow memory do not go together.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kLimitMemory = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool kLimitMemory = false;
-#else
-constexpr bool kLimitMemory = true;
-#endif
-#else
-constexpr bool kLimitMemory = true;
-#endif
+constexpr bool kLimitMemory = kMayLimitMemory;
 
 bool SendAll(int fd, const std::string& bytes) {
     size_t sent = 0;

@@ -1,5 +1,6 @@
 #include "scan/isolatedlisting.h"
 
+#include "platform/memorylimit.h"
 #include "catalogue/mediaclasses.h"
 
 #include <fcntl.h>
@@ -20,17 +21,7 @@ namespace {
 // The child's address space, beyond which its allocations fail (libarchive then reports an
 // error): generous for a 1.5 GiB xz dictionary and the inner archives held in memory. Not under
 // the sanitizers, whose shadow memory is reserved far beyond it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kLimitMemory = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kLimitMemory = false;
-#else
-constexpr bool kLimitMemory = true;
-#endif
-#else
-constexpr bool kLimitMemory = true;
-#endif
+constexpr bool kLimitMemory = kMayLimitMemory;
 constexpr rlim_t kChildMemory = rlim_t(8) << 30;
 // The child tells it is still reading at least this often; a child silent for kSilence is
 // caught in a loop of its reader and ended, with what it sent kept.
