@@ -258,8 +258,8 @@ private:
 };
 
 // The data file an index file names (the index's own trailer); unknown when it names none or
-// cannot be read.
-TDataIdentity DataIdentityOfIndexFile(const std::string& indexName);
+// cannot be read. `readable` tells the two apart: an index of an earlier version names none.
+TDataIdentity DataIdentityOfIndexFile(const std::string& indexName, bool* readable = nullptr);
 // Whether the data file has exactly that size and sum (reads all of it).
 bool DataFileIs(const std::string& dataName, const TDataIdentity& identity);
 

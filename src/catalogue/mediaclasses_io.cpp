@@ -418,12 +418,13 @@ bool CMedienListe::ReadIndex(TMemoryStream& index, TDataIdentity& identity) {
     return true;
 }
 
-TDataIdentity DataIdentityOfIndexFile(const std::string& indexName) {
+TDataIdentity DataIdentityOfIndexFile(const std::string& indexName, bool* readable) {
     CMedienListe scratch;
     TDataIdentity identity;
     auto index = LoadCompressedFile(indexName);
-    if (!index || !scratch.ReadIndex(*index, identity)) return {};
-    return identity;
+    const bool read = index && scratch.ReadIndex(*index, identity);
+    if (readable) *readable = read;
+    return read ? identity : TDataIdentity{};
 }
 
 bool DataFileIs(const std::string& dataName, const TDataIdentity& identity) {

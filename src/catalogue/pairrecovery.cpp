@@ -154,8 +154,11 @@ TVerdict Judge(const TLeftovers& l, const std::string& dataName) {
         return l.dataNew.empty() ? TVerdict::Stale : TVerdict::FirstPair;
     }
     if (!l.dataNew.empty()) return TVerdict::OldStands;
-    const TDataIdentity named = DataIdentityOfIndexFile(l.ready);
-    if (!named.known) return TVerdict::Unreadable;
+    bool readable = false;
+    const TDataIdentity named = DataIdentityOfIndexFile(l.ready, &readable);
+    // A ready index of an earlier version names no data file: its new data went in place just
+    // before the index would have, as that version's own rule had it.
+    if (!named.known) return readable ? TVerdict::NewStands : TVerdict::Unreadable;
     return DataFileIs(dataName, named) ? TVerdict::NewStands : TVerdict::Stale;
 }
 

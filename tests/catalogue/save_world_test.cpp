@@ -216,4 +216,23 @@ TEST_F(SaveWorld, NamesThatLeadOutOfTheMediumMarkTheBlockDamaged) {
     }
 }
 
+// An earlier version's save stopped after its new data was in place: its ready index names no
+// data file (no lock file either), and is finished as that version would have.
+TEST_F(SaveWorld, AReadyIndexOfAnEarlierVersionIsFinished) {
+    CMedienListe newer;
+    FillSampleCatalogue(newer);
+    newer.GetMedium(0)->Name = "newer";
+    ASSERT_TRUE(newer.Save(dir.File("N.SXF")));
+    std::string plain = LoadCompressedFile(dir.File("N.SXF"))->ToString();
+    plain.resize(plain.rfind("SXDI"));
+    TMemoryStream stripped;
+    stripped.Write(plain.data(), plain.size());
+    ASSERT_TRUE(SaveCompressedFile(stripped, index + ".ready-4242-1"));
+    ASSERT_EQ(std::rename(dir.File("N.SXD").c_str(), DataFileNameOf(index).c_str()), 0);
+    CMedienListe back;
+    ASSERT_TRUE(back.Load(index));
+    EXPECT_EQ(back.GetMedium(0)->Name, "newer");
+    EXPECT_FALSE(FileExists(index + ".ready-4242-1"));
+}
+
 } // namespace
