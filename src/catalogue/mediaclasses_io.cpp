@@ -386,13 +386,14 @@ bool CMedienListe::LoadPair(const std::string& fileName) {
     indexFile.reset();
     TDataIdentity identity;
     if (!ReadIndex(*index, identity)) return false;
+    // Measured first: what a refused load leaves in the catalogue is whole in itself.
+    MeasureBlocks(*this, data->Size());
     if (identity.known && identity.size != data->Size()) {
         NoteFileReason(dataName, "does not belong to " + fileName + " (it is not the data file "
                                  "that index was saved with)");
         LoadFailure = TLoadFailure::Damaged;
         return false;
     }
-    MeasureBlocks(*this, data->Size());
     return true;
 }
 
