@@ -3,6 +3,7 @@
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
 #include "scan/archivetypes.h"
+#include "scan/mediascan.h"
 
 #include <unordered_map>
 
@@ -84,7 +85,10 @@ using FolderMap = std::unordered_map<FolderKey, CFile*, FolderKeyHash>;
 CFile* AddEntry(CFile* folder, std::string_view name, uint32_t attributes, int32_t category,
                 int64_t size, double date) {
     CFile* entry = CFile::Create(folder->Medium, folder);
-    entry->SetFrom(name, attributes, category, size, date);
+    // The name is one component already: a ':' in it is part of the name, as on a Linux disk
+    // (a Windows path's drive cut would leave "a:.." as "..", which leads out of the folder).
+    if (!FillFromName(*entry, name, attributes, category, size, date))
+        FillFromName(*entry, "_", attributes, category, size, date); // callers refuse such names first
     // The entry fill knows ZIP and RAR; the archives libarchive lists are archives as well.
     if (entry->Kind == kindFile && ArchiveTypeOf(name) != ArchiveType::None) entry->Kind = kindArchive;
     folder->AddChild(entry);

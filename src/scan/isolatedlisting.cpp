@@ -175,6 +175,9 @@ private:
             if (!Get(p, parent) || !Get(p, kind) || !Get(p, size) || !Get(p, date) ||
                 !Get(p, category) || !GetText(p, name))
                 return false;
+            // The child is trusted no further than the bytes it parsed: a name that would lead
+            // out of its folder, or a kind no walk makes, ends what it sent.
+            if (!AcceptableEntryName(name) || kind < kindFile || kind > kindArchive) return false;
             if (parent < nodes_.size()) nodes_.push_back(Add(nodes_[parent], kind, size, date, category, name));
         }
         at = p;
