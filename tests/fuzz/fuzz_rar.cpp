@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMedienListe catalogue;
     CMedium medium(&catalogue);
     CFile* archive = CFile::Create(&medium, nullptr);
+    archive->SetName("input"); // the archive's own entry, named as the walk names it
     medium.AddEntry(archive);
     const size_t allocated = fuzz::AllocatedBy([&] {
         if (auto rar = OpenRarArchive(file)) ListRarLevel(*rar, archive, {});
