@@ -3,7 +3,6 @@
 #include "catalogue/mediaclasses.h"
 #include "scan/ZipDirReader.h"
 #include "scan/archivetypes.h"
-#include "scan/mediascan.h"
 
 #include <unordered_map>
 
@@ -85,10 +84,10 @@ using FolderMap = std::unordered_map<FolderKey, CFile*, FolderKeyHash>;
 CFile* AddEntry(CFile* folder, std::string_view name, uint32_t attributes, int32_t category,
                 int64_t size, double date) {
     CFile* entry = CFile::Create(folder->Medium, folder);
-    // The name is one component already: a ':' in it is part of the name, as on a Linux disk
-    // (a Windows path's drive cut would leave "a:.." as "..", which leads out of the folder).
-    if (!FillFromName(*entry, name, attributes, category, size, date))
-        FillFromName(*entry, "_", attributes, category, size, date); // callers refuse such names first
+    // The entry takes the name after its last ':' as well; what is left there may be refused
+    // ("a:.." leaves ".."), and then there is no entry: a nameless one would mark the block
+    // damaged once saved.
+    if (!entry->SetFrom(name, attributes, category, size, date)) return nullptr;
     // The entry fill knows ZIP and RAR; the archives libarchive lists are archives as well.
     if (entry->Kind == kindFile && ArchiveTypeOf(name) != ArchiveType::None) entry->Kind = kindArchive;
     folder->AddChild(entry);
@@ -102,6 +101,7 @@ CFile* FolderFor(FolderMap& folders, CFile* parent, std::string_view name, doubl
     const auto found = folders.find({parent, name});
     if (found != folders.end()) return found->second;
     CFile* entry = AddEntry(parent, name, faDirectory, category, size, date);
+    if (!entry) return parent; // a name that leads nowhere: its members go where it stood
     folders.emplace(FolderKey{parent, entry->Name()}, entry);
     return entry;
 }
@@ -136,11 +136,16 @@ int NestMembers(IMemberSource& source, bool dropTrailingSeparator, CFile* parent
             start = end + 1;
             if (!Refused(part)) folder = FolderFor(folders, folder, part, date);
         }
-        if (member.Attributes & faDirectory)
-            FolderFor(folders, folder, name, date, member.Category, member.Size)->Date = date;
-        else
-            source.Placed(AddEntry(folder, name, member.Attributes, member.Category, member.Size, date),
-                          member);
+        if (member.Attributes & faDirectory) {
+            CFile* made = FolderFor(folders, folder, name, date, member.Category, member.Size);
+            if (made != folder) made->Date = date;
+            else ++unnamed;
+        } else if (CFile* entry = AddEntry(folder, name, member.Attributes, member.Category,
+                                           member.Size, date)) {
+            source.Placed(entry, member);
+        } else {
+            ++unnamed;
+        }
     }
     return unnamed;
 }

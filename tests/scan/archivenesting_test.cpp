@@ -82,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, NestingTable, ::testing::Values(
     NestCase{"EmptyAndDotComponentsLeadNowhere", {{"\\a\\\\.\\b"}}, "a/[b]", {1, 1, 1}},
     NestCase{"FileAndFolderOfOneName", {{"docs\\", 0, 9}, {"docs\\x", 0, 1}, {"docs", D}}, "docs docs/[x]", {1, 2, 10}},
     NestCase{"NameAfterColon", {{"c:d.txt"}}, "d.txt", {0, 1, 1}},
+    NestCase{"NothingLeftAfterTheColon", {{"a:.."}, {"f:..", D}, {"f:..\\x"}, {"b"}}, "x b", {0, 2, 2}, 2},
     NestCase{"InnerArchivesStayClosed", {{"in.ZIP", 0, 4}, {"r.rar\\", D}}, "in.ZIP* r.rar/", {1, 1, 4}},
     NestCase{"RarKeepsTrailingSeparator", {{"a\\", D}, {"b", D}, {"b\\x"}}, "b/[x]", {1, 1, 1}, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
