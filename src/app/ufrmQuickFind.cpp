@@ -52,9 +52,7 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     FModel = new TSearchResultsModel(&main->ImageListDrives, this);
     FModel->SetFolderImages(&main->ImageListFolders);
     VTFound = TfrmSearch::MakeResultsView(main->Splitter1, "VTFound");
-    VTFound->setModel(FModel);
-    for (int column = 0; column < TfrmSearch::ResultColumnCount; ++column)
-        VTFound->header()->resizeSection(column, TfrmSearch::ResultColumnWidth(VTFound, column));
+    TfrmSearch::ShowResultsModel(VTFound, FModel, QStringLiteral("FindList"));
     // The name and where it lies come first, so both fit in the explorer's place; the medium
     // follows. The columns stay the model's own, so sorting and widths are the search's.
     {

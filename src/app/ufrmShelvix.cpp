@@ -122,9 +122,12 @@ void TfrmShelvix::CreateViews() {
     VTExplorer->header()->setStretchLastSection(false);
     for (int column = 0; column < FExplorerModel->columnCount(); ++column) {
         const int drawn = TExplorerModel::DefaultColumnWidth(column);
-        VTExplorer->setColumnWidth(column, column == TExplorerModel::colDate
-                                               ? TFontScale::ColumnWidth(VTExplorer, drawn, FullDateSamples())
-                                               : scale.X(drawn));
+        if (const auto detail = TExplorerModel::DetailColumnAt(column))
+            VTExplorer->setColumnWidth(column, DetailColumnWidth(VTExplorer, *detail));
+        else
+            VTExplorer->setColumnWidth(column, column == TExplorerModel::colDate
+                                                   ? TFontScale::ColumnWidth(VTExplorer, drawn, FullDateSamples())
+                                                   : scale.X(drawn));
     }
 
     // The view with the keyboard focus shows it by its frame, so Tab between them is seen.
@@ -180,6 +183,7 @@ void TfrmShelvix::PlaceOnScreen() {
     const int mediaWidth = scale.X(289);
     int explorerWidth = 2 * VTExplorer->frameWidth() +
                         VTExplorer->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, VTExplorer);
+    // The columns shown (hidden ones are 0 wide), detail columns the user chose included.
     for (int column = 0; column < FExplorerModel->columnCount(); ++column)
         explorerWidth += VTExplorer->columnWidth(column);
     QSize size(std::max(scale.X(831), mediaWidth + Splitter1->handleWidth() + explorerWidth), scale.Y(611));
@@ -188,7 +192,7 @@ void TfrmShelvix::PlaceOnScreen() {
     resize(size);
     Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
     // On a small screen the explorer's Name column gives up what the window could not get, so
-    // that Size, Category and Date stay in sight.
+    // that Size, Category, Date and the detail columns shown stay in sight.
     const int missing = mediaWidth + Splitter1->handleWidth() + explorerWidth - size.width();
     if (missing > 0)
         VTExplorer->setColumnWidth(0, std::max(scale.X(120), VTExplorer->columnWidth(0) - missing));

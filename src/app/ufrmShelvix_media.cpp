@@ -30,7 +30,7 @@ void ShowUnreadFolders(QLabel& status, const TfrmMediaRead& scan) {
         parts << QString::number(scan.UnreadFolders.size()) + ' ' + Text(msgUnreadFolders);
     // Files whose details could not be read (the reader crashed, hung or ran out of memory).
     if (scan.DetailsSkipped > 0)
-        parts << QStringLiteral("Details of %1 file(s) skipped").arg(scan.DetailsSkipped);
+        parts << Text(msgDetailsSkipped).arg(scan.DetailsSkipped);
     if (!parts.isEmpty()) status.setText(parts.join(QStringLiteral("; ")));
 }
 } // namespace

@@ -3,6 +3,7 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
+#include "widgets/detailtexts.h"
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/entrytext.h"
@@ -13,6 +14,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 
 #include <utility>
 
@@ -41,6 +43,11 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     LabelSize = value("LabelSize");
     LabelFDate = MakeLabel(this, "LabelFDate", "Date:");
     LabelDate = value("LabelDate");
+    // The details, one per line: names in the caption column, values beside them. Both are
+    // plain single lines, so each value stays on its name's line.
+    LabelFDetails = MakeLabel(this, "LabelFDetails", "");
+    LabelFDetails->setTextFormat(Qt::PlainText);
+    LabelDetails = value("LabelDetails");
     LabelCat = MakeLabel(this, "LabelCat", "Category:");
     ComboBoxCategory = Named(new QComboBox(this), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
@@ -64,7 +71,8 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     grid->addWidget(LabelName, 0, 1, 1, 2);
     int row = 1;
     for (auto [caption, shown] : {std::pair{LabelFMedium, LabelMedium}, {LabelFPath, LabelPath},
-                                  {LabelFSize, LabelSize}, {LabelFDate, LabelDate}}) {
+                                  {LabelFSize, LabelSize}, {LabelFDate, LabelDate},
+                                  {LabelFDetails, LabelDetails}}) {
         grid->addWidget(caption, row, 0, Qt::AlignTop);
         grid->addWidget(shown, row++, 1, 1, 2);
     }
@@ -88,6 +96,15 @@ int TfrmDetailsFile::ShowFor(CMedienListe& catalogue, CFile& entry) {
                              : QString());
     LabelDate->setText(sized ? EntryDateText(entry.Date) : QString());
     for (QLabel* label : {LabelFSize, LabelSize, LabelFDate, LabelDate}) label->setVisible(sized);
+    QStringList names, values;
+    for (const TDetailLine& line : DetailLines(entry)) {
+        names << line.label + u':';
+        // A tag could hold a line break, which would put the values out of step with their names.
+        values << QString(line.value).replace(u'\n', u' ').replace(u'\r', u' ');
+    }
+    LabelFDetails->setText(names.join(u'\n'));
+    LabelDetails->setText(values.join(u'\n'));
+    for (QLabel* label : {LabelFDetails, LabelDetails}) label->setVisible(!names.isEmpty());
     FCatalogue = &catalogue;
     FEntry = &entry;
     FillCategoryList(ComboBoxCategory, catalogue);

@@ -29,6 +29,10 @@ public:
     QLabel* LabelSize;             // "523 bytes (0 KB)"
     QLabel* LabelFDate;            // "Date:"
     QLabel* LabelDate;
+    // Every detail of a photo, song or video (DetailLines): the names, one a line, and the
+    // values beside them; hidden for an entry without details.
+    QLabel* LabelFDetails;
+    QLabel* LabelDetails;
     QLabel* LabelCat;              // "Category:"
     QComboBox* ComboBoxCategory;   // choose only, no typing
     QPushButton* ButtonCategories; // "..."

@@ -4,6 +4,7 @@
 #include "text/textescape.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/daycount.h"
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/entrytext.h"
@@ -18,44 +19,11 @@
 namespace cli {
 namespace {
 
-// A local date and time as a catalogue day count; the time of day counts away from zero, as
-// in the catalogue, for days before 30 December 1899.
-double DayCount(int64_t y, unsigned m, unsigned d, double seconds) {
-    const double days = static_cast<double>(DaysFromCivil(y, m, d) + kDayCountOf1970);
-    const double fraction = seconds / 86400.0;
-    return days < 0 ? days - fraction : days + fraction;
-}
-
-// "YYYY-MM-DD", optionally followed by "THH:MM" or " HH:MM", optionally ":SS". A date alone
-// stands for its whole day: its start, or with `endOfDay` its last millisecond.
-bool ParseDate(const std::string& text, bool endOfDay, double& dayCount) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) != 3) return false;
-    const std::string rest = text.substr(static_cast<size_t>(used));
-    if (!rest.empty()) {
-        int more = 0;
-        if ((rest[0] != 'T' && rest[0] != ' ') ||
-            (std::sscanf(rest.c_str() + 1, "%2d:%2d%n:%2d%n", &h, &mi, &more, &s, &more) < 2) ||
-            rest.size() != static_cast<size_t>(more) + 1)
-            return false;
-    }
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 ||
-        s < 0)
-        return false;
-    int64_t cy;
-    unsigned cm, cd;
-    CivilFromDays(DaysFromCivil(y, unsigned(mo), unsigned(d)), cy, cm, cd);
-    if (cm != unsigned(mo) || cd != unsigned(d)) return false; // 31 April and the like
-    const double seconds = rest.empty() && endOfDay ? 86399.999 : h * 3600 + mi * 60 + s;
-    dayCount = DayCount(y, unsigned(mo), unsigned(d), seconds);
-    return true;
-}
-
 double TodayAtMidnight() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return DayCount(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday), 0);
+    return LocalDayCount(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday), 0);
 }
 
 int Usage(const std::string& what) {
@@ -130,7 +98,7 @@ int RunSearch(const Arguments& arguments) {
                 request.SizeFilter = true;
             } else if (option == "--date-from" || option == "--date-to") {
                 const bool from = option == "--date-from";
-                if (!ParseDate(value, !from, from ? request.DateFrom : request.DateTo))
+                if (!ParseLocalDate(value, !from, from ? request.DateFrom : request.DateTo))
                     return Usage("invalid date: " + Shown(value));
                 (from ? dateFrom : dateTo) = true;
             } else if (option == "--category") {

@@ -76,7 +76,23 @@
     X(msgCopyPath, "Copy path") \
     X(msgClose, "Close") \
     X(msgRecentMissing, "%1 is no longer there and was taken off the recent catalogues.") \
-    X(msgNothingToRestore, "Select the media to restore first.")
+    X(msgNothingToRestore, "Select the media to restore first.") \
+    X(msgColDimensions, "Dimensions") \
+    X(msgColDuration, "Duration") \
+    X(msgColTaken, "Taken") \
+    X(msgColArtist, "Artist") \
+    X(msgColAlbum, "Album") \
+    X(msgColTitle, "Title") \
+    X(msgColCamera, "Camera") \
+    X(msgDetailPosition, "Position") \
+    X(msgDetailOrientation, "Orientation") \
+    X(msgDetailTrack, "Track") \
+    X(msgDetailYear, "Year") \
+    X(msgDetailGenre, "Genre") \
+    X(msgDetailBitrate, "Bit rate") \
+    X(msgDetailCodec, "Codec") \
+    X(msgDetailFrameRate, "Frame rate") \
+    X(msgDetailsSkipped, "Details of %1 file(s) skipped")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -138,7 +154,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_CATEGORY_ENTRY
 #undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 66);
+static_assert(std::size(kMainMessages) == 82);
 static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 

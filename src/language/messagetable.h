@@ -91,6 +91,26 @@ extern std::string msgClose;
 extern std::string msgRecentMissing;
 // Restore pressed with no medium ticked or selected.
 extern std::string msgNothingToRestore;
+// The titles of the columns that show what a file is (photo, music, video), and the names the
+// file details dialog gives the other details.
+extern std::string msgColDimensions;
+extern std::string msgColDuration;
+extern std::string msgColTaken;
+extern std::string msgColArtist;
+extern std::string msgColAlbum;
+extern std::string msgColTitle;
+extern std::string msgColCamera;
+extern std::string msgDetailPosition;
+extern std::string msgDetailOrientation;
+extern std::string msgDetailTrack;
+extern std::string msgDetailYear;
+extern std::string msgDetailGenre;
+extern std::string msgDetailBitrate;
+extern std::string msgDetailCodec;
+extern std::string msgDetailFrameRate;
+// After a scan: %1 files whose details the reader could not read (it crashed, hung or ran out
+// of memory on them).
+extern std::string msgDetailsSkipped;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -151,7 +171,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 66 for the main window, 5 for the search
+// Register a window's keys in their fixed order: 82 for the main window, 5 for the search
 // window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
 // twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);

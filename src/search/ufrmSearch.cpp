@@ -6,6 +6,7 @@
 #include "widgets/widgetfactory.h"
 #include "search/ufrmSearch_results.h"
 #include "widgets/entryopener.h"
+#include "widgets/optionalcolumns.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,6 +50,8 @@ constexpr ResultColumn ResultColumns[TfrmSearch::ResultColumnCount] = {
 } // namespace
 
 int TfrmSearch::ResultColumnWidth(const QTreeView* view, int column) {
+    if (column >= ResultColumnCount && column < TSearchResultsModel::kAllColumns)
+        return DetailColumnWidth(view, TDetailColumn(column - ResultColumnCount));
     if (column < 0 || column >= ResultColumnCount) return 0;
     const int drawn = ResultColumns[column].width;
     return column == TSearchResultsModel::colDate
@@ -184,6 +187,13 @@ QTreeView* TfrmSearch::MakeResultsView(QWidget* parent, const char* name) {
     for (int column = 0; column < ResultColumnCount; ++column)
         columns->resizeSection(column, ResultColumnWidth(view, column));
     return view;
+}
+
+void TfrmSearch::ShowResultsModel(QTreeView* view, TSearchResultsModel* model, const QString& settingsGroup) {
+    view->setModel(model);
+    for (int column = 0; column < TSearchResultsModel::kAllColumns; ++column)
+        view->header()->resizeSection(column, ResultColumnWidth(view, column));
+    OfferOptionalColumns(view, ColumnRange(ResultColumnCount, kDetailColumnCount), settingsGroup);
 }
 
 void TfrmSearch::BuildResults() {

@@ -81,6 +81,9 @@ public:
     // A list of the results' columns with their titles, alignments and widths, sortable by a
     // click on the header: VSTResults, and the main window's quick find.
     static QTreeView* MakeResultsView(QWidget* parent, const char* name);
+    // Gives such a list its results model: the widths of all its columns, and the detail
+    // columns that follow the seven, hidden unless chosen, kept under `settingsGroup`.
+    static void ShowResultsModel(QTreeView* view, TSearchResultsModel* model, const QString& settingsGroup);
 
     const TImageList* Drives() const { return FDrives; }
     // The main window's ImageListFolders, for the kind column; and the progress window that

@@ -3,6 +3,7 @@
 #include "search/ufrmSearch.h"
 
 #include "categories/ufrmCategories_views.h"
+#include "catalogue/daycount.h"
 
 #include "widgets/interaction.h"
 #include "widgets/widgetfactory.h"
@@ -27,22 +28,17 @@ namespace {
 // The bytes of the size units, in the order of the unit lists.
 constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824};
 
-// Day count of a local date and time: whole days since 30 December 1899, the time of day as the
-// fraction, which counts away from zero for days before that date (-1.25 is 29 December 1899,
-// 06:00), as every date in the catalogue does.
+// A local date and time as a catalogue day count.
 double DayCount(const QDate& date, const QTime& time) {
-    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(date));
-    const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / 86400000.0 : 0.0;
-    return days < 0 ? days - fraction : days + fraction;
+    return LocalDayCount(date.year(), unsigned(date.month()), unsigned(date.day()),
+                         time.isValid() ? time.msecsSinceStartOfDay() / 1000.0 : 0.0);
 }
 
 } // namespace
 
 void TfrmSearch::FormCreate() {
     FResultsModel = new TSearchResultsModel(FDrives, this);
-    VSTResults->setModel(FResultsModel);
-    for (int column = 0; column < ResultColumnCount; ++column)
-        VSTResults->header()->resizeSection(column, ResultColumnWidth(column));
+    ShowResultsModel(VSTResults, FResultsModel, QStringLiteral("SearchResults"));
     FGuard = false;
     RegisterSearchMessages(Variables);
 

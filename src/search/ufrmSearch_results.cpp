@@ -2,6 +2,7 @@
 #include "search/ufrmSearch_results.h"
 
 #include "widgets/imagelists.h"
+#include "widgets/sortvalues.h"
 #include "widgets/mediaviewmodels.h"
 #include "catalogue/asciicase.h"
 #include "catalogue/mediaclasses.h"
@@ -12,6 +13,7 @@
 #include <bit>
 #include <cmath>
 #include <numeric>
+#include <optional>
 #include <string>
 
 namespace {
@@ -41,7 +43,16 @@ TSearchResultsModel::TSearchResultsModel(const TImageList* drives, QObject* pare
       drives_(drives) {
     SetRightAlignedColumn(colSize);
     SetSpokenTitles({QStringLiteral("Medium kind"), QString(), QStringLiteral("Kind")});
+    AddMessageColumns(DetailColumnTitles());
 }
+
+namespace {
+std::optional<TDetailColumn> DetailColumnAt(int column) {
+    const int detail = column - TSearchResultsModel::kColumns;
+    if (detail < 0 || detail >= kDetailColumnCount) return std::nullopt;
+    return TDetailColumn(detail);
+}
+} // namespace
 
 void TSearchResultsModel::Fill(const TSearchResults* results) {
     beginResetModel();
@@ -185,8 +196,25 @@ void TSearchResultsModel::ApplySort() {
         sortTexts([&paths](const TSearchRow&, size_t i) { return std::string_view(paths[i]); });
         break;
     }
-    default: // the icon columns and list order compare nothing
+    default: { // the icon columns and list order compare nothing
+        const auto detail = DetailColumnAt(sortColumn_);
+        if (!detail) break;
+        struct DetailKey {
+            QVariant value;
+            int row;
+        };
+        std::vector<DetailKey> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            keys.push_back({rows[i].entry ? DetailColumnSortValue(*rows[i].entry, *detail) : QVariant(), int(i)});
+        // Rows without the detail go last in either direction, so the direction is the
+        // comparison's, not sortKeys'.
+        std::stable_sort(keys.begin(), keys.end(), [descending](const DetailKey& a, const DetailKey& b) {
+            return CompareInOrder(a.value, b.value, descending) < 0;
+        });
+        for (size_t i = 0; i < keys.size(); ++i) Rows[i] = keys[i].row;
         break;
+    }
     }
 }
 
@@ -203,7 +231,10 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
         case colSize: return sized ? EntrySizeText(*entry) : QString();
         case colDate: return sized ? EntryDateText(entry->Date) : QString();
         case colLocation: return entry ? Bytes(entry->FolderPath()) : QString();
-        default: return QString();
+        default: {
+            const auto detail = DetailColumnAt(index.column());
+            return detail && entry ? DetailColumnText(*entry, *detail) : QString();
+        }
         }
     case Qt::DecorationRole: {
         QIcon icon;
@@ -216,6 +247,8 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ToolTipRole:
         if (index.column() == colSize && sized) return ExactSizeText(entry->Size);
+        if (const QString details = entry ? DetailsToolTip(*entry) : QString(); !details.isEmpty())
+            return details;
         return {};
     case Qt::TextAlignmentRole:
         return CellAlignment(index.column());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "widgets/columntitlesmodel.h"
+#include "widgets/detailtexts.h"
 #include "search/searchrequest.h"
 
 #include <vector>
@@ -14,8 +15,10 @@ class TImageList;
 class TSearchResultsModel : public TFlatListModel {
     Q_OBJECT
 public:
+    // The detail columns (TDetailColumn) follow these.
     enum Column { colMediumIcon, colMedium, colKindIcon, colResult, colSize, colDate, colLocation };
     static constexpr int kColumns = 7;
+    static constexpr int kAllColumns = kColumns + kDetailColumnCount;
 
     TSearchResultsModel(const TImageList* drives, QObject* parent = nullptr);
     void SetFolderImages(const TImageList* folders) { folders_ = folders; }

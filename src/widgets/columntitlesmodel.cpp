@@ -1,7 +1,14 @@
 #include "widgets/columntitlesmodel.h"
 
 TColumnTitlesModel::TColumnTitlesModel(QStringList titles, QObject* parent)
-    : QAbstractItemModel(parent), titles_(std::move(titles)) {}
+    : QAbstractItemModel(parent), titles_(std::move(titles)), messageTitles_(size_t(titles_.size())) {}
+
+void TColumnTitlesModel::AddMessageColumns(std::vector<const std::string*> titles) {
+    for (const std::string* title : titles) {
+        titles_ << QString(); // null until a title of the view's own replaces the message
+        messageTitles_.push_back(title);
+    }
+}
 
 int TColumnTitlesModel::columnCount(const QModelIndex&) const {
     return int(titles_.size());
@@ -21,7 +28,10 @@ QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation
     // A column without a title (an icon column) is still named for screen readers.
     if (role == Qt::AccessibleTextRole && titles_[section].isEmpty() && section < spokenTitles_.size())
         return spokenTitles_[section];
-    return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
+    if (role != Qt::DisplayRole) return {};
+    if (titles_[section].isNull() && messageTitles_[size_t(section)])
+        return QString::fromStdString(*messageTitles_[size_t(section)]);
+    return titles_[section];
 }
 
 bool TColumnTitlesModel::setHeaderData(int section, Qt::Orientation orientation,

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,11 @@ public:
 protected:
     TColumnTitlesModel(QStringList titles, QObject* parent);
 
+    // Columns after the titled ones whose titles are message texts (not owned), read each time
+    // the header asks, so a language file's text shows; a title set through setHeaderData (a
+    // view's own Columns in the language file) takes the place of the message.
+    void AddMessageColumns(std::vector<const std::string*> titles);
+
     // A horizontal section that is one of the columns.
     bool IsColumn(int section, Qt::Orientation orientation) const;
 
@@ -41,6 +47,7 @@ protected:
 
 private:
     QStringList titles_;
+    std::vector<const std::string*> messageTitles_; // by column; null: the column's own title
     QStringList spokenTitles_;
     int rightAligned_ = -1;
 };

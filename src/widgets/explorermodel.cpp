@@ -1,6 +1,7 @@
 // The explorer: one medium's whole content. A node's internal pointer is its entry. A medium
 // can hold a million entries in one folder, so nothing is done per entry when the model is
 // filled: a parent's folders-first order is made when the view first asks for its rows.
+#include "widgets/detailtexts.h"
 #include "widgets/imagelists.h"
 #include "widgets/mediaviewmodels.h"
 #include "widgets/sortvalues.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr int kColumns = 4;
+constexpr int kColumns = TExplorerModel::colFirstDetail; // the explorer's own, before the details
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
@@ -24,11 +25,17 @@ TExplorerModel::TExplorerModel(const TImageList* folders, QObject* parent)
                          parent),
       folders_(folders) {
     SetRightAlignedColumn(colSize);
+    AddMessageColumns(DetailColumnTitles());
 }
 
 int TExplorerModel::DefaultColumnWidth(int section) {
     static constexpr int kWidths[kColumns] = {247, 80, 100, 100};
     return section >= 0 && section < kColumns ? kWidths[section] : 0;
+}
+
+std::optional<TDetailColumn> TExplorerModel::DetailColumnAt(int column) {
+    if (column < colFirstDetail || column >= colFirstDetail + kDetailColumnCount) return std::nullopt;
+    return TDetailColumn(column - colFirstDetail);
 }
 
 void TExplorerModel::FillExplorer(CMedium* medium) {
@@ -111,8 +118,7 @@ void TExplorerModel::SortOrderOf(Order& order) const {
     std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
         const bool folderA = stored.At(a)->Kind == kindFolder, folderB = stored.At(b)->Kind == kindFolder;
         if (folderA != folderB) return folderA;
-        const int result = CompareSortValues(values[size_t(a)], values[size_t(b)]);
-        return descending ? result > 0 : result < 0;
+        return CompareInOrder(values[size_t(a)], values[size_t(b)], descending) < 0;
     });
     order.identity = false;
     order.reordered.resize(static_cast<size_t>(count));
@@ -134,7 +140,10 @@ QVariant TExplorerModel::SortValue(const CFile& entry, int column, bool inPlace)
     case colSize: return folder ? QVariant() : QVariant(qint64(entry.Size));
     case colCategory: return QByteArray::fromStdString(entry.CategoryName());
     case colDate: return folder ? QVariant() : QVariant(entry.Date);
-    default: return {};
+    default: {
+        const auto detail = DetailColumnAt(column);
+        return detail ? DetailColumnSortValue(entry, *detail) : QVariant();
+    }
     }
 }
 
@@ -203,7 +212,7 @@ QModelIndex TExplorerModel::IndexOfEntry(const CFile* entry) const {
 }
 
 QModelIndex TExplorerModel::index(int row, int column, const QModelIndex& parent) const {
-    if (row < 0 || column < 0 || column >= kColumns) return {};
+    if (row < 0 || column < 0 || column >= columnCount()) return {};
     const Order* order = OrderAt(parent);
     if (!order || row >= order->Count()) return {};
     return createIndex(row, column, order->At(row));
@@ -240,7 +249,10 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
         case colSize: return folder ? QString() : EntrySizeText(*entry);
         case colCategory: return Bytes(entry->CategoryName());
         case colDate: return folder ? QString() : EntryDateText(entry->Date);
-        default: return {};
+        default: {
+            const auto detail = DetailColumnAt(index.column());
+            return detail ? DetailColumnText(*entry, *detail) : QString();
+        }
         }
     case Qt::DecorationRole: {
         if (index.column() != colName || !folders_) return {};
@@ -251,6 +263,7 @@ QVariant TExplorerModel::data(const QModelIndex& index, int role) const {
         return CellAlignment(index.column());
     case Qt::ToolTipRole:
         if (index.column() == colSize && !folder) return ExactSizeText(entry->Size);
+        if (const QString details = DetailsToolTip(*entry); !details.isEmpty()) return details;
         return {};
     case SortRole:
         return SortValue(*entry, index.column(), false);

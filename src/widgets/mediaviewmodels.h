@@ -5,8 +5,10 @@
 #pragma once
 
 #include "widgets/columntitlesmodel.h"
+#include "widgets/detailtexts.h"
 #include "catalogue/mediaclasses.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -87,7 +89,8 @@ private:
 class TExplorerModel : public TColumnTitlesModel {
     Q_OBJECT
 public:
-    enum Column { colName, colSize, colCategory, colDate };
+    // The detail columns (TDetailColumn) follow the explorer's own.
+    enum Column { colName, colSize, colCategory, colDate, colFirstDetail };
     explicit TExplorerModel(const TImageList* folders, QObject* parent = nullptr);
 
     void FillExplorer(CMedium* medium); // one model reset
@@ -108,7 +111,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    static int DefaultColumnWidth(int section);
+    static int DefaultColumnWidth(int section); // the explorer's own columns
+    static std::optional<TDetailColumn> DetailColumnAt(int column);
 
 private:
     // The children of one parent in display order. When the stored order already has the

@@ -38,6 +38,12 @@ int CompareSortValues(const QVariant& a, const QVariant& b) {
     return x < y ? -1 : (y < x ? 1 : 0);
 }
 
+int CompareInOrder(const QVariant& a, const QVariant& b, bool descending) {
+    if (a.isValid() != b.isValid()) return a.isValid() ? -1 : 1;
+    const int result = CompareSortValues(a, b);
+    return descending ? -result : result;
+}
+
 Qt::SortOrder NextSortOrder(int clicked, int sortColumn, Qt::SortOrder order) {
     if (clicked != sortColumn) return order;
     return order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;

@@ -13,6 +13,11 @@ constexpr int SortRole = Qt::UserRole + 64;
 // order. Negative, zero or positive.
 int CompareSortValues(const QVariant& a, const QVariant& b);
 
+// The order of two values in a sort in either direction: the values compared as above, turned
+// round for a descending sort, except that cells without a value come last either way (most
+// files have no artist: a sort by artist shows the songs first).
+int CompareInOrder(const QVariant& a, const QVariant& b, bool descending);
+
 // The direction a header click chooses: on the column sorted by it turns round, on another
 // column it stays.
 Qt::SortOrder NextSortOrder(int clicked, int sortColumn, Qt::SortOrder order);

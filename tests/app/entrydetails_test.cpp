@@ -2,6 +2,7 @@
 // and how "..." brings back the category the entry or medium holds.
 #include "mediacommands_fixture.h"
 
+#include "catalogue/daycount.h"
 #include "catalogue/entrywalk.h"
 #include "categories/ufrmCategories.h"
 #include "categories/ufrmDetailsFiles.h"
@@ -100,6 +101,57 @@ TEST_F(EntryDetails, OkGivesTheChosenCategoryAbortNothing) {
         EXPECT_EQ(Echo().Stored, !c.ok) << "OK has the medium written again";
         EXPECT_EQ(TitleMarked(), c.ok);
         EXPECT_TRUE(script.Asked().isEmpty());
+    }
+}
+
+TEST_F(EntryDetails, ShowsWhereTheFileIsAndEveryDetail) {
+    struct Case {
+        const char* what;
+        const char* entry;
+        TDetailPairs details;
+        const char* path;
+        const char* size; // "" hidden
+        const char* names; // "" hidden
+        const char* values;
+    } cases[] = {
+        {"a photo", "a.txt",
+         {{"width", "4000"}, {"height", "3000"}, {"taken", "2019-06-05T14:03:02"}, {"make", "Canon"},
+          {"model", "EOS 5D"}, {"latitude", "48.8584"}, {"longitude", "-2.2945"}, {"orientation", "6"}},
+         "/Docs/Deep/a.txt", "10 bytes (0 KB)", "Dimensions:\nTaken:\nCamera:\nPosition:\nOrientation:",
+         "4000 \u00D7 3000\n2019-06-05 14:03:02\nCanon EOS 5D\n48.8584, -2.2945\n6"},
+        {"a song", "b.txt",
+         {{"title", "Fernando"}, {"artist", "ABBA"}, {"album", "Greatest Hits"}, {"track", "3"}, {"year", "1976"},
+          {"genre", "Pop"}, {"duration", "254.2"}, {"bitrate", "320"}},
+         "/Docs/b.txt", "20 bytes (0 KB)", "Duration:\nTitle:\nArtist:\nAlbum:\nTrack:\nYear:\nGenre:\nBit rate:",
+         "4:14\nFernando\nABBA\nGreatest Hits\n3\n1976\nPop\n320 kbit/s"},
+        // A key of a later version, and half of a pair, under the names they were kept by.
+        {"a video", "top.txt", {{"codec", "h264"}, {"rating", "5"}, {"framerate", "29.97"}, {"width", "1920"}},
+         "/top.txt", "1 byte (0 KB)", "Codec:\nFrame rate:\nrating:\nwidth:", "h264\n29.97 fps\n5\n1920"},
+        {"a tag holding a line break stays on its line", "top.txt", {{"title", "Two\nlines"}, {"artist", "Me"}},
+         "/top.txt", "1 byte (0 KB)", "Title:\nArtist:", "Two lines\nMe"},
+        {"a folder", "Docs", {}, "/Docs", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenFive();
+        Echo().Details.Set(Entry(c.entry), c.details);
+        SelectEntry(c.entry, false);
+        TfrmDetailsFile& dialog = *windows.frmDetailsFile;
+        TriggerAnswering("actDetails", [&](QWidget* shown) {
+            ASSERT_EQ(shown, &dialog);
+            EXPECT_EQ(dialog.LabelMedium->text(), "Echo");
+            EXPECT_EQ(dialog.LabelPath->text(), c.path);
+            EXPECT_EQ(dialog.LabelSize->isVisible(), *c.size != 0);
+            if (*c.size) EXPECT_EQ(dialog.LabelSize->text(), c.size);
+            EXPECT_EQ(dialog.LabelDetails->isVisible(), *c.names != 0);
+            EXPECT_EQ(dialog.LabelFDetails->text(), c.names);
+            QString values = dialog.LabelDetails->text();
+            // The date as the Date column writes it, here in ISO form to compare.
+            values.replace(EntryDateText(LocalDayCount(2019, 6, 5, 14 * 3600 + 3 * 60 + 2)),
+                           QStringLiteral("2019-06-05 14:03:02"));
+            EXPECT_EQ(values, QString::fromUtf8(c.values));
+            dialog.ButtonAbort->click();
+        });
     }
 }
 

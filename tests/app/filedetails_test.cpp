@@ -1,7 +1,9 @@
 // "Read file details" in the window: Add reads them through the helper, a file the helper fails
 // on is counted in the status line, and the option is kept between runs.
 #include "app/shelvixwindows.h"
+#include "app/ufrmQuickFind.h"
 #include "app/ufrmShelvix.h"
+#include "search/ufrmSearch.h"
 #include "catalogue/mediaclasses.h"
 #include "details/details_support.h"
 #include "platform/volumeinfo.h"
@@ -10,7 +12,10 @@
 #include "support/testfiles.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -67,4 +72,55 @@ TEST_F(FileDetails, SwitchedOffAddReadsNoneAndTheChoiceIsKept) {
     Add(windows);
     ASSERT_EQ(windows.frmShelvix->Catalogue().Count(), 1);
     EXPECT_TRUE(windows.frmShelvix->Catalogue().GetMedium(0)->Details.Empty());
+}
+
+namespace {
+// The views with detail columns, and the first of them.
+std::vector<std::pair<QTreeView*, int>> DetailViews(TShelvixWindows& windows) {
+    return {{windows.frmShelvix->VTExplorer, TExplorerModel::colFirstDetail},
+            {windows.frmShelvix->QuickFind()->VTFound, TfrmSearch::ResultColumnCount},
+            {windows.frmSearch->VSTResults, TfrmSearch::ResultColumnCount}};
+}
+
+// The header's context menu of `view`, as a right click opens it.
+QMenu* HeaderMenu(QTreeView* view) {
+    emit view->header()->customContextMenuRequested(QPoint(5, 5));
+    QMenu* menu = view->header()->findChildren<QMenu*>().value(0);
+    if (menu) menu->hide();
+    return menu;
+}
+} // namespace
+
+TEST_F(FileDetails, DetailColumnsShowWhenChosenFromTheHeaderAndStaySo) {
+    const QStringList titles = {"Dimensions", "Duration", "Taken", "Artist", "Album", "Title", "Camera"};
+    {
+        TShelvixWindows windows;
+        for (auto [view, first] : DetailViews(windows)) {
+            SCOPED_TRACE(view->objectName().toStdString());
+            for (int i = 0; i < titles.size(); ++i) EXPECT_TRUE(view->isColumnHidden(first + i)) << "hidden at first";
+            EXPECT_FALSE(view->isColumnHidden(first - 1));
+            QMenu* menu = HeaderMenu(view);
+            ASSERT_TRUE(menu);
+            QStringList offered;
+            for (QAction* action : menu->actions()) offered << action->text();
+            EXPECT_EQ(offered, titles);
+            menu->actions()[1]->trigger(); // Duration
+            menu->actions()[2]->trigger(); // Taken
+            EXPECT_FALSE(view->isColumnHidden(first + 1));
+            EXPECT_GT(view->columnWidth(first + 2), 0);
+            delete menu;
+        }
+    }
+    TShelvixWindows windows;
+    for (auto [view, first] : DetailViews(windows)) {
+        SCOPED_TRACE(view->objectName().toStdString());
+        for (int i = 0; i < titles.size(); ++i)
+            EXPECT_EQ(view->isColumnHidden(first + i), i != 1 && i != 2) << "as chosen in the last run";
+        QMenu* menu = HeaderMenu(view);
+        ASSERT_TRUE(menu);
+        EXPECT_TRUE(menu->actions()[1]->isChecked());
+        menu->actions()[1]->trigger();
+        EXPECT_TRUE(view->isColumnHidden(first + 1)) << "hidden again";
+        delete menu;
+    }
 }

@@ -115,7 +115,7 @@ const std::vector<WindowCase>& Windows() {
             {"CheckBoxDetails", "QCheckBox", "Details contain:"}, {"EditDetails", "QLineEdit", ""},
             {"ButtonSearch", "QPushButton", "Search"},
             {"GroupBoxResults", "QGroupBox", "Search results:"},
-            {"VSTResults", "QTreeView", "|Media||Result|Size|Date|Location"},
+            {"VSTResults", "QTreeView", "|Media||Result|Size|Date|Location|Dimensions|Duration|Taken|Artist|Album|Title|Camera"},
             {"StatusBar", "QStatusBar", ""}, {"ButtonShow", "QPushButton", "Show"},
             {"ButtonClose", "QPushButton", "Close"},
             {"ButtonExportCsv", "QPushButton", "Export CSV..."},
@@ -139,6 +139,7 @@ const std::vector<WindowCase>& Windows() {
             {"LabelFPath", "QLabel", "Path:"}, {"LabelPath", "QLabel", ""},
             {"LabelFSize", "QLabel", "Size:"}, {"LabelSize", "QLabel", ""},
             {"LabelFDate", "QLabel", "Date:"}, {"LabelDate", "QLabel", ""},
+            {"LabelFDetails", "QLabel", ""}, {"LabelDetails", "QLabel", ""},
             {"LabelCat", "QLabel", "Category:"}, {"ComboBoxCategory", "QComboBox", ""},
             {"ButtonCategories", "QPushButton", "..."},
             {"CheckBoxSub", "QCheckBox", "Include subfolders and files"},
@@ -355,7 +356,8 @@ INSTANTIATE_TEST_SUITE_P(
 struct ColumnLayout {
     const char* form;
     const char* view;
-    std::vector<int> widths; // as drawn for an 8-point font; -1: the column follows the view's width
+    std::vector<int> widths; // as drawn for an 8-point font; -1: the column follows the view's width;
+                             // 0: hidden until chosen
     int dateColumn = -1;     // wider where a full date and time needs it
 };
 
@@ -389,7 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ColumnLayout{"frmRestore", "VTRestore", {140, 140}},
                       ColumnLayout{"frmCleanUp", "VTCleanUp", {140, 140}},
                       ColumnLayout{"frmCategories", "VSTCategories", {-1}},
-                      ColumnLayout{"frmSearch", "VSTResults", {20, 150, 20, 150, 80, 100, 500}, 5}),
+                      ColumnLayout{"frmSearch", "VSTResults", {20, 150, 20, 150, 80, 100, 500, 0, 0, 0, 0, 0, 0, 0}, 5}),
     [](const auto& info) { return std::string(info.param.view); });
 
 TEST(SecondaryWindows, ListsKeepTheMainWindowsDriveIcons) {

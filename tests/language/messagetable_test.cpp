@@ -82,6 +82,22 @@ const std::vector<Binding> kMainKeys = {
     {"msgClose", &ShelvixMessages::msgClose},
     {"msgRecentMissing", &ShelvixMessages::msgRecentMissing},
     {"msgNothingToRestore", &ShelvixMessages::msgNothingToRestore},
+    {"msgColDimensions", &ShelvixMessages::msgColDimensions},
+    {"msgColDuration", &ShelvixMessages::msgColDuration},
+    {"msgColTaken", &ShelvixMessages::msgColTaken},
+    {"msgColArtist", &ShelvixMessages::msgColArtist},
+    {"msgColAlbum", &ShelvixMessages::msgColAlbum},
+    {"msgColTitle", &ShelvixMessages::msgColTitle},
+    {"msgColCamera", &ShelvixMessages::msgColCamera},
+    {"msgDetailPosition", &ShelvixMessages::msgDetailPosition},
+    {"msgDetailOrientation", &ShelvixMessages::msgDetailOrientation},
+    {"msgDetailTrack", &ShelvixMessages::msgDetailTrack},
+    {"msgDetailYear", &ShelvixMessages::msgDetailYear},
+    {"msgDetailGenre", &ShelvixMessages::msgDetailGenre},
+    {"msgDetailBitrate", &ShelvixMessages::msgDetailBitrate},
+    {"msgDetailCodec", &ShelvixMessages::msgDetailCodec},
+    {"msgDetailFrameRate", &ShelvixMessages::msgDetailFrameRate},
+    {"msgDetailsSkipped", &ShelvixMessages::msgDetailsSkipped},
 };
 
 const std::vector<Binding> kSearchKeys = {
