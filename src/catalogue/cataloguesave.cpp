@@ -194,8 +194,10 @@ bool CMedienListe::Save(const std::string& fileName) {
     // The previews file is written whenever there are pictures, and over one that is there
     // without them, which would otherwise stay beside a pair it no longer belongs to.
     TFileStream* previewsFile = nullptr;
+    // It names the new data, so it takes its place after that and before the index: a save
+    // that stops before the data is replaced leaves the old file with the old pair.
     if (CatalogueHasPreviews(*this) || FileExists(previewsName)) {
-        previewsFile = pair.BeginCompanion(previewsName);
+        previewsFile = pair.BeginFollower(previewsName);
         if (!previewsFile) return restore();
     }
     std::optional<TPreviewsWriter> previews;
@@ -309,7 +311,7 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (FileStamp i, d; ownPair && pair.OldPairStamps(i, d)) FileAge = i, DataFileAge = d;
         return restore();
     }
-    if (previews) ReattachPreviews(*this, previewsName, previews->Media());
+    if (previews && pair.PlacedFollowers()) ReattachPreviews(*this, previewsName, previews->Media());
     DataFileName = dataName;
     FileName = fileName;
     PairFileName = fileName;
