@@ -9,8 +9,8 @@ packages=("$@")
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbz2-dev bzip2 libxxhash-dev libarchive-dev libpugixml-dev libblkid-dev
   nlohmann-json3-dev libgtest-dev
-  libexiv2-dev libtag1-dev libavformat-dev libavcodec-dev libavutil-dev
-  ffmpeg libimage-exiftool-perl
+  libexiv2-dev libtag1-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libjpeg-dev libpng-dev
+  ffmpeg libimage-exiftool-perl libvips-tools
   xvfb xauth xdotool strace zip p7zip-full libarchive-tools python3
   genisoimage xorriso gzip xz-utils zstd lz4 lzip ncompress gcab
   python3-pyatspi at-spi2-core dbus-daemon

@@ -96,12 +96,22 @@ std::string IndexBackupName(const std::string& indexFileName) {
     return indexFileName + ".bak";
 }
 
-std::string DataBackupName(const std::string& indexFileName) {
+namespace {
+std::string BackupWithExtension(const std::string& indexFileName, const char* extension) {
     const size_t slash = indexFileName.rfind('/');
     const size_t dot = indexFileName.rfind('.');
     const bool hasExtension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? indexFileName.substr(0, dot) : indexFileName) + ".sxd.bak";
+    return (hasExtension ? indexFileName.substr(0, dot) : indexFileName) + extension;
+}
+} // namespace
+
+std::string DataBackupName(const std::string& indexFileName) {
+    return BackupWithExtension(indexFileName, ".sxd.bak");
+}
+
+std::string PreviewsBackupName(const std::string& indexFileName) {
+    return BackupWithExtension(indexFileName, ".sxp.bak");
 }
 
 bool MakeBackupCopies(const std::string& indexFileName, const std::string& dataFileName) {

@@ -11,6 +11,9 @@ std::string IndexBackupName(const std::string& indexFileName);
 // Home.SXF gives Home.sxd.bak: the index name with its extension changed, then ".bak".
 std::string DataBackupName(const std::string& indexFileName);
 
+// Home.SXF gives Home.sxp.bak, as the data file's copy is named.
+std::string PreviewsBackupName(const std::string& indexFileName);
+
 // Copies the index file and the data file that belong to a catalogue to their backup names, one
 // generation: each copy replaces the previous one. Both copies are written completely under
 // temporary names first, so a copy that fails leaves the previous pair of copies as it was.

@@ -10,12 +10,14 @@
 #include "contentloading.h"
 #include "contentstream.h"
 #include "parallelbzip.h"
+#include "previewsfile.h"
 #include "savepair.h"
 #include "workers.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -157,6 +159,7 @@ bool CMedienListe::Save(const std::string& fileName) {
     PairWriter pair(target, dataName);
     TStream* file = pair.BeginData();
     if (!file) return restore();
+    const std::string previewsName = PreviewsFileNameOf(target);
     // The backups are copies of the pair in place, checked as they are made, and take their
     // places only with the commit: a save refused on the way changes no file.
     if (MakeBackups && ownPair && FileAge.exists) {
@@ -178,7 +181,26 @@ bool CMedienListe::Save(const std::string& fileName) {
                 }
             return refuse(TSaveFailure::BackupFailed);
         }
+        // The previews' copy is made only from a whole file: pictures are no reason to refuse
+        // the save, and a copy of a damaged file would only pass the damage on.
+        if (FileExists(previewsName) && PreviewsFileWhole(previewsName)) {
+            TFileStream* previewsCopy = pair.BeginCompanion(PreviewsBackupName(target));
+            if (!previewsCopy || !CopyWholeFile(previewsName, *previewsCopy)) {
+                restore();
+                return refuse(TSaveFailure::BackupFailed);
+            }
+        }
     }
+    // The previews file is written whenever there are pictures, and over one that is there
+    // without them, which would otherwise stay beside a pair it no longer belongs to.
+    TFileStream* previewsFile = nullptr;
+    // It names the new data, so it takes its place after that and before the index: a save
+    // that stops before the data is replaced leaves the old file with the old pair.
+    if (CatalogueHasPreviews(*this) || FileExists(previewsName)) {
+        previewsFile = pair.BeginFollower(previewsName);
+        if (!previewsFile) return restore();
+    }
+    std::optional<TPreviewsWriter> previews;
     TSummingStream data(*file);
     TMemoryStream index;
     bool failed = false;
@@ -257,9 +279,18 @@ bool CMedienListe::Save(const std::string& fileName) {
                         });
         }
         if (!failed) work.Finish();
+        if (previewsFile) previews.emplace(*previewsFile);
+        for (int i = 0; i < Count() && !failed; ++i) {
+            if (previews) WriteMediumPreviews(*this, i, *previews);
+            media_[size_t(i)]->Additions.PreviewCount = previews ? int32_t(previews->MediumCount(size_t(i))) : 0;
+        }
         if (!failed) {
             WriteMediumAdditions(index, *this);
-            WriteDataIdentity(index, {true, data.Position(), data.WholeSum()});
+            const TDataIdentity identity{true, data.Position(), data.WholeSum()};
+            WriteDataIdentity(index, identity);
+            // The pictures belong to this index as well as to this data file: a data file can stay
+            // byte for byte the same while the index changes.
+            failed = previews && !previews->Finish(identity, BlockSumOf(index.Data(), size_t(index.Size())));
         }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;
@@ -280,6 +311,7 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (FileStamp i, d; ownPair && pair.OldPairStamps(i, d)) FileAge = i, DataFileAge = d;
         return restore();
     }
+    if (previews && pair.PlacedFollowers()) ReattachPreviews(*this, previewsName, previews->Media());
     DataFileName = dataName;
     FileName = fileName;
     PairFileName = fileName;

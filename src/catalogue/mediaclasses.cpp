@@ -150,6 +150,7 @@ void CMedium::ClearEntries() {
     entries_.Clear();
     arena_.Reset();
     Details.Clear();
+    Previews.TreeDropped();
 }
 
 void CMedium::AdoptContent(CMedium& loaded) {
@@ -157,6 +158,7 @@ void CMedium::AdoptContent(CMedium& loaded) {
     std::swap(entries_, loaded.entries_);
     arena_.Swap(loaded.arena_);
     Details.Swap(loaded.Details);
+    Previews.TreeDropped();
     ContentLoaded = loaded.ContentLoaded;
     loaded.ContentLoaded = false;
 }
@@ -289,7 +291,8 @@ void CMedienListe::ReportProgress(int64_t done, int64_t total) const {
     if (OnProgress && total > 0) OnProgress(ProgressPercent(done, total));
 }
 
-std::string DataFileNameOf(const std::string& indexFileName) {
+namespace {
+std::string WithExtension(const std::string& indexFileName, const char* extension) {
     std::string result;
     result.reserve(indexFileName.size());
     size_t i = 0;
@@ -297,11 +300,18 @@ std::string DataFileNameOf(const std::string& indexFileName) {
         if (i + 4 <= indexFileName.size() && indexFileName[i] == '.' &&
             AsciiUpper(indexFileName[i + 1]) == 'S' && AsciiUpper(indexFileName[i + 2]) == 'X' &&
             AsciiUpper(indexFileName[i + 3]) == 'F') {
-            result += ".SXD";
+            result += extension;
             i += 4;
         } else {
             result += indexFileName[i++];
         }
     }
     return result;
+}
+} // namespace
+
+std::string DataFileNameOf(const std::string& indexFileName) { return WithExtension(indexFileName, ".SXD"); }
+
+std::string PreviewsFileNameOf(const std::string& indexFileName) {
+    return WithExtension(indexFileName, ".SXP");
 }

@@ -4,6 +4,7 @@
 
 #include "entryarena.h"
 #include "entrydetails.h"
+#include "entrypreviews.h"
 #include "mediumadditions.h"
 #include "streams.h"
 
@@ -140,6 +141,9 @@ public:
     mutable std::shared_ptr<TPackedContent> PackedContent;
     // Photo, music and video details of its entries; dropped with the tree.
     TEntryDetails Details;
+    // Pictures of its photos and videos (previews.h): those set by address go with the tree,
+    // those of the previews file stay with the medium.
+    TEntryPreviews Previews;
 
     int EntryCount() const { return entries_.Count(); }
     CFile* GetEntry(int index) const { return entries_.At(index); }
@@ -265,5 +269,7 @@ bool DataFileIs(const std::string& dataName, const TDataIdentity& identity);
 
 // The data file belonging to an index file: every ".SXF" (any case) becomes ".SXD".
 std::string DataFileNameOf(const std::string& indexFileName);
+// The previews file beside the pair: every ".SXF" (any case) becomes ".SXP".
+std::string PreviewsFileNameOf(const std::string& indexFileName);
 // Rounds done/total*100 to the nearest integer, ties to the even one.
 int ProgressPercent(int64_t done, int64_t total);

@@ -1,5 +1,6 @@
 // Reading and writing the catalogue's index file, data file and content blocks.
 #include "mediaclasses.h"
+#include "previewsfile.h"
 
 #include "blockcopy.h"
 
@@ -394,6 +395,11 @@ bool CMedienListe::LoadPair(const std::string& fileName) {
         LoadFailure = TLoadFailure::Damaged;
         return false;
     }
+    // Losing the previews never loses the catalogue: it opens, and says so once.
+    const uint64_t indexSum = BlockSumOf(index->Data(), size_t(index->Size()));
+    if (std::string note = AttachPreviewsFile(*this, PreviewsFileNameOf(FileBehindLinks(fileName)), identity, indexSum);
+        !note.empty())
+        LoadNotice += (LoadNotice.empty() ? "" : "\n\n") + note;
     return true;
 }
 

@@ -78,6 +78,13 @@ const TFieldCodec kFields[] = {
          if (SafeFolder(folder)) a.Folder = folder;
          return true;
      }},
+    {afPreviews, [](const TMediumAdditions& a) { return a.PreviewCount > 0; },
+     [](TMemoryStream& s, const TMediumAdditions& a) { WriteInt(s, a.PreviewCount); },
+     [](TMemoryStream& s, TMediumAdditions& a) {
+         if (s.Size() != 4) return false;
+         a.PreviewCount = std::max(0, ReadInt(s));
+         return true;
+     }},
 };
 
 const TFieldCodec* CodecOf(int32_t id) {

@@ -28,6 +28,9 @@ struct TMediumAdditions {
     double ReadTime = 0;    // day count in local time, as entry dates
     std::string Folder;     // the folder read, from the root of its file system ("/", "/photos")
     bool HasSpace() const { return Capacity >= 0 && FreeSpace >= 0; }
+    // How many pictures the previews file beside the pair holds for the medium: an open that
+    // finds fewer, or no file, says the previews are lost.
+    int32_t PreviewCount = 0;
 };
 
 // Field ids in the trailer. New fields take new ids; an id is never reused.
@@ -35,6 +38,7 @@ enum TAdditionField : int32_t {
     afBlockSum = 1, // Int64 block length, then the 8 bytes of the block's XXH3-64
     afSpace = 2,    // Int64 capacity, Int64 free space, Double time read (UTC day count)
     afFolder = 3,   // String: the folder read, from the root of its file system
+    afPreviews = 4, // Int32: the medium's pictures in the previews file
 };
 
 // Appends the trailer for the media of `catalogue` to the index content, after the headers;

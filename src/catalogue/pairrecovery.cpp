@@ -54,8 +54,8 @@ bool StartsWith(std::string_view name, std::string_view prefix, bool ignoreCase)
 
 // The files one save left, by their names as the folder spells them.
 struct TLeftovers {
-    std::string lock, ready, indexNew, dataNew, dataOld;
-    std::vector<std::string> others; // backup copies being made, write probes
+    std::string lock, ready, indexNew, dataNew, dataOld, previewsNew;
+    std::vector<std::string> others; // backup copies and name indexes being made, write probes
 };
 
 std::map<std::string, TLeftovers> FindLeftovers(const std::string& indexName,
@@ -71,9 +71,12 @@ std::map<std::string, TLeftovers> FindLeftovers(const std::string& indexName,
         {FolderOf(indexName), BaseName(indexName) + ".new-", &TLeftovers::indexNew},
         {FolderOf(dataName), BaseName(dataName) + ".new-", &TLeftovers::dataNew},
         {FolderOf(dataName), BaseName(dataName) + ".old-", &TLeftovers::dataOld},
+        {FolderOf(indexName), BaseName(PreviewsFileNameOf(indexName)) + ".new-", &TLeftovers::previewsNew},
         {FolderOf(indexName), BaseName(indexName) + ".probe-", nullptr},
+        {FolderOf(indexName), BaseName(PreviewsBackupName(indexName)) + ".new-", nullptr},
         {FolderOf(indexName), BaseName(IndexBackupName(indexName)) + ".new-", nullptr},
         {FolderOf(indexName), BaseName(DataBackupName(indexName)) + ".new-", nullptr},
+        {FolderOf(indexName), BaseName(NameIndexFileName(indexName)) + ".new-", nullptr},
     };
     std::map<std::string, TLeftovers> found;
     std::vector<std::string> folders = {FolderOf(indexName)};
@@ -236,6 +239,12 @@ TSettle FinishInterruptedSave(const std::string& indexName, const std::string& d
         case TVerdict::NewStands: move(l.ready, indexName); break;
         case TVerdict::FirstPair: move(l.dataNew, dataName), move(l.ready, indexName); break;
         default: break;
+        }
+        // The previews written with the pair that now stands go with it; any others are stale.
+        if (verdict == TVerdict::NewStands || verdict == TVerdict::FirstPair) {
+            if (!l.previewsNew.empty()) move(l.previewsNew, PreviewsFileNameOf(indexName));
+        } else if (verdict != TVerdict::Unreadable) {
+            drop(l.previewsNew);
         }
         if (verdict == TVerdict::Unreadable) {
             result = {TSettle::State::Leftover, l.ready};

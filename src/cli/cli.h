@@ -39,6 +39,7 @@ int RunFind(const Arguments& arguments);
 int RunImport(const Arguments& arguments);
 int RunDuplicates(const Arguments& arguments);
 int RunExport(const Arguments& arguments);
+int RunPreview(const Arguments& arguments);
 int RunLanguageTemplate(const Arguments& arguments);
 int RunLanguageCheck(const Arguments& arguments);
 

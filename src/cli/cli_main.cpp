@@ -32,6 +32,8 @@ const Command kCommands[] = {
      "files kept on more than one medium, or more than once on one", 1, -1, RunDuplicates},
     {"export", "CAT.SXF --csv|--html [--medium NAME] [--removed]",
      "the media's trees as a CSV list or an HTML report", 2, -1, RunExport},
+    {"preview", "CAT.SXF MEDIUM PATH OUT.png", "write the preview of a photo or video as PNG", 4, 4,
+     RunPreview},
     {"import", "FILE.CAT OUT.SXF",
      "read an \"Advanced disc catalog\" file into a new catalogue and save it", 2, 2, RunImport},
     {"language-template", "[OUT.xml]",
@@ -76,6 +78,10 @@ const char* const kHelpTail =
     "export writes the tree of every present medium (or those of the media named NAME) as CSV\n"
     "(medium,path,name,kind,size,date,category) or as one HTML page to standard output.\n"
     "--removed adds the removed media, and the CSV list a state column (present, removed).\n"
+    "\n"
+    "preview writes the picture kept for the entry at PATH (as find prints it, after the\n"
+    "medium's name) on the medium named MEDIUM to OUT.png. It exits with 1 when the entry has\n"
+    "no preview, with 2 when there is no such medium or entry.\n"
     "\n"
     "Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.\n";
 

@@ -62,21 +62,23 @@ TDetailsReader::~TDetailsReader() {
     for (auto& h : helpers_) Stop(*h, false);
 }
 
-bool TDetailsReader::Start(Helper& h) {
+pid_t StartHelperProcess(const std::string& program, const char* mode, const TDetailsLimits& limits,
+                         int& socket) {
     int pair[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return false;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return -1;
     // Everything the child needs is made before the fork: after it, only calls that are safe
     // in a copy of a threaded process.
-    const std::string cpu = std::to_string(limits_.cpuSecondsPerFile);
-    const char* argv[] = {program_.c_str(), "--cpu-seconds", cpu.c_str(), nullptr};
-    const rlimit memory{rlim_t(limits_.memoryBytes), rlim_t(limits_.memoryBytes)};
-    const rlimit cpuLimit{rlim_t(limits_.cpuSecondsPerFile), RLIM_INFINITY};
+    const std::string cpu = std::to_string(limits.cpuSecondsPerFile);
+    const char* argv[] = {program.c_str(), "--cpu-seconds", cpu.c_str(), nullptr};
+    const char* modeArgv[] = {program.c_str(), mode, nullptr};
+    const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
+    const rlimit cpuLimit{rlim_t(limits.cpuSecondsPerFile), RLIM_INFINITY};
     const rlimit noCore{0, 0};
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(pair[0]);
         ::close(pair[1]);
-        return false;
+        return -1;
     }
     if (pid == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the scan
@@ -86,12 +88,20 @@ bool TDetailsReader::Start(Helper& h) {
         if (kLimitMemory) ::setrlimit(RLIMIT_AS, &memory);
         ::setrlimit(RLIMIT_CPU, &cpuLimit);
         ::setrlimit(RLIMIT_CORE, &noCore);
-        ::execv(argv[0], const_cast<char* const*>(argv));
+        ::execv(program.c_str(), const_cast<char* const*>(mode ? modeArgv : argv));
         ::_exit(127);
     }
     ::close(pair[1]);
+    socket = pair[0];
+    return pid;
+}
+
+bool TDetailsReader::Start(Helper& h) {
+    int fd = -1;
+    const pid_t pid = StartHelperProcess(program_, nullptr, limits_, fd);
+    if (pid < 0) return false;
     h.pid = pid;
-    h.fd = pair[0];
+    h.fd = fd;
     h.answer.clear();
     h.busy = false;
     return true;
@@ -120,7 +130,8 @@ void TDetailsReader::Stop(Helper& h, bool kill) {
 
 TDetailsOutcome TDetailsReader::Run(const std::vector<TDetailsJob>& jobs,
                                     const std::function<void(size_t, TDetailPairs&)>& found,
-                                    const std::function<bool()>& poll) {
+                                    const std::function<bool()>& poll,
+                                    const std::function<void(size_t, std::string&)>& preview) {
     TDetailsOutcome outcome;
     if (jobs.empty()) return outcome;
     if (::access(program_.c_str(), X_OK) != 0) {
@@ -131,6 +142,7 @@ TDetailsOutcome TDetailsReader::Run(const std::vector<TDetailsJob>& jobs,
     std::vector<pollfd> fds;
     std::vector<Helper*> waiting;
     TDetailPairs pairs;
+    std::string picture;
     bool stopped = false;
     int answers = 0;
     // A helper that fails on every file from the start (a library missing on this system) is
@@ -157,7 +169,7 @@ TDetailsOutcome TDetailsReader::Run(const std::vector<TDetailsJob>& jobs,
                     }
                     const TDetailsJob& job = jobs[next];
                     ++next;
-                    if (!SendAll(h.fd, EncodeDetailsRequest(job.kind, job.path))) {
+                    if (!SendAll(h.fd, EncodeDetailsRequest(job.kind, job.path, job.preview))) {
                         failed(h);
                         continue;
                     }
@@ -191,7 +203,7 @@ TDetailsOutcome TDetailsReader::Run(const std::vector<TDetailsJob>& jobs,
                         continue;
                     }
                     h.answer.append(buffer, size_t(n));
-                    const int decoded = DecodeDetailsAnswer(h.answer, pairs);
+                    const int decoded = DecodeDetailsAnswer(h.answer, pairs, &picture);
                     if (decoded == 0) continue;
                     if (decoded < 0 || !h.answer.empty()) { // it talks nonsense: not trusted again
                         failed(h);
@@ -203,6 +215,7 @@ TDetailsOutcome TDetailsReader::Run(const std::vector<TDetailsJob>& jobs,
                         ++outcome.read;
                         if (found) found(h.job, pairs);
                     }
+                    if (!picture.empty() && preview) preview(h.job, picture);
                     if (poll && !poll()) stopped = true;
                 } else if (now >= h.deadline) { // it hangs
                     failed(h);

@@ -22,6 +22,7 @@ struct TDetailsLimits {
 struct TDetailsJob {
     std::string path;
     ContentKind kind = ContentKind::Unknown;
+    bool preview = false; // a preview is wanted too (a photo or a video)
 };
 
 struct TDetailsOutcome {
@@ -33,6 +34,12 @@ struct TDetailsOutcome {
 // The helper beside the running program, or $SHELVIX_DETAILS_HELPER when set.
 std::string DefaultDetailsHelper();
 
+// Starts the helper with `limits` on a socket that is its standard input and output; with a
+// `mode` (an option the helper takes alone) for one task instead of the requests. The process
+// number, or -1 when it cannot be started.
+int StartHelperProcess(const std::string& program, const char* mode, const TDetailsLimits& limits,
+                       int& socket);
+
 class TDetailsReader {
 public:
     explicit TDetailsReader(std::string helper = DefaultDetailsHelper(), int workers = 2,
@@ -42,11 +49,12 @@ public:
     TDetailsReader& operator=(const TDetailsReader&) = delete;
 
     // Reads every job, up to `workers` at once; found(index, pairs) is called on this thread for
-    // each job that gave details, poll() after each answer. Stops early when poll returns false.
-    // Never throws.
+    // each job that gave details, preview(index, jpeg) for each preview made, poll() after each
+    // answer. Stops early when poll returns false. Never throws.
     TDetailsOutcome Run(const std::vector<TDetailsJob>& jobs,
                         const std::function<void(size_t, TDetailPairs&)>& found,
-                        const std::function<bool()>& poll = {});
+                        const std::function<bool()>& poll = {},
+                        const std::function<void(size_t, std::string&)>& preview = {});
 
 private:
     struct Helper;

@@ -1,6 +1,7 @@
 #include "details/mediumdetails.h"
 
 #include "catalogue/mediaclasses.h"
+#include "catalogue/previews.h"
 
 #include <vector>
 
@@ -40,7 +41,8 @@ TDetailsOutcome ReadMediumDetails(CMedium& medium, const std::string& root,
             if (e->ChildCount() > 0) stack.push_back({&e->Children(), 0});
         } else if (e->Kind == kindFile && e->Size > 0 && MayHaveDetails(e->Name())) {
             // Size 0: nothing to read, and symbolic links (catalogued so) are never followed.
-            jobs.push_back({PathOf(root, e), KindByExtension(e->Name())});
+            const ContentKind kind = KindByExtension(e->Name());
+            jobs.push_back({PathOf(root, e), kind, kind != ContentKind::Music});
             entries.push_back(e);
         }
     }
@@ -49,5 +51,5 @@ TDetailsOutcome ReadMediumDetails(CMedium& medium, const std::string& root,
     TDetailsReader& use = reader ? *reader : own;
     return use.Run(
         jobs, [&](size_t index, TDetailPairs& pairs) { medium.Details.Set(entries[index], pairs); },
-        poll);
+        poll, [&](size_t index, std::string& jpeg) { SetPreview(medium, entries[index], std::move(jpeg)); });
 }

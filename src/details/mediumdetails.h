@@ -1,6 +1,6 @@
 // The scan's details pass: after the walk has filled a medium, the files that may have details
-// are read through the helper and their details kept in the medium. Archive members are not
-// opened for details.
+// are read through the helper and their details, and the previews of photos and videos, kept in
+// the medium. Archive members are not opened for details.
 #pragma once
 
 #include "details/detailsclient.h"

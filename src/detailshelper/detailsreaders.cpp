@@ -88,3 +88,13 @@ TDetailPairs ReadFileDetails(ContentKind kind, const std::string& path) {
     }
     return {};
 }
+
+std::string MakePreview(ContentKind kind, const std::string& path) {
+    try {
+        if (kind == ContentKind::Unknown) kind = SniffKind(path);
+        if (kind == ContentKind::Photo) return MakePhotoPreview(path);
+        if (kind == ContentKind::Video) return MakeVideoPreview(path);
+    } catch (...) { // a library's exception costs the preview only
+    }
+    return {};
+}

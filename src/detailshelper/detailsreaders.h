@@ -18,6 +18,15 @@ TDetailPairs ReadMusicDetails(const std::string& path);
 // `music`: the audio stream's tags, duration and bitrate; otherwise the video stream's picture.
 TDetailPairs ReadMediaDetails(const std::string& path, bool music);
 
+// The photo formats given to Exiv2 (an Exiv2::ImageType).
+bool IsPhotoType(int exiv2Type);
+
+// A preview of a photo or video (previewpicture.h): JPEG bytes, or empty when none can be made.
+// Looks at the first bytes when `kind` is Unknown. Never throws.
+std::string MakePreview(ContentKind kind, const std::string& path);
+std::string MakePhotoPreview(const std::string& path);
+std::string MakeVideoPreview(const std::string& path);
+
 // Shared by the readers: numbers in the form the catalogue keeps.
 std::string DetailNumber(double value, int decimals);
 std::string DetailNumber(long long value);

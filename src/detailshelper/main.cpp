@@ -3,6 +3,7 @@
 // input ends. The scan set its memory limit; the CPU limit is renewed here for each file, so
 // that a file that makes a reader spin ends the helper rather than the scan waiting on it.
 #include "detailshelper/detailsreaders.h"
+#include "detailshelper/previewpicture.h"
 #include "details/detailsprotocol.h"
 
 #include <sys/resource.h>
@@ -62,9 +63,26 @@ void MisbehaveFor(const std::string& path) {
         std::this_thread::sleep_for(std::chrono::hours(1));
     }
 }
+
+// With --png: a preview's JPEG on standard input, its PNG on standard output (the command line
+// writes previews out so, without decoding a catalogue's bytes itself).
+int PreviewAsPng() {
+    std::string jpeg;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(0, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        jpeg.append(buffer, size_t(n));
+        if (jpeg.size() > (size_t(4) << 20)) return 1; // no preview of ours
+    }
+    const std::string png = EncodePng(DecodeJpegScaled(jpeg, 1 << 20));
+    return !png.empty() && WriteAll(png) ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--png") == 0) return PreviewAsPng();
     rlim_t cpuSeconds = 10;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--cpu-seconds") == 0) cpuSeconds = rlim_t(std::max(1, std::atoi(argv[i + 1])));
@@ -73,6 +91,7 @@ int main(int argc, char** argv) {
     InitDetailsReaders();
     std::string input, path;
     ContentKind kind;
+    bool wantsPreview = false;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(0, buffer, sizeof buffer);
@@ -80,12 +99,15 @@ int main(int argc, char** argv) {
         if (n <= 0) return 0; // the scan is over
         input.append(buffer, size_t(n));
         for (;;) {
-            const int r = DecodeDetailsRequest(input, kind, path);
+            const int r = DecodeDetailsRequest(input, kind, path, &wantsPreview);
             if (r < 0) return 2;
             if (r == 0) break;
             RenewCpuLimit(cpuSeconds);
             if (testHooks) MisbehaveFor(path);
-            if (!WriteAll(EncodeDetailsAnswer(ReadFileDetails(kind, path)))) return 0;
+            const TDetailPairs pairs = ReadFileDetails(kind, path);
+            // A file that gave no details is no picture a preview could be made of.
+            const std::string preview = wantsPreview && !pairs.empty() ? MakePreview(kind, path) : std::string();
+            if (!WriteAll(EncodeDetailsAnswer(pairs, preview))) return 0;
         }
     }
 }

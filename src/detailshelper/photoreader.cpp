@@ -37,9 +37,10 @@ bool FindDegrees(const Exiv2::ExifData& exif, const char* key, const char* refKe
     return true;
 }
 
-// The photo formats read here. Exiv2 also opens video containers (RIFF, Matroska, QuickTime,
-// ASF) as images, and its parsers of those can loop on a damaged file: they are left to
-// libavformat.
+} // namespace
+
+// Exiv2 also opens video containers (RIFF, Matroska, QuickTime, ASF) as images, and its parsers
+// of those can loop on a damaged file: they are left to libavformat.
 bool IsPhotoType(int type) {
     namespace T = Exiv2::ImageType;
     for (int photo : {T::jpeg, T::exv, T::cr2, T::crw, T::tiff, T::mrw, T::orf, T::png, T::raf,
@@ -47,7 +48,6 @@ bool IsPhotoType(int type) {
         if (type == photo) return true;
     return false;
 }
-} // namespace
 
 TDetailPairs ReadPhotoDetails(const std::string& path) {
     TDetailPairs pairs;

@@ -1,10 +1,12 @@
 // The commit against the world: a save that fails or dies at each of its steps, on a file system
 // with or without hard links, settled by the same process, by another after the saver died, by
 // one that sees the dead saver's number in use again, or by a newer save. In every cell, one
-// open later the catalogue is the old one or the new one, whole, and a data file exists.
+// open later the catalogue is the old one or the new one, whole, and a data file exists; its
+// previews are that catalogue's, or gone with a message, never another save's.
 #include "catalogue/backups.h"
 #include "catalogue/faults.h"
 #include "catalogue/mediaclasses.h"
+#include "catalogue/previews.h"
 #include "catalogue/savepair.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
@@ -23,7 +25,8 @@ enum class Opener { Same, DeadOther, ReusedNumber, NewerSave };
 
 const char* const kSteps[] = {"backup-copy", "create-index", "lock-targets", "place-companions",
                               "ready-index", "link-old", "aside-old", "rename-data",
-                              "rename-index", "rename-data+undo-data", "rename-index+undo-data"};
+                              "rename-index", "rename-data+undo-data", "rename-index+undo-data",
+                              "place-follower"};
 
 struct Cell {
     const char* step;
@@ -83,6 +86,7 @@ protected:
     void SetUp() override {
         SetLockPatience(200);
         FillSampleCatalogue(cat);
+        SetPreview(*cat.GetMedium(0), cat.GetMedium(0)->GetEntry(0), "old picture");
         ASSERT_TRUE(cat.Save(index));
         oldText = LoadedCatalogueText(index);
     }
@@ -103,6 +107,8 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     changed.MakeBackups = true;
     changed.GetMedium(0)->Name = "renamed";
     changed.GetMedium(0)->Stored = false;
+    ASSERT_TRUE(changed.GetMedium(0)->LoadContent(changed.DataFileName));
+    SetPreview(*changed.GetMedium(0), changed.GetMedium(0)->GetEntry(0), "new picture");
     CMedienListe expectedNew;
     ASSERT_TRUE(expectedNew.Load(index));
     expectedNew.GetMedium(0)->Name = "renamed";
@@ -145,11 +151,30 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     EXPECT_NE(std::find(allowed.begin(), allowed.end(), text), allowed.end()) << text;
     EXPECT_TRUE(FileExists(DataFileNameOf(index)));
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{}) << "every temporary is gone";
+    CMedienListe seen;
+    ASSERT_TRUE(seen.Load(index));
+    CMedium& first = *seen.GetMedium(0);
+    ASSERT_TRUE(first.LoadContent(seen.DataFileName));
+    const std::string picture = PreviewBytes(seen, first, first.GetEntry(0));
+    const std::string want = cell.opener == Opener::NewerSave ? ""
+                             : first.Name == "renamed"        ? "new picture"
+                                                              : "old picture";
+    // Stopped with its new data in place and its previews beside it: the open finishes it whole.
+    if (cell.ending == Ending::Kill && std::string(cell.step) == "place-follower" && cell.opener != Opener::NewerSave)
+        EXPECT_EQ(picture, "new picture") << "settled with the pair it was saved with";
+    if (picture != want) {
+        EXPECT_EQ(picture, "") << "never the picture of another save";
+        EXPECT_NE(seen.LoadNotice.find("previews file"), std::string::npos) << "a loss is told";
+    }
     if (FileExists(index + ".bak")) {
         CMedienListe backup;
         std::filesystem::copy_file(index + ".bak", dir.File("B.SXF"));
         std::filesystem::copy_file(dir.File("Home.sxd.bak"), dir.File("B.SXD"));
         EXPECT_NE(LoadedCatalogueText(dir.File("B.SXF")), "no catalogue") << "the backups are a whole pair";
+        ASSERT_TRUE(FileExists(dir.File("Home.sxp.bak"))) << "the previews are backed up with it";
+        std::filesystem::copy_file(dir.File("Home.sxp.bak"), dir.File("B.SXP"));
+        ASSERT_TRUE(backup.Load(dir.File("B.SXF")));
+        EXPECT_EQ(backup.LoadNotice, "") << "the previews' copy belongs to the pair's";
     }
 }
 

@@ -20,18 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string answer = bytes;
     TDetailPairs pairs;
+    std::string preview;
     while (!answer.empty()) {
         const size_t before = answer.size();
-        if (DecodeDetailsAnswer(answer, pairs) != 1) break;
+        if (DecodeDetailsAnswer(answer, pairs, &preview) != 1) break;
+        FUZZ_CHECK(preview.size() <= kPreviewByteLimit);
         // What was taken, written again, is the bytes taken.
-        const std::string again = EncodeDetailsAnswer(pairs);
+        const std::string again = EncodeDetailsAnswer(pairs, preview);
         FUZZ_CHECK(again == bytes.substr(bytes.size() - before, again.size()));
         FUZZ_CHECK(answer.size() == before - again.size());
     }
 
     std::string request = bytes, path;
     ContentKind kind;
-    while (DecodeDetailsRequest(request, kind, path) == 1)
+    bool wantsPreview = false;
+    while (DecodeDetailsRequest(request, kind, path, &wantsPreview) == 1)
         FUZZ_CHECK(path.size() <= kDetailsPathLimit && kind <= ContentKind::Video);
     return 0;
 }

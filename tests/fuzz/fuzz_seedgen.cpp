@@ -1,6 +1,8 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
-//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language, details
+//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language, details,
+//                              previews
 #include "language/windowtexts.h"
+#include "catalogue/previewsfile.h"
 #include "details/detailsprotocol.h"
 #include "fuzz/samplecatalogue.h"
 #include "support/rarwriter.h"
@@ -60,6 +62,19 @@ int main(int argc, char** argv) {
     Put(root / "details", "answer", EncodeDetailsAnswer({{"title", "T"}, {"duration", "217.87"}}));
     Put(root / "details", "request", EncodeDetailsRequest(ContentKind::Photo, "/media/a.jpg"));
     Put(root / "block", "details", sample::ContentBlock(detailed));
+    Put(root / "details", "answer-preview", EncodeDetailsAnswer({{"width", "4000"}}, "\xFF\xD8picture"));
+
+    // Previews files: two media, one without pictures; and one of no media.
+    for (const int media : {3, 0}) {
+        TMemoryStream previews;
+        TPreviewsWriter writer(previews);
+        for (int m = 0; m < media; ++m) {
+            writer.BeginMedium();
+            for (int e = 0; m != 1 && e < 3; ++e) writer.Add(e * 5 + m, std::string(20 + e, char('p' + e)));
+        }
+        writer.Finish({true, 123456, 0x1122334455667788ull}, 0x0102030405060708ull);
+        Put(root / "previews", "media" + std::to_string(media), previews.ToString());
+    }
 
     // A deep chain of folders: the shape that recursion-free reading is there for.
     CMedium deep(nullptr);
