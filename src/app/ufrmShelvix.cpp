@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QWindow>
 
@@ -55,7 +56,11 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateBottomPanel();
     ConnectDesk();
     FQuickFind = new TfrmQuickFind(this);
+    CreatePreviews();
     PlaceOnScreen();
+    // After the panes' sizes are back, so that the pane's room is taken from the explorer's.
+    ShowPreviewPane(actPreviewPane->isChecked());
+    ShowIconView(actIconView->isChecked());
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);
 
@@ -111,7 +116,8 @@ void TfrmShelvix::CreateViews() {
         VTMedien->setColumnWidth(column, scale.X(TMediaTreeModel::DefaultColumnWidth(column)));
 
     FExplorerModel = new TExplorerModel(&ImageListFolders, this);
-    VTExplorer = new QTreeView(Splitter1);
+    ExplorerPlace = new QStackedWidget(Splitter1);
+    VTExplorer = new QTreeView(ExplorerPlace);
     VTExplorer->setObjectName(QStringLiteral("VTExplorer"));
     VTExplorer->setModel(FExplorerModel);
     VTExplorer->setUniformRowHeights(true);
@@ -137,7 +143,8 @@ void TfrmShelvix::CreateViews() {
     VTMedien->setItemDelegate(new TDimmedRowsDelegate(VTMedien));
 
     Splitter1->addWidget(VTMedien);
-    Splitter1->addWidget(VTExplorer);
+    ExplorerPlace->addWidget(VTExplorer);
+    Splitter1->addWidget(ExplorerPlace);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
 

@@ -76,7 +76,16 @@
     X(msgCopyPath, "Copy path") \
     X(msgClose, "Close") \
     X(msgRecentMissing, "%1 is no longer there and was taken off the recent catalogues.") \
-    X(msgNothingToRestore, "Select the media to restore first.")
+    X(msgNothingToRestore, "Select the media to restore first.") \
+    X(msgNoPreview, "No preview") \
+    X(msgDate, "Date") \
+    X(msgDimensions, "Dimensions") \
+    X(msgDuration, "Duration") \
+    X(msgTaken, "Taken") \
+    X(msgCamera, "Camera") \
+    X(msgTitle, "Title") \
+    X(msgArtist, "Artist") \
+    X(msgAlbum, "Album")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -138,7 +147,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_CATEGORY_ENTRY
 #undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 66);
+static_assert(std::size(kMainMessages) == 75);
 static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 

@@ -91,6 +91,17 @@ extern std::string msgClose;
 extern std::string msgRecentMissing;
 // Restore pressed with no medium ticked or selected.
 extern std::string msgNothingToRestore;
+// The preview pane: what shows in place of a picture an entry has none of, and the captions of
+// the facts beside it.
+extern std::string msgNoPreview;
+extern std::string msgDate;
+extern std::string msgDimensions;
+extern std::string msgDuration;
+extern std::string msgTaken;
+extern std::string msgCamera;
+extern std::string msgTitle;
+extern std::string msgArtist;
+extern std::string msgAlbum;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -151,7 +162,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 66 for the main window, 5 for the search
+// Register a window's keys in their fixed order: 75 for the main window, 5 for the search
 // window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
 // twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);

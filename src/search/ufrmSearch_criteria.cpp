@@ -41,6 +41,7 @@ double DayCount(const QDate& date, const QTime& time) {
 void TfrmSearch::FormCreate() {
     FResultsModel = new TSearchResultsModel(FDrives, this);
     VSTResults->setModel(FResultsModel);
+    connect(VSTResults->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { PreviewCurrent(); });
     for (int column = 0; column < ResultColumnCount; ++column)
         VSTResults->header()->resizeSection(column, ResultColumnWidth(column));
     FGuard = false;

@@ -82,6 +82,15 @@ const std::vector<Binding> kMainKeys = {
     {"msgClose", &ShelvixMessages::msgClose},
     {"msgRecentMissing", &ShelvixMessages::msgRecentMissing},
     {"msgNothingToRestore", &ShelvixMessages::msgNothingToRestore},
+    {"msgNoPreview", &ShelvixMessages::msgNoPreview},
+    {"msgDate", &ShelvixMessages::msgDate},
+    {"msgDimensions", &ShelvixMessages::msgDimensions},
+    {"msgDuration", &ShelvixMessages::msgDuration},
+    {"msgTaken", &ShelvixMessages::msgTaken},
+    {"msgCamera", &ShelvixMessages::msgCamera},
+    {"msgTitle", &ShelvixMessages::msgTitle},
+    {"msgArtist", &ShelvixMessages::msgArtist},
+    {"msgAlbum", &ShelvixMessages::msgAlbum},
 };
 
 const std::vector<Binding> kSearchKeys = {
