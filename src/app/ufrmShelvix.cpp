@@ -11,6 +11,7 @@
 #include "widgets/windowsettings.h"
 #include "scan/rarlibrary.h"
 #include "app/ufrmQuickFind.h"
+#include "widgets/previewpane.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -57,10 +58,10 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     ConnectDesk();
     FQuickFind = new TfrmQuickFind(this);
     CreatePreviews();
-    PlaceOnScreen();
-    // After the panes' sizes are back, so that the pane's room is taken from the explorer's.
+    // Before the panes are placed, so that the pane's room is part of the first layout.
     ShowPreviewPane(actPreviewPane->isChecked());
     ShowIconView(actIconView->isChecked());
+    PlaceOnScreen();
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);
 
@@ -193,7 +194,11 @@ void TfrmShelvix::PlaceOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen) size = size.boundedTo(screen->availableGeometry().size());
     resize(size);
-    Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
+    // The sizes of all four panes: the media tree, the explorer, the find list (hidden) and the
+    // preview pane, whose room comes from the explorer when it shows.
+    const int rest = size.width() - mediaWidth - Splitter1->handleWidth();
+    const int pane = PreviewPane && !PreviewPane->isHidden() ? std::min(280, rest / 2) : 0;
+    Splitter1->setSizes({mediaWidth, rest - pane, 0, pane});
     // On a small screen the explorer's Name column gives up what the window could not get, so
     // that Size, Category and Date stay in sight.
     const int missing = mediaWidth + Splitter1->handleWidth() + explorerWidth - size.width();

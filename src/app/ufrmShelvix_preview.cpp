@@ -139,10 +139,8 @@ void TfrmShelvix::ShowPreviewPane(bool shown) {
             sizes[pane] = 0;
         }
         PreviewPane->setVisible(shown);
-        // Before the window is laid out the lists have no width yet: the splitter then gives
-        // the pane its own width, and the others keep the sizes they were given.
+        // Before the window is laid out the lists have no width yet: PlaceOnScreen gives it.
         if (*widest > 0) Splitter1->setSizes(sizes);
-        else PreviewPane->resize(kPaneWidth, PreviewPane->height());
     }
     // The search's results have a pane of their own, shown with this one.
     if (FWindows && FWindows->frmSearch) FWindows->frmSearch->ShowPreviewPane(shown);
