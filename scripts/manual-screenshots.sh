@@ -17,6 +17,15 @@ printf 'Shopping: bread, milk\n' > "$family/Documents/list.txt"
 printf 'Tax return 2023\n' > "$family/Documents/Taxes/return-2023.txt"
 head -c 48000 /dev/zero > "$family/Music/song.ogg"
 "$build/tests/shelvix_rar_samples" "$family/Archives"
+# A photo for the preview pane, with the camera's own tags.
+if command -v ffmpeg >/dev/null 2>&1; then
+    mkdir -p "$family/Photos"
+    ffmpeg -loglevel error -y -f lavfi -i testsrc=size=1200x800 -frames:v 1 "$family/Photos/harbour.jpg"
+    if command -v exiftool >/dev/null 2>&1; then
+        exiftool -q -overwrite_original -Make=Canon -Model="Canon EOS 5D" \
+            -DateTimeOriginal="2024:05:01 10:20:30" "$family/Photos/harbour.jpg"
+    fi
+fi
 # Fixed dates, so that the pictures do not change with the day they were made.
 find "$family" -exec touch -h -d '2024-05-01 09:00' {} +
 if command -v zip >/dev/null 2>&1; then

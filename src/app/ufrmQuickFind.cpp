@@ -1,6 +1,7 @@
 #include "app/ufrmQuickFind.h"
 
 #include "app/ufrmShelvix.h"
+#include "widgets/previewiconview.h"
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 #include "search/ufrmSearch_results.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -352,9 +354,9 @@ void TfrmQuickFind::ShowList(bool shown) {
     // stays as it is, beside whichever of the two is shown.
     QSplitter* splitter = FMain->Splitter1;
     QList<int> sizes = splitter->sizes();
-    const int explorer = splitter->indexOf(FMain->VTExplorer), list = splitter->indexOf(VTFound);
+    const int explorer = splitter->indexOf(FMain->ExplorerPlace), list = splitter->indexOf(VTFound);
     std::swap(sizes[explorer], sizes[list]);
-    FMain->VTExplorer->setVisible(!shown);
+    FMain->ExplorerPlace->setVisible(!shown);
     VTFound->setVisible(shown);
     splitter->setSizes(sizes);
 }
@@ -369,11 +371,11 @@ void TfrmQuickFind::ShowFound() {
     FShowOnRows = false;
     ShowList(false);
     FMain->JumpTo(medium, entry);
-    FMain->VTExplorer->setFocus(Qt::OtherFocusReason);
+    FMain->ExplorerView()->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmQuickFind::FocusField(QWidget* from) {
-    if (from == FMain->VTMedien || from == FMain->VTExplorer) FLastView = from;
+    if (from == FMain->VTMedien || from == FMain->VTExplorer || from == FMain->ExplorerView()) FLastView = from;
     EditFind->setFocus(Qt::ShortcutFocusReason);
     EditFind->selectAll();
 }

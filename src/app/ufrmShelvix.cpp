@@ -11,6 +11,7 @@
 #include "widgets/windowsettings.h"
 #include "scan/rarlibrary.h"
 #include "app/ufrmQuickFind.h"
+#include "widgets/previewpane.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +26,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QWindow>
 
@@ -55,6 +57,10 @@ TfrmShelvix::TfrmShelvix(QWidget* parent) : QMainWindow(parent) {
     CreateBottomPanel();
     ConnectDesk();
     FQuickFind = new TfrmQuickFind(this);
+    CreatePreviews();
+    // Before the panes are placed, so that the pane's room is part of the first layout.
+    ShowPreviewPane(actPreviewPane->isChecked());
+    ShowIconView(actIconView->isChecked());
     PlaceOnScreen();
     // Folders and catalogue files dropped from the file manager (ufrmShelvix_drop.cpp).
     setAcceptDrops(true);
@@ -111,7 +117,8 @@ void TfrmShelvix::CreateViews() {
         VTMedien->setColumnWidth(column, scale.X(TMediaTreeModel::DefaultColumnWidth(column)));
 
     FExplorerModel = new TExplorerModel(&ImageListFolders, this);
-    VTExplorer = new QTreeView(Splitter1);
+    ExplorerPlace = new QStackedWidget(Splitter1);
+    VTExplorer = new QTreeView(ExplorerPlace);
     VTExplorer->setObjectName(QStringLiteral("VTExplorer"));
     VTExplorer->setModel(FExplorerModel);
     VTExplorer->setUniformRowHeights(true);
@@ -140,7 +147,8 @@ void TfrmShelvix::CreateViews() {
     VTMedien->setItemDelegate(new TDimmedRowsDelegate(VTMedien));
 
     Splitter1->addWidget(VTMedien);
-    Splitter1->addWidget(VTExplorer);
+    ExplorerPlace->addWidget(VTExplorer);
+    Splitter1->addWidget(ExplorerPlace);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
 
@@ -190,7 +198,11 @@ void TfrmShelvix::PlaceOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen) size = size.boundedTo(screen->availableGeometry().size());
     resize(size);
-    Splitter1->setSizes({mediaWidth, size.width() - mediaWidth - Splitter1->handleWidth()});
+    // The sizes of all four panes: the media tree, the explorer, the find list (hidden) and the
+    // preview pane, whose room comes from the explorer when it shows.
+    const int rest = size.width() - mediaWidth - Splitter1->handleWidth();
+    const int pane = PreviewPane && !PreviewPane->isHidden() ? std::min(280, rest / 2) : 0;
+    Splitter1->setSizes({mediaWidth, rest - pane, 0, pane});
     // On a small screen the explorer's Name column gives up what the window could not get, so
     // that Size, Category, Date and the detail columns shown stay in sight.
     const int missing = mediaWidth + Splitter1->handleWidth() + explorerWidth - size.width();

@@ -17,6 +17,11 @@ class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QSplitter;
+class QStackedWidget;
+class QAbstractItemView;
+class TPreviewPane;
+class TPreviewLoader;
+class TPreviewIconView;
 class QToolBar;
 class QTreeView;
 class QItemSelection;
@@ -61,6 +66,18 @@ public:
     QAction* actReadDetails;
     // Beyond the catalogue: finding copies (Database menu) and the reports (Media menu).
     QAction *actDuplicates, *actExportCsv, *actExportHtml;
+    // The preview pane at the right of the lists, and the explorer's folder as large previews
+    // (ufrmShelvix_preview.cpp); both kept between runs, in the Media menu and under the button
+    // bar's View.
+    QAction *actPreviewPane, *actIconView;
+    QMenu* mnuView = nullptr;
+    TPreviewPane* PreviewPane = nullptr;
+    TPreviewIconView* VTIcons = nullptr;
+    // The explorer's place in the splitter: the list or the icon view.
+    QStackedWidget* ExplorerPlace = nullptr;
+    // The explorer as it is shown: the list, or the icon view.
+    QAbstractItemView* ExplorerView() const;
+    TPreviewLoader& PreviewLoader() { return *FPreviewLoader; }
 
     CMedienListe& Catalogue() { return *FCatalogue; }
     TMediaTreeModel& MediaModel() { return *FMediaModel; }
@@ -169,6 +186,13 @@ private:
     std::string FNotedRecent;
     void CreateViews();
     void CreateBottomPanel();
+    void CreatePreviews();
+    void CreateViewButton();
+    // The pane shows what the current node of `view` is (the media tree, the explorer or the
+    // find list).
+    void PreviewCurrentOf(const QAbstractItemView* view);
+    void ShowPreviewPane(bool shown);
+    void ShowIconView(bool shown);
     void PlaceOnScreen();
     void NameForScreenReaders();
     // The window's size and place, and its panes, kept for the next run.
@@ -207,6 +231,8 @@ private:
     TExplorerModel* FExplorerModel = nullptr;
     TShelvixWindows* FWindows = nullptr;
     TfrmQuickFind* FQuickFind = nullptr; // a child of this window
+    TPreviewLoader* FPreviewLoader = nullptr; // a child of this window
+    const QAbstractItemView* FPreviewSource = nullptr; // the list the pane showed last
     bool FRarSupport = false;
     bool FZipSupport = true;
     bool FInSelectionChange = false;

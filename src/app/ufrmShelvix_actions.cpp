@@ -54,6 +54,10 @@ const TActionSpec kActions[] = {
      "Export the selected media as a CSV list", -1, false},
     {&TfrmShelvix::actExportHtml, "actExportHtml", "Medium", "Export report (HTML)...",
      "Export the selected media as an HTML report", -1, false},
+    {&TfrmShelvix::actPreviewPane, "actPreviewPane", "Medium", "Preview pane",
+     "Show the preview and facts of the selected entry", 41, true},
+    {&TfrmShelvix::actIconView, "actIconView", "Medium", "Icon view",
+     "Show the folder as large previews", 42, true},
 };
 
 // nullptr marks a separator line.
@@ -129,7 +133,8 @@ void TfrmShelvix::CreateMenus() {
     mnuMedium = new QMenu(QStringLiteral("Media"), this);
     mnuMedium->setObjectName(QStringLiteral("mnuMedium"));
     FillMenu(mnuMedium, {actAdd, actUpdate, nullptr, actRemove, actRestore, nullptr, actDetails,
-                         nullptr, actArchives, actReadDetails, nullptr, actExportCsv, actExportHtml});
+                         nullptr, actArchives, actReadDetails, nullptr, actPreviewPane, actIconView,
+                         nullptr, actExportCsv, actExportHtml});
     mnuHelp = new QMenu(QStringLiteral("Help"), this);
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     FillMenu(mnuHelp, {actIndex, nullptr, actInfo});
@@ -185,5 +190,6 @@ void TfrmShelvix::CreateButtonBar() {
             }
         }
     }
+    CreateViewButton();
     addToolBar(Qt::TopToolBarArea, SpeedBar1);
 }

@@ -1,6 +1,7 @@
 // The catalogue commands: New, Open, Save, Save as, Attach, Repair, and the question to save
 // changes when the window closes.
 #include "app/ufrmShelvix.h"
+#include "widgets/previewloader.h"
 
 #include "language/messagetable.h"
 #include "widgets/mediaviewmodels.h"
@@ -58,10 +59,14 @@ void TfrmShelvix::ConnectCatalogueCommands() {
 void TfrmShelvix::SetBusy(bool busy) {
     FBusy = busy;
     if (busy) {
+        // A save rewrites the previews beside the pair: no read of them may be under way.
+        if (FPreviewLoader) FPreviewLoader->Forget();
         FProgressPump.start();
     } else {
         FProgressPump.invalidate();
         SpecialProgress->setUpdatesEnabled(true);
+        // The picture the pane waited for was dropped with the reads.
+        if (FPreviewSource) PreviewCurrentOf(FPreviewSource);
         if (FDisabledWhileBusy) setEnabled(true);
         FDisabledWhileBusy = false;
     }

@@ -1,6 +1,7 @@
 // The media commands: Add, Update and Details (of a medium or an entry), with the folder chooser
 // they share.
 #include "app/ufrmShelvix.h"
+#include "widgets/previewiconview.h"
 
 #include "language/messagetable.h"
 #include "widgets/interaction.h"
@@ -191,7 +192,9 @@ void TfrmShelvix::ShowEntryDetails(CFile* entry) {
 
 void TfrmShelvix::actDetailsExecute() {
     if (CheckChangedOnDisk()) return;
-    QTreeView* view = VTMedien->hasFocus() ? VTMedien : VTExplorer->hasFocus() ? VTExplorer : nullptr;
+    // The icon view shares the explorer's selection: its Details is the explorer's.
+    const bool explorer = VTExplorer->hasFocus() || (VTIcons && VTIcons->hasFocus());
+    QTreeView* view = VTMedien->hasFocus() ? VTMedien : explorer ? VTExplorer : nullptr;
     if (!view) return;
     const QModelIndexList selected = view->selectionModel()->selectedRows();
     if (selected.size() != 1) return;

@@ -1,6 +1,8 @@
 // Operations every command of the main window shares: progress, the guard against catalogues
 // changed by another program, the title, the content refresh before a save.
 #include "app/ufrmShelvix.h"
+#include "widgets/previewloader.h"
+#include "widgets/previewpane.h"
 
 #include "language/messagetable.h"
 #include "widgets/interaction.h"
@@ -108,6 +110,9 @@ void TfrmShelvix::ForgetViewsOfMedia() {
     // entries and the media tree keeps folder nodes of the media opened in it. The quick find
     // and the background reading use media on other threads: they are stopped and waited for.
     if (FQuickFind) FQuickFind->ForgetMedia();
+    // The pane and the icon view read previews on a thread of their own.
+    if (PreviewPane) PreviewPane->Clear();
+    if (FPreviewLoader) FPreviewLoader->Forget();
     ClearSearchResults();
     FExplorerModel->Clear();
     FMediaModel->Clear();

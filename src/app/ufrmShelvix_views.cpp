@@ -6,6 +6,7 @@
 #include "widgets/mediaviewmodels.h"
 #include "widgets/entryopener.h"
 #include "widgets/sortvalues.h"
+#include "widgets/previewiconview.h"
 
 #include <QAction>
 #include <QCursor>
@@ -35,6 +36,8 @@ void TfrmShelvix::VTMedienChange(const QModelIndex& node) {
         SelectInExplorer(folder);
         const QModelIndex found = FExplorerModel->IndexOfEntry(folder);
         if (found.isValid()) VTExplorer->expand(found);
+        // The icon view shows the folder's own entries.
+        if (found.isValid() && ExplorerView() == VTIcons) VTIcons->Enter(found);
     }
 }
 
@@ -148,7 +151,7 @@ void TfrmShelvix::VTExplorerDblClick(const QModelIndex& node) {
 }
 
 bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == VTMedien || watched == VTExplorer) && event->type() == QEvent::KeyPress) {
+    if ((watched == VTMedien || watched == VTExplorer || watched == VTIcons) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // The keys of the keypad count too.
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -156,6 +159,7 @@ bool TfrmShelvix::eventFilter(QObject* watched, QEvent* event) {
         // explorer. Delete in the media tree removes.
         if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             if (watched == VTExplorer) VTExplorerDblClick(VTExplorer->currentIndex());
+            else if (watched == VTIcons) emit VTIcons->doubleClicked(VTIcons->currentIndex());
             else actDetails->trigger();
             return true;
         }

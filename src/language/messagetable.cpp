@@ -92,7 +92,9 @@
     X(msgDetailBitrate, "Bit rate") \
     X(msgDetailCodec, "Codec") \
     X(msgDetailFrameRate, "Frame rate") \
-    X(msgDetailsSkipped, "Details of %1 file(s) skipped")
+    X(msgDetailsSkipped, "Details of %1 file(s) skipped") \
+    X(msgNoPreview, "No preview") \
+    X(msgDate, "Date")
 
 #define SHELVIX_SEARCH_MESSAGES(X) \
     X(msgResults, "results found.") \
@@ -154,7 +156,7 @@ constexpr BuiltInMessage kDuplicateMessages[] = {SHELVIX_DUPLICATE_MESSAGES(SHEL
 #undef SHELVIX_CATEGORY_ENTRY
 #undef SHELVIX_DUPLICATE_ENTRY
 
-static_assert(std::size(kMainMessages) == 82);
+static_assert(std::size(kMainMessages) == 84);
 static_assert(std::size(kSearchMessages) == 5);
 static_assert(std::size(kCategoryMessages) == 4);
 

@@ -111,6 +111,10 @@ extern std::string msgDetailFrameRate;
 // After a scan: %1 files whose details the reader could not read (it crashed, hung or ran out
 // of memory on them).
 extern std::string msgDetailsSkipped;
+// The preview pane: what shows in place of a picture an entry has none of, and the caption of
+// the date beside it.
+extern std::string msgNoPreview;
+extern std::string msgDate;
 } // namespace ShelvixMessages
 
 // Search window (TfrmSearch). Its msgError is a variable of its own, separate from the main
@@ -171,7 +175,7 @@ private:
 // Appends (key, variable) to `list`. `variable` must not be null.
 void RegisterMessage(TranslatorVariables& list, std::string_view key, std::string* variable);
 
-// Register a window's keys in their fixed order: 82 for the main window, 5 for the search
+// Register a window's keys in their fixed order: 84 for the main window, 5 for the search
 // window, 4 for the categories window, 2 for the duplicates window. Each call appends; calling
 // twice registers twice.
 void RegisterShelvixMessages(TranslatorVariables& list);

@@ -7,6 +7,9 @@
 #include "search/ufrmSearch_results.h"
 #include "widgets/entryopener.h"
 #include "widgets/optionalcolumns.h"
+#include "widgets/previewloader.h"
+#include "widgets/previewpane.h"
+#include "widgets/imagelists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -198,9 +202,21 @@ void TfrmSearch::ShowResultsModel(QTreeView* view, TSearchResultsModel* model, c
 
 void TfrmSearch::BuildResults() {
     GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Search results:");
-    VSTResults = MakeResultsView(GroupBoxResults, "VSTResults");
+    auto* sides = new QSplitter(Qt::Horizontal, GroupBoxResults);
+    sides->setChildrenCollapsible(false);
+    VSTResults = MakeResultsView(sides, "VSTResults");
     VSTResults->setMinimumHeight(TFontScale(VSTResults).Y(200));
-    (new QVBoxLayout(GroupBoxResults))->addWidget(VSTResults);
+    FPreviewLoader = new TPreviewLoader(this);
+    PreviewPane = new TPreviewPane(FPreviewLoader, sides);
+    PreviewPane->setObjectName(QStringLiteral("PreviewPane"));
+    PreviewPane->setAccessibleName(QStringLiteral("Preview"));
+    PreviewPane->setAccessibleDescription(QStringLiteral("The preview and facts of the selected result"));
+    sides->addWidget(VSTResults);
+    sides->addWidget(PreviewPane);
+    sides->setStretchFactor(0, 1);
+    sides->setStretchFactor(1, 0);
+    PreviewPane->setVisible(PreviewPaneWanted());
+    (new QVBoxLayout(GroupBoxResults))->addWidget(sides);
 
     StatusBar = Named(new QStatusBar(this), "StatusBar");
     StatusBar->setSizeGripEnabled(false);
@@ -217,4 +233,18 @@ void TfrmSearch::BuildResults() {
     CloseOnClick(this, ButtonClose, mrCancel);
     ButtonExportCsv = MakeNoDefaultButton(this, "ButtonExportCsv", "Export CSV...");
     ButtonExportHtml = MakeNoDefaultButton(this, "ButtonExportHtml", "Export HTML...");
+}
+
+void TfrmSearch::ShowPreviewPane(bool shown) {
+    PreviewPane->setVisible(shown);
+    if (shown) PreviewCurrent();
+    else PreviewPane->Clear();
+}
+
+void TfrmSearch::PreviewCurrent() {
+    if (!PreviewPane->isVisibleTo(this)) return;
+    const TSearchRow* row = FResultsModel ? FResultsModel->RowAt(VSTResults->currentIndex()) : nullptr;
+    if (row && row->entry) PreviewPane->ShowEntry(FCatalogue, row->entry);
+    else if (row) PreviewPane->ShowMedium(row->medium, FDrives->At(DriveImageIndex(row->medium->DriveType)));
+    else PreviewPane->Clear();
 }

@@ -22,6 +22,8 @@ class TImageList;
 class TEntryOpener;
 class TSearchResultsModel;
 class TfrmSearchWindow;
+class TPreviewPane;
+class TPreviewLoader;
 
 class TfrmSearch : public QDialog {
     Q_OBJECT
@@ -73,6 +75,10 @@ public:
     QPushButton* ButtonExportHtml;
     // Open and Open containing folder for the file of a result (context menu, Enter).
     TEntryOpener* ResultsOpener;
+    // The selected result's preview and facts, at the right of the results; shown with the
+    // main window's pane.
+    TPreviewPane* PreviewPane;
+    void ShowPreviewPane(bool shown);
 
     static constexpr int ResultColumnCount = 7;
     // The drawn width scaled by the font (TFontScale); the date column fits a full date and time.
@@ -140,6 +146,8 @@ private:
     const TImageList* FDrives;
     TfrmSearchWindow* FSearchWindow = nullptr;
     TSearchResultsModel* FResultsModel = nullptr;
+    TPreviewLoader* FPreviewLoader = nullptr;
+    void PreviewCurrent();
     TSearchResults FResults;
     bool FGuard = false;
     QString FRememberedCategory;

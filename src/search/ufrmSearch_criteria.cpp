@@ -39,6 +39,7 @@ double DayCount(const QDate& date, const QTime& time) {
 void TfrmSearch::FormCreate() {
     FResultsModel = new TSearchResultsModel(FDrives, this);
     ShowResultsModel(VSTResults, FResultsModel, QStringLiteral("SearchResults"));
+    connect(VSTResults->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { PreviewCurrent(); });
     FGuard = false;
     RegisterSearchMessages(Variables);
 

@@ -2,6 +2,8 @@
 // click, Show, which picks a row's object for the main window to jump to, and the export of the
 // rows as a report.
 #include "search/ufrmSearch.h"
+#include "widgets/previewloader.h"
+#include "widgets/previewpane.h"
 
 #include "widgets/modalresult.h"
 #include "widgets/reportexport.h"
@@ -16,6 +18,9 @@ void TfrmSearch::SetFolderImages(const TImageList* folders) {
 }
 
 void TfrmSearch::ClearResults() {
+    // The pane reads previews of the results' media on a thread of its own.
+    PreviewPane->Clear();
+    FPreviewLoader->Forget();
     FResultsModel->Clear();
     FResults.clear();
     StatusBar->clearMessage();

@@ -60,6 +60,8 @@ TImageList MakeImageListMenu() {
         {38, {"list-remove"}, QStyle::SP_TrashIcon},
         {39, {"view-refresh"}, QStyle::SP_BrowserReload},
         {40, {"help-contents", "help-browser"}, QStyle::SP_MessageBoxQuestion},
+        {41, {"view-preview"}, QStyle::SP_FileDialogInfoView},
+        {42, {"view-list-icons"}, QStyle::SP_FileDialogListView},
     });
 }
 

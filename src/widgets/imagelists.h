@@ -16,7 +16,7 @@ private:
 };
 
 // Action icons: 0 New, 1 Open, 2 Save, 32 Search, 33 Details, 34 Restore, 36 archives toggle,
-// 37 Add, 38 Remove, 39 Update, 40 Index.
+// 37 Add, 38 Remove, 39 Update, 40 Index, 41 preview pane, 42 icon view.
 TImageList MakeImageListMenu();
 // Media tree: 0 removable, 1 fixed, 2 network, 3 optical, 4 RAM disk, 5 no root folder,
 // 6 unknown drive type, 7 removed medium, 8 folder, 9 medium whose contents are damaged.

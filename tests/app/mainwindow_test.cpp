@@ -113,11 +113,14 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         {"actDuplicates", "File", "Find duplicates...", "Find files kept on more than one medium", -1, false},
         {"actExportCsv", "Medium", "Export list (CSV)...", "Export the selected media as a CSV list", -1, false},
         {"actExportHtml", "Medium", "Export report (HTML)...", "Export the selected media as an HTML report", -1, false},
+        {"actPreviewPane", "Medium", "Preview pane", "Show the preview and facts of the selected entry", 41, false},
+        {"actIconView", "Medium", "Icon view", "Show the folder as large previews", 42, false},
     };
     int actions = 0;
     for (QAction* a : window.findChildren<QAction*>())
         if (a->objectName().startsWith("act")) ++actions;
-    EXPECT_EQ(actions, 24); // with "Reopen the last catalogue at start" and "Read file details"
+    // With "Reopen the last catalogue at start", "Read file details" and the two view toggles.
+    EXPECT_EQ(actions, 26);
     for (const auto& row : table) {
         auto* a = window.findChild<QAction*>(row.name);
         ASSERT_TRUE(a) << row.name;
@@ -136,13 +139,12 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
               "actImport actRepair actCleanUp - actDuplicates - actClose");
     EXPECT_EQ(ActionLine(window.mnuMedium->actions()),
               "actAdd actUpdate - actRemove actRestore - actDetails - actArchives actReadDetails - "
-              "actExportCsv "
-              "actExportHtml");
+              "actPreviewPane actIconView - actExportCsv actExportHtml");
     EXPECT_EQ(ActionLine(window.mnuHelp->actions()), "actIndex - actInfo");
     EXPECT_EQ(ActionLine(window.PopupMenu->actions()), "actUpdate actRemove - actDetails");
     EXPECT_EQ(ActionLine(window.SpeedBar1->actions()),
               "actNew actOpen actSave - actAdd actUpdate actRemove - actDetails - actSearch - "
-              "actArchives actReadDetails - actIndex SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
+              "actArchives actReadDetails - actIndex - SpeedBar1View SpeedBar1Spring SpeedBar1Find SpeedBar1Removed");
     QStringList menuBar;
     for (QAction* entry : window.ToolBarMainMenu->actions())
         menuBar << entry->text() + ":" + entry->menu()->objectName();

@@ -116,6 +116,8 @@ const std::vector<WindowCase>& Windows() {
             {"ButtonSearch", "QPushButton", "Search"},
             {"GroupBoxResults", "QGroupBox", "Search results:"},
             {"VSTResults", "QTreeView", "|Media||Result|Size|Date|Location|Dimensions|Duration|Taken|Artist|Album|Title|Camera"},
+            {"PreviewPane", "TPreviewPane", QString()}, {"PreviewPicture", "QLabel", ""},
+            {"PreviewName", "QLabel", ""}, {"PreviewFacts", "QTreeView", "|"},
             {"StatusBar", "QStatusBar", ""}, {"ButtonShow", "QPushButton", "Show"},
             {"ButtonClose", "QPushButton", "Close"},
             {"ButtonExportCsv", "QPushButton", "Export CSV..."},

@@ -455,7 +455,7 @@ TEST(ImageLists, EveryIconExistsWithoutATheme) {
         TImageList list;
         std::vector<int> indices;
     } lists[] = {
-        {MakeImageListMenu(), {0, 1, 2, 32, 33, 34, 36, 37, 38, 39, 40}},
+        {MakeImageListMenu(), {0, 1, 2, 32, 33, 34, 36, 37, 38, 39, 40, 41, 42}},
         {MakeImageListDrives(), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
         {MakeImageListFolders(), {0, 2, 3, 4}},
     };

@@ -98,6 +98,8 @@ const std::vector<Binding> kMainKeys = {
     {"msgDetailCodec", &ShelvixMessages::msgDetailCodec},
     {"msgDetailFrameRate", &ShelvixMessages::msgDetailFrameRate},
     {"msgDetailsSkipped", &ShelvixMessages::msgDetailsSkipped},
+    {"msgNoPreview", &ShelvixMessages::msgNoPreview},
+    {"msgDate", &ShelvixMessages::msgDate},
 };
 
 const std::vector<Binding> kSearchKeys = {

@@ -112,6 +112,21 @@ int main(int argc, char** argv) {
     Save(&main, "find");
     main.QuickFind()->EditFind->clear();
 
+    // The preview pane beside the explorer, on the photo; it is turned off again after, so the
+    // settings of whoever made the pictures stay as they were.
+    const QModelIndex photo = FindNode(explorer, {}, QStringLiteral("harbour.jpg"));
+    const bool paneWas = main.actPreviewPane->isChecked();
+    main.actPreviewPane->setChecked(true);
+    if (photo.isValid()) {
+        main.VTExplorer->collapseAll();
+        for (QModelIndex up = photo.parent(); up.isValid(); up = up.parent()) main.VTExplorer->expand(up);
+        main.VTExplorer->setCurrentIndex(photo);
+        main.VTExplorer->setFocus();
+    }
+    Settle(800);
+    Save(&main, "preview");
+    main.actPreviewPane->setChecked(paneWas);
+
     ShootModal(
         windows.frmSearch.get(), "search", [&] { main.actSearchExecute(); },
         [&] {
