@@ -5,6 +5,7 @@
 
 #include "language/messagetable.h"
 #include "widgets/entryopener.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/mediaviewmodels.h"
 #include "widgets/mountwatcher.h"
 #include "widgets/windowsettings.h"
@@ -29,9 +30,15 @@ void TfrmShelvix::ConnectDesk() {
         // Made on each request, so that it carries the titles the language file gave.
         auto* columns = new QMenu(header);
         columns->setAttribute(Qt::WA_DeleteOnClose);
+        // Marked letters of their own, as every menu has; an ampersand of a title is kept.
+        QStringList titles;
+        for (int column : {2, 3})
+            titles << FMediaModel->headerData(column, Qt::Horizontal, Qt::DisplayRole)
+                          .toString()
+                          .replace(QLatin1Char('&'), QLatin1String("&&"));
+        titles = WithMnemonics(titles);
         for (int column : {2, 3}) {
-            QAction* toggle = columns->addAction(
-                FMediaModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+            QAction* toggle = columns->addAction(titles[column - 2]);
             toggle->setCheckable(true);
             toggle->setChecked(!VTMedien->isColumnHidden(column));
             connect(toggle, &QAction::toggled, this,

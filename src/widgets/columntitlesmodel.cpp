@@ -19,8 +19,14 @@ QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation
     if (!IsColumn(section, orientation)) return {};
     if (role == Qt::TextAlignmentRole) return CellAlignment(section);
     // A column without a title (an icon column) is still named for screen readers.
-    if (role == Qt::AccessibleTextRole && titles_[section].isEmpty() && section < spokenTitles_.size())
-        return spokenTitles_[section];
+    const bool spoken = titles_[section].isEmpty() && section < spokenTitles_.size();
+    if (role == Qt::AccessibleTextRole && spoken) return spokenTitles_[section];
+    // Where a screen reader is in the row of titles.
+    if (role == Qt::AccessibleDescriptionRole)
+        return QStringLiteral("Column %1 of %2: %3")
+            .arg(section + 1)
+            .arg(titles_.size())
+            .arg(spoken ? spokenTitles_[section] : titles_[section]);
     return role == Qt::DisplayRole ? QVariant(titles_[section]) : QVariant();
 }
 
