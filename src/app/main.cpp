@@ -25,5 +25,8 @@ int main(int argc, char** argv) {
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) main.OpenCatalogueAtStart(arguments.at(1));
     else main.ReopenLastCatalogue();
+    // For the accessibility check: a window of the program opened at start.
+    if (const QString shown = qEnvironmentVariable("SHELVIX_OPEN_WINDOW"); !shown.isEmpty())
+        ShowWindowForCheck(windows, shown);
     return app.exec();
 }

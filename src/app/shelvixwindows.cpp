@@ -3,6 +3,7 @@
 #include "app/ufrmCleanUp.h"
 #include "app/ufrmImport.h"
 #include "app/ufrmInfo.h"
+#include "app/ufrmQuickFind.h"
 #include "app/ufrmRestore.h"
 #include "app/ufrmShelvix.h"
 #include "categories/ufrmCategories.h"
@@ -11,6 +12,8 @@
 #include "scan/ufrmMediaRead.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
+
+#include <QApplication>
 
 namespace {
 template <typename Window, typename... Args>
@@ -58,4 +61,17 @@ TShelvixWindows::~TShelvixWindows() {
     frmMediaRead.reset();
     if (frmShelvix) frmShelvix->SetWindows(nullptr);
     frmShelvix.reset();
+}
+
+bool ShowWindowForCheck(TShelvixWindows& windows, const QString& name) {
+    if (name == QLatin1String("FindList")) {
+        windows.frmShelvix->QuickFind()->ShowList(true);
+        return true;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == name) {
+            window->show(); // not modal: the program runs on as the check reads it
+            return true;
+        }
+    return false;
 }

@@ -37,3 +37,8 @@ struct TShelvixWindows {
     // Object names of the windows in the order they were created.
     QStringList CreationOrder;
 };
+
+// Shows the window of that object name ("frmSearch") without waiting for it, or the find list in
+// the main window for "FindList": SHELVIX_OPEN_WINDOW asks so at start, for the accessibility
+// check, which reads one window at a time. False for a name that is none of them.
+bool ShowWindowForCheck(TShelvixWindows& windows, const QString& name);

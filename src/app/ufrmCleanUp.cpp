@@ -3,6 +3,7 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "app/removedmediamodel.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 
 #include <QLabel>
@@ -15,16 +16,24 @@ TfrmCleanUp::TfrmCleanUp(const TImageList* drives, QWidget* parent)
     setObjectName(QStringLiteral("frmCleanUp"));
     setWindowTitle(QStringLiteral("Clean up"));
 
-    LabelDelete = MakeLabel(this, "LabelDelete", "The following items will be deleted:");
+    LabelDelete = MakeLabel(this, "LabelDelete", "&The following items will be deleted:");
     VTCleanUp = MakeRemovedMediaList(this, "VTCleanUp", FModel, QAbstractItemView::SelectItems,
                                      QAbstractItemView::SingleSelection);
 
-    ButtonOK = MakeButton(this, "ButtonOK", "OK");
-    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
+    LabelDelete->setBuddy(VTCleanUp);
+
+    ButtonOK = MakeButton(this, "ButtonOK", "&OK");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "&Abort");
     // Deleting is final, so Enter does not press OK; the user clicks it.
     ButtonAbort->setDefault(true);
     CloseOnClick(this, ButtonOK, mrOk);
     CloseOnClick(this, ButtonAbort, mrCancel);
+
+    NameForScreenReaders({
+        {VTCleanUp, "Media to delete", "The removed media that OK deletes from the catalogue"},
+        {ButtonOK, nullptr, "Deletes these media from the catalogue for good"},
+        {ButtonAbort, nullptr, "Keeps the removed media"},
+    });
 
     auto* page = new QVBoxLayout(this);
     page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents

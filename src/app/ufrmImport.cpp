@@ -2,6 +2,7 @@
 
 #include "widgets/fontscale.h"
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 
 #include <QLabel>
@@ -18,13 +19,18 @@ TfrmImport::TfrmImport(QWidget* parent) : QDialog(parent) {
     QFont name = LabelName->font();
     name.setBold(true);
     LabelName->setFont(name);
-    Label1 = MakeLabel(this, "Label1", "Enter number of files:");
+    Label1 = MakeLabel(this, "Label1", "&Enter number of files:");
     EditFiles = Named(new QLineEdit(this), "EditFiles");
     EditFiles->setMinimumWidth(TFontScale(EditFiles).X(200));
     Label1->setBuddy(EditFiles);
-    ButtonOK = MakeButton(this, "ButtonOK", "OK");
+    ButtonOK = MakeButton(this, "ButtonOK", "&OK");
     ButtonOK->setDefault(true);
     CloseOnClick(this, ButtonOK, mrOk);
+
+    NameForScreenReaders({
+        {EditFiles, nullptr, "How many files the medium named above holds"},
+        {ButtonOK, nullptr, "Goes on with the import"},
+    });
 
     auto* page = new QVBoxLayout(this);
     page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents

@@ -3,6 +3,7 @@
 #include "app/appicon.h"
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 
 #include <QEvent>
@@ -87,7 +88,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     ScrollTimer->setInterval(ScrollStepMs);
     connect(ScrollTimer, &QTimer::timeout, this, &TfrmInfo::ScrollStep);
 
-    ButtonClose = MakeButton(this, "ButtonClose", "Close");
+    ButtonClose = MakeButton(this, "ButtonClose", "&Close");
     ButtonClose->setDefault(true);
     CloseOnClick(this, ButtonClose, mrOk);
 
@@ -99,6 +100,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     page->addWidget(GroupBoxInfo);
     page->addWidget(ScrollingLabelEasterEgg);
     page->addLayout(RightAlignedRow({ButtonClose}));
+    NameForScreenReaders({{ButtonClose, nullptr, "Closes the information"}});
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);
 }

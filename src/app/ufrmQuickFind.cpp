@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QCursor>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,8 +46,9 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     EditFind->setAccessibleDescription(QStringLiteral("Lists the files and folders whose names hold the words typed"));
     EditFind->setFixedWidth(EditFind->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 32);
     main->SpeedBar1->addWidget(EditFind)->setObjectName(QStringLiteral("SpeedBar1Find"));
-    CheckBoxRemoved = new QCheckBox(QStringLiteral("Include removed media"), main->SpeedBar1);
+    CheckBoxRemoved = new QCheckBox(QStringLiteral("Include &removed media"), main->SpeedBar1);
     CheckBoxRemoved->setObjectName(QStringLiteral("CheckBoxRemoved"));
+    CheckBoxRemoved->setAccessibleDescription(QStringLiteral("The find field also lists what lies on removed media"));
     main->SpeedBar1->addWidget(CheckBoxRemoved)->setObjectName(QStringLiteral("SpeedBar1Removed"));
 
     FModel = new TSearchResultsModel(&main->ImageListDrives, this);
@@ -66,6 +66,12 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
             header->moveSection(header->visualIndex(shown[visual]), visual);
     }
     VTFound->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupFound = new QMenu(VTFound);
+    PopupFound->addAction(QStringLiteral("&Show"), this, &TfrmQuickFind::ShowFound);
+    PopupFound->addAction(QStringLiteral("&Copy location"), this, [this] {
+        if (const TSearchRow* row = FModel->RowAt(VTFound->currentIndex()))
+            QApplication::clipboard()->setText(FoundLocationText(*row));
+    });
     VTFound->setAccessibleName(QStringLiteral("Found"));
     VTFound->setAccessibleDescription(QStringLiteral("The files and folders the find field found"));
     VTFound->hide();
@@ -388,15 +394,9 @@ QString FoundLocationText(const TSearchRow& row) {
     return medium + QStringLiteral(": /") + QString::fromLocal8Bit(EntryPathText(*row.entry).c_str());
 }
 
-void TfrmQuickFind::ContextPopup() {
-    const TSearchRow* row = FModel->RowAt(VTFound->currentIndex());
-    if (!row) return;
-    QMenu menu(VTFound);
-    menu.addAction(QStringLiteral("Show"), this, &TfrmQuickFind::ShowFound);
-    const QString location = FoundLocationText(*row);
-    menu.addAction(QStringLiteral("Copy location"), this,
-                   [location] { QApplication::clipboard()->setText(location); });
-    menu.exec(QCursor::pos());
+void TfrmQuickFind::ContextPopup(const QPoint& at) {
+    if (!FModel->RowAt(VTFound->currentIndex())) return;
+    PopupFound->popup(VTFound->viewport()->mapToGlobal(at));
 }
 
 bool TfrmQuickFind::eventFilter(QObject* watched, QEvent* event) {

@@ -21,6 +21,8 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QPoint;
 class QTreeView;
 class TfrmShelvix;
 class TSearchResultsModel;
@@ -41,6 +43,7 @@ public:
     QLineEdit* EditFind;        // placeholder "Find"
     QCheckBox* CheckBoxRemoved; // "Include removed media", off
     QTreeView* VTFound;         // the search results' columns, in the explorer's place
+    QMenu* PopupFound;          // the list's context menu: Show, Copy location
     QLabel* StatusFind;         // "12,345 found", "Reading contents: 37 of 200 media"
     // The pause after the last key before a run starts.
     int DebounceMs = 100;
@@ -64,6 +67,8 @@ public:
     // Enter or a double click: the row's medium and entry are selected in the main window, as
     // Show of the search does, and the explorer comes back.
     void ShowFound();
+    // The list in the explorer's place, or the explorer back.
+    void ShowList(bool shown);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,9 +87,8 @@ private:
     void Place(const TSearchResults& rows);
     int PositionOf(const CMedium* medium) const; // in the catalogue when the run began; last if new
     bool Searchable(const CMedium* medium) const; // in memory, and present unless removed ones count
-    void ShowList(bool shown);
     void FocusField(QWidget* from);
-    void ContextPopup();
+    void ContextPopup(const QPoint& at);
     void UpdateStatus();
     // No modal window and no load or save is running: the catalogue's media may be looked at
     // and changed. (A modal window's own work may load contents on its threads.)

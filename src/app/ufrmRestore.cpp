@@ -5,6 +5,7 @@
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "app/removedmediamodel.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 
 #include <QLabel>
@@ -19,13 +20,15 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("Restore"));
 
-    LabelRestore = MakeLabel(this, "LabelRestore", "Select media to restore:");
+    LabelRestore = MakeLabel(this, "LabelRestore", "&Select media to restore:");
     VTRestore = MakeRemovedMediaList(this, "VTRestore", FModel, QAbstractItemView::SelectRows,
                                      QAbstractItemView::ExtendedSelection);
 
-    ButtonRestore = MakeButton(this, "ButtonRestore", "Restore");
-    ButtonRestoreAll = MakeButton(this, "ButtonRestoreAll", "Restore All");
-    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
+    LabelRestore->setBuddy(VTRestore);
+
+    ButtonRestore = MakeButton(this, "ButtonRestore", "&Restore");
+    ButtonRestoreAll = MakeButton(this, "ButtonRestoreAll", "Restore &All");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "A&bort");
     ButtonRestore->setDefault(true);
     // Restore with nothing chosen says so and leaves the list open.
     connect(ButtonRestore, &QPushButton::clicked, this, [this] {
@@ -38,6 +41,13 @@ TfrmRestore::TfrmRestore(const TImageList* drives, QWidget* parent)
     });
     CloseOnClick(this, ButtonRestoreAll, mrCustom101);
     CloseOnClick(this, ButtonAbort, mrCancel);
+
+    NameForScreenReaders({
+        {VTRestore, "Removed media", "The removed media: choose the ones to bring back"},
+        {ButtonRestore, nullptr, "Brings back the chosen media"},
+        {ButtonRestoreAll, nullptr, "Brings back every removed medium"},
+        {ButtonAbort, nullptr, "Closes the list and restores nothing"},
+    });
 
     auto* page = new QVBoxLayout(this);
     page->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents

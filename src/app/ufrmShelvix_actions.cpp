@@ -1,12 +1,11 @@
 // The main window's actions, its menu bar, the context menu and the button bar.
 #include "app/ufrmShelvix.h"
 
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 #include "widgets/windowsettings.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -26,33 +25,33 @@ struct TActionSpec {
 
 // In the order the actions are listed in the action list.
 const TActionSpec kActions[] = {
-    {&TfrmShelvix::actNew, "actNew", "File", "New", "New", 0, false},
-    {&TfrmShelvix::actOpen, "actOpen", "File", "Open...", "Open", 1, false},
-    {&TfrmShelvix::actSave, "actSave", "File", "Save", "Save", 2, false},
-    {&TfrmShelvix::actSaveAs, "actSaveAs", "File", "Save as...", "Save as", -1, false},
-    {&TfrmShelvix::actMakeBackups, "actMakeBackups", "File", "Make backups", "Make backups", -1, true},
-    {&TfrmShelvix::actAttach, "actAttach", "File", "Attach", "Attach", -1, false},
-    {&TfrmShelvix::actImport, "actImport", "File", "Import...", "Import", -1, false},
-    {&TfrmShelvix::actRepair, "actRepair", "File", "Repair", "Repair", -1, false},
-    {&TfrmShelvix::actCleanUp, "actCleanUp", "File", "Clean up", "Clean up", -1, false},
-    {&TfrmShelvix::actClose, "actClose", "File", "Quit", "Quit Shelvix", -1, false},
-    {&TfrmShelvix::actAdd, "actAdd", "Medium", "Add", "Add", 37, false},
-    {&TfrmShelvix::actUpdate, "actUpdate", "Medium", "Update", "Update", 39, false},
-    {&TfrmShelvix::actRemove, "actRemove", "Medium", "Remove", "Remove", 38, false},
-    {&TfrmShelvix::actRestore, "actRestore", "Medium", "Restore", "Restore", 34, false},
-    {&TfrmShelvix::actDetails, "actDetails", "Medium", "Details", "Details", 33, false},
-    {&TfrmShelvix::actSearch, "actSearch", "Medium", "Search", "Search", 32, false},
-    {&TfrmShelvix::actArchives, "actArchives", "Medium", "Examine compressed archives",
+    {&TfrmShelvix::actNew, "actNew", "File", "&New", "New", 0, false},
+    {&TfrmShelvix::actOpen, "actOpen", "File", "&Open...", "Open", 1, false},
+    {&TfrmShelvix::actSave, "actSave", "File", "&Save", "Save", 2, false},
+    {&TfrmShelvix::actSaveAs, "actSaveAs", "File", "Save &as...", "Save as", -1, false},
+    {&TfrmShelvix::actMakeBackups, "actMakeBackups", "File", "Make &backups", "Make backups", -1, true},
+    {&TfrmShelvix::actAttach, "actAttach", "File", "A&ttach", "Attach", -1, false},
+    {&TfrmShelvix::actImport, "actImport", "File", "&Import...", "Import", -1, false},
+    {&TfrmShelvix::actRepair, "actRepair", "File", "Re&pair", "Repair", -1, false},
+    {&TfrmShelvix::actCleanUp, "actCleanUp", "File", "&Clean up", "Clean up", -1, false},
+    {&TfrmShelvix::actClose, "actClose", "File", "&Quit", "Quit Shelvix", -1, false},
+    {&TfrmShelvix::actAdd, "actAdd", "Medium", "&Add", "Add", 37, false},
+    {&TfrmShelvix::actUpdate, "actUpdate", "Medium", "&Update", "Update", 39, false},
+    {&TfrmShelvix::actRemove, "actRemove", "Medium", "&Remove", "Remove", 38, false},
+    {&TfrmShelvix::actRestore, "actRestore", "Medium", "Res&tore", "Restore", 34, false},
+    {&TfrmShelvix::actDetails, "actDetails", "Medium", "&Details", "Details", 33, false},
+    {&TfrmShelvix::actSearch, "actSearch", "Medium", "Searc&h", "Search", 32, false},
+    {&TfrmShelvix::actArchives, "actArchives", "Medium", "&Examine compressed archives",
      "Examine compressed archives", 36, true},
-    {&TfrmShelvix::actReadDetails, "actReadDetails", "Medium", "Read file details",
+    {&TfrmShelvix::actReadDetails, "actReadDetails", "Medium", "Read &file details",
      "Read file details (photos, music, video)", 33, true},
-    {&TfrmShelvix::actIndex, "actIndex", "Help", "Index", "Index", 40, false},
-    {&TfrmShelvix::actInfo, "actInfo", "Help", "Info", "About", -1, false},
-    {&TfrmShelvix::actDuplicates, "actDuplicates", "File", "Find duplicates...",
+    {&TfrmShelvix::actIndex, "actIndex", "Help", "&Index", "Index", 40, false},
+    {&TfrmShelvix::actInfo, "actInfo", "Help", "In&fo", "About", -1, false},
+    {&TfrmShelvix::actDuplicates, "actDuplicates", "File", "Find &duplicates...",
      "Find files kept on more than one medium", -1, false},
-    {&TfrmShelvix::actExportCsv, "actExportCsv", "Medium", "Export list (CSV)...",
+    {&TfrmShelvix::actExportCsv, "actExportCsv", "Medium", "Export &list (CSV)...",
      "Export the selected media as a CSV list", -1, false},
-    {&TfrmShelvix::actExportHtml, "actExportHtml", "Medium", "Export report (HTML)...",
+    {&TfrmShelvix::actExportHtml, "actExportHtml", "Medium", "Export report (&HTML)...",
      "Export the selected media as an HTML report", -1, false},
     {&TfrmShelvix::actPreviewPane, "actPreviewPane", "Medium", "Preview pane",
      "Show the preview and facts of the selected entry", 41, true},
@@ -157,16 +156,8 @@ void TfrmShelvix::CreateMenus() {
     f10->setObjectName(QStringLiteral("ShortcutFirstMenu"));
     connect(f10, &QShortcut::activated, this,
             [this] { ToolBarMainMenu->setActiveAction(ToolBarMainMenu->actions().first()); });
-    // Shift+F10 (and the Menu key) open the context menu of the view with the focus, at its
-    // current row, as desktop programs do.
-    auto* contextKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
-    contextKey->setObjectName(QStringLiteral("ShortcutContextMenu"));
-    connect(contextKey, &QShortcut::activated, this, [] {
-        auto* view = qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
-        if (!view || view->contextMenuPolicy() != Qt::CustomContextMenu) return;
-        const QRect row = view->visualRect(view->currentIndex());
-        emit view->customContextMenuRequested(row.isValid() ? row.center() : QPoint(0, 0));
-    });
+    // Shift+F10 (and the Menu key) open the context menu of the view with the focus.
+    InstallContextMenuKey(this);
 }
 
 void TfrmShelvix::CreateButtonBar() {

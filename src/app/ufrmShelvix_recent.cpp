@@ -4,6 +4,7 @@
 #include "app/ufrmShelvix.h"
 
 #include "language/messagetable.h"
+#include "widgets/widgetfactory.h"
 #include "widgets/windowsettings.h"
 
 #include <QAction>
@@ -28,9 +29,9 @@ void StoreRecentFiles(const QStringList& files) { WindowSettings()->setValue(kRe
 } // namespace
 
 void TfrmShelvix::CreateRecentMenu() {
-    mnuRecent = new QMenu(QStringLiteral("Recent catalogues"), this);
+    mnuRecent = new QMenu(MenuButtonText(QStringLiteral("Recent catalogues")), this);
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
-    actReopenLast = new QAction(QStringLiteral("Reopen the last catalogue at start"), this);
+    actReopenLast = new QAction(QStringLiteral("&Reopen the last catalogue at start"), this);
     actReopenLast->setObjectName(QStringLiteral("actReopenLast"));
     actReopenLast->setCheckable(true);
     actReopenLast->setChecked(WindowSettings()->value(kReopenKey, true).toBool());
@@ -54,11 +55,13 @@ void TfrmShelvix::FillRecentMenu() {
     if (!gone.isEmpty()) StoreRecentFiles(kept);
     for (qsizetype i = 0; i < kept.size(); ++i) {
         const QString file = kept[i];
-        // Numbered for the keyboard; the name first, its folder after it.
+        // Numbered for the keyboard; the name first, its folder after it. An ampersand of a
+        // name is doubled, or it would mark a letter of its own.
+        const auto plain = [](QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); };
         QAction* open = mnuRecent->addAction(QStringLiteral("&%1 %2  (%3)")
                                                  .arg(i + 1)
-                                                 .arg(QFileInfo(file).fileName(),
-                                                      QFileInfo(file).absolutePath()));
+                                                 .arg(plain(QFileInfo(file).fileName()),
+                                                      plain(QFileInfo(file).absolutePath())));
         connect(open, &QAction::triggered, this, [this, file] { OpenRecent(file); });
     }
     for (const QString& file : gone)

@@ -3,6 +3,7 @@
 #include "widgets/fontscale.h"
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
 #include "categories/categorylist.h"
@@ -32,7 +33,7 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Categories"));
 
     EditName = Named(new QLineEdit(this), "EditName");
-    LabelAvailCats = MakeLabel(this, "LabelAvailCats", "Available categories:");
+    LabelAvailCats = MakeLabel(this, "LabelAvailCats", "A&vailable categories:");
 
     VSTCategories = MakeListView(this, "VSTCategories", {QStringLiteral("Name")},
                                  QAbstractItemView::SelectRows, QAbstractItemView::SingleSelection);
@@ -47,14 +48,15 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     VSTCategories->header()->setSortIndicatorShown(true);
     VSTCategories->header()->setSortIndicator(-1, Qt::AscendingOrder); // list order at first
     VSTCategories->header()->resizeSection(0, TFontScale(VSTCategories).X(229));
+    LabelAvailCats->setBuddy(VSTCategories);
     VSTCategories->setMinimumSize(TFontScale(VSTCategories).Size(233, 240));
 
-    ButtonAddChange = MakeNoDefaultButton(this, "ButtonAddChange", "Add / Change");
-    ButtonRename = MakeNoDefaultButton(this, "ButtonRename", "Rename");
-    ButtonRemove = MakeNoDefaultButton(this, "ButtonRemove", "Remove");
-    ButtonImport = MakeNoDefaultButton(this, "ButtonImport", "Import");
-    ButtonExport = MakeNoDefaultButton(this, "ButtonExport", "Export");
-    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    ButtonAddChange = MakeNoDefaultButton(this, "ButtonAddChange", "&Add / Change");
+    ButtonRename = MakeNoDefaultButton(this, "ButtonRename", "Re&name");
+    ButtonRemove = MakeNoDefaultButton(this, "ButtonRemove", "&Remove");
+    ButtonImport = MakeNoDefaultButton(this, "ButtonImport", "&Import");
+    ButtonExport = MakeNoDefaultButton(this, "ButtonExport", "&Export");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "&Close");
 
     // Edit with its button on top; the list below with the list's own buttons beside it.
     auto* side = new QVBoxLayout;
@@ -85,6 +87,16 @@ TfrmCategories::TfrmCategories(QWidget* parent) : QDialog(parent) {
     SaveDialogCategories.defaultExtension = QStringLiteral(".SXC");
     SaveDialogCategories.confirmOverwrite = true;
 
+    NameForScreenReaders({
+        {EditName, "Category name", "The category to add, or the new name of the one being renamed"},
+        {VSTCategories, "Available categories", "The categories of the catalogue"},
+        {ButtonAddChange, nullptr, "Adds the typed category, or renames the chosen one to it"},
+        {ButtonRename, nullptr, "Puts the chosen category into the field to rename it"},
+        {ButtonRemove, nullptr, "Removes the chosen category"},
+        {ButtonImport, nullptr, "Reads the categories of a category list file (.SXC)"},
+        {ButtonExport, nullptr, "Writes the categories to a category list file (.SXC)"},
+        {ButtonClose, nullptr, "Closes the category list"},
+    });
     resize(TFontScale(this).Size(380, 340));
     FormCreate();
     // Its texts from the language file, once its message keys are registered.

@@ -2,6 +2,7 @@
 
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 #include "widgets/detailtexts.h"
 #include "widgets/mediaviewmodels.h"
@@ -48,21 +49,30 @@ TfrmDetailsFile::TfrmDetailsFile(QWidget* parent) : QDialog(parent) {
     LabelFDetails = MakeLabel(this, "LabelFDetails", "");
     LabelFDetails->setTextFormat(Qt::PlainText);
     LabelDetails = value("LabelDetails");
-    LabelCat = MakeLabel(this, "LabelCat", "Category:");
+    LabelCat = MakeLabel(this, "LabelCat", "&Category:");
     ComboBoxCategory = Named(new QComboBox(this), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
     ComboBoxCategory->setFixedWidth(265);
+    LabelCat->setBuddy(ComboBoxCategory); // Alt+C goes to the list
     ButtonCategories = MakeNoDefaultButton(this, "ButtonCategories", "...");
     ButtonCategories->setFixedSize(25, 21);
-    CheckBoxSub = MakeCheck(this, "CheckBoxSub", "Include subfolders and files");
+    CheckBoxSub = MakeCheck(this, "CheckBoxSub", "&Include subfolders and files");
     CheckBoxSub->setChecked(true);
 
-    ButtonOK = MakeButton(this, "ButtonOK", "OK");
-    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
+    ButtonOK = MakeButton(this, "ButtonOK", "&OK");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "&Abort");
     ButtonOK->setDefault(true);
     CloseOnClick(this, ButtonOK, mrCustom100);
     CloseOnClick(this, ButtonAbort, mrCancel);
     connect(ButtonCategories, &QPushButton::clicked, this, &TfrmDetailsFile::ButtonCategoriesClick);
+
+    NameForScreenReaders({
+        {ComboBoxCategory, nullptr, "The entry's category"},
+        {ButtonCategories, "Categories", "Opens the category list, to add or rename categories"},
+        {CheckBoxSub, nullptr, "Gives the category also to everything inside the folder or archive"},
+        {ButtonOK, nullptr, "Keeps the category"},
+        {ButtonAbort, nullptr, "Leaves the entry as it was"},
+    });
 
     auto* grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents

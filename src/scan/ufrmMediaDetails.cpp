@@ -7,6 +7,7 @@
 #include "categories/ufrmCategories_views.h"
 
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 
 #include <QComboBox>
@@ -73,11 +74,11 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     facts->addWidget(LabelSpace, 2, 2, 3, 1, Qt::AlignRight | Qt::AlignTop);
 
     GroupBox2 = Named(new QGroupBox(this), "GroupBox2");
-    LabelMName = MakeLabel(GroupBox2, "LabelMName", "Name:");
+    LabelMName = MakeLabel(GroupBox2, "LabelMName", "&Name:");
     EditName = Named(new QLineEdit(GroupBox2), "EditName");
-    LabelMNotice = MakeLabel(GroupBox2, "LabelMNotice", "Notice:");
+    LabelMNotice = MakeLabel(GroupBox2, "LabelMNotice", "No&tice:");
     MemoNotice = Named(new QPlainTextEdit(GroupBox2), "MemoNotice");
-    LabelMCat = MakeLabel(GroupBox2, "LabelMCat", "Category:");
+    LabelMCat = MakeLabel(GroupBox2, "LabelMCat", "&Category:");
     ComboBoxCategory = Named(new QComboBox(GroupBox2), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
     ButtonCategory = MakeButton(GroupBox2, "ButtonCategory", "...");
@@ -86,6 +87,10 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     MemoNotice->setFixedSize(265, 89);
     ComboBoxCategory->setFixedWidth(265);
     ButtonCategory->setFixedSize(25, 21);
+    // Alt with a caption's letter goes to its field.
+    LabelMName->setBuddy(EditName);
+    LabelMNotice->setBuddy(MemoNotice);
+    LabelMCat->setBuddy(ComboBoxCategory);
     connect(ButtonCategory, &QPushButton::clicked, this, &TfrmMediaDetails::ButtonCategoryClick);
     auto* values = BoxGrid(GroupBox2);
     values->setVerticalSpacing(6);
@@ -101,8 +106,8 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     values->setColumnStretch(3, 1);
     values->setRowStretch(3, 1);
 
-    ButtonOK = MakeButton(this, "ButtonOK", "OK");
-    ButtonAbort = MakeButton(this, "ButtonAbort", "Abort");
+    ButtonOK = MakeButton(this, "ButtonOK", "&OK");
+    ButtonAbort = MakeButton(this, "ButtonAbort", "&Abort");
     ButtonOK->setFixedSize(75, 25);
     ButtonAbort->setFixedSize(75, 25);
     ButtonOK->setDefault(true);
@@ -120,6 +125,14 @@ TfrmMediaDetails::TfrmMediaDetails(QWidget* parent) : QDialog(parent) {
     page->addStretch(1);
     page->addLayout(buttons);
 
+    NameForScreenReaders({
+        {EditName, nullptr, "The medium's name, shown in the media tree"},
+        {MemoNotice, nullptr, "A note of your own about the medium"},
+        {ComboBoxCategory, nullptr, "The medium's category"},
+        {ButtonCategory, "Categories", "Opens the category list, to add or rename categories"},
+        {ButtonOK, nullptr, "Keeps the name, notice and category"},
+        {ButtonAbort, nullptr, "Leaves the medium as it was"},
+    });
     setFixedSize(ClientWidth, ClientHeight);
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, nullptr);

@@ -1,6 +1,7 @@
 #include "search/ufrmDuplicates.h"
 
 #include "widgets/fontscale.h"
+#include "widgets/keyboardaccess.h"
 #include "language/messagetable.h"
 #include "widgets/interaction.h"
 #include "widgets/languagetranslator.h"
@@ -40,9 +41,9 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     setWindowTitle(QStringLiteral("Find duplicates"));
 
     GroupBoxOptions = MakeGroup(this, "GroupBoxOptions", "Copies:");
-    CheckBoxDate = MakeCheck(GroupBoxOptions, "CheckBoxDate", "with the same date (to the second)");
-    CheckBoxPresent = MakeCheck(GroupBoxOptions, "CheckBoxPresent", "on present media only");
-    CheckBoxMinSize = MakeCheck(GroupBoxOptions, "CheckBoxMinSize", "files from:");
+    CheckBoxDate = MakeCheck(GroupBoxOptions, "CheckBoxDate", "with the same &date (to the second)");
+    CheckBoxPresent = MakeCheck(GroupBoxOptions, "CheckBoxPresent", "on &present media only");
+    CheckBoxMinSize = MakeCheck(GroupBoxOptions, "CheckBoxMinSize", "files &from:");
     EditMinSize = MakeSizeEdit(GroupBoxOptions, "EditMinSize");
     ComboBoxMinSize = MakeUnitList(GroupBoxOptions, "ComboBoxMinSize");
     ComboBoxMinSize->setCurrentIndex(2); // MB
@@ -53,7 +54,7 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     options->addWidget(EditMinSize, 2, 1);
     options->addWidget(ComboBoxMinSize, 2, 2);
     options->setColumnStretch(3, 1);
-    ButtonFind = MakeButton(this, "ButtonFind", "Find");
+    ButtonFind = MakeButton(this, "ButtonFind", "F&ind");
     ButtonFind->setDefault(true);
 
     GroupBoxResults = MakeGroup(this, "GroupBoxResults", "Files kept more than once:");
@@ -83,9 +84,22 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     CopiesOpener = new TEntryOpener(
         VSTDuplicates, [this](const QModelIndex& index) { return FModel->EntryAt(index); },
         [this](const QString& text) { StatusBar->showMessage(text); });
-    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
-    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "&Show");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "&Close");
     CloseOnClick(this, ButtonClose, mrCancel);
+
+    NameForScreenReaders({
+        {CheckBoxDate, nullptr, "Counts files as copies only when their dates match to the second"},
+        {CheckBoxPresent, nullptr, "Looks only at the media that are mounted now"},
+        {CheckBoxMinSize, nullptr, "Leaves out files smaller than the size beside"},
+        {EditMinSize, "Smallest size", "The smallest size of a file looked at, in the unit beside"},
+        {ComboBoxMinSize, "Unit of the smallest size", "Byte, KB, MB or GB"},
+        {ButtonFind, nullptr, "Looks for the files kept more than once"},
+        {VSTDuplicates, "Duplicates", "The files kept more than once, each group under its name"},
+        {ButtonShow, nullptr, "Selects the chosen copy in the main window"},
+        {ButtonClose, nullptr, "Closes the list"},
+        {StatusBar, "Status", "How many groups were found"},
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(GroupBoxOptions, 1);
@@ -98,6 +112,7 @@ TfrmDuplicates::TfrmDuplicates(const TImageList* drives, const TImageList* folde
     page->addWidget(StatusBar);
     resize(TFontScale(this).Size(860, 560));
     RegisterDuplicateMessages(Variables);
+    InstallContextMenuKey(this); // Shift+F10 in the result list
     translator::LoadLanguage(this, &Variables);
     // A window of its own, translated after this one.
     ProgressWindow = new TfrmDuplicatesWindow(this);

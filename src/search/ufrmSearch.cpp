@@ -1,6 +1,7 @@
 #include "search/ufrmSearch.h"
 
 #include "widgets/fontscale.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/languagetranslator.h"
 #include "widgets/modalresult.h"
 #include "widgets/widgetfactory.h"
@@ -86,25 +87,57 @@ TfrmSearch::TfrmSearch(const TImageList* drives, QWidget* parent)
     page->addLayout(RightAlignedRow({ButtonExportCsv, ButtonExportHtml, ButtonShow, ButtonClose}));
     page->addWidget(StatusBar);
 
+    NameForScreenReaders({
+        {EditSearch, "Search for", "A mask of the names sought: * for any text, ? for one character"},
+        {CheckBoxName, nullptr, "Looks at the media's names"},
+        {CheckBoxLabel, nullptr, "Looks at the media's volume labels"},
+        {CheckBoxNotice, nullptr, "Looks at the media's notices"},
+        {CheckBoxFiles, nullptr, "Looks at the names of files"},
+        {CheckBoxFolders, nullptr, "Looks at the names of folders"},
+        {CheckBoxAll, nullptr, "Ticks or clears the five boxes above at once"},
+        {CheckBoxCaseSensitive, nullptr, "Tells capital from small letters"},
+        {CheckBoxDateFrom, "Dated from", "Finds only files dated on or after the date beside"},
+        {DTPDateFrom, "Earliest date", "The first day of the files found"},
+        {CheckBoxDateTo, "Dated to", "Finds only files dated on or before the date beside"},
+        {DTPDateTo, "Latest date", "The last day of the files found"},
+        {CheckBoxSizeFrom, "Size from", "Finds only files at least as large as the size beside"},
+        {EditSizeFrom, "Smallest size", "The smallest size, in the unit beside"},
+        {ComboBoxSizeFrom, "Unit of the smallest size", "Byte, KB, MB or GB"},
+        {CheckBoxSizeTo, "Size to", "Finds only files at most as large as the size beside"},
+        {EditSizeTo, "Largest size", "The largest size, in the unit beside"},
+        {ComboBoxSizeTo, "Unit of the largest size", "Byte, KB, MB or GB"},
+        {CheckBoxCategory, "Use a category", "Finds only what has the category beside"},
+        {ComboBoxCategory, "Category", "The category of what is found"},
+        {CheckBoxDetails, nullptr, "Finds only files whose photo, music or video details match"},
+        {EditDetails, "Details", "A mask over the files' details (photo, music, video)"},
+        {ButtonSearch, nullptr, "Starts the search"},
+        {VSTResults, "Search results", "What the search found; Show selects it in the main window"},
+        {ButtonShow, nullptr, "Selects the chosen result in the main window"},
+        {ButtonClose, nullptr, "Closes the search"},
+        {ButtonExportCsv, nullptr, "Writes the results to a CSV list"},
+        {ButtonExportHtml, nullptr, "Writes the results to an HTML report"},
+        {StatusBar, "Status", "How many were found, and what went wrong"},
+    });
     resize(TFontScale(this).Size(760, 620));
     FormCreate();
+    InstallContextMenuKey(this); // Shift+F10 in the result list
     // Its texts from the language file, once its message keys are registered.
     translator::LoadLanguage(this, &Variables);
 }
 
 void TfrmSearch::BuildCriteria() {
-    GroupBoxSearch = MakeGroup(this, "GroupBoxSearch", "Search for:");
+    GroupBoxSearch = MakeGroup(this, "GroupBoxSearch", "Searc&h for:");
     EditSearch = Named(new QLineEdit(GroupBoxSearch), "EditSearch");
     (new QVBoxLayout(GroupBoxSearch))->addWidget(EditSearch);
 
     GroupBoxOptions = MakeGroup(this, "GroupBoxOptions", "Options:");
-    CheckBoxName = MakeCheck(GroupBoxOptions, "CheckBoxName", "Name");
-    CheckBoxLabel = MakeCheck(GroupBoxOptions, "CheckBoxLabel", "Label");
-    CheckBoxNotice = MakeCheck(GroupBoxOptions, "CheckBoxNotice", "Notice");
-    CheckBoxFiles = MakeCheck(GroupBoxOptions, "CheckBoxFiles", "Files");
-    CheckBoxFolders = MakeCheck(GroupBoxOptions, "CheckBoxFolders", "Folders");
-    CheckBoxAll = MakeCheck(GroupBoxOptions, "CheckBoxAll", "All");
-    CheckBoxCaseSensitive = MakeCheck(GroupBoxOptions, "CheckBoxCaseSensitive", "Case sensitive");
+    CheckBoxName = MakeCheck(GroupBoxOptions, "CheckBoxName", "&Name");
+    CheckBoxLabel = MakeCheck(GroupBoxOptions, "CheckBoxLabel", "&Label");
+    CheckBoxNotice = MakeCheck(GroupBoxOptions, "CheckBoxNotice", "Not&ice");
+    CheckBoxFiles = MakeCheck(GroupBoxOptions, "CheckBoxFiles", "&Files");
+    CheckBoxFolders = MakeCheck(GroupBoxOptions, "CheckBoxFolders", "Fold&ers");
+    CheckBoxAll = MakeCheck(GroupBoxOptions, "CheckBoxAll", "&All");
+    CheckBoxCaseSensitive = MakeCheck(GroupBoxOptions, "CheckBoxCaseSensitive", "Case sensiti&ve");
     // A first search looks through files and folders, as the command line's does; the boxes
     // remember the user's own choice from then on.
     CheckBoxFiles->setChecked(true);
@@ -120,8 +153,8 @@ void TfrmSearch::BuildCriteria() {
     options->setRowStretch(4, 1);
 
     GroupBoxDate = MakeGroup(this, "GroupBoxDate", "Date:");
-    CheckBoxDateFrom = MakeCheck(GroupBoxDate, "CheckBoxDateFrom", "from:");
-    CheckBoxDateTo = MakeCheck(GroupBoxDate, "CheckBoxDateTo", "to:");
+    CheckBoxDateFrom = MakeCheck(GroupBoxDate, "CheckBoxDateFrom", "fro&m:");
+    CheckBoxDateTo = MakeCheck(GroupBoxDate, "CheckBoxDateTo", "&to:");
     // Today, from which a date range is most often picked.
     DTPDateFrom = MakeDatePicker(GroupBoxDate, "DTPDateFrom", QDateTime(QDate::currentDate(), QTime(0, 0)));
     DTPDateTo = MakeDatePicker(GroupBoxDate, "DTPDateTo", QDateTime(QDate::currentDate(), QTime(0, 0)));
@@ -133,10 +166,10 @@ void TfrmSearch::BuildCriteria() {
     dates->setRowStretch(2, 1);
 
     GroupBoxSize = MakeGroup(this, "GroupBoxSize", "Size:");
-    CheckBoxSizeFrom = MakeCheck(GroupBoxSize, "CheckBoxSizeFrom", "from:");
+    CheckBoxSizeFrom = MakeCheck(GroupBoxSize, "CheckBoxSizeFrom", "f&rom:");
     EditSizeFrom = MakeSizeEdit(GroupBoxSize, "EditSizeFrom");
     ComboBoxSizeFrom = MakeUnitList(GroupBoxSize, "ComboBoxSizeFrom");
-    CheckBoxSizeTo = MakeCheck(GroupBoxSize, "CheckBoxSizeTo", "to:");
+    CheckBoxSizeTo = MakeCheck(GroupBoxSize, "CheckBoxSizeTo", "t&o:");
     EditSizeTo = MakeSizeEdit(GroupBoxSize, "EditSizeTo");
     ComboBoxSizeTo = MakeUnitList(GroupBoxSize, "ComboBoxSizeTo");
     auto* sizes = new QGridLayout(GroupBoxSize);
@@ -150,12 +183,12 @@ void TfrmSearch::BuildCriteria() {
     sizes->setRowStretch(2, 1);
 
     GroupBoxCategory = MakeGroup(this, "GroupBoxCategory", "Category");
-    CheckBoxCategory = MakeCheck(GroupBoxCategory, "CheckBoxCategory", "use:");
+    CheckBoxCategory = MakeCheck(GroupBoxCategory, "CheckBoxCategory", "&use:");
     ComboBoxCategory = Named(new QComboBox(GroupBoxCategory), "ComboBoxCategory");
     ComboBoxCategory->setEditable(false);
     ComboBoxCategory->setEnabled(false);
     // "Details contain": a mask over the files' details (photo, music, video), beneath.
-    CheckBoxDetails = MakeCheck(GroupBoxCategory, "CheckBoxDetails", "Details contain:");
+    CheckBoxDetails = MakeCheck(GroupBoxCategory, "CheckBoxDetails", "&Details contain:");
     EditDetails = Named(new QLineEdit(GroupBoxCategory), "EditDetails");
     EditDetails->setEnabled(false);
     auto* category = new QGridLayout(GroupBoxCategory);
@@ -165,7 +198,7 @@ void TfrmSearch::BuildCriteria() {
     category->addWidget(EditDetails, 1, 1);
     category->setColumnStretch(1, 1);
 
-    ButtonSearch = MakeButton(this, "ButtonSearch", "Search");
+    ButtonSearch = MakeButton(this, "ButtonSearch", "&Search");
     ButtonSearch->setDefault(true);
 }
 
@@ -228,11 +261,11 @@ void TfrmSearch::BuildResults() {
         },
         [this](const QString& text) { StatusBar->showMessage(text); });
 
-    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Show");
-    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "Close");
+    ButtonShow = MakeNoDefaultButton(this, "ButtonShow", "Sho&w");
+    ButtonClose = MakeNoDefaultButton(this, "ButtonClose", "&Close");
     CloseOnClick(this, ButtonClose, mrCancel);
-    ButtonExportCsv = MakeNoDefaultButton(this, "ButtonExportCsv", "Export CSV...");
-    ButtonExportHtml = MakeNoDefaultButton(this, "ButtonExportHtml", "Export HTML...");
+    ButtonExportCsv = MakeNoDefaultButton(this, "ButtonExportCsv", "E&xport CSV...");
+    ButtonExportHtml = MakeNoDefaultButton(this, "ButtonExportHtml", "Ex&port HTML...");
 }
 
 void TfrmSearch::ShowPreviewPane(bool shown) {

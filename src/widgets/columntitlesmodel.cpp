@@ -26,12 +26,18 @@ QVariant TColumnTitlesModel::headerData(int section, Qt::Orientation orientation
     if (!IsColumn(section, orientation)) return {};
     if (role == Qt::TextAlignmentRole) return CellAlignment(section);
     // A column without a title (an icon column) is still named for screen readers.
-    if (role == Qt::AccessibleTextRole && titles_[section].isEmpty() && section < spokenTitles_.size())
-        return spokenTitles_[section];
-    if (role != Qt::DisplayRole) return {};
-    if (titles_[section].isNull() && messageTitles_[size_t(section)])
-        return QString::fromStdString(*messageTitles_[size_t(section)]);
-    return titles_[section];
+    const bool spoken = titles_[section].isEmpty() && section < spokenTitles_.size();
+    if (role == Qt::AccessibleTextRole && spoken) return spokenTitles_[section];
+    const QString title = titles_[section].isNull() && messageTitles_[size_t(section)]
+                              ? QString::fromStdString(*messageTitles_[size_t(section)])
+                              : titles_[section];
+    // Where a screen reader is in the row of titles.
+    if (role == Qt::AccessibleDescriptionRole)
+        return QStringLiteral("Column %1 of %2: %3")
+            .arg(section + 1)
+            .arg(titles_.size())
+            .arg(spoken ? spokenTitles_[section] : title);
+    return role == Qt::DisplayRole ? QVariant(title) : QVariant();
 }
 
 bool TColumnTitlesModel::setHeaderData(int section, Qt::Orientation orientation,

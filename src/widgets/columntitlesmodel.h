@@ -15,8 +15,8 @@ class TColumnTitlesModel : public QAbstractItemModel {
 public:
     // One column per title.
     int columnCount(const QModelIndex& parent = {}) const override;
-    // The title of a horizontal section as its display text, and the right alignment of the
-    // right-aligned column; nothing else.
+    // The title of a horizontal section as its display text, the right alignment of the
+    // right-aligned column, and for screen readers its spoken title and place; nothing else.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Replaces a title (edit or display role); anything else is refused.
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,

@@ -38,8 +38,8 @@ std::string RelativeText(const CFile& onDisk, bool containingFolder) {
 
 TEntryOpener::TEntryOpener(QAbstractItemView* view, EntryAt entryAt, Say say)
     : QObject(view), view_(view), entryAt_(std::move(entryAt)), say_(std::move(say)) {
-    actOpen = new QAction(QStringLiteral("Open"), this);
-    actOpenContaining = new QAction(QStringLiteral("Open containing folder"), this);
+    actOpen = new QAction(QStringLiteral("&Open"), this);
+    actOpenContaining = new QAction(QStringLiteral("Open &containing folder"), this);
     menu_ = new QMenu(view);
     menu_->addAction(actOpen);
     menu_->addAction(actOpenContaining);

@@ -1,6 +1,7 @@
 #include "widgets/interaction.h"
 
 #include "language/messagetable.h"
+#include "widgets/keyboardaccess.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -46,13 +47,17 @@ public:
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
         // Their texts are message variables, which a language file may replace.
-        yes->setText(QString::fromStdString(ShelvixMessages::msgYes));
-        no->setText(QString::fromStdString(ShelvixMessages::msgNo));
+        // Each gets a marked letter (Alt+Y, Alt+N, Alt+C in English) unless its text has one.
+        const QStringList texts = WithMnemonics({QString::fromStdString(ShelvixMessages::msgYes),
+                                                 QString::fromStdString(ShelvixMessages::msgNo),
+                                                 QString::fromStdString(ShelvixMessages::msgCancel)});
+        yes->setText(texts[0]);
+        no->setText(texts[1]);
         // Escape and the close button would otherwise count as No. They answer neither: a
         // Cancel button takes them, hidden unless Cancel is one of the answers, so callers can
         // tell "not answered" from "No".
         QPushButton* dismissed = box.addButton(QMessageBox::Cancel);
-        dismissed->setText(QString::fromStdString(ShelvixMessages::msgCancel));
+        dismissed->setText(texts[2]);
         if (buttons != TMessageButtons::YesNoCancel) dismissed->hide();
         box.setEscapeButton(dismissed);
         box.setDefaultButton(yes);
@@ -68,8 +73,9 @@ public:
         QMessageBox box(IconOf(MessageKindOf(caption, TMessageButtons::Ok)), caption, text,
                         QMessageBox::NoButton, parent);
         QList<QPushButton*> buttons;
+        const QStringList marked = WithMnemonics(answers);
         for (qsizetype i = 0; i < answers.size(); ++i)
-            buttons << box.addButton(answers[i], i + 1 == answers.size() ? QMessageBox::RejectRole
+            buttons << box.addButton(marked[i], i + 1 == answers.size() ? QMessageBox::RejectRole
                                                                          : QMessageBox::AcceptRole);
         if (buttons.isEmpty()) return -1;
         box.setDefaultButton(buttons.first());

@@ -1,6 +1,7 @@
 #include "widgets/optionalcolumns.h"
 
 #include "widgets/fontscale.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/windowsettings.h"
 
 #include <QAction>
@@ -62,9 +63,15 @@ void OfferOptionalColumns(QTreeView* view, std::vector<int> columns, const QStri
                      [view, header, columns, group, shown](const QPoint& at) {
         auto* menu = new QMenu(header);
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (int column : columns) {
-            QAction* toggle = menu->addAction(
-                view->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        // Marked letters of their own, as every menu has; an ampersand of a title is kept.
+        QStringList titles;
+        for (int column : columns)
+            titles << view->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().replace(
+                QLatin1Char('&'), QLatin1String("&&"));
+        titles = WithMnemonics(titles);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const int column = columns[i];
+            QAction* toggle = menu->addAction(titles[qsizetype(i)]);
             toggle->setCheckable(true);
             toggle->setChecked(!view->isColumnHidden(column));
             QObject::connect(toggle, &QAction::toggled, view, [view, column, group, shown](bool on) {

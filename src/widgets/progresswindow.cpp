@@ -1,6 +1,7 @@
 #include "widgets/progresswindow.h"
 
 #include "widgets/modalresult.h"
+#include "widgets/keyboardaccess.h"
 #include "widgets/widgetfactory.h"
 #include "catalogue/mediaclasses.h"
 
@@ -44,7 +45,8 @@ void TProgressWindow::ButtonStopClick() {
 }
 
 void TProgressWindow::FinishLayout(int clientHeight) {
-    ButtonStop = MakeButton(this, "ButtonStop", "Stop");
+    ButtonStop = MakeButton(this, "ButtonStop", "&Stop");
+    NameForScreenReaders({{ButtonStop, nullptr, "Stops the walk before its end"}});
     ButtonStop->setFixedSize(FScale.Size(75, 25));
     connect(ButtonStop, &QPushButton::clicked, this, &TProgressWindow::ButtonStopClick);
     Timer = Named(new QTimer(this), "Timer");

@@ -13,6 +13,7 @@
 #include "catalogue/IO_BZIP.h"
 #include "search/ufrmDuplicates.h"
 #include "search/ufrmDuplicatesWindow.h"
+#include "scan/ufrmMediaDetails.h"
 #include "search/ufrmSearch.h"
 #include "support/scriptedinteraction.h"
 #include "support/testfiles.h"
@@ -193,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Doc("<frmImport Caption=\"Einlesen\"><ButtonOK Caption=\"Gut\"/></frmImport>"),
                  [](TShelvixWindows& w, TScriptedInteraction&) {
                      EXPECT_EQ(w.frmImport->windowTitle(), "Import");
-                     EXPECT_EQ(w.frmImport->ButtonOK->text(), "OK");
+                     EXPECT_EQ(w.frmImport->ButtonOK->text(), "&OK");
                  }},
         FileCase{"MainCaptionGivesWayToTheTitleAtTheFirstRefresh",
                  Doc("<frmShelvix Caption=\"Katalog\"><Variables><v Name=\"msgSxName\" "
@@ -240,6 +241,24 @@ INSTANTIATE_TEST_SUITE_P(
                      d.ButtonFindClick();
                      ASSERT_EQ(script.MessageTexts(), QStringList{"Keine Zahl"});
                      EXPECT_EQ(script.Asked().first().caption, "Fehler");
+                 }},
+        FileCase{"ACaptionsAmpersandMarksItsOwnLetter",
+                 Doc("<frmShelvix><actAdd Caption=\"Hin&#38;zuf\xC3\xBCgen\"/>"
+                     "<actRemove Caption=\"Entfernen\"/><mnuMedium Caption=\"Daten&#38;tr\xC3\xA4ger\"/>"
+                     "</frmShelvix><frmMediaDetails><LabelMName Caption=\"Be&#38;zeichnung:\"/>"
+                     "<ButtonAbort Caption=\"Ab&#38;brechen\"/></frmMediaDetails>"),
+                 [](TShelvixWindows& w, TScriptedInteraction&) {
+                     TfrmShelvix& m = *w.frmShelvix;
+                     const auto alt = [](int key) { return QKeySequence(Qt::ALT | key); };
+                     EXPECT_EQ(QKeySequence::mnemonic(m.actAdd->text()), alt(Qt::Key_Z));
+                     EXPECT_EQ(QKeySequence::mnemonic(m.actRemove->text()), QKeySequence())
+                         << "a caption without one has none";
+                     EXPECT_EQ(QKeySequence::mnemonic(m.mnuMedium->title()), alt(Qt::Key_T));
+                     auto* label = w.frmMediaDetails->findChild<QLabel*>("LabelMName");
+                     EXPECT_EQ(QKeySequence::mnemonic(label->text()), alt(Qt::Key_Z));
+                     EXPECT_EQ(label->buddy(), w.frmMediaDetails->findChild<QLineEdit*>("EditName"));
+                     auto* abort = w.frmMediaDetails->findChild<QPushButton*>("ButtonAbort");
+                     EXPECT_EQ(abort->shortcut(), alt(Qt::Key_B));
                  }},
         FileCase{"BrokenXmlChangesNothing",
                  Doc("<frmShelvix Caption=\"Kaputt\"><Variables><v Name=\"msgError\" "

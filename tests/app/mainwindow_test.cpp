@@ -90,31 +90,31 @@ TEST_F(MainWindow, WindowActionsAndMenus) {
         int icon;
         bool checked;
     } table[] = {
-        {"actNew", "File", "New", "New", 0, false},
-        {"actOpen", "File", "Open...", "Open", 1, false},
-        {"actSave", "File", "Save", "Save", 2, false},
-        {"actSaveAs", "File", "Save as...", "Save as", -1, false},
-        {"actMakeBackups", "File", "Make backups", "Make backups", -1, true},
-        {"actAttach", "File", "Attach", "Attach", -1, false},
-        {"actImport", "File", "Import...", "Import", -1, false},
-        {"actRepair", "File", "Repair", "Repair", -1, false},
-        {"actCleanUp", "File", "Clean up", "Clean up", -1, false},
-        {"actClose", "File", "Quit", "Quit Shelvix", -1, false},
-        {"actAdd", "Medium", "Add", "Add", 37, false},
-        {"actUpdate", "Medium", "Update", "Update", 39, false},
-        {"actRemove", "Medium", "Remove", "Remove", 38, false},
-        {"actRestore", "Medium", "Restore", "Restore", 34, false},
-        {"actDetails", "Medium", "Details", "Details", 33, false},
-        {"actSearch", "Medium", "Search", "Search", 32, false},
-        {"actArchives", "Medium", "Examine compressed archives", "Examine compressed archives", 36, true},
-        {"actReadDetails", "Medium", "Read file details", "Read file details (photos, music, video)", 33, true},
-        {"actIndex", "Help", "Index", "Index", 40, false},
-        {"actInfo", "Help", "Info", "About", -1, false},
-        {"actDuplicates", "File", "Find duplicates...", "Find files kept on more than one medium", -1, false},
-        {"actExportCsv", "Medium", "Export list (CSV)...", "Export the selected media as a CSV list", -1, false},
-        {"actExportHtml", "Medium", "Export report (HTML)...", "Export the selected media as an HTML report", -1, false},
-        {"actPreviewPane", "Medium", "Preview pane", "Show the preview and facts of the selected entry", 41, false},
-        {"actIconView", "Medium", "Icon view", "Show the folder as large previews", 42, false},
+        {"actNew", "File", "&New", "New", 0, false},
+        {"actOpen", "File", "&Open...", "Open", 1, false},
+        {"actSave", "File", "&Save", "Save", 2, false},
+        {"actSaveAs", "File", "Save &as...", "Save as", -1, false},
+        {"actMakeBackups", "File", "Make &backups", "Make backups", -1, true},
+        {"actAttach", "File", "A&ttach", "Attach", -1, false},
+        {"actImport", "File", "&Import...", "Import", -1, false},
+        {"actRepair", "File", "Re&pair", "Repair", -1, false},
+        {"actCleanUp", "File", "&Clean up", "Clean up", -1, false},
+        {"actClose", "File", "&Quit", "Quit Shelvix", -1, false},
+        {"actAdd", "Medium", "&Add", "Add", 37, false},
+        {"actUpdate", "Medium", "&Update", "Update", 39, false},
+        {"actRemove", "Medium", "&Remove", "Remove", 38, false},
+        {"actRestore", "Medium", "Res&tore", "Restore", 34, false},
+        {"actDetails", "Medium", "&Details", "Details", 33, false},
+        {"actSearch", "Medium", "Searc&h", "Search", 32, false},
+        {"actArchives", "Medium", "&Examine compressed archives", "Examine compressed archives", 36, true},
+        {"actReadDetails", "Medium", "Read &file details", "Read file details (photos, music, video)", 33, true},
+        {"actIndex", "Help", "&Index", "Index", 40, false},
+        {"actInfo", "Help", "In&fo", "About", -1, false},
+        {"actDuplicates", "File", "Find &duplicates...", "Find files kept on more than one medium", -1, false},
+        {"actExportCsv", "Medium", "Export &list (CSV)...", "Export the selected media as a CSV list", -1, false},
+        {"actExportHtml", "Medium", "Export report (&HTML)...", "Export the selected media as an HTML report", -1, false},
+        {"actPreviewPane", "Medium", "&Preview pane", "Show the preview and facts of the selected entry", 41, false},
+        {"actIconView", "Medium", "Ic&on view", "Show the folder as large previews", 42, false},
     };
     int actions = 0;
     for (QAction* a : window.findChildren<QAction*>())
@@ -401,7 +401,7 @@ TEST_F(MainWindow, RecentCataloguesAndReopenAtStart) {
     EXPECT_EQ(items, (QStringList{"&1 other.SXF  (" + QString::fromStdString(dir.Path()) + ")",
                                   "&2 discs.SXF  (" + QString::fromStdString(dir.Path()) + ")",
                                   "gone.SXF is no longer there and was taken off the recent catalogues. (off)",
-                                  "-", "Reopen the last catalogue at start"}));
+                                  "-", "&Reopen the last catalogue at start"}));
 
     TfrmShelvix next;
     next.ReopenLastCatalogue();
