@@ -53,9 +53,9 @@ const TActionSpec kActions[] = {
      "Export the selected media as a CSV list", -1, false},
     {&TfrmShelvix::actExportHtml, "actExportHtml", "Medium", "Export report (&HTML)...",
      "Export the selected media as an HTML report", -1, false},
-    {&TfrmShelvix::actPreviewPane, "actPreviewPane", "Medium", "Preview pane",
+    {&TfrmShelvix::actPreviewPane, "actPreviewPane", "Medium", "&Preview pane",
      "Show the preview and facts of the selected entry", 41, true},
-    {&TfrmShelvix::actIconView, "actIconView", "Medium", "Icon view",
+    {&TfrmShelvix::actIconView, "actIconView", "Medium", "Ic&on view",
      "Show the folder as large previews", 42, true},
 };
 
