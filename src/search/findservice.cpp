@@ -43,9 +43,10 @@ void TFindService::MakeIndex() {
         madeIndex_ = false;
         generation = makingGeneration_;
     }
-    making_.Start([this, generation, pair = catalogue_->PairFileName](const std::atomic<bool>& stop) {
+    making_.Start([this, generation, build = backend_.build, pair = catalogue_->PairFileName](
+                      const std::atomic<bool>& stop) {
         LowerThisThreadsPriority();
-        const bool made = backend_.build(pair, stop);
+        const bool made = build(pair, stop);
         {
             std::lock_guard lock(mutex_);
             if (generation != makingGeneration_) return;
@@ -176,7 +177,7 @@ TFindService::TFindPlan TFindService::Plan(bool includeRemoved) const {
     TFindPlan plan;
     if (!catalogue_) return plan;
     const auto asked = [includeRemoved](const CMedium* medium) { return medium->Present || includeRemoved; };
-    std::unordered_map<const CMedium*, bool> answered;
+    std::unordered_set<const CMedium*> answered;
     if (index_ && catalogue_->DataFileAge == indexStamp_) {
         std::unordered_map<int32_t, CMedium*> byBlock;
         for (int i = 0; i < catalogue_->Count(); ++i) {
@@ -190,7 +191,7 @@ TFindService::TFindPlan TFindService::Plan(bool includeRemoved) const {
         for (int i = 0; i < index_->MediumCount(); ++i) {
             const auto found = byBlock.find(index_->MediumBlock(i));
             if (found == byBlock.end()) continue;
-            answered[found->second] = true;
+            answered.insert(found->second);
             if (asked(found->second)) plan.indexed[size_t(i)] = found->second;
         }
     }

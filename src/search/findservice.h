@@ -61,7 +61,7 @@ public:
     TFindService(const TFindService&) = delete;
     TFindService& operator=(const TFindService&) = delete;
 
-    // How indexes are opened and made; without one no index is used.
+    // How indexes are opened and made; without one no index is used. Set before serving.
     void SetIndexBackend(TIndexBackend backend) { backend_ = std::move(backend); }
 
     // The catalogue served (none: nullptr). The reading and the index making of the former one
