@@ -12,11 +12,13 @@
 #include "parallelbzip.h"
 #include "savepair.h"
 #include "workers.h"
+#include "search/nameindex.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -259,7 +261,15 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (!failed) work.Finish();
         if (!failed) {
             WriteMediumAdditions(index, *this);
-            WriteDataIdentity(index, {true, data.Position(), data.WholeSum()});
+            const TDataIdentity written{true, data.Position(), data.WholeSum()};
+            WriteDataIdentity(index, written);
+            // The name index, from the trees this save holds; with a tree left on disk there is
+            // none, and the open builds it.
+            bool held = true;
+            for (size_t i = 0; i < media_.size(); ++i)
+                held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
+            TFileStream* names = held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
+            if (names && !WriteNameIndex(*this, written, *names)) pair.AbandonFollowers();
         }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;
@@ -280,6 +290,8 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (FileStamp i, d; ownPair && pair.OldPairStamps(i, d)) FileAge = i, DataFileAge = d;
         return restore();
     }
+    // One left from before names the old data: a cache that can only be rebuilt.
+    if (!pair.PlacedFollowers()) ::unlink(NameIndexFileName(target).c_str());
     DataFileName = dataName;
     FileName = fileName;
     PairFileName = fileName;

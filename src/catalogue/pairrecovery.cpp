@@ -55,7 +55,7 @@ bool StartsWith(std::string_view name, std::string_view prefix, bool ignoreCase)
 // The files one save left, by their names as the folder spells them.
 struct TLeftovers {
     std::string lock, ready, indexNew, dataNew, dataOld;
-    std::vector<std::string> others; // backup copies being made, write probes
+    std::vector<std::string> others; // backup copies and name indexes being made, write probes
 };
 
 std::map<std::string, TLeftovers> FindLeftovers(const std::string& indexName,
@@ -74,6 +74,7 @@ std::map<std::string, TLeftovers> FindLeftovers(const std::string& indexName,
         {FolderOf(indexName), BaseName(indexName) + ".probe-", nullptr},
         {FolderOf(indexName), BaseName(IndexBackupName(indexName)) + ".new-", nullptr},
         {FolderOf(indexName), BaseName(DataBackupName(indexName)) + ".new-", nullptr},
+        {FolderOf(indexName), BaseName(NameIndexFileName(indexName)) + ".new-", nullptr},
     };
     std::map<std::string, TLeftovers> found;
     std::vector<std::string> folders = {FolderOf(indexName)};

@@ -54,6 +54,14 @@ std::unique_ptr<TFileStream> CreateTemporaryBeside(const std::string& target, co
     return nullptr;
 }
 
+std::string NameIndexFileName(const std::string& indexName) {
+    const size_t slash = indexName.rfind('/');
+    const size_t dot = indexName.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0 &&
+                              (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? indexName.substr(0, dot) : indexName) + ".SXI";
+}
+
 bool PairWritable(const std::string& indexName, const std::string& dataName) {
     // Tried rather than worked out from permission bits: a read-only mount refuses even root,
     // and root's rights ignore the bits.
@@ -132,10 +140,11 @@ PairWriter::~PairWriter() {
     // The ready index goes first: beside a vanished new data file it would read as committed.
     for (const std::string* name : {&indexReady_, &dataTemp_, &indexTemp_, &oldData_})
         if (!name->empty()) ::unlink(name->c_str());
-    for (Companion& c : companions_) {
-        c.file.reset();
-        if (!c.temp.empty()) ::unlink(c.temp.c_str());
-    }
+    for (auto* list : {&companions_, &followers_})
+        for (Companion& c : *list) {
+            c.file.reset();
+            if (!c.temp.empty()) ::unlink(c.temp.c_str());
+        }
     // Last: while the lock file is there and locked, every other file of this save is ours.
     if (!lockName_.empty()) ::unlink(lockName_.c_str());
     lock_.reset();
@@ -152,13 +161,44 @@ TStream* PairWriter::BeginData() {
     return data_.get();
 }
 
-TFileStream* PairWriter::BeginCompanion(const std::string& target) {
+TFileStream* PairWriter::BeginCompanion(const std::string& target) { return Begin(companions_, target); }
+
+TFileStream* PairWriter::BeginFollower(const std::string& target) { return Begin(followers_, target); }
+
+TFileStream* PairWriter::Begin(std::vector<Companion>& list, const std::string& target) {
     if (tag_.empty()) return nullptr;
     Companion c{target + ".new-" + tag_, target, nullptr};
     c.file = OpenTemporary(target, c.temp);
     if (!c.file) return nullptr;
-    companions_.push_back(std::move(c));
-    return companions_.back().file.get();
+    list.push_back(std::move(c));
+    return list.back().file.get();
+}
+
+bool PairWriter::PlaceFollowers() {
+    bool placed = false;
+    for (Companion& c : followers_) {
+        if (faults::Fail("place-follower") ||
+            (::rename(c.temp.c_str(), c.target.c_str()) != 0 &&
+             !RenamedAnyway(c.temp, c.target, *c.file)))
+            continue; // a cache: the commit goes on without it
+        c.temp.clear();
+        placed = true;
+    }
+    return placed;
+}
+
+void PairWriter::DropPlacedFollowers() {
+    for (Companion& c : followers_)
+        if (c.temp.empty()) ::unlink(c.target.c_str());
+    placedFollowers_ = false;
+}
+
+void PairWriter::AbandonFollowers() {
+    for (Companion& c : followers_) {
+        c.file.reset();
+        ::unlink(c.temp.c_str());
+    }
+    followers_.clear();
 }
 
 PairWriter::Result PairWriter::Commit(const TMemoryStream& index, const TExpected* expected) {
@@ -169,8 +209,9 @@ PairWriter::Result PairWriter::Commit(const TMemoryStream& index, const TExpecte
     if (!index_) indexTemp_.clear();
     if (!index_ || !CompressToFile(index, *index_) || !index_->Sync() || faults::Fail("sync-index"))
         return Result::Failed;
-    for (Companion& c : companions_)
-        if (!c.file->Sync()) return Result::Failed;
+    for (auto* list : {&companions_, &followers_})
+        for (Companion& c : *list)
+            if (!c.file->Sync()) return Result::Failed;
 
     // The index first: while a saver holds it, readers wait at its lock and the data file's
     // readers drain, so a window reading contents back to back cannot keep a commit out.
@@ -258,6 +299,9 @@ PairWriter::Result PairWriter::PutInPlace() {
             }
         }
     }
+    // The followers in place name the old data: they go before it does, so that none ever
+    // stands beside a data file it does not describe.
+    for (const Companion& c : followers_) ::unlink(c.target.c_str());
     if (faults::Fail("rename-data") || ::rename(dataTemp_.c_str(), dataName_.c_str()) != 0) {
         const int error = errno;
         if (!RenamedAnyway(dataTemp_, dataName_, *data_)) {
@@ -267,6 +311,8 @@ PairWriter::Result PairWriter::PutInPlace() {
     }
     dataTemp_.clear();
     SyncFolderOf(dataName_);
+    placedFollowers_ = PlaceFollowers();
+    if (placedFollowers_) SyncFolderOf(indexName_);
     if (faults::Fail("rename-index") || ::rename(indexReady_.c_str(), indexName_.c_str()) != 0) {
         const int error = errno;
         if (!RenamedAnyway(indexReady_, indexName_, *index_)) {
@@ -277,6 +323,7 @@ PairWriter::Result PairWriter::PutInPlace() {
             if (!oldData_.empty() && !faults::Fail("undo-data") &&
                 ::rename(oldData_.c_str(), dataName_.c_str()) == 0) {
                 oldData_.clear();
+                DropPlacedFollowers(); // they name the new data, which is gone again
                 SyncFolderOf(dataName_);
                 return Result::Failed; // the ready index goes with the writer
             }

@@ -41,6 +41,10 @@ TSettle FinishInterruptedSave(const std::string& indexName, const std::string& d
 // The same, waiting up to the lock patience for a save that is putting its pair in place.
 TSettle SettlePair(const std::string& indexName, const std::string& dataName);
 
+// The name index beside a catalogue: "NAME.SXI" for "NAME.SXF" (".SXI" appended to a name
+// without an extension). A cache of the data file, placed by the save that writes that file.
+std::string NameIndexFileName(const std::string& indexName);
+
 // The same file system's way of telling names apart: on FAT and exFAT "CAT.SXF" is "cat.SXF".
 bool FolderIgnoresCase(const std::string& path);
 
@@ -67,6 +71,16 @@ public:
     // A new file that takes the place of `target` together with the pair, just before it (the
     // backup copies); none when it cannot be created. BeginData first.
     TFileStream* BeginCompanion(const std::string& target);
+    // A new file that takes the place of `target` once the new data file is in place and before
+    // the index is (a file that describes the new data, and names it, as a cache of it); none
+    // when it cannot be created. BeginData first; written before the commit. The old `target`
+    // goes just before the data file is replaced, and failing to put the new one in place does
+    // not stop the commit (it is a cache): none ever stands beside a data file it does not name.
+    TFileStream* BeginFollower(const std::string& target);
+    // Drops the followers begun (one whose writing failed): the commit places none.
+    void AbandonFollowers();
+    // After a commit: whether a follower took its place.
+    bool PlacedFollowers() const { return placedFollowers_; }
     // Flushes the data file, writes the index from `index` (compressed) and flushes it, takes
     // the pair's locks, checks that the pair is still `expected` (when given), then puts the
     // companions and the pair in place.
@@ -89,5 +103,9 @@ private:
         std::string temp, target;
         std::unique_ptr<TFileStream> file;
     };
-    std::vector<Companion> companions_;
+    std::vector<Companion> companions_, followers_;
+    TFileStream* Begin(std::vector<Companion>& list, const std::string& target);
+    bool PlaceFollowers();
+    bool placedFollowers_ = false;
+    void DropPlacedFollowers();
 };

@@ -6,6 +6,7 @@
 #include "catalogue/faults.h"
 #include "catalogue/mediaclasses.h"
 #include "catalogue/savepair.h"
+#include "search/nameindex.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
 
@@ -23,7 +24,7 @@ enum class Opener { Same, DeadOther, ReusedNumber, NewerSave };
 
 const char* const kSteps[] = {"backup-copy", "create-index", "lock-targets", "place-companions",
                               "ready-index", "link-old", "aside-old", "rename-data",
-                              "rename-index", "rename-data+undo-data", "rename-index+undo-data"};
+                              "place-follower", "rename-index", "rename-data+undo-data", "rename-index+undo-data"};
 
 struct Cell {
     const char* step;
@@ -100,6 +101,8 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     const Cell cell = GetParam();
     CMedienListe changed;
     ASSERT_TRUE(changed.Load(index));
+    for (int i = 0; i < changed.Count(); ++i) // every tree held: the save writes the name index
+        ASSERT_TRUE(changed.GetMedium(i)->LoadContent(changed.DataFileName));
     changed.MakeBackups = true;
     changed.GetMedium(0)->Name = "renamed";
     changed.GetMedium(0)->Stored = false;
@@ -145,6 +148,15 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     EXPECT_NE(std::find(allowed.begin(), allowed.end(), text), allowed.end()) << text;
     EXPECT_TRUE(FileExists(DataFileNameOf(index)));
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{}) << "every temporary is gone";
+    // The name index, when there is one, belongs to the pair in place.
+    if (const std::string names = NameIndexFileName(index); FileExists(names)) {
+        CMedienListe opened;
+        ASSERT_TRUE(opened.Load(index));
+        std::vector<int32_t> offsets;
+        for (int i = 0; i < opened.Count(); ++i) offsets.push_back(opened.GetMedium(i)->DataOffset);
+        EXPECT_TRUE(TNameIndex::Open(names, DataIdentityOfIndexFile(index), offsets))
+            << "a name index stands only beside the data it names";
+    }
     if (FileExists(index + ".bak")) {
         CMedienListe backup;
         std::filesystem::copy_file(index + ".bak", dir.File("B.SXF"));
