@@ -2,6 +2,7 @@
 
 #include "app/ufrmShelvix.h"
 #include "catalogue/mediaclasses.h"
+#include "search/nameindexbackend.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "reports/entrytext.h"
@@ -51,6 +52,7 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     FModel = new TSearchResultsModel(&main->ImageListDrives, this);
     FModel->SetFolderImages(&main->ImageListFolders);
     FModel->SetIndexedRows(&FIndexedRows);
+    FService.SetIndexBackend(NameIndexBackend());
     VTFound = TfrmSearch::MakeResultsView(main->Splitter1, "VTFound");
     VTFound->setModel(FModel);
     for (int column = 0; column < TfrmSearch::ResultColumnCount; ++column)

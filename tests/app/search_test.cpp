@@ -5,6 +5,7 @@
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "app/ufrmQuickFind.h"
+#include "search/nameindexbackend.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
@@ -470,11 +471,13 @@ TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
 
 namespace {
 
-// The find field over the fixture's catalogue, whose contents come in the background.
+// The find field over the fixture's catalogue without a name index: its contents come in the
+// background.
 class QuickFind : public Search {
 protected:
     void SetUp() override {
         Search::SetUp();
+        Find().Service().SetIndexBackend({});
         Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
     }
     TfrmQuickFind& Find() { return *Main().QuickFind(); }
@@ -575,16 +578,16 @@ TEST_F(QuickFind, NewStopsTheReadingBeforeTheMediaGo) {
     EXPECT_TRUE(Find().Results().empty());
 }
 
-// The find field over the same catalogue with its name index beside it.
+// The find field over the same catalogue with the name index its save wrote beside it.
 class IndexedFind : public QuickFind {
 protected:
     void SetUp() override {
         QuickFind::SetUp();
         Find().ForgetMedia();
-        Find().Service().SetIndexBackend(backend.Make());
-        std::atomic<bool> stop{false};
-        ASSERT_TRUE(backend.Make().build(dir.File("cat.SXF"), stop));
+        Find().Service().SetIndexBackend(NameIndexBackend());
+        ASSERT_TRUE(FileExists(dir.File("cat.SXI")));
         Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
+        ASSERT_NE(Find().Service().Index(), nullptr);
     }
     // What the list shows in one column, row by row.
     QStringList Column(int column) {
@@ -593,7 +596,6 @@ protected:
             texts << Find().Model().index(row, column).data().toString();
         return texts;
     }
-    TextIndexBackend backend;
 };
 
 TEST_F(IndexedFind, RowsComeFromTheIndexBeforeAnyContentIsRead) {
