@@ -2,8 +2,8 @@
 
 #include "app/ufrmShelvix.h"
 #include "widgets/previewiconview.h"
-#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
+#include "search/nameindexbackend.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "reports/entrytext.h"
@@ -53,6 +53,8 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
 
     FModel = new TSearchResultsModel(&main->ImageListDrives, this);
     FModel->SetFolderImages(&main->ImageListFolders);
+    FModel->SetIndexedRows(&FIndexedRows);
+    FService.SetIndexBackend(NameIndexBackend());
     VTFound = TfrmSearch::MakeResultsView(main->Splitter1, "VTFound");
     TfrmSearch::ShowResultsModel(VTFound, FModel, QStringLiteral("FindList"));
     // The name and where it lies come first, so both fit in the explorer's place; the medium
@@ -70,7 +72,7 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
     PopupFound->addAction(QStringLiteral("&Show"), this, &TfrmQuickFind::ShowFound);
     PopupFound->addAction(QStringLiteral("&Copy location"), this, [this] {
         if (const TSearchRow* row = FModel->RowAt(VTFound->currentIndex()))
-            QApplication::clipboard()->setText(FoundLocationText(*row));
+            QApplication::clipboard()->setText(FoundLocationText(*row, &FIndexedRows));
     });
     VTFound->setAccessibleName(QStringLiteral("Found"));
     VTFound->setAccessibleDescription(QStringLiteral("The files and folders the find field found"));
@@ -105,7 +107,7 @@ TfrmQuickFind::TfrmQuickFind(TfrmShelvix* main) : QObject(main), FMain(main) {
 
 TfrmQuickFind::~TfrmQuickFind() {
     StopFinding(true);
-    FReadJob.Stop();
+    FService.StopReading();
 }
 
 void TfrmQuickFind::StopFinding(bool wait) {
@@ -127,6 +129,7 @@ void TfrmQuickFind::TextChanged() {
         FDebounce.stop();
         FQuery.reset();
         FResults.clear();
+        FIndexedRows.Clear();
         FModel->Fill(&FResults);
         ShowList(false);
         UpdateStatus();
@@ -149,18 +152,14 @@ void TfrmQuickFind::StartRun() {
     FWaiting.clear();
     FSearched.clear();
     FResults.clear();
+    FIndexedRows.Clear();
     FQuery = TQuickFindQuery::Compile(EditFind->text().toLocal8Bit().toStdString());
     FModel->Fill(&FResults); // the one reset of the run; rows come in batches after it
     FPositions.clear();
     if (FQuery) {
-        std::vector<CMedium*> media;
         const CMedienListe& catalogue = FMain->Catalogue();
-        for (int i = 0; i < catalogue.Count(); ++i) {
-            CMedium* medium = catalogue.GetMedium(i);
-            FPositions[medium] = i;
-            if (Searchable(medium)) media.push_back(medium);
-        }
-        RunOn(std::move(media));
+        for (int i = 0; i < catalogue.Count(); ++i) FPositions[catalogue.GetMedium(i)] = i;
+        RunOn(FService.Plan(CheckBoxRemoved->isChecked()));
     } else { // an empty list: no word, or a mask that says nothing
         if (std::exchange(FShowOnRows, false)) ShowList(true);
         UpdateStatus();
@@ -178,46 +177,74 @@ int TfrmQuickFind::PositionOf(const CMedium* medium) const {
     return found == FPositions.end() ? INT_MAX : found->second;
 }
 
-void TfrmQuickFind::RunOn(std::vector<CMedium*> media) {
+void TfrmQuickFind::RunOn(TFindService::TFindPlan plan) {
+    std::vector<CMedium*>& media = plan.contents;
     std::stable_sort(media.begin(), media.end(),
                      [this](const CMedium* a, const CMedium* b) { return PositionOf(a) < PositionOf(b); });
     FSearched.insert(media.begin(), media.end());
+    for (CMedium* medium : plan.indexed)
+        if (medium) FSearched.insert(medium);
     const uint64_t generation = FGeneration;
     auto query = std::make_shared<const TQuickFindQuery>(*FQuery);
     FFinding = true;
     // Start waits for the run asked to stop before, which ends within a few thousand entries:
     // the workers are then free.
-    FFindJob.Start([this, generation, query, media = std::move(media)](const std::atomic<bool>& stop) {
-        auto batch = std::make_shared<TSearchResults>();
+    FFindJob.Start([this, generation, query, plan = std::move(plan)](const std::atomic<bool>& stop) {
+        auto batch = std::make_shared<TFoundBatch>();
         QElapsedTimer sinceSent;
         const auto send = [&](bool last) {
             QMetaObject::invokeMethod(
                 this, [this, generation, batch, last] { TakeRows(generation, batch, last); },
                 Qt::QueuedConnection);
-            batch = std::make_shared<TSearchResults>();
+            batch = std::make_shared<TFoundBatch>();
             sinceSent.start();
         };
-        const bool whole = RunQuickFind(FWorkers, media, *query, stop, [&](TSearchResults& rows) {
-            batch->insert(batch->end(), rows.begin(), rows.end());
-            if (!batch->empty() && (!sinceSent.isValid() || sinceSent.elapsed() >= kBatchMs))
-                send(false);
+        const auto sendSoon = [&] {
+            if (!batch->rows.empty() && (!sinceSent.isValid() || sinceSent.elapsed() >= kBatchMs)) send(false);
+        };
+        // The index answers at once; the trees in memory of the media it does not hold follow.
+        const bool indexWhole = TFindService::FindIndexed(
+            plan, *query, stop, [&](TSearchResults& rows, std::vector<TIndexedRow>& indexed) {
+                const uint32_t base = uint32_t(batch->indexed.size());
+                for (TSearchRow& row : rows) row.indexRow += base;
+                batch->rows.insert(batch->rows.end(), rows.begin(), rows.end());
+                std::move(indexed.begin(), indexed.end(), std::back_inserter(batch->indexed));
+                sendSoon();
+            });
+        if (!indexWhole) {
+            QMetaObject::invokeMethod(this, [this, generation] { IndexFailed(generation); }, Qt::QueuedConnection);
+            return;
+        }
+        const bool whole = RunQuickFind(FWorkers, plan.contents, *query, stop, [&](TSearchResults& rows) {
+            batch->rows.insert(batch->rows.end(), rows.begin(), rows.end());
+            sendSoon();
         });
         if (whole) send(true);
     });
 }
 
-void TfrmQuickFind::TakeRows(uint64_t generation, const std::shared_ptr<TSearchResults>& rows,
-                             bool last) {
+void TfrmQuickFind::IndexFailed(uint64_t generation) {
     if (generation != FGeneration) return;
-    Place(*rows);
-    if (FShowOnRows && (!rows->empty() || last)) {
+    FService.DropIndex(); // the trees answer while it is made anew
+    FFinding = false;
+    StartRun();
+}
+
+void TfrmQuickFind::TakeRows(uint64_t generation, const std::shared_ptr<TFoundBatch>& batch, bool last) {
+    if (generation != FGeneration) return;
+    TSearchResults& rows = batch->rows;
+    for (TSearchRow& row : rows)
+        if (row.indexRow != TSearchRow::kNotIndexed)
+            row.indexRow = FIndexedRows.Add(std::move(batch->indexed[row.indexRow]));
+    Place(rows);
+    if (FShowOnRows && (!rows.empty() || last)) {
         FShowOnRows = false;
         ShowList(true);
     }
     if (last) {
         FFinding = false;
         // Media read while this run went on are searched after it.
-        if (!FWaiting.empty()) RunOn(std::exchange(FWaiting, {}));
+        if (!FWaiting.empty()) RunLater();
     }
     UpdateStatus();
 }
@@ -243,82 +270,50 @@ void TfrmQuickFind::SearchLater(CMedium* medium) {
     if (!FQuery || FSearched.count(medium) || !Searchable(medium)) return;
     FSearched.insert(medium);
     FWaiting.push_back(medium);
-    if (!FFinding) RunOn(std::exchange(FWaiting, {}));
+    if (!FFinding) RunLater();
+}
+
+void TfrmQuickFind::RunLater() {
+    TFindService::TFindPlan later;
+    later.contents = std::exchange(FWaiting, {});
+    RunOn(std::move(later));
 }
 
 void TfrmQuickFind::ForgetMedia() {
     ++FGeneration;
     FDebounce.stop();
     StopFinding(true);
-    StopReading();
+    FService.Serve(nullptr); // the media may go once this returns
+    FHoldTimer.stop();
     FWaiting.clear();
     FSearched.clear();
     FPositions.clear();
     FResults.clear();
+    FIndexedRows.Clear();
     FModel->Fill(&FResults);
     FForgotten = true;
     UpdateStatus();
 }
 
 void TfrmQuickFind::StopReading() {
-    ++FReadGeneration;
-    FReadJob.Stop();
-    FHeld.clear();
+    FService.StopReading();
     FHoldTimer.stop();
-    FReading = FReadAgain = false;
     UpdateStatus();
 }
 
 void TfrmQuickFind::CatalogueChanged() {
-    ReadContents();
+    Refresh();
     if (std::exchange(FForgotten, false) && !EditFind->text().isEmpty()) FDebounce.start(DebounceMs);
 }
 
-void TfrmQuickFind::ReadContents() {
-    if (FReading) {
-        FReadAgain = true; // media added meanwhile are read when this reading ends
-        return;
-    }
+void TfrmQuickFind::Refresh() {
     if (FMain->Busy()) { // a load or save reads and writes the data file now
-        QTimer::singleShot(200, this, &TfrmQuickFind::ReadContents);
+        QTimer::singleShot(200, this, &TfrmQuickFind::Refresh);
         return;
     }
-    const CMedienListe& catalogue = FMain->Catalogue();
-    auto contents = std::make_shared<std::vector<TDetachedContent>>();
-    for (int i = 0; i < catalogue.Count(); ++i) {
-        CMedium* medium = catalogue.GetMedium(i);
-        if (!medium->ContentLoaded && medium->DataOffset >= 0)
-            contents->push_back({medium, medium->DataOffset, medium->ContentLength, nullptr,
-                                 medium->Additions});
-    }
-    if (contents->empty() || catalogue.DataFileName.empty()) return UpdateStatus();
-    FReading = true;
-    FReadJobEnded = FReadAgain = false;
-    FReadTotal = int(contents->size());
-    FReadDone = 0;
-    FReadStamp = catalogue.DataFileAge;
-    const uint64_t generation = ++FReadGeneration;
-    FReadJob.Start([this, generation, contents, file = catalogue.DataFileName,
-                    stamp = catalogue.DataFileAge](const std::atomic<bool>& stop) {
-        ReadContentsDetached(std::move(*contents), file, stamp, stop, [&](TDetachedContent& content) {
-            auto one = std::make_shared<TDetachedContent>(std::move(content));
-            QMetaObject::invokeMethod(
-                this, [this, generation, one] { TakeContent(generation, one); }, Qt::QueuedConnection);
-        });
-        if (stop) return;
-        QMetaObject::invokeMethod(this, [this, generation] {
-            if (generation != FReadGeneration) return;
-            FReadJobEnded = true;
-            AdoptHeld();
-        }, Qt::QueuedConnection);
-    });
+    if (FService.Catalogue() != &FMain->Catalogue()) FService.Serve(&FMain->Catalogue());
+    FService.Refresh();
     UpdateStatus();
-}
-
-void TfrmQuickFind::TakeContent(uint64_t generation, const std::shared_ptr<TDetachedContent>& content) {
-    if (generation != FReadGeneration) return;
-    FHeld.push_back(content);
-    AdoptHeld();
 }
 
 void TfrmQuickFind::AdoptHeld() {
@@ -327,21 +322,10 @@ void TfrmQuickFind::AdoptHeld() {
         if (!FHoldTimer.isActive()) FHoldTimer.start(100);
         return;
     }
-    const CMedienListe& catalogue = FMain->Catalogue();
-    for (const auto& content : std::exchange(FHeld, {})) {
-        CMedium* medium = content->medium;
-        ++FReadDone;
-        // What was read is the medium's only while its block is the one read: a save writes
-        // the blocks anew, and whoever loaded the medium meanwhile has the newer tree.
-        if (content->loaded && !medium->ContentLoaded && catalogue.DataFileAge == FReadStamp &&
-            medium->DataOffset == content->dataOffset && medium->ContentLength == content->contentLength)
-            medium->AdoptContent(*content->loaded);
-        SearchLater(medium);
-    }
-    if (FReadJobEnded) {
-        FReading = false;
-        if (FReadAgain) ReadContents();
-    }
+    const TFindService::TAdopted adopted = FService.Adopt();
+    for (CMedium* medium : adopted.media) SearchLater(medium);
+    // The index made meanwhile answers the same words, at once and for every medium.
+    if (adopted.indexOpened && !EditFind->text().isEmpty()) StartRun();
     UpdateStatus();
 }
 
@@ -349,8 +333,11 @@ void TfrmQuickFind::UpdateStatus() {
     QStringList parts;
     if (!EditFind->text().isEmpty())
         parts << QLocale(QLocale::English).toString(qlonglong(FResults.size())) + QStringLiteral(" found");
-    if (FReading)
-        parts << QStringLiteral("Reading contents: %1 of %2 media").arg(FReadDone).arg(FReadTotal);
+    if (FService.Reading()) {
+        const TFindService::TProgress read = FService.ReadProgress();
+        parts << QStringLiteral("Reading contents: %1 of %2 media").arg(read.done).arg(read.total);
+    }
+    if (FService.MakingIndex()) parts << QStringLiteral("Indexing names");
     StatusFind->setText(parts.join(QStringLiteral("; ")));
 }
 
@@ -374,6 +361,11 @@ void TfrmQuickFind::ShowFound() {
     if (!row) return;
     CMedium* medium = row->medium;
     CFile* entry = row->entry;
+    if (!entry && row->indexRow != TSearchRow::kNotIndexed) {
+        // Only the index holds the entry: its medium's tree comes in now, the one needed.
+        const uint64_t number = FIndexedRows.At(row->indexRow).number;
+        if (FService.Load(*medium)) entry = EntryByNumber(*medium, number);
+    }
     FShowOnRows = false;
     ShowList(false);
     FMain->JumpTo(medium, entry);
@@ -388,10 +380,15 @@ void TfrmQuickFind::FocusField(QWidget* from) {
 
 // Where a found item is, whole: "USB red 64G: /photos/2019/img 001.jpg"; a medium's row gives
 // the medium's name.
-QString FoundLocationText(const TSearchRow& row) {
+QString FoundLocationText(const TSearchRow& row, const TIndexedRows* indexed) {
     const QString medium = QString::fromLocal8Bit(row.medium->Name.c_str());
-    if (!row.entry) return medium;
-    return medium + QStringLiteral(": /") + QString::fromLocal8Bit(EntryPathText(*row.entry).c_str());
+    std::string path;
+    if (row.entry) path = EntryPathText(*row.entry);
+    else if (indexed && row.indexRow != TSearchRow::kNotIndexed)
+        path = FoundPathText(indexed->At(row.indexRow).Entry(), indexed->At(row.indexRow).folder);
+    else
+        return medium;
+    return medium + QStringLiteral(": /") + QString::fromLocal8Bit(path.c_str());
 }
 
 void TfrmQuickFind::ContextPopup(const QPoint& at) {

@@ -1,10 +1,11 @@
 // The main window's find field: while it holds text, the files, folders and archive members
 // whose names hold the words typed are listed in the explorer's place, found on the workers as
-// the user types. And the reading of the media's contents in the background, which brings
-// every medium within the find's reach without the window waiting for it.
+// the user types. What is read when, and which media are within the find's reach, the find
+// service answers (search/findservice.h); the window asks it and shows.
 #pragma once
 
 #include "catalogue/workers.h"
+#include "search/findservice.h"
 #include "search/quickfind.h"
 
 #include <QObject>
@@ -26,11 +27,12 @@ class QPoint;
 class QTreeView;
 class TfrmShelvix;
 class TSearchResultsModel;
-struct TDetachedContent;
 
 struct TSearchRow;
-// What "Copy location" copies: the medium, then the entry's path ("USB red 64G: /photos/a.jpg").
-QString FoundLocationText(const TSearchRow& row);
+class TIndexedRows;
+// What "Copy location" copies: the medium, then the entry's path ("USB red 64G: /photos/a.jpg");
+// an indexed row's path comes from `indexed`.
+QString FoundLocationText(const TSearchRow& row, const TIndexedRows* indexed = nullptr);
 
 class TfrmQuickFind : public QObject {
     Q_OBJECT
@@ -49,11 +51,13 @@ public:
     int DebounceMs = 100;
 
     const TSearchResults& Results() const { return FResults; }
+    const TIndexedRows& IndexedRows() const { return FIndexedRows; }
     TSearchResultsModel& Model() { return *FModel; }
     // A run is going on or waits for the pause after a key.
     bool Finding() const { return FFinding || FDebounce.isActive(); }
     // Contents are being read, or wait to be taken over.
-    bool Reading() const { return FReading; }
+    bool Reading() const { return FService.Reading(); }
+    TFindService& Service() { return FService; }
 
     // Stops finding and reading, waits for both and empties the list: whoever frees media or
     // replaces the catalogue calls it first.
@@ -61,8 +65,8 @@ public:
     // Stops the reading and waits for it (a save reads the contents itself); the next
     // CatalogueChanged reads on.
     void StopReading();
-    // The catalogue or its media changed: the contents not in memory are read in the
-    // background, and a list emptied by ForgetMedia is found again.
+    // The catalogue or its media changed: the find service looks for the index or reads what
+    // the find needs, and a list emptied by ForgetMedia is found again.
     void CatalogueChanged();
     // Enter or a double click: the row's medium and entry are selected in the main window, as
     // Show of the search does, and the explorer comes back.
@@ -76,10 +80,16 @@ protected:
 private:
     void TextChanged();
     void StartRun();
-    void RunOn(std::vector<CMedium*> media);
-    void TakeRows(uint64_t generation, const std::shared_ptr<TSearchResults>& rows, bool last);
-    void ReadContents();
-    void TakeContent(uint64_t generation, const std::shared_ptr<TDetachedContent>& content);
+    void RunOn(TFindService::TFindPlan plan);
+    void RunLater(); // the media waiting, once the run going on has ended
+    // Rows found, with the index's rows they name by their place among `indexed`.
+    struct TFoundBatch {
+        TSearchResults rows;
+        std::vector<TIndexedRow> indexed;
+    };
+    void TakeRows(uint64_t generation, const std::shared_ptr<TFoundBatch>& batch, bool last);
+    void IndexFailed(uint64_t generation);
+    void Refresh();
     void AdoptHeld();
     void SearchLater(CMedium* medium);
     // Puts rows into the list where their media stand in the catalogue: media read after the
@@ -97,6 +107,7 @@ private:
     TfrmShelvix* FMain;
     TSearchResultsModel* FModel;
     TSearchResults FResults;
+    TIndexedRows FIndexedRows; // what the list's indexed rows show
     QTimer FDebounce;
     QWidget* FLastView = nullptr;
 
@@ -117,11 +128,9 @@ private:
     bool FForgotten = false;
     bool FShowOnRows = false; // the list replaces the explorer once the run has rows
 
-    TBackgroundJob FReadJob;
-    uint64_t FReadGeneration = 0;
-    std::vector<std::shared_ptr<TDetachedContent>> FHeld; // read while the catalogue was busy
-    QTimer FHoldTimer;
-    bool FReading = false, FReadJobEnded = false, FReadAgain = false;
-    int FReadTotal = 0, FReadDone = 0;
-    FileStamp FReadStamp;
+    // Its reading tells the window, from its own thread, that contents wait to be taken over.
+    TFindService FService{[this] {
+        QMetaObject::invokeMethod(this, [this] { AdoptHeld(); }, Qt::QueuedConnection);
+    }};
+    QTimer FHoldTimer; // contents read while the catalogue was busy wait for it
 };

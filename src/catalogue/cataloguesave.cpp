@@ -13,12 +13,14 @@
 #include "previewsfile.h"
 #include "savepair.h"
 #include "workers.h"
+#include "search/nameindex.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -291,6 +293,13 @@ bool CMedienListe::Save(const std::string& fileName) {
             // The pictures belong to this index as well as to this data file: a data file can stay
             // byte for byte the same while the index changes.
             failed = previews && !previews->Finish(identity, BlockSumOf(index.Data(), size_t(index.Size())));
+            // The name index, from the trees this save holds; with a tree left on disk there is
+            // none, and the open builds it.
+            bool held = true;
+            for (size_t i = 0; i < media_.size(); ++i)
+                held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
+            TFileStream* names = !failed && held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
+            if (names && !WriteNameIndex(*this, identity, *names)) pair.AbandonFollower(names);
         }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;
@@ -311,7 +320,9 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (FileStamp i, d; ownPair && pair.OldPairStamps(i, d)) FileAge = i, DataFileAge = d;
         return restore();
     }
-    if (previews && pair.PlacedFollowers()) ReattachPreviews(*this, previewsName, previews->Media());
+    if (previews && pair.PlacedFollower(previewsName)) ReattachPreviews(*this, previewsName, previews->Media());
+    // One left from before names the old data: a cache that can only be rebuilt.
+    if (!pair.PlacedFollower(NameIndexFileName(target))) ::unlink(NameIndexFileName(target).c_str());
     DataFileName = dataName;
     FileName = fileName;
     PairFileName = fileName;

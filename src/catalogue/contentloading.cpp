@@ -37,15 +37,13 @@ void LoadContentsInOrder(CMedienListe& catalogue, const std::function<bool(CMedi
     LoadContentsInOrder(media, catalogue.DataFileName, use);
 }
 
-namespace {
 // Work the user did not ask for yields to work the user waits for. On Linux a nice value
-// belongs to the thread that sets it.
+// belongs to the thread that sets it, and the threads it starts inherit it.
 void LowerThisThreadsPriority() {
 #if defined(__linux__)
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
 #endif
 }
-} // namespace
 
 void ReadContentsDetached(std::vector<TDetachedContent> contents, const std::string& dataFileName,
                           const FileStamp& expected, const std::atomic<bool>& stop,

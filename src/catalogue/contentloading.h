@@ -25,6 +25,10 @@ void LoadContentsInOrder(const std::vector<CMedium*>& media, const std::string& 
 void LoadContentsInOrder(CMedienListe& catalogue,
                          const std::function<bool(CMedium&, bool loaded)>& use);
 
+// Puts the calling thread, and the threads it starts from now on, behind the threads doing
+// what the user waits for.
+void LowerThisThreadsPriority();
+
 // A medium's block as its owner knew it when the reading began, and the content a worker read
 // from it into a medium of its own, whose entries already name `medium` as theirs: the owner
 // takes it over with AdoptContent when the block is still the medium's.

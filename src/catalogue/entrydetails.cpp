@@ -99,9 +99,12 @@ TDetailPairs TEntryDetails::Get(const CFile* entry) const {
 
 bool TEntryDetails::Find(const CFile* entry, std::string_view key, std::string_view& value) const {
     const std::string* packed = Packed(entry);
-    if (!packed) return false;
+    return packed && FindDetail(*packed, key, value);
+}
+
+bool FindDetail(std::string_view packed, std::string_view key, std::string_view& value) {
     bool found = false;
-    ForEachDetail(*packed, [&](std::string_view k, std::string_view v) {
+    ForEachDetail(packed, [&](std::string_view k, std::string_view v) {
         if (!found && k == key) {
             value = v;
             found = true;

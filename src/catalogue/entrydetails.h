@@ -72,6 +72,9 @@ template <typename Visit> void ForEachDetail(std::string_view packed, Visit visi
     }
 }
 
+// The value of `key` in a packed list, or none.
+bool FindDetail(std::string_view packed, std::string_view key, std::string_view& value);
+
 constexpr int32_t kDetailsTag = 0x54445853; // "SXDT"
 
 // The details trailer of the block holding `roots` (whose entries name their medium), or

@@ -1,8 +1,11 @@
 #include "savepair.h"
 
+#include <algorithm>
+
 #include "IO_BZIP.h"
 #include "faults.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -193,12 +196,19 @@ void PairWriter::DropPlacedFollowers() {
     placedFollowers_ = false;
 }
 
-void PairWriter::AbandonFollowers() {
-    for (Companion& c : followers_) {
-        c.file.reset();
-        ::unlink(c.temp.c_str());
-    }
-    followers_.clear();
+void PairWriter::AbandonFollower(const TFileStream* file) {
+    const auto it = std::find_if(followers_.begin(), followers_.end(),
+                                 [file](const Companion& c) { return c.file.get() == file; });
+    if (it == followers_.end()) return;
+    it->file.reset();
+    ::unlink(it->temp.c_str());
+    followers_.erase(it);
+}
+
+bool PairWriter::PlacedFollower(const std::string& target) const {
+    return placedFollowers_ && std::any_of(followers_.begin(), followers_.end(), [&](const Companion& c) {
+               return c.target == target && c.temp.empty();
+           });
 }
 
 PairWriter::Result PairWriter::Commit(const TMemoryStream& index, const TExpected* expected) {

@@ -77,10 +77,10 @@ public:
     // goes just before the data file is replaced, and failing to put the new one in place does
     // not stop the commit (it is a cache): none ever stands beside a data file it does not name.
     TFileStream* BeginFollower(const std::string& target);
-    // Drops the followers begun (one whose writing failed): the commit places none.
-    void AbandonFollowers();
-    // After a commit: whether a follower took its place.
-    bool PlacedFollowers() const { return placedFollowers_; }
+    // Drops the follower `file` (one whose writing failed): the commit does not place it.
+    void AbandonFollower(const TFileStream* file);
+    // After a commit: whether the follower for `target` took its place.
+    bool PlacedFollower(const std::string& target) const;
     // Flushes the data file, writes the index from `index` (compressed) and flushes it, takes
     // the pair's locks, checks that the pair is still `expected` (when given), then puts the
     // companions and the pair in place.

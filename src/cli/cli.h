@@ -71,5 +71,7 @@ bool ParseSizeOption(std::string text, int64_t& bytes);
 // A file or archive as search prints it: medium, folder path and name, size and date, split by
 // tabs and escaped (control characters too); a folder without size and date.
 std::string EntryLine(const CFile& entry);
+// The same line from an entry's fields.
+std::string RowLine(std::string_view medium, std::string_view path, int32_t kind, int64_t size, double date);
 
 } // namespace cli

@@ -1,16 +1,46 @@
 // shelvix-cli find: the main window's find field from the command line, printing the entries
-// whose names hold every word in the search's output format.
+// whose names hold every word in the search's output format. Answered from the name index
+// beside the catalogue when one belongs to its data file, without reading any medium's
+// content; otherwise from the trees, after which the index is written for the next time.
 #include "cli/cli.h"
 #include "text/textescape.h"
 
 #include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
+#include "catalogue/savepair.h"
+#include "search/nameindex.h"
 #include "search/quickfind.h"
 
 #include <cstdio>
 #include <string>
 
 namespace cli {
+
+namespace {
+
+// The rows from the index, printed only once the whole answer is known to be sound.
+bool FindInIndex(const CMedienListe& catalogue, const TQuickFindQuery& query, bool removedToo, bool& any) {
+    const std::string pair = FileBehindLinks(catalogue.FileName);
+    std::vector<int32_t> offsets;
+    std::vector<bool> wanted;
+    for (int i = 0; i < catalogue.Count(); ++i) {
+        offsets.push_back(catalogue.GetMedium(i)->DataOffset);
+        wanted.push_back(removedToo || catalogue.GetMedium(i)->Present);
+    }
+    const auto index = TNameIndex::Open(NameIndexToRead(pair), DataIdentityOfIndexFile(pair), offsets);
+    if (!index) return false;
+    std::string lines;
+    const bool sound = index->Find(query, wanted, [&](const TNameIndexRow& row) {
+        lines += RowLine(catalogue.GetMedium(row.medium)->Name, row.path, row.kind, row.size, row.date);
+        lines += '\n';
+    });
+    if (!sound) return false;
+    std::fputs(lines.c_str(), stdout);
+    any = !lines.empty();
+    return true;
+}
+
+} // namespace
 
 int RunFind(const Arguments& arguments) {
     std::string text;
@@ -27,6 +57,11 @@ int RunFind(const Arguments& arguments) {
     }
     CMedienListe catalogue;
     if (!LoadCatalogue(catalogue, arguments[0])) return kExitFailure;
+    bool any = false;
+    if (FindInIndex(catalogue, *query, removedToo, any)) {
+        if (!OutputWritten()) return kExitFailure;
+        return any ? kExitOk : kExitFailure;
+    }
     std::vector<CMedium*> media;
     for (int i = 0; i < catalogue.Count(); ++i)
         if (removedToo || catalogue.GetMedium(i)->Present) media.push_back(catalogue.GetMedium(i));
@@ -37,12 +72,14 @@ int RunFind(const Arguments& arguments) {
         return true;
     });
     const std::atomic<bool> never{false};
-    bool any = false;
     RunQuickFind(loaded, *query, never, [&any](TSearchResults& rows) {
         for (const TSearchRow& row : rows) std::fputs((EntryLine(*row.entry) + '\n').c_str(), stdout);
         any = any || !rows.empty();
     });
     if (!OutputWritten()) return kExitFailure;
+    // Every tree in memory: the index for the next find (a cache; failing to write it is no
+    // failure of this one).
+    if (loaded.size() == size_t(catalogue.Count())) BuildNameIndex(catalogue);
     return any ? kExitOk : kExitFailure;
 }
 

@@ -58,13 +58,16 @@ bool ParseSizeOption(std::string text, int64_t& bytes) {
     return true;
 }
 
-std::string EntryLine(const CFile& entry) {
-    std::string line = Shown(entry.Medium->Name);
+std::string RowLine(std::string_view medium, std::string_view path, int32_t kind, int64_t size, double date) {
+    std::string line = Shown(medium);
     line += '\t';
-    line += Shown(EntryPathText(entry));
-    if (entry.Kind != kindFolder)
-        line += '\t' + std::to_string(entry.Size) + '\t' + DateTimeText(entry.Date);
+    line += Shown(path);
+    if (kind != kindFolder) line += '\t' + std::to_string(size) + '\t' + DateTimeText(date);
     return line;
+}
+
+std::string EntryLine(const CFile& entry) {
+    return RowLine(entry.Medium->Name, EntryPathText(entry), entry.Kind, entry.Size, entry.Date);
 }
 
 int RunSearch(const Arguments& arguments) {

@@ -1,6 +1,7 @@
 #include "reports/entrytext.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/foundentry.h"
 #include "catalogue/mediaclasses.h"
 
 #include <cinttypes>
@@ -24,14 +25,7 @@ std::string DateTimeText(double dayCount) {
     return text;
 }
 
-std::string EntryPathText(const CFile& entry) {
-    // A folder's or archive's FolderPath already ends with its own name.
-    std::string path = entry.FolderPath();
-    if (entry.HasChildrenKind()) return path;
-    if (!path.empty()) path += '/';
-    path += entry.Name();
-    return path;
-}
+std::string EntryPathText(const CFile& entry) { return FoundPathText(FoundEntryOf(entry), entry.FolderPath()); }
 
 std::string EntryLocationText(const CFile& entry) {
     return entry.Parent ? entry.Parent->FolderPath() : std::string();

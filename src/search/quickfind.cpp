@@ -3,6 +3,8 @@
 #include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 
+#include "catalogue/entrydetails.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -33,6 +35,24 @@ bool TQuickFindQuery::Matches(const CFile& entry) const {
     for (const TDetailTerm& term : details_)
         if (!term.Matches(entry)) return false;
     return true;
+}
+
+bool TQuickFindQuery::Matches(std::string_view name, std::string_view packedDetails) const {
+    if (!Matches(name)) return false;
+    for (const TDetailTerm& term : details_) {
+        std::string_view value;
+        if (!FindDetail(packedDetails, term.Key(), value) || !term.MatchesValue(value)) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> TQuickFindQuery::RequiredRuns() const {
+    // Every literal of a mask stands, folded, in the text it matches.
+    std::vector<std::string> runs;
+    for (const TMask& mask : masks_)
+        for (int t = 0; t < mask.TokenCount(); ++t)
+            if (mask.TokenAt(t).kind == TMask::TokenKind::Literal) runs.push_back(mask.TokenAt(t).argument);
+    return runs;
 }
 
 namespace {

@@ -31,6 +31,10 @@ public:
     }
     // Whether the entry answers every word, of its name and of its details.
     bool Matches(const CFile& entry) const;
+    // The same for an entry known by its name and its packed details (entrydetails.h).
+    bool Matches(std::string_view name, std::string_view packedDetails) const;
+    // Runs of bytes, a to z folded to A to Z, that every name answering the query holds.
+    std::vector<std::string> RequiredRuns() const;
 
 private:
     TQuickFindQuery() = default;

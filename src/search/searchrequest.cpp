@@ -8,7 +8,7 @@ std::string_view TSearchRow::Text() const {
     case TMatchedField::MediumName: return medium->Name;
     case TMatchedField::MediumLabel: return medium->VolumeLabel;
     case TMatchedField::MediumNotice: return medium->Notice;
-    case TMatchedField::EntryName: return entry->Name();
+    case TMatchedField::EntryName: return entry ? entry->Name() : std::string_view();
     }
     return {};
 }

@@ -18,10 +18,15 @@
 enum class TMatchedField : uint8_t { MediumName, MediumLabel, MediumNotice, EntryName };
 
 struct TSearchRow {
-    CMedium* medium = nullptr; // the medium found, or the medium of the entry found
-    CFile* entry = nullptr;    // the entry found; none for a medium's rows
-    TMatchedField field = TMatchedField::EntryName;
+    static constexpr uint32_t kNotIndexed = UINT32_MAX;
 
+    CMedium* medium = nullptr; // the medium found, or the medium of the entry found
+    CFile* entry = nullptr;    // the entry found; none for a medium's rows and for indexed ones
+    TMatchedField field = TMatchedField::EntryName;
+    // An entry the name index found, by its row there, while its medium's tree is not in memory.
+    uint32_t indexRow = kNotIndexed;
+
+    // The found text; empty for an indexed row, whose list names it (TIndexedRows).
     std::string_view Text() const;
 };
 

@@ -23,11 +23,11 @@ constexpr int kMediumRowIcon = 4; // a medium's row in the kind column
 
 QString Bytes(std::string_view text) { return QString::fromLocal8Bit(QByteArrayView(text)); }
 
-int64_t SizeKey(const TSearchRow& row) { return row.entry ? row.entry->Size : 0; }
+int64_t SizeKey(const std::optional<TFoundEntry>& entry) { return entry ? entry->size : 0; }
 
 // Dates read from a damaged file may be NaN, which has no place in an order; it sorts first.
-double DateKey(const TSearchRow& row) {
-    const double date = row.entry ? row.entry->Date : 0;
+double DateKey(const std::optional<TFoundEntry>& entry) {
+    const double date = entry ? entry->date : 0;
     return std::isnan(date) ? -INFINITY : date;
 }
 
@@ -64,6 +64,33 @@ void TSearchResultsModel::Fill(const TSearchResults* results) {
         ApplySort();
     }
     endResetModel();
+}
+
+std::optional<TFoundEntry> TSearchResultsModel::EntryOf(const TSearchRow& row) const {
+    if (row.entry) return FoundEntryOf(*row.entry);
+    if (row.indexRow != TSearchRow::kNotIndexed && indexed_) return indexed_->At(row.indexRow).Entry();
+    return std::nullopt;
+}
+
+std::string_view TSearchResultsModel::DetailsOf(const TSearchRow& row) const {
+    if (row.entry) {
+        const std::string* packed = row.entry->Medium ? row.entry->Medium->Details.Packed(row.entry) : nullptr;
+        return packed ? std::string_view(*packed) : std::string_view();
+    }
+    if (row.indexRow != TSearchRow::kNotIndexed && indexed_) return indexed_->At(row.indexRow).details;
+    return {};
+}
+
+std::string TSearchResultsModel::FolderOf(const TSearchRow& row) const {
+    if (row.entry) return row.entry->FolderPath();
+    if (row.indexRow != TSearchRow::kNotIndexed && indexed_) return indexed_->At(row.indexRow).folder;
+    return {};
+}
+
+std::string_view TSearchResultsModel::TextOf(const TSearchRow& row) const {
+    if (!row.entry && row.indexRow != TSearchRow::kNotIndexed)
+        return indexed_ ? std::string_view(indexed_->At(row.indexRow).name) : std::string_view();
+    return row.Text();
 }
 
 const TSearchRow* TSearchResultsModel::RowAt(const QModelIndex& index) const {
@@ -180,19 +207,18 @@ void TSearchResultsModel::ApplySort() {
         sortTexts([](const TSearchRow& row, size_t) { return std::string_view(row.medium->Name); });
         break;
     case colResult:
-        sortTexts([](const TSearchRow& row, size_t) { return row.Text(); });
+        sortTexts([this](const TSearchRow& row, size_t) { return TextOf(row); });
         break;
     case colSize:
-        sortNumbers(SizeKey);
+        sortNumbers([this](const TSearchRow& row) { return SizeKey(EntryOf(row)); });
         break;
     case colDate:
-        sortNumbers(DateKey);
+        sortNumbers([this](const TSearchRow& row) { return DateKey(EntryOf(row)); });
         break;
     case colLocation: {
         // A path is built from its folders; build each once rather than per comparison.
         std::vector<std::string> paths(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].entry) paths[i] = rows[i].entry->FolderPath();
+        for (size_t i = 0; i < rows.size(); ++i) paths[i] = FolderOf(rows[i]);
         sortTexts([&paths](const TSearchRow&, size_t i) { return std::string_view(paths[i]); });
         break;
     }
@@ -206,7 +232,7 @@ void TSearchResultsModel::ApplySort() {
         std::vector<DetailKey> keys;
         keys.reserve(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
-            keys.push_back({rows[i].entry ? DetailColumnSortValue(*rows[i].entry, *detail) : QVariant(), int(i)});
+            keys.push_back({DetailColumnSortValue(DetailsOf(rows[i]), *detail), int(i)});
         // Rows without the detail go last in either direction, so the direction is the
         // comparison's, not sortKeys'.
         std::stable_sort(keys.begin(), keys.end(), [descending](const DetailKey& a, const DetailKey& b) {
@@ -221,19 +247,19 @@ void TSearchResultsModel::ApplySort() {
 QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
     const TSearchRow* row = RowAt(index);
     if (!row) return {};
-    const CFile* entry = row->entry;
-    const bool sized = entry && entry->Kind != kindFolder; // files and archives
+    const std::optional<TFoundEntry> entry = EntryOf(*row);
+    const bool sized = entry && entry->kind != kindFolder; // files and archives
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
         case colMedium: return Bytes(row->medium->Name);
-        case colResult: return Bytes(row->Text());
-        case colSize: return sized ? EntrySizeText(*entry) : QString();
-        case colDate: return sized ? EntryDateText(entry->Date) : QString();
-        case colLocation: return entry ? Bytes(entry->FolderPath()) : QString();
+        case colResult: return Bytes(TextOf(*row));
+        case colSize: return sized ? SizeCellText(entry->size) : QString();
+        case colDate: return sized ? EntryDateText(entry->date) : QString();
+        case colLocation: return entry ? Bytes(FolderOf(*row)) : QString();
         default: {
             const auto detail = DetailColumnAt(index.column());
-            return detail && entry ? DetailColumnText(*entry, *detail) : QString();
+            return detail && entry ? DetailColumnText(DetailsOf(*row), *detail) : QString();
         }
         }
     case Qt::DecorationRole: {
@@ -242,12 +268,12 @@ QVariant TSearchResultsModel::data(const QModelIndex& index, int role) const {
             icon = drives_->At(row->medium->Present ? DriveImageIndex(row->medium->DriveType)
                                                     : kRemovedMediumIcon);
         else if (index.column() == colKindIcon && folders_)
-            icon = folders_->At(entry ? EntryImageIndex(*entry) : kMediumRowIcon);
+            icon = folders_->At(entry ? KindImageIndex(entry->kind) : kMediumRowIcon);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
     case Qt::ToolTipRole:
-        if (index.column() == colSize && sized) return ExactSizeText(entry->Size);
-        if (const QString details = entry ? DetailsToolTip(*entry) : QString(); !details.isEmpty())
+        if (index.column() == colSize && sized) return ExactSizeText(entry->size);
+        if (const QString details = entry ? DetailsToolTip(DetailsOf(*row)) : QString(); !details.isEmpty())
             return details;
         return {};
     case Qt::TextAlignmentRole:

@@ -5,8 +5,12 @@
 
 #include "widgets/columntitlesmodel.h"
 #include "widgets/detailtexts.h"
+#include "catalogue/foundentry.h"
 #include "search/searchrequest.h"
 
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QHeaderView;
@@ -22,6 +26,9 @@ public:
 
     TSearchResultsModel(const TImageList* drives, QObject* parent = nullptr);
     void SetFolderImages(const TImageList* folders) { folders_ = folders; }
+    // Where the texts of indexed rows come from (rows without an entry that name an index row);
+    // they must live as long as the list.
+    void SetIndexedRows(const TIndexedRows* indexed) { indexed_ = indexed; }
 
     // One node per row, in list order, then the current sort; one model reset.
     void Fill(const TSearchResults* results);
@@ -41,8 +48,15 @@ public:
 
 private:
     void ApplySort();
+    // The entry a row shows, from its tree or its index; none for a medium's row.
+    std::optional<TFoundEntry> EntryOf(const TSearchRow& row) const;
+    std::string FolderOf(const TSearchRow& row) const;
+    // Its packed details, from its medium or its index row; empty for none.
+    std::string_view DetailsOf(const TSearchRow& row) const;
+    std::string_view TextOf(const TSearchRow& row) const;
 
     const TImageList* drives_;
     const TImageList* folders_ = nullptr;
     const TSearchResults* results_ = nullptr;
+    const TIndexedRows* indexed_ = nullptr;
 };

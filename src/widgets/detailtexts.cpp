@@ -24,21 +24,24 @@ QString Message(const std::string& variable) { return QString::fromStdString(var
 // The entry's details looked up by key, from its packed pairs.
 class TDetails {
 public:
-    explicit TDetails(const CFile& entry)
-        : packed_(entry.Medium ? entry.Medium->Details.Packed(&entry) : nullptr) {}
+    explicit TDetails(std::string_view packed) : packed_(packed) {}
     std::string_view Get(std::string_view key) const {
         std::string_view found;
-        if (packed_)
-            ForEachDetail(*packed_, [&](std::string_view k, std::string_view v) {
-                if (found.empty() && k == key) found = v;
-            });
+        ForEachDetail(packed_, [&](std::string_view k, std::string_view v) {
+            if (found.empty() && k == key) found = v;
+        });
         return found;
     }
     std::optional<double> Number(std::string_view key) const { return DetailNumberValue(Get(key)); }
 
 private:
-    const std::string* packed_;
+    std::string_view packed_;
 };
+
+std::string_view PackedOf(const CFile& entry) {
+    const std::string* packed = entry.Medium ? entry.Medium->Details.Packed(&entry) : nullptr;
+    return packed ? std::string_view(*packed) : std::string_view();
+}
 
 // Cameras write their make into the model name as often as not ("Canon" and "Canon EOS 5D"):
 // the make is put before the model only when the model does not begin with its first word.
@@ -101,7 +104,11 @@ QString DurationText(double seconds) {
 }
 
 QString DetailColumnText(const CFile& entry, TDetailColumn column) {
-    const TDetails details(entry);
+    return DetailColumnText(PackedOf(entry), column);
+}
+
+QString DetailColumnText(std::string_view packed, TDetailColumn column) {
+    const TDetails details(packed);
     switch (column) {
     case TDetailColumn::Dimensions: return DimensionsText(details);
     case TDetailColumn::Duration: return DurationOf(details);
@@ -118,7 +125,11 @@ QString DetailColumnText(const CFile& entry, TDetailColumn column) {
 }
 
 QVariant DetailColumnSortValue(const CFile& entry, TDetailColumn column) {
-    const TDetails details(entry);
+    return DetailColumnSortValue(PackedOf(entry), column);
+}
+
+QVariant DetailColumnSortValue(std::string_view packed, TDetailColumn column) {
+    const TDetails details(packed);
     const auto bytes = [](std::string_view text) {
         return text.empty() ? QVariant() : QVariant(QByteArray(text.data(), qsizetype(text.size())));
     };
@@ -155,12 +166,14 @@ int DetailColumnWidth(const QTreeView* view, TDetailColumn column) {
     return TFontScale(view).X(drawn);
 }
 
-QString DetailsToolTip(const CFile& entry) {
-    if (!entry.Medium || !entry.Medium->Details.Packed(&entry)) return {};
+QString DetailsToolTip(const CFile& entry) { return DetailsToolTip(PackedOf(entry)); }
+
+QString DetailsToolTip(std::string_view packed) {
+    if (packed.empty()) return {};
     const auto titles = DetailColumnTitles();
     QStringList lines;
     for (int i = 0; i < kDetailColumnCount; ++i)
-        if (const QString text = DetailColumnText(entry, TDetailColumn(i)); !text.isEmpty())
+        if (const QString text = DetailColumnText(packed, TDetailColumn(i)); !text.isEmpty())
             lines << Message(*titles[size_t(i)]) + QStringLiteral(": ") + text;
     return lines.join(u'\n');
 }

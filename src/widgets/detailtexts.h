@@ -23,14 +23,19 @@ std::vector<const std::string*> DetailColumnTitles();
 // is the model, with the make before it unless the model names it already. Empty when the
 // entry has no such detail.
 QString DetailColumnText(const CFile& entry, TDetailColumn column);
+// The same from an entry's packed details, as the name index keeps them for a row whose tree is
+// not in memory.
+QString DetailColumnText(std::string_view packed, TDetailColumn column);
 // What the column sorts by: pixels, seconds and day counts as numbers, texts as their bytes;
 // nothing for an entry without the detail (CompareInOrder puts those last).
 QVariant DetailColumnSortValue(const CFile& entry, TDetailColumn column);
+QVariant DetailColumnSortValue(std::string_view packed, TDetailColumn column);
 // The initial width of a detail column in `view`, scaled by its font.
 int DetailColumnWidth(const QTreeView* view, TDetailColumn column);
 
 // A file's tooltip: one "Title: text" line per detail column that has a text; empty for none.
 QString DetailsToolTip(const CFile& entry);
+QString DetailsToolTip(std::string_view packed);
 
 // One line of the file details dialog.
 struct TDetailLine {

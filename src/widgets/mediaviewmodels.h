@@ -145,6 +145,7 @@ private:
 
 // Texts shared by the views and later by the search results.
 QString EntrySizeText(const CFile& entry);
+QString SizeCellText(int64_t bytes); // what a size column shows: "0 KB", "1.50 MB"
 QString EntryDateText(double dayCount); // short date + long time; no time at midnight
 // The exact byte count, digits grouped as the system writes them: "1,234,567 bytes". Sizes of
 // 1,024 bytes or less read "0 KB" in the size columns, so this is what tells them apart.
@@ -167,3 +168,4 @@ QIcon DimmedIcon(const QIcon& icon);
 // ImageListDrives by its drive type (-1: none), and an entry's icon in ImageListFolders.
 int DriveImageIndex(uint32_t driveType);
 int EntryImageIndex(const CFile& entry);
+int KindImageIndex(int32_t kind); // the same by the entry's kind alone

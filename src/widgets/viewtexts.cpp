@@ -52,6 +52,7 @@ QString WithoutZone(const QString& format) {
 } // namespace
 
 QString EntrySizeText(const CFile& entry) { return SizeText(entry.Size); }
+QString SizeCellText(int64_t bytes) { return SizeText(bytes); }
 
 QString ExactSizeText(int64_t bytes) {
     return QLocale::system().toString(qint64(bytes)) + (bytes == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
@@ -133,9 +134,11 @@ int DriveImageIndex(uint32_t driveType) {
     return driveType < std::size(kIcons) ? kIcons[driveType] : -1;
 }
 
-int EntryImageIndex(const CFile& entry) {
+int EntryImageIndex(const CFile& entry) { return KindImageIndex(entry.Kind); }
+
+int KindImageIndex(int32_t kind) {
     enum Icon { iconFolder = 0, iconFile = 2, iconArchive = 3 };
-    return entry.Kind == kindFolder ? iconFolder : entry.Kind == kindArchive ? iconArchive : iconFile;
+    return kind == kindFolder ? iconFolder : kind == kindArchive ? iconArchive : iconFile;
 }
 
 QString MediumDeskLines(const CMedium& medium) {

@@ -80,7 +80,8 @@ protected:
     std::vector<std::string> Folder() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            names.push_back(entry.path().filename().string());
+            if (entry.path().extension() != ".SXI") // the saves' name indexes: caches
+                names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -5,6 +5,7 @@
 #include "app/shelvixwindows.h"
 #include "app/ufrmShelvix.h"
 #include "app/ufrmQuickFind.h"
+#include "search/nameindexbackend.h"
 #include "search/ufrmSearch_results.h"
 #include "search/ufrmSearch.h"
 #include "search/ufrmSearchWindow.h"
@@ -12,6 +13,7 @@
 #include "support/guihelpers.h"
 #include "support/scriptedinteraction.h"
 #include "support/testfiles.h"
+#include "support/textindex.h"
 #include "support/threadcount.h"
 
 #include <QAbstractItemModelTester>
@@ -469,11 +471,13 @@ TEST(SearchResultsModel, TextOrderBeyondTheSortKeyAndTies) {
 
 namespace {
 
-// The find field over the fixture's catalogue, whose contents come in the background.
+// The find field over the fixture's catalogue without a name index: its contents come in the
+// background.
 class QuickFind : public Search {
 protected:
     void SetUp() override {
         Search::SetUp();
+        Find().Service().SetIndexBackend({});
         Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
     }
     TfrmQuickFind& Find() { return *Main().QuickFind(); }
@@ -572,6 +576,99 @@ TEST_F(QuickFind, NewStopsTheReadingBeforeTheMediaGo) {
     Settle();
     EXPECT_EQ(Cat().Count(), 0);
     EXPECT_TRUE(Find().Results().empty());
+}
+
+// The find field over the same catalogue with the name index its save wrote beside it.
+class IndexedFind : public QuickFind {
+protected:
+    void SetUp() override {
+        QuickFind::SetUp();
+        Find().ForgetMedia();
+        Find().Service().SetIndexBackend(NameIndexBackend());
+        ASSERT_TRUE(FileExists(dir.File("cat.SXI")));
+        Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
+        ASSERT_NE(Find().Service().Index(), nullptr);
+    }
+    // What the list shows in one column, row by row.
+    QStringList Column(int column) {
+        QStringList texts;
+        for (int row = 0; row < Find().Model().rowCount(); ++row)
+            texts << Find().Model().index(row, column).data().toString();
+        return texts;
+    }
+};
+
+TEST_F(IndexedFind, RowsComeFromTheIndexBeforeAnyContentIsRead) {
+    QAbstractItemModelTester tester(&Find().Model());
+    EXPECT_FALSE(Find().Reading()) << "nothing is read for the find";
+    EXPECT_EQ(LoadedCount(), 1) << "Alpha, shown at opening";
+    using M = TSearchResultsModel;
+    const struct {
+        const char* name;
+        const char* words;
+        bool removed;
+        QStringList results, locations, media, sizes;
+    } cases[] = {
+        {"a folder's file", "deep", false, {"deep.txt"}, {"A/B"}, {"Alpha"}, {SizeCellText(5000)}},
+        {"a folder's location ends with its own name", "B", false, {"B"}, {"A/B"}, {"Alpha"}, {""}},
+        {"a medium not read", "g29", false, {"g29.txt", "g290.txt", "g291.txt", "g292.txt", "g293.txt", "g294.txt",
+                                             "g295.txt", "g296.txt", "g297.txt", "g298.txt", "g299.txt"},
+         {}, {}, {}},
+        {"a removed medium when asked", "gone", true, {"gone.txt"}, {""}, {"Beta"}, {SizeCellText(1)}},
+        {"a removed medium not asked", "gone", false, {}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Find().CheckBoxRemoved->setChecked(c.removed);
+        Find().EditFind->setText(c.words);
+        Settle();
+        EXPECT_EQ(Column(M::colResult), c.results);
+        if (!c.locations.isEmpty()) EXPECT_EQ(Column(M::colLocation), c.locations);
+        if (!c.media.isEmpty()) EXPECT_EQ(Column(M::colMedium), c.media);
+        if (!c.sizes.isEmpty()) EXPECT_EQ(Column(M::colSize), c.sizes);
+        EXPECT_EQ(Find().StatusFind->text(), QString::number(c.results.size()) + " found") << "and nothing read";
+    }
+    EXPECT_EQ(LoadedCount(), 1);
+    Find().EditFind->setText("g29");
+    Settle();
+    Find().Model().SortBy(M::colResult, Qt::DescendingOrder);
+    EXPECT_EQ(Column(M::colResult).first(), "g299.txt") << "index rows sort by their names";
+}
+
+TEST_F(IndexedFind, EnterLoadsTheOneMediumAndJumps) {
+    Main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Find().EditFind->setFocus();
+    QTest::keyClicks(Find().EditFind, "g150");
+    Settle();
+    ASSERT_EQ(Find().Model().rowCount(), 1);
+    const TSearchRow* row = Find().Model().RowAt(Find().Model().index(0, 0));
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(FoundLocationText(*row, &Find().IndexedRows()), "Gamma: /g150.txt");
+    QTest::keyClick(Find().EditFind, Qt::Key_Return);
+    EXPECT_TRUE(Cat().GetMedium(2)->ContentLoaded);
+    EXPECT_FALSE(Cat().GetMedium(1)->ContentLoaded) << "only the medium the row leads to";
+    CFile* shown = Main().ExplorerModel().EntryAt(Main().VTExplorer->currentIndex());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Name(), "g150.txt");
+    EXPECT_EQ(shown->Medium, Cat().GetMedium(2));
+}
+
+// Without an index the find answers from the trees read meanwhile, and once the index is made
+// it answers the same.
+TEST_F(QuickFind, WithoutAnIndexItIsMadeWhileTheTreesAnswer) {
+    Find().ForgetMedia();
+    TextIndexBackend backend;
+    Find().Service().SetIndexBackend(backend.Make());
+    Main().OpenCatalogueAtStart(QString::fromStdString(dir.File("cat.SXF")));
+    Find().EditFind->setText("mid");
+    for (int i = 0; i < 500 && (!Find().Service().Index() || Find().Reading() || Find().Finding()); ++i)
+        QTest::qWait(10);
+    ASSERT_NE(Find().Service().Index(), nullptr);
+    EXPECT_EQ(backend.made, 1);
+    ASSERT_EQ(Find().Model().rowCount(), 1);
+    EXPECT_EQ(Find().Model().index(0, TSearchResultsModel::colResult).data().toString(), "mid.txt");
+    EXPECT_NE(Find().Results().front().indexRow, TSearchRow::kNotIndexed) << "answered by the index";
 }
 
 } // namespace

@@ -16,7 +16,8 @@ namespace {
 std::vector<std::string> FolderNames(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        if (entry.path().extension() != ".SXI") // the saves' name indexes: caches, not the point here
+            names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

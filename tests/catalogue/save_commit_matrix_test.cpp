@@ -8,6 +8,7 @@
 #include "catalogue/mediaclasses.h"
 #include "catalogue/previews.h"
 #include "catalogue/savepair.h"
+#include "search/nameindex.h"
 #include "support/catalogue_text.h"
 #include "support/testfiles.h"
 
@@ -104,6 +105,8 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     const Cell cell = GetParam();
     CMedienListe changed;
     ASSERT_TRUE(changed.Load(index));
+    for (int i = 0; i < changed.Count(); ++i) // every tree held: the save writes the name index
+        ASSERT_TRUE(changed.GetMedium(i)->LoadContent(changed.DataFileName));
     changed.MakeBackups = true;
     changed.GetMedium(0)->Name = "renamed";
     changed.GetMedium(0)->Stored = false;
@@ -165,6 +168,15 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     if (picture != want) {
         EXPECT_EQ(picture, "") << "never the picture of another save";
         EXPECT_NE(seen.LoadNotice.find("previews file"), std::string::npos) << "a loss is told";
+    }
+    // The name index, when there is one, belongs to the pair in place.
+    if (const std::string names = NameIndexFileName(index); FileExists(names)) {
+        CMedienListe opened;
+        ASSERT_TRUE(opened.Load(index));
+        std::vector<int32_t> offsets;
+        for (int i = 0; i < opened.Count(); ++i) offsets.push_back(opened.GetMedium(i)->DataOffset);
+        EXPECT_TRUE(TNameIndex::Open(names, DataIdentityOfIndexFile(index), offsets))
+            << "a name index stands only beside the data it names";
     }
     if (FileExists(index + ".bak")) {
         CMedienListe backup;

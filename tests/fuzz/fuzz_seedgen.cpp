@@ -1,6 +1,6 @@
 // Writes starting inputs for the fuzz targets, made by the core itself:
-//   fuzz_seedgen <folder>  ->  <folder>/index, block, categories, rar, import, language, details,
-//                              previews
+//   fuzz_seedgen <folder>  ->  <folder>/index, names, block, categories, rar, import, language,
+//                              details, previews
 #include "language/windowtexts.h"
 #include "catalogue/previewsfile.h"
 #include "details/detailsprotocol.h"
@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     CMedienListe empty;
     Put(root / "index", "full", IndexOf(full, scratch, "full"));
     Put(root / "index", "empty", IndexOf(empty, scratch, "empty"));
+    // The save wrote the name index beside the pair.
+    Put(root / "names", "full", ReadWholeFile(scratch.File("full.SXI")));
+    Put(root / "names", "empty", ReadWholeFile(scratch.File("empty.SXI")));
 
     const std::string block = sample::ContentBlock(*full.GetMedium(0));
     Put(root / "block", "tree", block);

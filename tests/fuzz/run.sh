@@ -12,7 +12,7 @@ set -eu
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
-targets=${*:-index block categories zip rar import language archives details media previews}
+targets=${*:-index block categories zip rar import language archives details media previews names}
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${SHELVIX_FUZZ_RUNS:--1}
 bin="$build/tests/fuzz"

@@ -1,0 +1,98 @@
+// The byte layout of the name index, shared by its writer and its reader (all numbers little
+// endian; docs/catalogue-format.md, "The name index").
+#pragma once
+
+#include "catalogue/asciicase.h"
+#include "catalogue/mediumadditions.h"
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nameindex {
+
+constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
+constexpr uint32_t kVersion = 1;
+constexpr uint32_t kBlockEntries = 256;
+constexpr size_t kHeaderSize = 96;
+constexpr size_t kMediumRecord = 24, kBlockRecord = 32, kTrigramRecord = 24;
+constexpr uint64_t kNoParent = ~uint64_t(0);
+
+struct THeader {
+    uint64_t dataSize = 0, dataSum = 0;
+    uint32_t media = 0, blocks = 0;
+    uint64_t entries = 0;
+    uint32_t trigrams = 0, blockEntries = kBlockEntries;
+    uint64_t mediaTable = 0, blockTable = 0, trigramTable = 0, fileSize = 0, tablesSum = 0;
+};
+
+struct TBlockInfo {
+    uint64_t offset;
+    uint32_t packed, entries, raw;
+    uint64_t sum;
+};
+
+inline void PutFixed(std::string& out, uint64_t v) {
+    for (int i = 0; i < 8; ++i) out.push_back(char(v >> (8 * i)));
+}
+inline void PutFixed32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(char(v >> (8 * i)));
+}
+inline uint64_t GetFixed(const char* p, int bytes) {
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    return v;
+}
+inline void PutVarint(std::string& out, uint64_t v) {
+    while (v >= 0x80) {
+        out.push_back(char(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(char(v));
+}
+// None when the bytes end first or the number runs past 64 bits.
+inline std::optional<uint64_t> GetVarint(std::string_view& in) {
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64 && !in.empty(); shift += 7) {
+        const auto b = static_cast<unsigned char>(in.front());
+        in.remove_prefix(1);
+        v |= uint64_t(b & 0x7F) << shift;
+        if (!(b & 0x80)) return v;
+    }
+    return std::nullopt;
+}
+inline uint64_t ZigZag(int64_t v) { return (uint64_t(v) << 1) ^ uint64_t(v >> 63); }
+inline int64_t UnZigZag(uint64_t v) { return int64_t(v >> 1) ^ -int64_t(v & 1); }
+inline uint64_t DoubleBits(double d) {
+    uint64_t v;
+    std::memcpy(&v, &d, sizeof v);
+    return v;
+}
+inline double BitsDouble(uint64_t v) {
+    double d;
+    std::memcpy(&d, &v, sizeof d);
+    return d;
+}
+
+// Every trigram of `text` folded as the find folds names (asciicase.h), repeats included.
+template <typename Visit> void ForEachTrigram(std::string_view text, Visit visit) {
+    for (size_t i = 0; i + 3 <= text.size(); ++i)
+        visit(uint32_t(FoldAscii(static_cast<unsigned char>(text[i]))) << 16 |
+              uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 1]))) << 8 |
+              uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 2]))));
+}
+
+std::string EncodeHeader(const THeader& h);
+std::optional<THeader> DecodeHeader(std::string_view bytes);
+// The sum the header keeps of itself (its sum field as zero) and of the three tables.
+uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view blocks,
+                   std::string_view trigrams);
+
+// The index of `indexFileName` kept in the cache, for a catalogue in a folder that takes no
+// new files: $XDG_CACHE_HOME/shelvix/<its full path, "/" as "%">.SXI.
+std::string CachedNameIndexName(const std::string& indexFileName);
+void MakeCacheFolder(const std::string& fileName);
+
+} // namespace nameindex

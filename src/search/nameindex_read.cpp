@@ -1,0 +1,429 @@
+// Reading the name index: the file is mapped, its tables checked against their sum once, each
+// block and each posting list against its own sum when it is first used; nothing that does not
+// add up is believed.
+#include "search/nameindex.h"
+#include "search/nameindex_layout.h"
+#include "search/quickfind.h"
+
+#include "catalogue/IO_BZIP.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <list>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <zlib.h>
+
+using namespace nameindex;
+
+namespace nameindex {
+
+std::string EncodeHeader(const THeader& h) {
+    std::string out;
+    PutFixed32(out, kMagic);
+    PutFixed32(out, kVersion);
+    PutFixed(out, h.dataSize);
+    PutFixed(out, h.dataSum);
+    PutFixed32(out, h.media);
+    PutFixed32(out, h.blocks);
+    PutFixed(out, h.entries);
+    PutFixed32(out, h.trigrams);
+    PutFixed32(out, h.blockEntries);
+    for (uint64_t v : {h.mediaTable, h.blockTable, h.trigramTable, h.fileSize, h.tablesSum, uint64_t(0)})
+        PutFixed(out, v);
+    return out;
+}
+
+std::optional<THeader> DecodeHeader(std::string_view b) {
+    if (b.size() < kHeaderSize || GetFixed(b.data(), 4) != kMagic || GetFixed(b.data() + 4, 4) != kVersion)
+        return std::nullopt;
+    THeader h;
+    const char* p = b.data();
+    h.dataSize = GetFixed(p + 8, 8);
+    h.dataSum = GetFixed(p + 16, 8);
+    h.media = uint32_t(GetFixed(p + 24, 4));
+    h.blocks = uint32_t(GetFixed(p + 28, 4));
+    h.entries = GetFixed(p + 32, 8);
+    h.trigrams = uint32_t(GetFixed(p + 40, 4));
+    h.blockEntries = uint32_t(GetFixed(p + 44, 4));
+    h.mediaTable = GetFixed(p + 48, 8);
+    h.blockTable = GetFixed(p + 56, 8);
+    h.trigramTable = GetFixed(p + 64, 8);
+    h.fileSize = GetFixed(p + 72, 8);
+    h.tablesSum = GetFixed(p + 80, 8);
+    return h;
+}
+
+uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view blocks,
+                   std::string_view trigrams) {
+    TBlockSummer sum;
+    std::string head(header.substr(0, kHeaderSize));
+    std::fill(head.begin() + 80, head.begin() + 88, '\0');
+    sum.Add(head.data(), head.size());
+    for (std::string_view part : {media, blocks, trigrams}) sum.Add(part.data(), part.size());
+    return sum.Sum();
+}
+
+std::string CachedNameIndexName(const std::string& indexFileName) {
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string folder = xdg && *xdg == '/' ? xdg : std::string(home ? home : "") + "/.cache";
+    std::string full = indexFileName;
+    if (full.empty() || full[0] != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        full = std::string(cwd ? cwd : "") + "/" + full;
+        std::free(cwd);
+    }
+    std::string flat;
+    for (char c : full) flat += c == '/' ? std::string("%") : c == '%' ? std::string("%%") : std::string(1, c);
+    return folder + "/shelvix/" + flat + ".SXI";
+}
+
+void MakeCacheFolder(const std::string& fileName) {
+    const std::string folder = fileName.substr(0, fileName.rfind('/'));
+    const std::string parent = folder.substr(0, folder.rfind('/'));
+    ::mkdir(parent.c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+}
+
+} // namespace nameindex
+
+namespace {
+
+struct TEntry {
+    std::string_view name, details;
+    uint64_t parent; // kNoParent at a medium's top
+    int32_t kind, category;
+    int64_t size;
+    double date;
+};
+
+struct TDecoded {
+    std::string raw;
+    std::vector<TEntry> entries;
+};
+
+} // namespace
+
+struct TNameIndex::Impl {
+    std::string owned;            // the bytes, when not mapped
+    const char* base = nullptr;
+    size_t length = 0;
+    void* mapped = nullptr;
+    THeader h;
+    struct Medium {
+        uint64_t first, count;
+    };
+    std::vector<Medium> media;
+
+    ~Impl() {
+        if (mapped) ::munmap(mapped, length);
+    }
+    std::string_view Bytes(uint64_t offset, uint64_t size) const {
+        if (offset > length || size > length - offset) return {};
+        return {base + offset, size_t(size)};
+    }
+    TBlockInfo Block(uint32_t b) const {
+        const char* p = base + h.blockTable + uint64_t(b) * kBlockRecord;
+        return {GetFixed(p, 8), uint32_t(GetFixed(p + 8, 4)), uint32_t(GetFixed(p + 12, 4)),
+                uint32_t(GetFixed(p + 16, 4)), GetFixed(p + 24, 8)};
+    }
+    uint64_t FirstOf(uint32_t b) const { return uint64_t(b) * h.blockEntries; }
+
+    bool Check() {
+        if (h.fileSize != length || h.media != media.size() || h.blockEntries == 0 ||
+            h.blockEntries > 65536)
+            return false;
+        const std::string_view mt = Bytes(h.mediaTable, uint64_t(h.media) * kMediumRecord);
+        const std::string_view bt = Bytes(h.blockTable, uint64_t(h.blocks) * kBlockRecord);
+        const std::string_view tt = Bytes(h.trigramTable, uint64_t(h.trigrams) * kTrigramRecord);
+        if ((h.media && mt.empty()) || (h.blocks && bt.empty()) || (h.trigrams && tt.empty()))
+            return false;
+        if (TablesSum({base, kHeaderSize}, mt, bt, tt) != h.tablesSum) return false;
+        // Blocks hold kBlockEntries each but the last; media follow one another.
+        if (h.entries > uint64_t(h.blocks) * h.blockEntries ||
+            (h.blocks && h.entries <= uint64_t(h.blocks - 1) * h.blockEntries))
+            return false;
+        uint64_t next = 0;
+        for (Medium& m : media) {
+            if (m.first != next || m.count > h.entries - next) return false;
+            next += m.count;
+        }
+        return next == h.entries;
+    }
+
+    // Decodes block `b`, its sum and every field checked; false when it does not add up.
+    bool Decode(uint32_t b, TDecoded& out) const {
+        if (b >= h.blocks) return false;
+        const TBlockInfo info = Block(b);
+        const std::string_view packed = Bytes(info.offset, info.packed);
+        const uint64_t first = FirstOf(b);
+        const uint64_t expected = std::min<uint64_t>(h.blockEntries, h.entries - first);
+        if (packed.empty() || info.entries != expected || info.raw > (64u << 20) ||
+            BlockSumOf(packed.data(), packed.size()) != info.sum)
+            return false;
+        out.raw.assign(info.raw, '\0');
+        uLongf size = info.raw;
+        if (uncompress(reinterpret_cast<Bytef*>(out.raw.data()), &size,
+                       reinterpret_cast<const Bytef*>(packed.data()), uLong(packed.size())) != Z_OK ||
+            size != info.raw)
+            return false;
+        out.entries.clear();
+        std::string_view in = out.raw;
+        for (uint64_t i = 0; i < expected; ++i) {
+            TEntry e{};
+            const auto field = [&in](uint64_t& v) {
+                auto got = GetVarint(in);
+                if (got) v = *got;
+                return got.has_value();
+            };
+            uint64_t nameLength = 0, up = 0, kind = 0, size = 0, category = 0, detailsLength = 0;
+            if (!field(nameLength) || nameLength > in.size()) return false;
+            e.name = in.substr(0, nameLength);
+            in.remove_prefix(nameLength);
+            if (!field(up) || !field(kind) || !field(size) || in.size() < 8) return false;
+            e.date = BitsDouble(GetFixed(in.data(), 8));
+            in.remove_prefix(8);
+            if (!field(category) || !field(detailsLength) || detailsLength > in.size()) return false;
+            e.details = in.substr(0, detailsLength);
+            in.remove_prefix(detailsLength);
+            const uint64_t id = first + i;
+            if (up > id || kind > 0xFFFFFFFFu) return false;
+            e.parent = up == 0 ? kNoParent : id - up;
+            e.kind = int32_t(uint32_t(kind));
+            e.size = UnZigZag(size);
+            e.category = int32_t(UnZigZag(category));
+            out.entries.push_back(e);
+        }
+        return in.empty();
+    }
+};
+
+namespace {
+
+// The blocks decoded during one call, the latest few kept for the parents of the next rows.
+class TBlockCache {
+public:
+    explicit TBlockCache(const TNameIndex::Impl& index) : index_(index) {}
+    const TEntry* Entry(uint64_t id) {
+        const auto b = uint32_t(id / index_.h.blockEntries);
+        auto it = blocks_.find(b);
+        if (it == blocks_.end()) {
+            if (blocks_.size() >= 64) {
+                blocks_.erase(order_.front());
+                order_.pop_front();
+            }
+            TDecoded decoded;
+            if (!index_.Decode(b, decoded)) return nullptr;
+            it = blocks_.emplace(b, std::move(decoded)).first;
+            order_.push_back(b);
+        }
+        return &it->second.entries[size_t(id - index_.FirstOf(b))];
+    }
+
+private:
+    const TNameIndex::Impl& index_;
+    std::unordered_map<uint32_t, TDecoded> blocks_;
+    std::list<uint32_t> order_;
+};
+
+// The path as the find shows it (reports/entrytext.h): the enclosing folders and the name.
+bool PathOf(TBlockCache& cache, const TEntry& entry, uint64_t id, std::string& path) {
+    // Copies: the cache may drop a block while the names above are fetched.
+    std::vector<std::string> names{std::string(entry.name)};
+    uint64_t up = entry.parent;
+    for (size_t hops = 0; up != kNoParent; ++hops) {
+        const TEntry* parent = up < id && hops < 1u << 20 ? cache.Entry(up) : nullptr;
+        if (!parent) return false;
+        names.emplace_back(parent->name);
+        id = up;
+        up = parent->parent;
+    }
+    // Joined as CFile::FolderPath and EntryPathText join them, empty names included.
+    const bool holder = (entry.kind & 2) != 0;
+    path = holder ? names[0] : std::string();
+    for (size_t i = 1; i < names.size(); ++i) path = path.empty() ? names[i] : names[i] + '/' + path;
+    if (!holder) {
+        if (!path.empty()) path += '/';
+        path += names[0];
+    }
+    return true;
+}
+
+} // namespace
+
+TNameIndex::TNameIndex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+TNameIndex::~TNameIndex() = default;
+
+int64_t TNameIndex::EntryCount() const { return int64_t(impl_->h.entries); }
+
+TDataIdentity TNameIndex::NamedData(std::string_view bytes) {
+    const auto h = DecodeHeader(bytes);
+    if (!h) return {};
+    return {true, int64_t(h->dataSize), h->dataSum};
+}
+
+namespace {
+
+std::unique_ptr<TNameIndex::Impl> Checked(std::unique_ptr<TNameIndex::Impl> impl, const TDataIdentity& data,
+                                          const std::vector<int32_t>& offsets) {
+    const auto h = DecodeHeader({impl->base, impl->length});
+    if (!h || !data.known || h->dataSize != uint64_t(data.size) || h->dataSum != data.sum ||
+        h->media != offsets.size())
+        return nullptr;
+    impl->h = *h;
+    const std::string_view mt = impl->Bytes(h->mediaTable, uint64_t(h->media) * kMediumRecord);
+    if (h->media && mt.empty()) return nullptr;
+    for (size_t m = 0; m < offsets.size(); ++m) {
+        const char* p = mt.data() + m * kMediumRecord;
+        if (int64_t(GetFixed(p, 8)) != offsets[m]) return nullptr;
+        impl->media.push_back({GetFixed(p + 8, 8), GetFixed(p + 16, 8)});
+    }
+    return impl->Check() ? std::move(impl) : nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TNameIndex> TNameIndex::Open(const std::string& path, const TDataIdentity& data,
+                                             const std::vector<int32_t>& mediumOffsets) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    auto impl = std::make_unique<Impl>();
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= off_t(kHeaderSize)) {
+        impl->length = size_t(st.st_size);
+        void* map = ::mmap(nullptr, impl->length, PROT_READ, MAP_SHARED, fd, 0);
+        if (map != MAP_FAILED) impl->mapped = map, impl->base = static_cast<const char*>(map);
+    }
+    ::close(fd);
+    if (!impl->mapped) return nullptr;
+    impl = Checked(std::move(impl), data, mediumOffsets);
+    return impl ? std::unique_ptr<TNameIndex>(new TNameIndex(std::move(impl))) : nullptr;
+}
+
+std::unique_ptr<TNameIndex> TNameIndex::FromBytes(std::string bytes, const TDataIdentity& data,
+                                                  const std::vector<int32_t>& mediumOffsets) {
+    auto impl = std::make_unique<Impl>();
+    impl->owned = std::move(bytes);
+    impl->base = impl->owned.data();
+    impl->length = impl->owned.size();
+    impl = Checked(std::move(impl), data, mediumOffsets);
+    return impl ? std::unique_ptr<TNameIndex>(new TNameIndex(std::move(impl))) : nullptr;
+}
+
+namespace {
+
+// The blocks listed for trigram `t`, or none when it is listed nowhere; false when its list
+// does not add up.
+bool Postings(const TNameIndex::Impl& index, uint32_t t, std::vector<uint32_t>& blocks) {
+    blocks.clear();
+    const char* table = index.base + index.h.trigramTable;
+    size_t lo = 0, hi = index.h.trigrams;
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (GetFixed(table + mid * kTrigramRecord, 4) < t) lo = mid + 1;
+        else hi = mid;
+    }
+    if (lo == index.h.trigrams || GetFixed(table + lo * kTrigramRecord, 4) != t) return true;
+    const char* p = table + lo * kTrigramRecord;
+    const uint64_t count = GetFixed(p + 4, 4);
+    std::string_view list = index.Bytes(GetFixed(p + 8, 8), GetFixed(p + 16, 4));
+    if (list.empty() || uint32_t(BlockSumOf(list.data(), list.size())) != GetFixed(p + 20, 4) ||
+        count > index.h.blocks)
+        return false;
+    uint64_t block = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        const auto step = GetVarint(list);
+        if (!step || (i > 0 && *step == 0)) return false;
+        block = i == 0 ? *step : block + *step;
+        if (block >= index.h.blocks) return false;
+        blocks.push_back(uint32_t(block));
+    }
+    return list.empty();
+}
+
+} // namespace
+
+namespace {
+
+// Gives the rows of the blocks `blocks` (every block when none) of the media `wanted` that
+// `matches` takes, in order; false when a block does not add up.
+template <typename Matches>
+bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, const std::vector<bool>& wanted,
+          Matches matches, const std::function<void(const TNameIndexRow&)>& row) {
+    TBlockCache cache(index);
+    TNameIndexRow out;
+    std::string name, details;
+    size_t medium = 0;
+    const auto visit = [&](uint32_t b) {
+        const uint64_t first = index.FirstOf(b);
+        const uint64_t end = std::min<uint64_t>(first + index.h.blockEntries, index.h.entries);
+        for (uint64_t id = first; id < end; ++id) {
+            while (medium < index.media.size() && id >= index.media[medium].first + index.media[medium].count)
+                ++medium;
+            if (medium >= index.media.size()) return false;
+            if (medium >= wanted.size() || !wanted[medium]) continue;
+            const TEntry* e = cache.Entry(id);
+            if (!e) return false;
+            if (!matches(*e)) continue;
+            const TEntry entry = *e;
+            name.assign(entry.name);
+            details.assign(entry.details);
+            if (!PathOf(cache, entry, id, out.path)) return false;
+            out.medium = int32_t(medium);
+            out.number = int64_t(id - index.media[medium].first);
+            out.name = name;
+            out.kind = entry.kind;
+            out.size = entry.size;
+            out.date = entry.date;
+            out.category = entry.category;
+            out.details = details;
+            row(out);
+        }
+        return true;
+    };
+    if (!blocks) {
+        for (uint32_t b = 0; b < index.h.blocks; ++b)
+            if (!visit(b)) return false;
+        return true;
+    }
+    for (uint32_t b : *blocks)
+        if (!visit(b)) return false;
+    return true;
+}
+
+} // namespace
+
+bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wanted,
+                      const std::function<void(const TNameIndexRow&)>& row) const {
+    const Impl& index = *impl_;
+    // The blocks that hold every trigram of every run; all of them when no run has one.
+    std::vector<uint32_t> trigrams;
+    for (const std::string& run : query.RequiredRuns())
+        ForEachTrigram(run, [&](uint32_t t) { trigrams.push_back(t); });
+    std::sort(trigrams.begin(), trigrams.end());
+    trigrams.erase(std::unique(trigrams.begin(), trigrams.end()), trigrams.end());
+    std::vector<uint32_t> candidates, list, kept;
+    for (size_t i = 0; i < trigrams.size(); ++i) {
+        if (!Postings(index, trigrams[i], list)) return false;
+        if (i == 0) {
+            candidates.swap(list);
+        } else {
+            kept.clear();
+            std::set_intersection(candidates.begin(), candidates.end(), list.begin(), list.end(),
+                                  std::back_inserter(kept));
+            candidates.swap(kept);
+        }
+        if (candidates.empty()) return true;
+    }
+    const auto matches = [&query](const TEntry& e) { return query.Matches(e.name, e.details); };
+    return Rows(index, trigrams.empty() ? nullptr : &candidates, wanted, matches, row);
+}
+
+bool TNameIndex::ForEach(const std::function<void(const TNameIndexRow&)>& row) const {
+    const std::vector<bool> every(impl_->media.size(), true);
+    return Rows(*impl_, nullptr, every, [](const TEntry&) { return true; }, row);
+}

@@ -1,0 +1,220 @@
+// Writing the name index: the entries of every medium in walk order, packed into blocks of
+// kBlockEntries, each compressed on its own; every trigram of the folded names lists the
+// blocks that hold it. Layout in docs/catalogue-format.md, "The name index".
+#include "search/nameindex.h"
+#include "search/nameindex_layout.h"
+
+#include "catalogue/IO_BZIP.h"
+#include "catalogue/mediaclasses.h"
+#include "catalogue/savepair.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <unistd.h>
+#include <zlib.h>
+
+using namespace nameindex;
+
+namespace {
+
+struct TPostings {
+    std::string bytes;
+    uint32_t last = 0, count = 0;
+};
+
+class TWriter {
+public:
+    TWriter(TStream& out) : out_(out) {}
+
+    void Add(const CFile& entry, uint64_t parent, std::string_view details) {
+        const uint64_t id = entries_++;
+        PutVarint(raw_, entry.Name().size());
+        raw_.append(entry.Name());
+        PutVarint(raw_, parent == kNoParent ? 0 : id - parent);
+        PutVarint(raw_, uint32_t(entry.Kind));
+        PutVarint(raw_, ZigZag(entry.Size));
+        PutFixed(raw_, DoubleBits(entry.Date));
+        PutVarint(raw_, ZigZag(entry.Category));
+        PutVarint(raw_, details.size());
+        raw_.append(details);
+        ForEachTrigram(entry.Name(), [this](uint32_t t) { trigrams_.push_back(t); });
+        if (++inBlock_ == kBlockEntries) EndBlock();
+    }
+
+    void EndBlock() {
+        if (inBlock_ == 0) return;
+        std::sort(trigrams_.begin(), trigrams_.end());
+        trigrams_.erase(std::unique(trigrams_.begin(), trigrams_.end()), trigrams_.end());
+        const auto block = uint32_t(blocks_.size());
+        for (uint32_t t : trigrams_) {
+            TPostings& p = postings_[t];
+            PutVarint(p.bytes, p.count == 0 ? block : block - p.last);
+            p.last = block;
+            ++p.count;
+        }
+        trigrams_.clear();
+        std::string packed(compressBound(uLong(raw_.size())), '\0');
+        uLongf length = uLongf(packed.size());
+        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
+                      reinterpret_cast<const Bytef*>(raw_.data()), uLong(raw_.size()), 6) != Z_OK)
+            failed_ = true;
+        packed.resize(length);
+        blocks_.push_back({uint64_t(position_), uint32_t(packed.size()), inBlock_, uint32_t(raw_.size()),
+                           BlockSumOf(packed.data(), packed.size())});
+        Put(packed);
+        raw_.clear();
+        inBlock_ = 0;
+    }
+
+    bool Finish(const CMedienListe& catalogue, const TDataIdentity& data,
+                const std::vector<std::pair<uint64_t, uint64_t>>& ranges) {
+        EndBlock();
+        std::vector<uint32_t> keys;
+        keys.reserve(postings_.size());
+        for (const auto& [t, p] : postings_) keys.push_back(t);
+        std::sort(keys.begin(), keys.end());
+        std::string trigramTable;
+        for (uint32_t t : keys) {
+            const TPostings& p = postings_[t];
+            PutFixed32(trigramTable, t);
+            PutFixed32(trigramTable, p.count);
+            PutFixed(trigramTable, uint64_t(position_));
+            PutFixed32(trigramTable, uint32_t(p.bytes.size()));
+            PutFixed32(trigramTable, uint32_t(BlockSumOf(p.bytes.data(), p.bytes.size())));
+            Put(p.bytes);
+        }
+        std::string mediaTable;
+        for (size_t m = 0; m < ranges.size(); ++m) {
+            PutFixed(mediaTable, uint64_t(int64_t(catalogue.GetMedium(int(m))->DataOffset)));
+            PutFixed(mediaTable, ranges[m].first);
+            PutFixed(mediaTable, ranges[m].second);
+        }
+        std::string blockTable;
+        for (const TBlockInfo& b : blocks_) {
+            PutFixed(blockTable, b.offset);
+            PutFixed32(blockTable, b.packed);
+            PutFixed32(blockTable, b.entries);
+            PutFixed32(blockTable, b.raw);
+            PutFixed32(blockTable, 0);
+            PutFixed(blockTable, b.sum);
+        }
+        THeader h;
+        h.dataSize = uint64_t(data.size);
+        h.dataSum = data.sum;
+        h.media = uint32_t(ranges.size());
+        h.blocks = uint32_t(blocks_.size());
+        h.entries = entries_;
+        h.trigrams = uint32_t(keys.size());
+        h.mediaTable = uint64_t(position_);
+        Put(mediaTable);
+        h.blockTable = uint64_t(position_);
+        Put(blockTable);
+        h.trigramTable = uint64_t(position_);
+        Put(trigramTable);
+        h.fileSize = uint64_t(position_);
+        std::string header = EncodeHeader(h);
+        h.tablesSum = TablesSum(header, mediaTable, blockTable, trigramTable);
+        header = EncodeHeader(h);
+        if (!out_.Seek(0) || out_.Write(header.data(), header.size()) != header.size()) failed_ = true;
+        return !failed_;
+    }
+
+    void Start() {
+        const std::string blank(kHeaderSize, '\0');
+        Put(blank);
+    }
+    uint64_t Entries() const { return entries_; }
+
+private:
+    void Put(const std::string& bytes) {
+        if (out_.Write(bytes.data(), bytes.size()) != bytes.size()) failed_ = true;
+        position_ += int64_t(bytes.size());
+    }
+
+    TStream& out_;
+    int64_t position_ = 0;
+    uint64_t entries_ = 0;
+    uint32_t inBlock_ = 0;
+    std::string raw_;
+    std::vector<uint32_t> trigrams_;
+    std::unordered_map<uint32_t, TPostings> postings_;
+    std::vector<TBlockInfo> blocks_;
+    bool failed_ = false;
+};
+
+} // namespace
+
+bool WriteNameIndex(const CMedienListe& catalogue, const TDataIdentity& data, TStream& out) {
+    TWriter writer(out);
+    writer.Start();
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    static const std::string none;
+    for (int m = 0; m < catalogue.Count(); ++m) {
+        const CMedium& medium = *catalogue.GetMedium(m);
+        const uint64_t first = writer.Entries();
+        // The find's walk (entrywalk.h), keeping each list's parent by its number.
+        struct Frame {
+            const EntryList* list;
+            int next;
+            uint64_t parent;
+        };
+        std::vector<Frame> stack{{&medium.Entries(), 0, kNoParent}};
+        while (!stack.empty()) {
+            Frame& frame = stack.back();
+            if (frame.next >= frame.list->Count()) {
+                stack.pop_back();
+                continue;
+            }
+            const CFile* entry = frame.list->At(frame.next++);
+            const std::string* details = medium.Details.Packed(entry);
+            const uint64_t id = writer.Entries();
+            writer.Add(*entry, frame.parent, details ? *details : none);
+            if (entry->ChildCount() > 0) stack.push_back({&entry->Children(), 0, id});
+        }
+        ranges.emplace_back(first, writer.Entries() - first);
+    }
+    return writer.Finish(catalogue, data, ranges);
+}
+
+std::string NameIndexPlace(const std::string& indexFileName) {
+    const std::string beside = NameIndexFileName(indexFileName);
+    std::string probe;
+    if (auto file = CreateTemporaryBeside(beside, "probe", probe)) {
+        file.reset();
+        ::unlink(probe.c_str());
+        return beside;
+    }
+    return CachedNameIndexName(indexFileName);
+}
+
+std::string NameIndexToRead(const std::string& indexFileName) {
+    const std::string beside = NameIndexFileName(indexFileName);
+    return ::access(beside.c_str(), F_OK) == 0 ? beside : CachedNameIndexName(indexFileName);
+}
+
+bool BuildNameIndex(const CMedienListe& catalogue) {
+    if (catalogue.FileName.empty() || catalogue.IsModified()) return false;
+    for (int m = 0; m < catalogue.Count(); ++m) {
+        const CMedium& medium = *catalogue.GetMedium(m);
+        if (!medium.ContentLoaded && medium.DataOffset >= 0) return false;
+    }
+    const std::string pairIndex = FileBehindLinks(catalogue.FileName);
+    const TDataIdentity data = DataIdentityOfIndexFile(pairIndex, nullptr);
+    if (!data.known) return false;
+    const std::string target = NameIndexPlace(pairIndex);
+    if (target != NameIndexFileName(pairIndex)) MakeCacheFolder(target);
+    std::string temp;
+    auto file = CreateTemporaryBeside(target, "new", temp);
+    if (!file) return false;
+    const bool written = WriteNameIndex(catalogue, data, *file) && file->Sync();
+    file.reset();
+    // The trees must still be those of the pair in place: a save meanwhile made another.
+    const TDataIdentity now = DataIdentityOfIndexFile(pairIndex, nullptr);
+    if (!written || !now.known || now.size != data.size || now.sum != data.sum ||
+        ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,215 @@
+// The name index against the trees it was written from: every entry comes back as the walk
+// gives it, a find answers as the find over the trees does, and an index of another data file,
+// of other media, or with any byte changed or cut off never gives a wrong answer.
+#include "catalogue/entrywalk.h"
+#include "catalogue/mediaclasses.h"
+#include "reports/entrytext.h"
+#include "search/nameindex.h"
+#include "search/quickfind.h"
+#include "support/catalogue_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+const TDataIdentity kData{true, 1234, 0xFEEDu};
+
+// A row as text, every field in it.
+std::string RowText(int32_t medium, int64_t number, std::string_view path, int32_t kind, int64_t size,
+                    double date, int32_t category, std::string_view details) {
+    uint64_t bits;
+    std::memcpy(&bits, &date, sizeof bits);
+    std::string text = std::to_string(medium) + "#" + std::to_string(number) + " " + std::string(path) +
+                       " k" + std::to_string(kind) + " s" + std::to_string(size) + " d" +
+                       std::to_string(bits) + " c" + std::to_string(category) + " [";
+    for (char c : details) text += c ? c : '|';
+    return text + "]\n";
+}
+
+std::string IndexRow(const TNameIndexRow& r) {
+    return RowText(r.medium, r.number, r.path, r.kind, r.size, r.date, r.category, r.details);
+}
+
+void Deep(CMedium& m) {
+    CFile* up = nullptr;
+    for (int depth = 0; depth < 40; ++depth) up = AddTestEntry(m, up, "level" + std::to_string(depth), kindFolder);
+    AddTestEntry(m, up, "bottom.txt", kindFile, 7);
+}
+
+void Many(CMedium& m) {
+    CFile* folder = AddTestEntry(m, nullptr, "many", kindFolder);
+    for (int i = 0; i < 1300; ++i)
+        AddTestEntry(m, i % 2 ? folder : nullptr, "file" + std::to_string(i) + (i % 7 ? ".jpg" : ".MP3"),
+                     kindFile, i, 45000 + i / 10.0, i % 3 - 1);
+}
+
+struct CatalogueCase {
+    const char* name;
+    void (*fill)(CMedienListe&);
+};
+
+CMedium& Medium(CMedienListe& cat, const char* name) {
+    CMedium& m = *cat.AddMedium(std::make_unique<CMedium>(&cat));
+    m.Name = name;
+    m.ContentLoaded = true;
+    m.DataOffset = 100 * cat.Count();
+    return m;
+}
+
+const CatalogueCase kCatalogues[] = {
+    {"Sample", [](CMedienListe& cat) { FillSampleCatalogue(cat); }},
+    {"OddBytesRemovedArchivesDetails",
+     [](CMedienListe& cat) {
+         CMedium& a = Medium(cat, "first");
+         CFile* folder = AddTestEntry(a, nullptr, "Caf\xE9 \xFF\xFE", kindFolder);
+         CFile* zip = AddTestEntry(a, folder, "songs.zip", kindArchive, 500);
+         CFile* inner = AddTestEntry(a, zip, "inner", kindFolder);
+         CFile* song = AddTestEntry(a, inner, "Queen - Song.mp3", kindFile, 40, 45100.25, 0);
+         a.Details.Set(song, {{"artist", "Queen"}, {"duration", "200"}});
+         CFile* photo = AddTestEntry(a, nullptr, "IMG_0001.JPG", kindFile, 99, 44000.0);
+         a.Details.Set(photo, {{"width", "4000"}, {"taken", "2019-06-05T10:00:00"}});
+         AddTestEntry(a, nullptr, "ab", kindFile, 1);
+         CMedium& removed = Medium(cat, "gone");
+         removed.Present = false;
+         AddTestEntry(removed, nullptr, "queen gone.mp3", kindFile, 3);
+         Medium(cat, "empty").DataOffset = -1;
+         CMedium& c = Medium(cat, "third");
+         AddTestEntry(c, AddTestEntry(c, nullptr, "\x01\x7F", kindFolder), "song.MP3", kindFile, -1, -2.5);
+     }},
+    {"DeepAndMany",
+     [](CMedienListe& cat) {
+         Deep(Medium(cat, "deep"));
+         Many(Medium(cat, "many"));
+         Deep(Medium(cat, "deep again"));
+     }},
+};
+
+std::vector<int32_t> Offsets(const CMedienListe& cat) {
+    std::vector<int32_t> offsets;
+    for (int i = 0; i < cat.Count(); ++i) offsets.push_back(cat.GetMedium(i)->DataOffset);
+    return offsets;
+}
+
+std::string Written(const CMedienListe& cat, const TDataIdentity& data = kData) {
+    TMemoryStream out;
+    EXPECT_TRUE(WriteNameIndex(cat, data, out));
+    return std::string(static_cast<const char*>(out.Data()), size_t(out.Size()));
+}
+
+// What the find over the trees gives, as rows.
+std::string TreeFind(const CMedienListe& cat, const TQuickFindQuery* query, bool removedToo) {
+    std::string text;
+    for (int m = 0; m < cat.Count(); ++m) {
+        const CMedium& medium = *cat.GetMedium(m);
+        if (!removedToo && !medium.Present) continue;
+        int64_t number = 0;
+        WalkEntries(medium.Entries(), [&](CFile* e) {
+            const std::string* details = medium.Details.Packed(e);
+            if (!query || query->Matches(*e))
+                text += RowText(m, number, EntryPathText(*e), e->Kind, e->Size, e->Date, e->Category,
+                                details ? *details : std::string());
+            ++number;
+            return false;
+        });
+    }
+    return text;
+}
+
+// Rows of the index, "not used" when it cannot be opened, "damaged" when a block fails.
+std::string IndexFind(const TNameIndex* index, const TQuickFindQuery* query, const std::vector<bool>& wanted) {
+    if (!index) return "not used";
+    std::string text;
+    const auto add = [&](const TNameIndexRow& r) { text += IndexRow(r); };
+    const bool sound = query ? index->Find(*query, wanted, add) : index->ForEach(add);
+    return sound ? text : "damaged";
+}
+
+std::vector<bool> Wanted(const CMedienListe& cat, bool removedToo) {
+    std::vector<bool> wanted;
+    for (int i = 0; i < cat.Count(); ++i) wanted.push_back(removedToo || cat.GetMedium(i)->Present);
+    return wanted;
+}
+
+const char* const kQueries[] = {"queen",   "QUEEN song", "mp3",     "*.mp3",      "caf\xE9", "\xFF\xFE",
+                                "ab",      "i?g_*",      "file12",  "level3",     "zzzz",    "artist:que",
+                                "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e"};
+
+class NameIndexOf : public testing::TestWithParam<CatalogueCase> {
+protected:
+    void SetUp() override { GetParam().fill(cat); }
+    CMedienListe cat;
+};
+
+TEST_P(NameIndexOf, HoldsEveryEntryAsTheWalkGivesIt) {
+    const auto index = TNameIndex::FromBytes(Written(cat), kData, Offsets(cat));
+    ASSERT_TRUE(index);
+    EXPECT_EQ(IndexFind(index.get(), nullptr, {}), TreeFind(cat, nullptr, true));
+}
+
+TEST_P(NameIndexOf, FindsWhatTheTreesFind) {
+    const auto index = TNameIndex::FromBytes(Written(cat), kData, Offsets(cat));
+    ASSERT_TRUE(index);
+    for (const char* text : kQueries)
+        for (bool removedToo : {false, true}) {
+            const auto query = TQuickFindQuery::Compile(text);
+            ASSERT_TRUE(query) << text;
+            EXPECT_EQ(IndexFind(index.get(), &*query, Wanted(cat, removedToo)),
+                      TreeFind(cat, &*query, removedToo))
+                << text << (removedToo ? " with removed media" : "");
+        }
+}
+
+TEST_P(NameIndexOf, IsNotUsedForAnotherDataFileOrOtherMedia) {
+    const std::string bytes = Written(cat);
+    std::vector<int32_t> moved = Offsets(cat);
+    moved.back() += 1;
+    std::vector<int32_t> fewer = Offsets(cat);
+    fewer.pop_back();
+    const struct {
+        const char* name;
+        TDataIdentity data;
+        std::vector<int32_t> offsets;
+    } cases[] = {
+        {"other size", {true, kData.size + 1, kData.sum}, Offsets(cat)},
+        {"other sum", {true, kData.size, kData.sum ^ 1}, Offsets(cat)},
+        {"unknown data", {}, Offsets(cat)},
+        {"a medium moved", kData, moved},
+        {"a medium fewer", kData, fewer},
+    };
+    for (const auto& c : cases) EXPECT_FALSE(TNameIndex::FromBytes(bytes, c.data, c.offsets)) << c.name;
+}
+
+TEST_P(NameIndexOf, NeverAnswersWronglyWhenDamaged) {
+    const std::string bytes = Written(cat);
+    const std::vector<bool> every = Wanted(cat, true);
+    std::vector<TQuickFindQuery> queries;
+    std::vector<std::string> truth;
+    for (const char* text : kQueries) {
+        queries.push_back(*TQuickFindQuery::Compile(text));
+        truth.push_back(TreeFind(cat, &queries.back(), true));
+    }
+    const size_t step = std::max<size_t>(1, bytes.size() / 400);
+    for (size_t at = 0; at < bytes.size(); at += step) {
+        for (const bool cut : {false, true}) {
+            std::string damaged = bytes;
+            if (cut) damaged.resize(at);
+            else damaged[at] = char(damaged[at] ^ 0x41);
+            const auto index = TNameIndex::FromBytes(damaged, kData, Offsets(cat));
+            if (cut || at < 96) EXPECT_FALSE(index) << (cut ? "cut at " : "header byte ") << at;
+            if (!index) continue;
+            const std::string all = IndexFind(index.get(), nullptr, {});
+            if (all != "damaged") EXPECT_EQ(all, TreeFind(cat, nullptr, true)) << "byte " << at;
+            for (size_t q = 0; q < truth.size(); ++q) {
+                const std::string answer = IndexFind(index.get(), &queries[q], every);
+                if (answer != "damaged") EXPECT_EQ(answer, truth[q]) << kQueries[q] << ", byte " << at;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogues, NameIndexOf, testing::ValuesIn(kCatalogues),
+                         [](const testing::TestParamInfo<CatalogueCase>& info) { return std::string(info.param.name); });
+
+} // namespace
