@@ -114,4 +114,12 @@ QVariant TPreviewFactsModel::data(const QModelIndex& index, int role) const {
     return index.column() == colCaption ? Caption(row) : Value(row);
 }
 
-QVariant TPreviewFactsModel::headerData(int, Qt::Orientation, int) const { return {}; }
+QVariant TPreviewFactsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // No titles shown, but a screen reader still names the two columns.
+    if (orientation != Qt::Horizontal || section < 0 || section > colValue) return {};
+    if (role == Qt::AccessibleTextRole) return section == colCaption ? QStringLiteral("Fact") : QStringLiteral("Value");
+    if (role == Qt::AccessibleDescriptionRole)
+        return section == colCaption ? QStringLiteral("What the row tells of the selected entry")
+                                     : QStringLiteral("Its value");
+    return {};
+}

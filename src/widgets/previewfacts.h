@@ -27,7 +27,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    // No titles: the pane shows no header.
+    // No titles: the pane shows no header; screen readers get a name for each column.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:

@@ -128,6 +128,8 @@ QStringList CheckWindow(QWidget* window, int& count) {
         } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
             if (!MnemonicOf(box->title()).isNull()) controls.Take(where, box->title());
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            // A label set as plain text shows data (an entry's name above its facts), no caption.
+            if (label->textFormat() == Qt::PlainText) continue;
             QWidget* field = WidgetBeside(label->parentWidget()->layout(), label);
             if (label->buddy()) controls.Take(where, label->text());
             if (field && label->buddy() != field)

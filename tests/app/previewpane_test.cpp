@@ -44,7 +44,7 @@ TEST(PreviewFacts, EachKindOfEntryListsItsMainDetails) {
          {{"width", "3000"}, {"height", "4000"}, {"taken", "2024-05-01 10:20:30"}, {"make", "Canon"},
           {"model", "Canon EOS 5D"}, {"orientation", "6"}},
          {"Size=" + ExactSizeText(1234567), "Date=" + date, QString::fromUtf8("Dimensions=3000 \u00D7 4000"),
-          "Taken=2024-05-01 10:20:30", "Camera=Canon EOS 5D"}},
+          "Taken=1 May 2024 10:20:30", "Camera=Canon EOS 5D"}},
         {"music", kindFile, 1, {{"title", "Song"}, {"artist", "Band"}, {"album", "Disc"}, {"duration", "185.4"}},
          {"Size=" + ExactSizeText(1), "Date=" + date, "Duration=3:05", "Title=Song", "Artist=Band", "Album=Disc"}},
         {"a video", kindFile, 20, {{"duration", "3725"}, {"width", "640"}, {"height", "360"}, {"codec", "h264"}},
