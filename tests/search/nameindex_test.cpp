@@ -6,10 +6,13 @@
 #include "reports/entrytext.h"
 #include "search/nameindex.h"
 #include "search/quickfind.h"
+#include "catalogue/savepair.h"
 #include "support/catalogue_text.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -211,5 +214,40 @@ TEST_P(NameIndexOf, NeverAnswersWronglyWhenDamaged) {
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, NameIndexOf, testing::ValuesIn(kCatalogues),
                          [](const testing::TestParamInfo<CatalogueCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// Built from the trees of an opened catalogue: beside it, or in the cache when its folder
+// takes no new files; either way the one the catalogue's find then reads.
+TEST(BuildNameIndex, GoesBesideTheCatalogueOrIntoTheCache) {
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only folder" : "writable folder");
+        TempDir dir, cache;
+        ::setenv("XDG_CACHE_HOME", cache.Path().c_str(), 1);
+        const std::string index = dir.File("Home.SXF");
+        CMedienListe made;
+        FillSampleCatalogue(made);
+        ASSERT_TRUE(made.Save(index));
+        std::remove(NameIndexFileName(index).c_str());
+        CMedienListe cat;
+        ASSERT_TRUE(cat.Load(index));
+        EXPECT_FALSE(BuildNameIndex(cat)) << "not while a tree is on disk";
+        for (int i = 0; i < cat.Count(); ++i) ASSERT_TRUE(cat.GetMedium(i)->LoadContent(cat.DataFileName));
+        std::unique_ptr<ReadOnlyFolder> locked;
+        if (readOnly) {
+            locked = std::make_unique<ReadOnlyFolder>(dir.Path());
+            if (!locked->Active()) GTEST_SKIP() << "no way to make a folder read-only here";
+        }
+        ASSERT_TRUE(BuildNameIndex(cat));
+        const std::string place = NameIndexToRead(index);
+        EXPECT_EQ(place.rfind(cache.Path(), 0) == 0, readOnly) << place;
+        const auto built = TNameIndex::Open(place, DataIdentityOfIndexFile(index), Offsets(cat));
+        ASSERT_TRUE(built);
+        EXPECT_EQ(IndexFind(built.get(), nullptr, {}), TreeFind(cat, nullptr, true));
+        ::unsetenv("XDG_CACHE_HOME");
+    }
+}
 
 } // namespace
