@@ -1,6 +1,6 @@
-// Writing the name index: the entries of every medium in walk order, packed into blocks of
-// kBlockEntries, each compressed on its own; every trigram of the folded names lists the
-// blocks that hold it. Layout in docs/catalogue-format.md, "The name index".
+// Writing the name index: the entries of every medium in walk order, in groups of
+// kBlockEntries whose names and other fields are compressed apart; every trigram of the folded
+// names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
 
@@ -29,8 +29,8 @@ public:
 
     void Add(const CFile& entry, uint64_t parent, std::string_view details) {
         const uint64_t id = entries_++;
-        PutVarint(raw_, entry.Name().size());
-        raw_.append(entry.Name());
+        PutVarint(names_, entry.Name().size());
+        names_.append(entry.Name());
         PutVarint(raw_, parent == kNoParent ? 0 : id - parent);
         PutVarint(raw_, uint32_t(entry.Kind));
         PutVarint(raw_, ZigZag(entry.Size));
@@ -54,17 +54,28 @@ public:
             ++p.count;
         }
         trigrams_.clear();
-        std::string packed(compressBound(uLong(raw_.size())), '\0');
-        uLongf length = uLongf(packed.size());
-        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
-                      reinterpret_cast<const Bytef*>(raw_.data()), uLong(raw_.size()), 6) != Z_OK)
-            failed_ = true;
-        packed.resize(length);
-        blocks_.push_back({uint64_t(position_), uint32_t(packed.size()), inBlock_, uint32_t(raw_.size()),
+        // The names apart, so a find inflates the other fields only of groups it answers from.
+        std::string packed = Pack(names_);
+        const auto namesPacked = uint32_t(packed.size());
+        packed += Pack(raw_);
+        blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
+                           uint32_t(packed.size()) - namesPacked, uint32_t(raw_.size()),
                            BlockSumOf(packed.data(), packed.size())});
         Put(packed);
+        names_.clear();
         raw_.clear();
         inBlock_ = 0;
+    }
+
+    // Level 1: the save waits for this, and a better level saves little on small groups.
+    std::string Pack(const std::string& raw) {
+        std::string packed(compressBound(uLong(raw.size())), '\0');
+        uLongf length = uLongf(packed.size());
+        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
+                      reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 1) != Z_OK)
+            failed_ = true;
+        packed.resize(length);
+        return packed;
     }
 
     bool Finish(const CMedienListe& catalogue, const TDataIdentity& data,
@@ -93,10 +104,7 @@ public:
         std::string blockTable;
         for (const TBlockInfo& b : blocks_) {
             PutFixed(blockTable, b.offset);
-            PutFixed32(blockTable, b.packed);
-            PutFixed32(blockTable, b.entries);
-            PutFixed32(blockTable, b.raw);
-            PutFixed32(blockTable, 0);
+            for (uint32_t v : {b.namesPacked, b.namesRaw, b.restPacked, b.restRaw}) PutFixed32(blockTable, v);
             PutFixed(blockTable, b.sum);
         }
         THeader h;
@@ -136,7 +144,7 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
-    std::string raw_;
+    std::string names_, raw_;
     std::vector<uint32_t> trigrams_;
     std::unordered_map<uint32_t, TPostings> postings_;
     std::vector<TBlockInfo> blocks_;

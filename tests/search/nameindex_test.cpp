@@ -61,6 +61,24 @@ CMedium& Medium(CMedienListe& cat, const char* name) {
     return m;
 }
 
+// Media of 31, 32 and 33 entries, so entries fall on either side of a group's end and a medium
+// starts inside a group; "abc" and "bcd" stand in one group but only in different names, and
+// each alone in other groups; the last entries' folder lies groups before them.
+void GroupEdges(CMedienListe& cat) {
+    for (int count : {31, 32, 33}) {
+        CMedium& m = Medium(cat, ("edges " + std::to_string(count)).c_str());
+        CFile* folder = AddTestEntry(m, nullptr, "top abc", kindFolder);
+        for (int i = 1; i < count; ++i) {
+            const bool last = i == count - 1, first = i == count - 2;
+            const std::string name = last ? "edge bcd" : first ? "edge abc" : "plain" + std::to_string(i);
+            AddTestEntry(m, i >= count - 3 ? folder : nullptr, name, kindFile, i);
+        }
+    }
+    CMedium& apart = Medium(cat, "apart");
+    AddTestEntry(apart, nullptr, "xabcx", kindFile, 1);
+    AddTestEntry(apart, nullptr, "ybcdy", kindFile, 2);
+}
+
 const CatalogueCase kCatalogues[] = {
     {"Sample", [](CMedienListe& cat) { FillSampleCatalogue(cat); }},
     {"OddBytesRemovedArchivesDetails",
@@ -87,6 +105,7 @@ const CatalogueCase kCatalogues[] = {
          Many(Medium(cat, "many"));
          Deep(Medium(cat, "deep again"));
      }},
+    {"GroupEdges", GroupEdges},
 };
 
 std::vector<int32_t> Offsets(const CMedienListe& cat) {
@@ -137,7 +156,8 @@ std::vector<bool> Wanted(const CMedienListe& cat, bool removedToo) {
 
 const char* const kQueries[] = {"queen",   "QUEEN song", "mp3",     "*.mp3",      "caf\xE9", "\xFF\xFE",
                                 "ab",      "i?g_*",      "file12",  "level3",     "zzzz",    "artist:que",
-                                "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e"};
+                                "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e",
+                                "abcd",    "edge",       "bc",      "edge abc",   "top"};
 
 class NameIndexOf : public testing::TestWithParam<CatalogueCase> {
 protected:
