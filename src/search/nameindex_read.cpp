@@ -30,7 +30,7 @@ struct TEntry {
 };
 
 struct TDecoded {
-    std::string names, raw;
+    std::string packed, names, raw;
     std::vector<TEntry> entries;
     bool rest = false; // whether the fields past the names are decoded
 };
@@ -58,8 +58,25 @@ struct TNameIndex::Impl {
     };
     std::vector<Medium> media;
 
+    int fd = -1; // the file, for reading groups
     ~Impl() {
         if (mapped) ::munmap(mapped, length);
+        if (fd >= 0) ::close(fd);
+    }
+    // `size` bytes at `offset`, empty when past the end. The groups a find reads lie far apart;
+    // read through the mapping, each would map the pages around it too (clean, but counted as
+    // the process's memory), so a mapped file is read into `buffer` instead.
+    std::string_view Read(uint64_t offset, uint64_t size, std::string& buffer) const {
+        const std::string_view in = Bytes(offset, size);
+        if (fd < 0 || in.empty()) return in;
+        buffer.resize(size_t(size));
+        size_t done = 0;
+        while (done < buffer.size()) {
+            const ssize_t got = ::pread(fd, buffer.data() + done, buffer.size() - done, off_t(offset + done));
+            if (got <= 0) return {};
+            done += size_t(got);
+        }
+        return buffer;
     }
     std::string_view Bytes(uint64_t offset, uint64_t size) const {
         if (offset > length || size > length - offset) return {};
@@ -98,10 +115,11 @@ struct TNameIndex::Impl {
     bool DecodeNames(uint32_t b, TDecoded& out) const {
         if (b >= h.blocks) return false;
         const TBlockInfo info = Block(b);
-        const std::string_view packed = Bytes(info.offset, uint64_t(info.namesPacked) + info.restPacked);
+        const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
         if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
-            !Inflate(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
+            info.namesPacked != info.namesRaw)
             return false;
+        out.names.assign(packed.substr(0, info.namesRaw));
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
         out.entries.assign(count, TEntry{});
         out.rest = false;
@@ -119,7 +137,11 @@ struct TNameIndex::Impl {
     // add up.
     bool DecodeRest(uint32_t b, TDecoded& out) const {
         const TBlockInfo info = Block(b);
-        if (!Inflate(Bytes(info.offset + info.namesPacked, info.restPacked), info.restRaw, out.raw)) return false;
+        // The bytes whose sum DecodeNames checked.
+        const std::string_view packed = fd >= 0 ? std::string_view(out.packed)
+                                                : Bytes(info.offset, uint64_t(info.namesPacked) + info.restPacked);
+        if (packed.size() < info.namesPacked || !Inflate(packed.substr(info.namesPacked), info.restRaw, out.raw))
+            return false;
         const uint64_t first = FirstOf(b);
         std::string_view in = out.raw;
         for (size_t i = 0; i < out.entries.size(); ++i) {
@@ -254,7 +276,7 @@ std::unique_ptr<TNameIndex> TNameIndex::Open(const std::string& path, const TDat
         void* map = ::mmap(nullptr, impl->length, PROT_READ, MAP_SHARED, fd, 0);
         if (map != MAP_FAILED) impl->mapped = map, impl->base = static_cast<const char*>(map);
     }
-    ::close(fd);
+    impl->fd = fd;
     if (!impl->mapped) return nullptr;
     impl = Checked(std::move(impl), data, mediumOffsets);
     return impl ? std::unique_ptr<TNameIndex>(new TNameIndex(std::move(impl))) : nullptr;

@@ -1,5 +1,5 @@
 // Writing the name index: the entries of every medium in walk order, in groups of
-// kBlockEntries whose names and other fields are compressed apart; every trigram of the folded
+// kBlockEntries whose names are stored as they are and other fields compressed; every trigram of the folded
 // names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
@@ -54,8 +54,9 @@ public:
             ++p.count;
         }
         trigrams_.clear();
-        // The names apart, so a find inflates the other fields only of groups it answers from.
-        std::string packed = Pack(names_);
+        // The names apart and as they are, so a find reads a candidate group's names without
+        // inflating anything, and the other fields only of groups it answers from.
+        std::string packed = names_;
         const auto namesPacked = uint32_t(packed.size());
         packed += Pack(raw_);
         blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
