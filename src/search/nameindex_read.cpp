@@ -176,8 +176,8 @@ namespace {
 class TBlockCache {
 public:
     explicit TBlockCache(const TNameIndex::Impl& index) : index_(index) {}
-    // Group `b` with its names, and its other fields when `rest`; none when it does not add up.
-    TDecoded* Group(uint32_t b, bool rest) {
+    // Group `b` decoded whole; none when it does not add up.
+    TDecoded* Group(uint32_t b) {
         auto it = blocks_.find(b);
         if (it == blocks_.end()) {
             if (blocks_.size() >= 64) {
@@ -193,12 +193,12 @@ public:
             }
             order_.push_back(b);
         }
-        if (rest && !it->second.rest && !index_.DecodeRest(b, it->second)) return nullptr;
+        if (!it->second.rest && !index_.DecodeRest(b, it->second)) return nullptr;
         return &it->second;
     }
     const TEntry* Entry(uint64_t id) {
         const auto b = uint32_t(id / index_.h.blockEntries);
-        TDecoded* group = Group(b, true);
+        TDecoded* group = Group(b);
         return group ? &group->entries[size_t(id - index_.FirstOf(b))] : nullptr;
     }
 
@@ -340,12 +340,16 @@ namespace {
 // `named` tells from the name alone whether an entry may answer; `matches` decides.
 template <typename Named, typename Matches>
 bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, const std::vector<bool>& wanted,
-          Named named, Matches matches, const std::function<void(const TNameIndexRow&)>& row) {
+          Named nameAnswers, Matches matches, const std::function<void(const TNameIndexRow&)>& row) {
     TBlockCache cache(index);
     TNameIndexRow out;
     std::string name, details;
     size_t medium = 0;
+    // The names of the group being looked at, apart from the cache: most candidate groups
+    // answer nothing, and need neither a place in it nor their other fields.
+    TDecoded names;
     const auto visit = [&](uint32_t b) {
+        bool named = false;
         const uint64_t first = index.FirstOf(b);
         const uint64_t end = std::min<uint64_t>(first + index.h.blockEntries, index.h.entries);
         for (uint64_t id = first; id < end; ++id) {
@@ -353,9 +357,9 @@ bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, co
                 ++medium;
             if (medium >= index.media.size()) return false;
             if (medium >= wanted.size() || !wanted[medium]) continue;
-            const TDecoded* group = cache.Group(b, false);
-            if (!group) return false;
-            if (!named(group->entries[size_t(id - first)].name)) continue;
+            if (!named && !index.DecodeNames(b, names)) return false;
+            named = true;
+            if (!nameAnswers(names.entries[size_t(id - first)].name)) continue;
             const TEntry* e = cache.Entry(id);
             if (!e) return false;
             if (!matches(*e)) continue;
