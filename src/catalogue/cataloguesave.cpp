@@ -58,6 +58,7 @@ private:
 
 bool CMedienListe::Save(const std::string& fileName) {
     ClearFileFault();
+    ReadIdentity = {};
     DamagedMedium = -1;
     SaveFailure = TSaveFailure::Failed;
     const auto refuse = [this](TSaveFailure why) {

@@ -270,4 +270,35 @@ TEST(BuildNameIndex, GoesBesideTheCatalogueOrIntoTheCache) {
     }
 }
 
+// The identity a load read is the one the index file names, so the index can be opened with it
+// without reading that file again; a save makes it unknown until the next load.
+TEST(ReadIdentity, IsWhatTheIndexFileNamesUntilASave) {
+    TempDir dir;
+    const std::string index = dir.File("Home.SXF");
+    CMedienListe made;
+    FillSampleCatalogue(made);
+    ASSERT_TRUE(made.Save(index));
+    struct Step {
+        const char* name;
+        bool save; // a save of every tree, else a load into a fresh catalogue
+    };
+    const Step steps[] = {{"after a load", false}, {"after a save", true}, {"after loading that save", false}};
+    auto cat = std::make_unique<CMedienListe>();
+    for (const Step& step : steps) {
+        if (step.save) {
+            for (int i = 0; i < cat->Count(); ++i) ASSERT_TRUE(cat->GetMedium(i)->LoadContent(cat->DataFileName));
+            ASSERT_TRUE(cat->Save(index)) << step.name;
+            EXPECT_FALSE(cat->ReadIdentity.known) << step.name;
+            continue;
+        }
+        cat = std::make_unique<CMedienListe>();
+        ASSERT_TRUE(cat->Load(index)) << step.name;
+        const TDataIdentity named = DataIdentityOfIndexFile(index);
+        ASSERT_TRUE(cat->ReadIdentity.known) << step.name;
+        EXPECT_EQ(cat->ReadIdentity.size, named.size) << step.name;
+        EXPECT_EQ(cat->ReadIdentity.sum, named.sum) << step.name;
+        EXPECT_TRUE(TNameIndex::Open(NameIndexFileName(index), cat->ReadIdentity, Offsets(*cat))) << step.name;
+    }
+}
+
 } // namespace
