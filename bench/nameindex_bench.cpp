@@ -2,7 +2,8 @@
 //   nameindex_bench [folder (/work/bench-data)] [entries (10000000)] [media (1000)]
 // The catalogue is generated once into <folder>/names-<entries>/ and kept. Reported: a word's
 // find by a fresh shelvix-cli process (median of runs) against a fresh `plocate` over the same
-// paths (built with plocate-build --plaintext), the save with the index against the save's
+// paths (built with plocate-build -l no --plaintext: the paths name no files here, which a
+// visibility check would drop one by one; names only, -b, as the find matches names), the save with the index against the save's
 // time without its writing (ratio), the index's bytes per million entries against plocate's,
 // and the find's peak memory.
 #include "benchutil.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     const int64_t entries = argc > 2 ? std::atoll(argv[2]) : 10000000;
     const int media = argc > 3 ? std::atoi(argv[3]) : 1000;
     const std::string dir = root + "/names-" + std::to_string(entries);
-    const std::string index = dir + "/Cat.SXF", paths = dir + "/paths.txt", db = dir + "/plocate.db";
+    const std::string index = dir + "/Cat.SXF", paths = dir + "/paths.txt", db = dir + "/plocate-all.db";
     const std::string cli = std::filesystem::path(argv[0]).parent_path().string() + "/../src/shelvix-cli";
     std::filesystem::create_directories(dir);
     if (!std::filesystem::exists(index) || !std::filesystem::exists(db)) {
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
                 return false;
             });
         std::fclose(list);
-        if (std::system(("plocate-build --plaintext '" + paths + "' '" + db + "'").c_str()) != 0) return 1;
+        if (std::system(("plocate-build -l no --plaintext '" + paths + "' '" + db + "'").c_str()) != 0) return 1;
     }
     // A word of about a hundred matches: pieces of names, counted through the index itself.
     CMedienListe cat;
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
     if (word.empty()) word = "4711";
     const int runs = 7;
     const double ours = Run("'" + cli + "' find '" + index + "' '" + word + "' >/dev/null", runs);
-    const double theirs = Run("plocate -d '" + db + "' -i '" + word + "' >/dev/null", runs);
+    const double theirs = Run("plocate -d '" + db + "' -b -i '" + word + "' >/dev/null", runs);
     std::printf("find '%s': shelvix-cli %.1f ms, plocate %.1f ms: %.2fx (target <= 2x, <= 50 ms)\n",
                 word.c_str(), ours, theirs, ours / theirs);
     const double perMillion = 1e6 / double(entries);
