@@ -60,6 +60,7 @@ private:
 
 bool CMedienListe::Save(const std::string& fileName) {
     ClearFileFault();
+    ReadIdentity = {};
     DamagedMedium = -1;
     SaveFailure = TSaveFailure::Failed;
     const auto refuse = [this](TSaveFailure why) {

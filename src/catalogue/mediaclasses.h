@@ -228,6 +228,9 @@ public:
     // After a Load that worked: a text for the user when the pair was not read from its own
     // files (an interrupted save in a folder that cannot be written); empty otherwise.
     std::string LoadNotice;
+    // After a Load from the pair's own index file: the data file that file names (what
+    // DataIdentityOfIndexFile would read again); unknown otherwise and once a Save began.
+    TDataIdentity ReadIdentity;
     bool Save(const std::string& fileName);
     // The index content after its compression: categories, medium headers, their additions and
     // the data file it names. False when it is not an index this version reads.

@@ -386,7 +386,9 @@ bool CMedienListe::LoadPair(const std::string& fileName) {
     DataFileAge = FileStamp::OfHandle(data->Handle());
     indexFile.reset();
     TDataIdentity identity;
+    ReadIdentity = {};
     if (!ReadIndex(*index, identity)) return false;
+    if (indexRead == fileName) ReadIdentity = identity;
     // Measured first: what a refused load leaves in the catalogue is whole in itself.
     MeasureBlocks(*this, data->Size());
     if (identity.known && identity.size != data->Size()) {

@@ -27,7 +27,9 @@ bool FindInIndex(const CMedienListe& catalogue, const TQuickFindQuery& query, bo
         offsets.push_back(catalogue.GetMedium(i)->DataOffset);
         wanted.push_back(removedToo || catalogue.GetMedium(i)->Present);
     }
-    const auto index = TNameIndex::Open(NameIndexToRead(pair), DataIdentityOfIndexFile(pair), offsets);
+    // The identity the load read, so the index file is not decompressed a second time.
+    const TDataIdentity data = catalogue.ReadIdentity.known ? catalogue.ReadIdentity : DataIdentityOfIndexFile(pair);
+    const auto index = TNameIndex::Open(NameIndexToRead(pair), data, offsets);
     if (!index) return false;
     std::string lines;
     const bool sound = index->Find(query, wanted, [&](const TNameIndexRow& row) {

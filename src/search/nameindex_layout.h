@@ -14,8 +14,9 @@
 namespace nameindex {
 
 constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
-constexpr uint32_t kVersion = 1;
-constexpr uint32_t kBlockEntries = 256;
+constexpr uint32_t kVersion = 2;
+// Entries per group: small, so that a trigram lists few groups a word does not hold.
+constexpr uint32_t kBlockEntries = 32;
 constexpr size_t kHeaderSize = 96;
 constexpr size_t kMediumRecord = 24, kBlockRecord = 32, kTrigramRecord = 24;
 constexpr uint64_t kNoParent = ~uint64_t(0);
@@ -28,9 +29,10 @@ struct THeader {
     uint64_t mediaTable = 0, blockTable = 0, trigramTable = 0, fileSize = 0, tablesSum = 0;
 };
 
+// A group: its names packed, then its other fields packed, one sum over both.
 struct TBlockInfo {
     uint64_t offset;
-    uint32_t packed, entries, raw;
+    uint32_t namesPacked, namesRaw, restPacked, restRaw;
     uint64_t sum;
 };
 

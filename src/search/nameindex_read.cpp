@@ -8,9 +8,9 @@
 #include "catalogue/IO_BZIP.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fcntl.h>
 #include <list>
+#include <optional>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,78 +18,6 @@
 #include <zlib.h>
 
 using namespace nameindex;
-
-namespace nameindex {
-
-std::string EncodeHeader(const THeader& h) {
-    std::string out;
-    PutFixed32(out, kMagic);
-    PutFixed32(out, kVersion);
-    PutFixed(out, h.dataSize);
-    PutFixed(out, h.dataSum);
-    PutFixed32(out, h.media);
-    PutFixed32(out, h.blocks);
-    PutFixed(out, h.entries);
-    PutFixed32(out, h.trigrams);
-    PutFixed32(out, h.blockEntries);
-    for (uint64_t v : {h.mediaTable, h.blockTable, h.trigramTable, h.fileSize, h.tablesSum, uint64_t(0)})
-        PutFixed(out, v);
-    return out;
-}
-
-std::optional<THeader> DecodeHeader(std::string_view b) {
-    if (b.size() < kHeaderSize || GetFixed(b.data(), 4) != kMagic || GetFixed(b.data() + 4, 4) != kVersion)
-        return std::nullopt;
-    THeader h;
-    const char* p = b.data();
-    h.dataSize = GetFixed(p + 8, 8);
-    h.dataSum = GetFixed(p + 16, 8);
-    h.media = uint32_t(GetFixed(p + 24, 4));
-    h.blocks = uint32_t(GetFixed(p + 28, 4));
-    h.entries = GetFixed(p + 32, 8);
-    h.trigrams = uint32_t(GetFixed(p + 40, 4));
-    h.blockEntries = uint32_t(GetFixed(p + 44, 4));
-    h.mediaTable = GetFixed(p + 48, 8);
-    h.blockTable = GetFixed(p + 56, 8);
-    h.trigramTable = GetFixed(p + 64, 8);
-    h.fileSize = GetFixed(p + 72, 8);
-    h.tablesSum = GetFixed(p + 80, 8);
-    return h;
-}
-
-uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view blocks,
-                   std::string_view trigrams) {
-    TBlockSummer sum;
-    std::string head(header.substr(0, kHeaderSize));
-    std::fill(head.begin() + 80, head.begin() + 88, '\0');
-    sum.Add(head.data(), head.size());
-    for (std::string_view part : {media, blocks, trigrams}) sum.Add(part.data(), part.size());
-    return sum.Sum();
-}
-
-std::string CachedNameIndexName(const std::string& indexFileName) {
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    std::string folder = xdg && *xdg == '/' ? xdg : std::string(home ? home : "") + "/.cache";
-    std::string full = indexFileName;
-    if (full.empty() || full[0] != '/') {
-        char* cwd = ::getcwd(nullptr, 0);
-        full = std::string(cwd ? cwd : "") + "/" + full;
-        std::free(cwd);
-    }
-    std::string flat;
-    for (char c : full) flat += c == '/' ? std::string("%") : c == '%' ? std::string("%%") : std::string(1, c);
-    return folder + "/shelvix/" + flat + ".SXI";
-}
-
-void MakeCacheFolder(const std::string& fileName) {
-    const std::string folder = fileName.substr(0, fileName.rfind('/'));
-    const std::string parent = folder.substr(0, folder.rfind('/'));
-    ::mkdir(parent.c_str(), 0700);
-    ::mkdir(folder.c_str(), 0700);
-}
-
-} // namespace nameindex
 
 namespace {
 
@@ -102,9 +30,20 @@ struct TEntry {
 };
 
 struct TDecoded {
-    std::string raw;
+    std::string packed, names, raw;
     std::vector<TEntry> entries;
+    bool rest = false; // whether the fields past the names are decoded
 };
+
+// Inflates `packed` into exactly `size` bytes of `out`.
+bool Inflate(std::string_view packed, uint32_t size, std::string& out) {
+    out.assign(size, '\0');
+    uLongf length = size;
+    return !packed.empty() && size <= (64u << 20) &&
+           uncompress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(packed.data()),
+                      uLong(packed.size())) == Z_OK &&
+           length == size;
+}
 
 } // namespace
 
@@ -119,8 +58,25 @@ struct TNameIndex::Impl {
     };
     std::vector<Medium> media;
 
+    int fd = -1; // the file, for reading groups
     ~Impl() {
         if (mapped) ::munmap(mapped, length);
+        if (fd >= 0) ::close(fd);
+    }
+    // `size` bytes at `offset`, empty when past the end. The groups a find reads lie far apart;
+    // read through the mapping, each would map the pages around it too (clean, but counted as
+    // the process's memory), so a mapped file is read into `buffer` instead.
+    std::string_view Read(uint64_t offset, uint64_t size, std::string& buffer) const {
+        const std::string_view in = Bytes(offset, size);
+        if (fd < 0 || in.empty()) return in;
+        buffer.resize(size_t(size));
+        size_t done = 0;
+        while (done < buffer.size()) {
+            const ssize_t got = ::pread(fd, buffer.data() + done, buffer.size() - done, off_t(offset + done));
+            if (got <= 0) return {};
+            done += size_t(got);
+        }
+        return buffer;
     }
     std::string_view Bytes(uint64_t offset, uint64_t size) const {
         if (offset > length || size > length - offset) return {};
@@ -129,7 +85,7 @@ struct TNameIndex::Impl {
     TBlockInfo Block(uint32_t b) const {
         const char* p = base + h.blockTable + uint64_t(b) * kBlockRecord;
         return {GetFixed(p, 8), uint32_t(GetFixed(p + 8, 4)), uint32_t(GetFixed(p + 12, 4)),
-                uint32_t(GetFixed(p + 16, 4)), GetFixed(p + 24, 8)};
+                uint32_t(GetFixed(p + 16, 4)), uint32_t(GetFixed(p + 20, 4)), GetFixed(p + 24, 8)};
     }
     uint64_t FirstOf(uint32_t b) const { return uint64_t(b) * h.blockEntries; }
 
@@ -155,35 +111,47 @@ struct TNameIndex::Impl {
         return next == h.entries;
     }
 
-    // Decodes block `b`, its sum and every field checked; false when it does not add up.
-    bool Decode(uint32_t b, TDecoded& out) const {
+    // Decodes the names of group `b`, its sum checked; false when it does not add up.
+    bool DecodeNames(uint32_t b, TDecoded& out) const {
         if (b >= h.blocks) return false;
         const TBlockInfo info = Block(b);
-        const std::string_view packed = Bytes(info.offset, info.packed);
+        const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
+        if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
+            info.namesPacked != info.namesRaw)
+            return false;
+        out.names.assign(packed.substr(0, info.namesRaw));
+        const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
+        out.entries.assign(count, TEntry{});
+        out.rest = false;
+        std::string_view in = out.names;
+        for (TEntry& e : out.entries) {
+            const auto length = GetVarint(in);
+            if (!length || *length > in.size()) return false;
+            e.name = in.substr(0, *length);
+            in.remove_prefix(*length);
+        }
+        return in.empty();
+    }
+
+    // Decodes the other fields of group `b`, whose names `out` holds; false when they do not
+    // add up.
+    bool DecodeRest(uint32_t b, TDecoded& out) const {
+        const TBlockInfo info = Block(b);
+        // The bytes whose sum DecodeNames checked.
+        const std::string_view packed = fd >= 0 ? std::string_view(out.packed)
+                                                : Bytes(info.offset, uint64_t(info.namesPacked) + info.restPacked);
+        if (packed.size() < info.namesPacked || !Inflate(packed.substr(info.namesPacked), info.restRaw, out.raw))
+            return false;
         const uint64_t first = FirstOf(b);
-        const uint64_t expected = std::min<uint64_t>(h.blockEntries, h.entries - first);
-        if (packed.empty() || info.entries != expected || info.raw > (64u << 20) ||
-            BlockSumOf(packed.data(), packed.size()) != info.sum)
-            return false;
-        out.raw.assign(info.raw, '\0');
-        uLongf size = info.raw;
-        if (uncompress(reinterpret_cast<Bytef*>(out.raw.data()), &size,
-                       reinterpret_cast<const Bytef*>(packed.data()), uLong(packed.size())) != Z_OK ||
-            size != info.raw)
-            return false;
-        out.entries.clear();
         std::string_view in = out.raw;
-        for (uint64_t i = 0; i < expected; ++i) {
-            TEntry e{};
+        for (size_t i = 0; i < out.entries.size(); ++i) {
+            TEntry& e = out.entries[i];
             const auto field = [&in](uint64_t& v) {
                 auto got = GetVarint(in);
                 if (got) v = *got;
                 return got.has_value();
             };
-            uint64_t nameLength = 0, up = 0, kind = 0, size = 0, category = 0, detailsLength = 0;
-            if (!field(nameLength) || nameLength > in.size()) return false;
-            e.name = in.substr(0, nameLength);
-            in.remove_prefix(nameLength);
+            uint64_t up = 0, kind = 0, size = 0, category = 0, detailsLength = 0;
             if (!field(up) || !field(kind) || !field(size) || in.size() < 8) return false;
             e.date = BitsDouble(GetFixed(in.data(), 8));
             in.remove_prefix(8);
@@ -196,32 +164,42 @@ struct TNameIndex::Impl {
             e.kind = int32_t(uint32_t(kind));
             e.size = UnZigZag(size);
             e.category = int32_t(UnZigZag(category));
-            out.entries.push_back(e);
         }
+        out.rest = true;
         return in.empty();
     }
 };
 
 namespace {
 
-// The blocks decoded during one call, the latest few kept for the parents of the next rows.
+// The groups decoded during one call, the latest few kept for the parents of the next rows.
 class TBlockCache {
 public:
     explicit TBlockCache(const TNameIndex::Impl& index) : index_(index) {}
-    const TEntry* Entry(uint64_t id) {
-        const auto b = uint32_t(id / index_.h.blockEntries);
+    // Group `b` decoded whole; none when it does not add up.
+    TDecoded* Group(uint32_t b) {
         auto it = blocks_.find(b);
         if (it == blocks_.end()) {
             if (blocks_.size() >= 64) {
                 blocks_.erase(order_.front());
                 order_.pop_front();
             }
-            TDecoded decoded;
-            if (!index_.Decode(b, decoded)) return nullptr;
-            it = blocks_.emplace(b, std::move(decoded)).first;
+            // Decoded in place: the names are views into its bytes, which a move of a short
+            // string would not keep.
+            it = blocks_.try_emplace(b).first;
+            if (!index_.DecodeNames(b, it->second)) {
+                blocks_.erase(it);
+                return nullptr;
+            }
             order_.push_back(b);
         }
-        return &it->second.entries[size_t(id - index_.FirstOf(b))];
+        if (!it->second.rest && !index_.DecodeRest(b, it->second)) return nullptr;
+        return &it->second;
+    }
+    const TEntry* Entry(uint64_t id) {
+        const auto b = uint32_t(id / index_.h.blockEntries);
+        TDecoded* group = Group(b);
+        return group ? &group->entries[size_t(id - index_.FirstOf(b))] : nullptr;
     }
 
 private:
@@ -298,7 +276,7 @@ std::unique_ptr<TNameIndex> TNameIndex::Open(const std::string& path, const TDat
         void* map = ::mmap(nullptr, impl->length, PROT_READ, MAP_SHARED, fd, 0);
         if (map != MAP_FAILED) impl->mapped = map, impl->base = static_cast<const char*>(map);
     }
-    ::close(fd);
+    impl->fd = fd;
     if (!impl->mapped) return nullptr;
     impl = Checked(std::move(impl), data, mediumOffsets);
     return impl ? std::unique_ptr<TNameIndex>(new TNameIndex(std::move(impl))) : nullptr;
@@ -316,10 +294,8 @@ std::unique_ptr<TNameIndex> TNameIndex::FromBytes(std::string bytes, const TData
 
 namespace {
 
-// The blocks listed for trigram `t`, or none when it is listed nowhere; false when its list
-// does not add up.
-bool Postings(const TNameIndex::Impl& index, uint32_t t, std::vector<uint32_t>& blocks) {
-    blocks.clear();
+// The place of trigram `t` in the trigram table; none when no name holds it.
+std::optional<size_t> TrigramPlace(const TNameIndex::Impl& index, uint32_t t) {
     const char* table = index.base + index.h.trigramTable;
     size_t lo = 0, hi = index.h.trigrams;
     while (lo < hi) {
@@ -327,8 +303,18 @@ bool Postings(const TNameIndex::Impl& index, uint32_t t, std::vector<uint32_t>& 
         if (GetFixed(table + mid * kTrigramRecord, 4) < t) lo = mid + 1;
         else hi = mid;
     }
-    if (lo == index.h.trigrams || GetFixed(table + lo * kTrigramRecord, 4) != t) return true;
-    const char* p = table + lo * kTrigramRecord;
+    if (lo == index.h.trigrams || GetFixed(table + lo * kTrigramRecord, 4) != t) return std::nullopt;
+    return lo;
+}
+
+uint64_t GroupsListed(const TNameIndex::Impl& index, size_t place) {
+    return GetFixed(index.base + index.h.trigramTable + place * kTrigramRecord + 4, 4);
+}
+
+// The groups listed at `place` of the trigram table; false when its list does not add up.
+bool Postings(const TNameIndex::Impl& index, size_t place, std::vector<uint32_t>& blocks) {
+    blocks.clear();
+    const char* p = index.base + index.h.trigramTable + place * kTrigramRecord;
     const uint64_t count = GetFixed(p + 4, 4);
     std::string_view list = index.Bytes(GetFixed(p + 8, 8), GetFixed(p + 16, 4));
     if (list.empty() || uint32_t(BlockSumOf(list.data(), list.size())) != GetFixed(p + 20, 4) ||
@@ -351,14 +337,19 @@ namespace {
 
 // Gives the rows of the blocks `blocks` (every block when none) of the media `wanted` that
 // `matches` takes, in order; false when a block does not add up.
-template <typename Matches>
+// `named` tells from the name alone whether an entry may answer; `matches` decides.
+template <typename Named, typename Matches>
 bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, const std::vector<bool>& wanted,
-          Matches matches, const std::function<void(const TNameIndexRow&)>& row) {
+          Named nameAnswers, Matches matches, const std::function<void(const TNameIndexRow&)>& row) {
     TBlockCache cache(index);
     TNameIndexRow out;
     std::string name, details;
     size_t medium = 0;
+    // The names of the group being looked at, apart from the cache: most candidate groups
+    // answer nothing, and need neither a place in it nor their other fields.
+    TDecoded names;
     const auto visit = [&](uint32_t b) {
+        bool named = false;
         const uint64_t first = index.FirstOf(b);
         const uint64_t end = std::min<uint64_t>(first + index.h.blockEntries, index.h.entries);
         for (uint64_t id = first; id < end; ++id) {
@@ -366,6 +357,9 @@ bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, co
                 ++medium;
             if (medium >= index.media.size()) return false;
             if (medium >= wanted.size() || !wanted[medium]) continue;
+            if (!named && !index.DecodeNames(b, names)) return false;
+            named = true;
+            if (!nameAnswers(names.entries[size_t(id - first)].name)) continue;
             const TEntry* e = cache.Entry(id);
             if (!e) return false;
             if (!matches(*e)) continue;
@@ -400,15 +394,23 @@ bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, co
 bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wanted,
                       const std::function<void(const TNameIndexRow&)>& row) const {
     const Impl& index = *impl_;
-    // The blocks that hold every trigram of every run; all of them when no run has one.
+    // The groups that hold every trigram of every run, the rarest trigram's list first so
+    // the candidates shrink soonest; every group when no run has a trigram.
     std::vector<uint32_t> trigrams;
     for (const std::string& run : query.RequiredRuns())
         ForEachTrigram(run, [&](uint32_t t) { trigrams.push_back(t); });
     std::sort(trigrams.begin(), trigrams.end());
     trigrams.erase(std::unique(trigrams.begin(), trigrams.end()), trigrams.end());
+    std::vector<std::pair<uint64_t, size_t>> places;
+    for (uint32_t t : trigrams) {
+        const auto place = TrigramPlace(index, t);
+        if (!place) return true; // a trigram no name holds: nothing answers
+        places.emplace_back(GroupsListed(index, *place), *place);
+    }
+    std::sort(places.begin(), places.end());
     std::vector<uint32_t> candidates, list, kept;
-    for (size_t i = 0; i < trigrams.size(); ++i) {
-        if (!Postings(index, trigrams[i], list)) return false;
+    for (size_t i = 0; i < places.size(); ++i) {
+        if (!Postings(index, places[i].second, list)) return false;
         if (i == 0) {
             candidates.swap(list);
         } else {
@@ -419,11 +421,13 @@ bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wan
         }
         if (candidates.empty()) return true;
     }
+    const auto named = [&query](std::string_view name) { return query.Matches(name); };
     const auto matches = [&query](const TEntry& e) { return query.Matches(e.name, e.details); };
-    return Rows(index, trigrams.empty() ? nullptr : &candidates, wanted, matches, row);
+    return Rows(index, trigrams.empty() ? nullptr : &candidates, wanted, named, matches, row);
 }
 
 bool TNameIndex::ForEach(const std::function<void(const TNameIndexRow&)>& row) const {
     const std::vector<bool> every(impl_->media.size(), true);
-    return Rows(*impl_, nullptr, every, [](const TEntry&) { return true; }, row);
+    return Rows(
+        *impl_, nullptr, every, [](std::string_view) { return true; }, [](const TEntry&) { return true; }, row);
 }

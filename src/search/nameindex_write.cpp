@@ -1,6 +1,6 @@
-// Writing the name index: the entries of every medium in walk order, packed into blocks of
-// kBlockEntries, each compressed on its own; every trigram of the folded names lists the
-// blocks that hold it. Layout in docs/catalogue-format.md, "The name index".
+// Writing the name index: the entries of every medium in walk order, in groups of
+// kBlockEntries whose names are stored as they are and other fields compressed; every trigram of the folded
+// names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
 
@@ -9,8 +9,8 @@
 #include "catalogue/savepair.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdlib>
-#include <unordered_map>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -19,8 +19,40 @@ using namespace nameindex;
 namespace {
 
 struct TPostings {
+    uint32_t trigram = 0;
     std::string bytes;
     uint32_t last = 0, count = 0;
+};
+
+// Each trigram's list, found by open addressing: a lookup for every trigram of every name is
+// most of the index's writing, and a general map costs several times this.
+class TPostingTable {
+public:
+    TPostings& Of(uint32_t trigram) {
+        if ((lists_.size() + 1) * 2 > slots_.size()) Grow();
+        size_t at = Slot(trigram);
+        if (slots_[at] == kEmpty) {
+            slots_[at] = uint32_t(lists_.size());
+            lists_.push_back({trigram, {}, 0, 0});
+        }
+        return lists_[slots_[at]];
+    }
+    std::vector<TPostings>& Lists() { return lists_; }
+
+private:
+    static constexpr uint32_t kEmpty = ~uint32_t(0);
+    size_t Slot(uint32_t trigram) const {
+        const size_t mask = slots_.size() - 1;
+        size_t at = size_t((trigram * 0x9E3779B1u) >> 8) & mask;
+        while (slots_[at] != kEmpty && lists_[slots_[at]].trigram != trigram) at = (at + 1) & mask;
+        return at;
+    }
+    void Grow() {
+        slots_.assign(std::max<size_t>(1024, slots_.size() * 2), kEmpty);
+        for (size_t i = 0; i < lists_.size(); ++i) slots_[Slot(lists_[i].trigram)] = uint32_t(i);
+    }
+    std::vector<uint32_t> slots_;
+    std::vector<TPostings> lists_;
 };
 
 class TWriter {
@@ -29,8 +61,8 @@ public:
 
     void Add(const CFile& entry, uint64_t parent, std::string_view details) {
         const uint64_t id = entries_++;
-        PutVarint(raw_, entry.Name().size());
-        raw_.append(entry.Name());
+        PutVarint(names_, entry.Name().size());
+        names_.append(entry.Name());
         PutVarint(raw_, parent == kNoParent ? 0 : id - parent);
         PutVarint(raw_, uint32_t(entry.Kind));
         PutVarint(raw_, ZigZag(entry.Size));
@@ -38,46 +70,68 @@ public:
         PutVarint(raw_, ZigZag(entry.Category));
         PutVarint(raw_, details.size());
         raw_.append(details);
-        ForEachTrigram(entry.Name(), [this](uint32_t t) { trigrams_.push_back(t); });
+        const auto block = uint32_t(blocks_.size());
+        ForEachTrigram(entry.Name(), [this, block](uint32_t t) {
+            TPostings& p = postings_.Of(t);
+            if (p.count > 0 && p.last == block) return; // listed for this group already
+            PutVarint(p.bytes, p.count == 0 ? block : block - p.last);
+            p.last = block;
+            ++p.count;
+        });
         if (++inBlock_ == kBlockEntries) EndBlock();
     }
 
     void EndBlock() {
         if (inBlock_ == 0) return;
-        std::sort(trigrams_.begin(), trigrams_.end());
-        trigrams_.erase(std::unique(trigrams_.begin(), trigrams_.end()), trigrams_.end());
-        const auto block = uint32_t(blocks_.size());
-        for (uint32_t t : trigrams_) {
-            TPostings& p = postings_[t];
-            PutVarint(p.bytes, p.count == 0 ? block : block - p.last);
-            p.last = block;
-            ++p.count;
-        }
-        trigrams_.clear();
-        std::string packed(compressBound(uLong(raw_.size())), '\0');
-        uLongf length = uLongf(packed.size());
-        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
-                      reinterpret_cast<const Bytef*>(raw_.data()), uLong(raw_.size()), 6) != Z_OK)
-            failed_ = true;
-        packed.resize(length);
-        blocks_.push_back({uint64_t(position_), uint32_t(packed.size()), inBlock_, uint32_t(raw_.size()),
+        // The names apart and as they are, so a find reads a candidate group's names without
+        // inflating anything, and the other fields only of groups it answers from.
+        std::string packed = names_;
+        const auto namesPacked = uint32_t(packed.size());
+        packed += Pack(raw_);
+        blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
+                           uint32_t(packed.size()) - namesPacked, uint32_t(raw_.size()),
                            BlockSumOf(packed.data(), packed.size())});
         Put(packed);
+        names_.clear();
         raw_.clear();
         inBlock_ = 0;
+    }
+
+    // Level 1: the save waits for this, and a better level saves little on small groups. One
+    // stream reset per group: setting one up costs more than packing a group's few hundred bytes.
+    std::string Pack(const std::string& raw) {
+        if (!zip_) {
+            zip_ = std::make_unique<z_stream>();
+            if (deflateInit(zip_.get(), 1) != Z_OK) {
+                zip_.reset();
+                failed_ = true;
+                return {};
+            }
+        } else if (deflateReset(zip_.get()) != Z_OK) {
+            failed_ = true;
+        }
+        std::string packed(deflateBound(zip_.get(), uLong(raw.size())), '\0');
+        zip_->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(raw.data()));
+        zip_->avail_in = uInt(raw.size());
+        zip_->next_out = reinterpret_cast<Bytef*>(packed.data());
+        zip_->avail_out = uInt(packed.size());
+        if (deflate(zip_.get(), Z_FINISH) != Z_STREAM_END) failed_ = true;
+        packed.resize(packed.size() - zip_->avail_out);
+        return packed;
+    }
+    ~TWriter() {
+        if (zip_) deflateEnd(zip_.get());
     }
 
     bool Finish(const CMedienListe& catalogue, const TDataIdentity& data,
                 const std::vector<std::pair<uint64_t, uint64_t>>& ranges) {
         EndBlock();
-        std::vector<uint32_t> keys;
-        keys.reserve(postings_.size());
-        for (const auto& [t, p] : postings_) keys.push_back(t);
-        std::sort(keys.begin(), keys.end());
+        std::vector<TPostings>& lists = postings_.Lists();
+        std::sort(lists.begin(), lists.end(),
+                  [](const TPostings& a, const TPostings& b) { return a.trigram < b.trigram; });
         std::string trigramTable;
-        for (uint32_t t : keys) {
-            const TPostings& p = postings_[t];
-            PutFixed32(trigramTable, t);
+        for (const TPostings& p : lists) {
+            PutFixed32(trigramTable, p.trigram);
             PutFixed32(trigramTable, p.count);
             PutFixed(trigramTable, uint64_t(position_));
             PutFixed32(trigramTable, uint32_t(p.bytes.size()));
@@ -93,10 +147,7 @@ public:
         std::string blockTable;
         for (const TBlockInfo& b : blocks_) {
             PutFixed(blockTable, b.offset);
-            PutFixed32(blockTable, b.packed);
-            PutFixed32(blockTable, b.entries);
-            PutFixed32(blockTable, b.raw);
-            PutFixed32(blockTable, 0);
+            for (uint32_t v : {b.namesPacked, b.namesRaw, b.restPacked, b.restRaw}) PutFixed32(blockTable, v);
             PutFixed(blockTable, b.sum);
         }
         THeader h;
@@ -105,7 +156,7 @@ public:
         h.media = uint32_t(ranges.size());
         h.blocks = uint32_t(blocks_.size());
         h.entries = entries_;
-        h.trigrams = uint32_t(keys.size());
+        h.trigrams = uint32_t(lists.size());
         h.mediaTable = uint64_t(position_);
         Put(mediaTable);
         h.blockTable = uint64_t(position_);
@@ -136,10 +187,10 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
-    std::string raw_;
-    std::vector<uint32_t> trigrams_;
-    std::unordered_map<uint32_t, TPostings> postings_;
+    std::string names_, raw_;
+    TPostingTable postings_;
     std::vector<TBlockInfo> blocks_;
+    std::unique_ptr<z_stream> zip_;
     bool failed_ = false;
 };
 

@@ -24,7 +24,9 @@ void Resum(std::string& b) {
     const std::string_view blocks = part(h->blockTable, uint64_t(h->blocks) * kBlockRecord);
     for (size_t i = 0; i < blocks.size() / kBlockRecord; ++i) {
         const size_t at = h->blockTable + i * kBlockRecord;
-        const std::string_view packed = part(GetFixed(&b[at], 8), GetFixed(&b[at + 8], 4));
+        // The group's names and its other fields, under one sum.
+        const std::string_view packed =
+            part(GetFixed(&b[at], 8), GetFixed(&b[at + 8], 4) + GetFixed(&b[at + 16], 4));
         put(at + 24, BlockSumOf(packed.data(), packed.size()), 8);
     }
     const std::string_view trigrams = part(h->trigramTable, uint64_t(h->trigrams) * kTrigramRecord);

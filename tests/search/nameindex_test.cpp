@@ -6,10 +6,13 @@
 #include "reports/entrytext.h"
 #include "search/nameindex.h"
 #include "search/quickfind.h"
+#include "catalogue/savepair.h"
 #include "support/catalogue_text.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -58,6 +61,24 @@ CMedium& Medium(CMedienListe& cat, const char* name) {
     return m;
 }
 
+// Media of 31, 32 and 33 entries, so entries fall on either side of a group's end and a medium
+// starts inside a group; "abc" and "bcd" stand in one group but only in different names, and
+// each alone in other groups; the last entries' folder lies groups before them.
+void GroupEdges(CMedienListe& cat) {
+    for (int count : {31, 32, 33}) {
+        CMedium& m = Medium(cat, ("edges " + std::to_string(count)).c_str());
+        CFile* folder = AddTestEntry(m, nullptr, "top abc", kindFolder);
+        for (int i = 1; i < count; ++i) {
+            const bool last = i == count - 1, first = i == count - 2;
+            const std::string name = last ? "edge bcd" : first ? "edge abc" : "plain" + std::to_string(i);
+            AddTestEntry(m, i >= count - 3 ? folder : nullptr, name, kindFile, i);
+        }
+    }
+    CMedium& apart = Medium(cat, "apart");
+    AddTestEntry(apart, nullptr, "xabcx", kindFile, 1);
+    AddTestEntry(apart, nullptr, "ybcdy", kindFile, 2);
+}
+
 const CatalogueCase kCatalogues[] = {
     {"Sample", [](CMedienListe& cat) { FillSampleCatalogue(cat); }},
     {"OddBytesRemovedArchivesDetails",
@@ -84,6 +105,7 @@ const CatalogueCase kCatalogues[] = {
          Many(Medium(cat, "many"));
          Deep(Medium(cat, "deep again"));
      }},
+    {"GroupEdges", GroupEdges},
 };
 
 std::vector<int32_t> Offsets(const CMedienListe& cat) {
@@ -134,7 +156,8 @@ std::vector<bool> Wanted(const CMedienListe& cat, bool removedToo) {
 
 const char* const kQueries[] = {"queen",   "QUEEN song", "mp3",     "*.mp3",      "caf\xE9", "\xFF\xFE",
                                 "ab",      "i?g_*",      "file12",  "level3",     "zzzz",    "artist:que",
-                                "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e"};
+                                "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e",
+                                "abcd",    "edge",       "bc",      "edge abc",   "top"};
 
 class NameIndexOf : public testing::TestWithParam<CatalogueCase> {
 protected:
@@ -211,5 +234,71 @@ TEST_P(NameIndexOf, NeverAnswersWronglyWhenDamaged) {
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, NameIndexOf, testing::ValuesIn(kCatalogues),
                          [](const testing::TestParamInfo<CatalogueCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// Built from the trees of an opened catalogue: beside it, or in the cache when its folder
+// takes no new files; either way the one the catalogue's find then reads.
+TEST(BuildNameIndex, GoesBesideTheCatalogueOrIntoTheCache) {
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only folder" : "writable folder");
+        TempDir dir, cache;
+        ::setenv("XDG_CACHE_HOME", cache.Path().c_str(), 1);
+        const std::string index = dir.File("Home.SXF");
+        CMedienListe made;
+        FillSampleCatalogue(made);
+        ASSERT_TRUE(made.Save(index));
+        std::remove(NameIndexFileName(index).c_str());
+        CMedienListe cat;
+        ASSERT_TRUE(cat.Load(index));
+        EXPECT_FALSE(BuildNameIndex(cat)) << "not while a tree is on disk";
+        for (int i = 0; i < cat.Count(); ++i) ASSERT_TRUE(cat.GetMedium(i)->LoadContent(cat.DataFileName));
+        std::unique_ptr<ReadOnlyFolder> locked;
+        if (readOnly) {
+            locked = std::make_unique<ReadOnlyFolder>(dir.Path());
+            if (!locked->Active()) GTEST_SKIP() << "no way to make a folder read-only here";
+        }
+        ASSERT_TRUE(BuildNameIndex(cat));
+        const std::string place = NameIndexToRead(index);
+        EXPECT_EQ(place.rfind(cache.Path(), 0) == 0, readOnly) << place;
+        const auto built = TNameIndex::Open(place, DataIdentityOfIndexFile(index), Offsets(cat));
+        ASSERT_TRUE(built);
+        EXPECT_EQ(IndexFind(built.get(), nullptr, {}), TreeFind(cat, nullptr, true));
+        ::unsetenv("XDG_CACHE_HOME");
+    }
+}
+
+// The identity a load read is the one the index file names, so the index can be opened with it
+// without reading that file again; a save makes it unknown until the next load.
+TEST(ReadIdentity, IsWhatTheIndexFileNamesUntilASave) {
+    TempDir dir;
+    const std::string index = dir.File("Home.SXF");
+    CMedienListe made;
+    FillSampleCatalogue(made);
+    ASSERT_TRUE(made.Save(index));
+    struct Step {
+        const char* name;
+        bool save; // a save of every tree, else a load into a fresh catalogue
+    };
+    const Step steps[] = {{"after a load", false}, {"after a save", true}, {"after loading that save", false}};
+    auto cat = std::make_unique<CMedienListe>();
+    for (const Step& step : steps) {
+        if (step.save) {
+            for (int i = 0; i < cat->Count(); ++i) ASSERT_TRUE(cat->GetMedium(i)->LoadContent(cat->DataFileName));
+            ASSERT_TRUE(cat->Save(index)) << step.name;
+            EXPECT_FALSE(cat->ReadIdentity.known) << step.name;
+            continue;
+        }
+        cat = std::make_unique<CMedienListe>();
+        ASSERT_TRUE(cat->Load(index)) << step.name;
+        const TDataIdentity named = DataIdentityOfIndexFile(index);
+        ASSERT_TRUE(cat->ReadIdentity.known) << step.name;
+        EXPECT_EQ(cat->ReadIdentity.size, named.size) << step.name;
+        EXPECT_EQ(cat->ReadIdentity.sum, named.sum) << step.name;
+        EXPECT_TRUE(TNameIndex::Open(NameIndexFileName(index), cat->ReadIdentity, Offsets(*cat))) << step.name;
+    }
+}
 
 } // namespace
