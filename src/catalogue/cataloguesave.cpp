@@ -15,6 +15,9 @@
 #include "search/nameindex.h"
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -182,6 +185,31 @@ bool CMedienListe::Save(const std::string& fileName) {
             return refuse(TSaveFailure::BackupFailed);
         }
     }
+    // The name index, from the trees this save holds (with a tree left on disk there is none,
+    // and the open builds it): its groups are written on a thread of their own while the data
+    // is, as they need only the trees, which the save only reads.
+    bool held = true;
+    for (size_t i = 0; i < media_.size(); ++i) held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
+    TFileStream* names = held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
+    std::optional<TNameIndexWriting> nameIndex;
+    std::atomic<bool> groupsFailed{false};
+    std::thread groups;
+    if (names) {
+        nameIndex.emplace(*names);
+        groups = std::thread([&] {
+            try {
+                nameIndex->WriteGroups(*this);
+            } catch (const std::exception&) { // memory running out: the save goes on without it
+                groupsFailed = true;
+            }
+        });
+    }
+    struct TJoin {
+        std::thread& thread;
+        ~TJoin() {
+            if (thread.joinable()) thread.join();
+        }
+    } joinGroups{groups};
     TSummingStream data(*file);
     TMemoryStream index;
     bool failed = false;
@@ -264,13 +292,8 @@ bool CMedienListe::Save(const std::string& fileName) {
             WriteMediumAdditions(index, *this);
             const TDataIdentity written{true, data.Position(), data.WholeSum()};
             WriteDataIdentity(index, written);
-            // The name index, from the trees this save holds; with a tree left on disk there is
-            // none, and the open builds it.
-            bool held = true;
-            for (size_t i = 0; i < media_.size(); ++i)
-                held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
-            TFileStream* names = held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
-            if (names && !WriteNameIndex(*this, written, *names)) pair.AbandonFollowers();
+            if (groups.joinable()) groups.join();
+            if (names && (groupsFailed || !nameIndex->Finish(*this, written))) pair.AbandonFollowers();
         }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;
