@@ -16,9 +16,11 @@
 #include "search/nameindex.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,6 +206,31 @@ bool CMedienListe::Save(const std::string& fileName) {
         if (!previewsFile) return restore();
     }
     std::optional<TPreviewsWriter> previews;
+    // The name index, from the trees this save holds (with a tree left on disk there is none,
+    // and the open builds it): its groups are written on a thread of their own while the data
+    // is, as they need only the trees, which the save only reads.
+    bool held = true;
+    for (size_t i = 0; i < media_.size(); ++i) held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
+    TFileStream* names = held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
+    std::optional<TNameIndexWriting> nameIndex;
+    std::atomic<bool> groupsFailed{false};
+    std::thread groups;
+    if (names) {
+        nameIndex.emplace(*names);
+        groups = std::thread([&] {
+            try {
+                nameIndex->WriteGroups(*this);
+            } catch (const std::exception&) { // memory running out: the save goes on without it
+                groupsFailed = true;
+            }
+        });
+    }
+    struct TJoin {
+        std::thread& thread;
+        ~TJoin() {
+            if (thread.joinable()) thread.join();
+        }
+    } joinGroups{groups};
     TSummingStream data(*file);
     TMemoryStream index;
     bool failed = false;
@@ -294,13 +321,8 @@ bool CMedienListe::Save(const std::string& fileName) {
             // The pictures belong to this index as well as to this data file: a data file can stay
             // byte for byte the same while the index changes.
             failed = previews && !previews->Finish(identity, BlockSumOf(index.Data(), size_t(index.Size())));
-            // The name index, from the trees this save holds; with a tree left on disk there is
-            // none, and the open builds it.
-            bool held = true;
-            for (size_t i = 0; i < media_.size(); ++i)
-                held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
-            TFileStream* names = !failed && held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
-            if (names && !WriteNameIndex(*this, identity, *names)) pair.AbandonFollower(names);
+            if (groups.joinable()) groups.join();
+            if (names && (groupsFailed || !nameIndex->Finish(*this, identity))) pair.AbandonFollower(names);
         }
     } catch (const std::exception&) { // memory running out on a worker or here
         failed = true;

@@ -35,6 +35,24 @@ struct TNameIndexRow {
 // blocks start where the media's DataOffset says. False when the stream fails.
 bool WriteNameIndex(const CMedienListe& catalogue, const TDataIdentity& data, TStream& out);
 
+// WriteNameIndex in two halves, so that a save can write the groups while it writes the data:
+// WriteGroups reads only the trees (which must not change until it returns), Finish needs the
+// data file's identity and the media's final DataOffset.
+class TNameIndexWriting {
+public:
+    explicit TNameIndexWriting(TStream& out);
+    ~TNameIndexWriting();
+    TNameIndexWriting(const TNameIndexWriting&) = delete;
+    TNameIndexWriting& operator=(const TNameIndexWriting&) = delete;
+    void WriteGroups(const CMedienListe& catalogue);
+    // False when the stream failed (in either half).
+    bool Finish(const CMedienListe& catalogue, const TDataIdentity& data);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 // Where the index of the catalogue `indexFileName` lives: beside it when its folder takes new
 // files, otherwise under $XDG_CACHE_HOME/shelvix/ (~/.cache), named from its full path.
 std::string NameIndexPlace(const std::string& indexFileName);

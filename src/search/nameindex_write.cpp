@@ -196,10 +196,18 @@ private:
 
 } // namespace
 
-bool WriteNameIndex(const CMedienListe& catalogue, const TDataIdentity& data, TStream& out) {
-    TWriter writer(out);
-    writer.Start();
+struct TNameIndexWriting::Impl {
+    explicit Impl(TStream& out) : writer(out) {}
+    TWriter writer;
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
+};
+
+TNameIndexWriting::TNameIndexWriting(TStream& out) : impl_(std::make_unique<Impl>(out)) {}
+TNameIndexWriting::~TNameIndexWriting() = default;
+
+void TNameIndexWriting::WriteGroups(const CMedienListe& catalogue) {
+    TWriter& writer = impl_->writer;
+    writer.Start();
     static const std::string none;
     for (int m = 0; m < catalogue.Count(); ++m) {
         const CMedium& medium = *catalogue.GetMedium(m);
@@ -223,9 +231,18 @@ bool WriteNameIndex(const CMedienListe& catalogue, const TDataIdentity& data, TS
             writer.Add(*entry, frame.parent, details ? *details : none);
             if (entry->ChildCount() > 0) stack.push_back({&entry->Children(), 0, id});
         }
-        ranges.emplace_back(first, writer.Entries() - first);
+        impl_->ranges.emplace_back(first, writer.Entries() - first);
     }
-    return writer.Finish(catalogue, data, ranges);
+}
+
+bool TNameIndexWriting::Finish(const CMedienListe& catalogue, const TDataIdentity& data) {
+    return impl_->writer.Finish(catalogue, data, impl_->ranges);
+}
+
+bool WriteNameIndex(const CMedienListe& catalogue, const TDataIdentity& data, TStream& out) {
+    TNameIndexWriting writing(out);
+    writing.WriteGroups(catalogue);
+    return writing.Finish(catalogue, data);
 }
 
 std::string NameIndexPlace(const std::string& indexFileName) {
