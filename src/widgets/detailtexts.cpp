@@ -182,7 +182,7 @@ std::vector<TDetailLine> DetailLines(const CFile& entry) {
     std::vector<TDetailLine> lines;
     const std::string* packed = entry.Medium ? entry.Medium->Details.Packed(&entry) : nullptr;
     if (!packed) return lines;
-    const TDetails details(entry);
+    const TDetails details(PackedOf(entry));
     std::vector<std::string_view> shown; // the keys the lines below have told
     const auto add = [&](const std::string& label, const QString& value,
                          std::initializer_list<std::string_view> keys) {
