@@ -354,6 +354,11 @@ void TfrmQuickFind::ShowList(bool shown) {
     splitter->setSizes(sizes);
 }
 
+CFile* TfrmQuickFind::LoadedEntryOf(const TSearchRow& row) const {
+    if (row.entry || row.indexRow == TSearchRow::kNotIndexed || !row.medium->ContentLoaded) return row.entry;
+    return EntryByNumber(*row.medium, FIndexedRows.At(row.indexRow).number);
+}
+
 void TfrmQuickFind::ShowFound() {
     QModelIndex current = VTFound->currentIndex();
     if (!current.isValid()) current = FModel->index(0, 0);

@@ -71,6 +71,9 @@ public:
     // Enter or a double click: the row's medium and entry are selected in the main window, as
     // Show of the search does, and the explorer comes back.
     void ShowFound();
+    // The entry a row stands for when its tree is in memory: its own, or the one an index row
+    // names in a loaded medium; none when only the index holds it (nothing is read for this).
+    CFile* LoadedEntryOf(const TSearchRow& row) const;
     // The list in the explorer's place, or the explorer back.
     void ShowList(bool shown);
 

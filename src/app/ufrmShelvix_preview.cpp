@@ -116,7 +116,9 @@ void TfrmShelvix::PreviewCurrentOf(const QAbstractItemView* view) {
         else PreviewPane->ShowEntry(FCatalogue.get(), object.entry);
     } else if (view == FQuickFind->VTFound) {
         const TSearchRow* row = FQuickFind->Model().RowAt(current);
-        if (row && row->entry) PreviewPane->ShowEntry(FCatalogue.get(), row->entry);
+        CFile* entry = row ? FQuickFind->LoadedEntryOf(*row) : nullptr;
+        if (entry) PreviewPane->ShowEntry(FCatalogue.get(), entry);
+        else if (row && row->indexRow != TSearchRow::kNotIndexed) PreviewPane->Clear(); // not read yet
         else if (row) PreviewPane->ShowMedium(row->medium, ImageListDrives.At(DriveImageIndex(row->medium->DriveType)));
         else PreviewPane->Clear();
     } else {

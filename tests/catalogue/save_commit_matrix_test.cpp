@@ -110,7 +110,6 @@ TEST_P(SaveCommitMatrix, OneOpenLaterTheOldOrTheNewCatalogueStandsWhole) {
     changed.MakeBackups = true;
     changed.GetMedium(0)->Name = "renamed";
     changed.GetMedium(0)->Stored = false;
-    ASSERT_TRUE(changed.GetMedium(0)->LoadContent(changed.DataFileName));
     SetPreview(*changed.GetMedium(0), changed.GetMedium(0)->GetEntry(0), "new picture");
     CMedienListe expectedNew;
     ASSERT_TRUE(expectedNew.Load(index));
