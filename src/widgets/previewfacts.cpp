@@ -63,13 +63,7 @@ QString TPreviewFactsModel::Caption(const Row& row) const {
     case Fact::Date: return Message(M::msgDate);
     case Fact::Folders: return Message(M::msgDirs);
     case Fact::Files: return Message(M::msgFiles);
-    case Fact::Dimensions:
-    case Fact::Duration:
-    case Fact::Taken:
-    case Fact::Camera:
-    case Fact::Title:
-    case Fact::Artist:
-    case Fact::Album: return Message(*DetailColumnTitles()[size_t(ColumnOf(row.fact))]);
+    default: return Message(*DetailColumnTitles()[size_t(ColumnOf(row.fact))]);
     case Fact::MediumLine: {
         const QString line = MediumLines().value(row.line);
         const qsizetype cut = line.indexOf(kLineCut);
@@ -86,13 +80,7 @@ QString TPreviewFactsModel::Value(const Row& row) const {
     case Fact::Date: return EntryDateText(entry->Date);
     case Fact::Folders: return QString::number(entry->FolderChildCount());
     case Fact::Files: return QString::number(entry->ChildCount() - entry->FolderChildCount());
-    case Fact::Dimensions:
-    case Fact::Duration:
-    case Fact::Taken:
-    case Fact::Camera:
-    case Fact::Title:
-    case Fact::Artist:
-    case Fact::Album: return DetailColumnText(*entry, ColumnOf(row.fact));
+    default: return DetailColumnText(*entry, ColumnOf(row.fact));
     case Fact::MediumLine: {
         const QString line = MediumLines().value(row.line);
         const qsizetype cut = line.indexOf(kLineCut);
