@@ -96,7 +96,10 @@ struct TNameIndex::Impl {
         const std::string_view mt = Bytes(h.mediaTable, uint64_t(h.media) * kMediumRecord);
         const std::string_view bt = Bytes(h.blockTable, uint64_t(h.blocks) * kBlockRecord);
         const std::string_view tt = Bytes(h.trigramTable, uint64_t(h.trigrams) * kTrigramRecord);
-        if ((h.media && mt.empty()) || (h.blocks && bt.empty()) || (h.trigrams && tt.empty()))
+        // A table that lists nothing must still lie inside the file: the reading starts
+        // from its place before it counts its records.
+        if ((h.media && mt.empty()) || (h.blocks && bt.empty()) || (h.trigrams && tt.empty()) ||
+            h.mediaTable > length || h.blockTable > length || h.trigramTable > length)
             return false;
         if (TablesSum({base, kHeaderSize}, mt, bt, tt) != h.tablesSum) return false;
         // Blocks hold kBlockEntries each but the last; media follow one another.

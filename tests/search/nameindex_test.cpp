@@ -5,6 +5,7 @@
 #include "catalogue/mediaclasses.h"
 #include "reports/entrytext.h"
 #include "search/nameindex.h"
+#include "search/nameindex_layout.h"
 #include "search/quickfind.h"
 #include "catalogue/savepair.h"
 #include "support/catalogue_text.h"
@@ -288,6 +289,33 @@ TEST(BuildNameIndex, GoesBesideTheCatalogueOrIntoTheCache) {
 
 // The identity a load read is the one the index file names, so the index can be opened with it
 // without reading that file again; a save makes it unknown until the next load.
+// An index of no media, its sums right: each empty table must still lie inside the file, since
+// the reading takes its place before it counts what it lists.
+TEST(NameIndexHeader, RefusesAnEmptyTablePlacedPastTheEnd) {
+    const struct {
+        const char* name;
+        uint64_t nameindex::THeader::*table;
+        uint64_t place;
+        bool opens;
+    } cases[] = {
+        {"tables at the end", nullptr, 0, true},
+        {"media table far past the end", &nameindex::THeader::mediaTable, uint64_t(1) << 62, false},
+        {"group table far past the end", &nameindex::THeader::blockTable, ~uint64_t(0) - 8, false},
+        {"trigram table far past the end", &nameindex::THeader::trigramTable, 0xFFFFFFFE00000060u, false},
+        {"trigram table one past the end", &nameindex::THeader::trigramTable, nameindex::kHeaderSize + 1, false},
+    };
+    for (const auto& c : cases) {
+        nameindex::THeader h;
+        h.dataSize = uint64_t(kData.size);
+        h.dataSum = kData.sum;
+        h.mediaTable = h.blockTable = h.trigramTable = h.fileSize = nameindex::kHeaderSize;
+        if (c.table) h.*c.table = c.place;
+        h.tablesSum = nameindex::TablesSum(nameindex::EncodeHeader(h), {}, {}, {});
+        const auto index = TNameIndex::FromBytes(nameindex::EncodeHeader(h), kData, {});
+        EXPECT_EQ(bool(index), c.opens) << c.name;
+    }
+}
+
 TEST(ReadIdentity, IsWhatTheIndexFileNamesUntilASave) {
     TempDir dir;
     const std::string index = dir.File("Home.SXF");
