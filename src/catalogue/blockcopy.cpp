@@ -37,7 +37,13 @@ void MeasureBlocks(const CMedienListe& catalogue, int64_t dataFileSize) {
     for (int i = 0; i < catalogue.Count(); ++i) {
         CMedium& m = *catalogue.GetMedium(i);
         m.BlockLength = -1;
-        if (m.DataOffset < 0) continue;
+        if (m.DataOffset < 0) {
+            // No block: a sum the index keeps for one describes nothing the medium has.
+            m.Additions.BlockSummed = false;
+            m.Additions.BlockBytes = 0;
+            m.Additions.BlockSum = 0;
+            continue;
+        }
         const auto next = std::upper_bound(starts.begin(), starts.end(), int64_t(m.DataOffset));
         const int64_t end = next == starts.end() ? dataFileSize : *next;
         if (m.Additions.BlockSummed) m.BlockLength = m.Additions.BlockBytes;

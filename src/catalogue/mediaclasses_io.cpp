@@ -294,6 +294,8 @@ bool CMedium::LoadContent(const std::string& dataFileName, const FileStamp* expe
                        DecompressCount(*file, memory, ContentLength);
     }
     memory.Seek(0);
+    // The records add to the tree: a medium read a second time must not list its entries twice.
+    if (decompressed) ClearEntries();
     ContentLoaded = decompressed && ReadContentRecords(memory);
     if (memory.Capacity() > (size_t(64) << 20)) memory.Clear(); // giants are not kept
     return ContentLoaded || fail(TLoadFailure::Damaged);

@@ -7,6 +7,7 @@
 
 #include "catalogue/mediumadditions.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class CMedienListe;
+class CMedium;
 class TQuickFindQuery;
 class TStream;
 
@@ -45,6 +47,8 @@ public:
     TNameIndexWriting(const TNameIndexWriting&) = delete;
     TNameIndexWriting& operator=(const TNameIndexWriting&) = delete;
     void WriteGroups(const CMedienListe& catalogue);
+    // The groups of one medium, the media in catalogue order: its tree may go once this returns.
+    void WriteMedium(const CMedium& medium);
     // False when the stream failed (in either half).
     bool Finish(const CMedienListe& catalogue, const TDataIdentity& data);
 
@@ -65,6 +69,10 @@ std::string NameIndexToRead(const std::string& indexFileName);
 // put in place whole or not at all. False when a tree is missing, the pair names no data
 // file, or the index cannot be written. For a background task: it reads only the trees.
 bool BuildNameIndex(const CMedienListe& catalogue);
+// The same from the pair `pairFile` alone, its media read a few at a time and let go once
+// written, so that it holds a few trees, not the catalogue's. Gives up, leaving what is in
+// place, when a medium cannot be read or `stop` is set (looked at after every medium).
+bool RebuildNameIndex(const std::string& pairFile, const std::atomic<bool>& stop);
 
 class TNameIndex {
 public:

@@ -5,10 +5,12 @@
 #include "search/nameindex_layout.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 #include "catalogue/savepair.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <cstdlib>
 #include <unistd.h>
@@ -199,6 +201,7 @@ private:
 struct TNameIndexWriting::Impl {
     explicit Impl(TStream& out) : writer(out) {}
     TWriter writer;
+    bool started = false;
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
 };
 
@@ -206,36 +209,40 @@ TNameIndexWriting::TNameIndexWriting(TStream& out) : impl_(std::make_unique<Impl
 TNameIndexWriting::~TNameIndexWriting() = default;
 
 void TNameIndexWriting::WriteGroups(const CMedienListe& catalogue) {
+    for (int m = 0; m < catalogue.Count(); ++m) WriteMedium(*catalogue.GetMedium(m));
+}
+
+void TNameIndexWriting::WriteMedium(const CMedium& medium) {
     TWriter& writer = impl_->writer;
-    writer.Start();
+    if (!impl_->started) writer.Start();
+    impl_->started = true;
     static const std::string none;
-    for (int m = 0; m < catalogue.Count(); ++m) {
-        const CMedium& medium = *catalogue.GetMedium(m);
-        const uint64_t first = writer.Entries();
-        // The find's walk (entrywalk.h), keeping each list's parent by its number.
-        struct Frame {
-            const EntryList* list;
-            int next;
-            uint64_t parent;
-        };
-        std::vector<Frame> stack{{&medium.Entries(), 0, kNoParent}};
-        while (!stack.empty()) {
-            Frame& frame = stack.back();
-            if (frame.next >= frame.list->Count()) {
-                stack.pop_back();
-                continue;
-            }
-            const CFile* entry = frame.list->At(frame.next++);
-            const std::string* details = medium.Details.Packed(entry);
-            const uint64_t id = writer.Entries();
-            writer.Add(*entry, frame.parent, details ? *details : none);
-            if (entry->ChildCount() > 0) stack.push_back({&entry->Children(), 0, id});
+    const uint64_t first = writer.Entries();
+    // The find's walk (entrywalk.h), keeping each list's parent by its number.
+    struct Frame {
+        const EntryList* list;
+        int next;
+        uint64_t parent;
+    };
+    std::vector<Frame> stack{{&medium.Entries(), 0, kNoParent}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next >= frame.list->Count()) {
+            stack.pop_back();
+            continue;
         }
-        impl_->ranges.emplace_back(first, writer.Entries() - first);
+        const CFile* entry = frame.list->At(frame.next++);
+        const std::string* details = medium.Details.Packed(entry);
+        const uint64_t id = writer.Entries();
+        writer.Add(*entry, frame.parent, details ? *details : none);
+        if (entry->ChildCount() > 0) stack.push_back({&entry->Children(), 0, id});
     }
+    impl_->ranges.emplace_back(first, writer.Entries() - first);
 }
 
 bool TNameIndexWriting::Finish(const CMedienListe& catalogue, const TDataIdentity& data) {
+    if (!impl_->started) impl_->writer.Start();
+    impl_->started = true;
     return impl_->writer.Finish(catalogue, data, impl_->ranges);
 }
 
@@ -261,13 +268,12 @@ std::string NameIndexToRead(const std::string& indexFileName) {
     return ::access(beside.c_str(), F_OK) == 0 ? beside : CachedNameIndexName(indexFileName);
 }
 
-bool BuildNameIndex(const CMedienListe& catalogue) {
-    if (catalogue.FileName.empty() || catalogue.IsModified()) return false;
-    for (int m = 0; m < catalogue.Count(); ++m) {
-        const CMedium& medium = *catalogue.GetMedium(m);
-        if (!medium.ContentLoaded && medium.DataOffset >= 0) return false;
-    }
-    const std::string pairIndex = FileBehindLinks(catalogue.FileName);
+namespace {
+
+// Writes the index of the pair whose index file is `pairIndex` with `write`, and puts it in
+// place whole or not at all: not when `write` fails, nor when the pair in place is no longer
+// the one it began with (a save meanwhile made another).
+bool PlaceNameIndex(const std::string& pairIndex, const std::function<bool(TStream&, const TDataIdentity&)>& write) {
     const TDataIdentity data = DataIdentityOfIndexFile(pairIndex, nullptr);
     if (!data.known) return false;
     const std::string target = NameIndexPlace(pairIndex);
@@ -275,9 +281,8 @@ bool BuildNameIndex(const CMedienListe& catalogue) {
     std::string temp;
     auto file = CreateTemporaryBeside(target, "new", temp);
     if (!file) return false;
-    const bool written = WriteNameIndex(catalogue, data, *file) && file->Sync();
+    const bool written = write(*file, data) && file->Sync();
     file.reset();
-    // The trees must still be those of the pair in place: a save meanwhile made another.
     const TDataIdentity now = DataIdentityOfIndexFile(pairIndex, nullptr);
     if (!written || !now.known || now.size != data.size || now.sum != data.sum ||
         ::rename(temp.c_str(), target.c_str()) != 0) {
@@ -285,4 +290,36 @@ bool BuildNameIndex(const CMedienListe& catalogue) {
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool BuildNameIndex(const CMedienListe& catalogue) {
+    if (catalogue.FileName.empty() || catalogue.IsModified()) return false;
+    for (int m = 0; m < catalogue.Count(); ++m) {
+        const CMedium& medium = *catalogue.GetMedium(m);
+        if (!medium.ContentLoaded && medium.DataOffset >= 0) return false;
+    }
+    return PlaceNameIndex(FileBehindLinks(catalogue.FileName), [&](TStream& out, const TDataIdentity& data) {
+        return WriteNameIndex(catalogue, data, out);
+    });
+}
+
+bool RebuildNameIndex(const std::string& pairFile, const std::atomic<bool>& stop) {
+    const std::string pairIndex = FileBehindLinks(pairFile);
+    CMedienListe saved;
+    if (!saved.Load(pairIndex)) return false;
+    return PlaceNameIndex(pairIndex, [&](TStream& out, const TDataIdentity& data) {
+        TNameIndexWriting writing(out);
+        bool whole = true;
+        LoadContentsInOrder(saved, [&](CMedium& medium, bool loaded) {
+            whole = whole && loaded && !stop;
+            if (!whole) return false;
+            writing.WriteMedium(medium);
+            medium.ClearEntries();
+            medium.ContentLoaded = false;
+            return true;
+        });
+        return whole && writing.Finish(saved, data);
+    });
 }

@@ -1,6 +1,5 @@
 #include "search/nameindexbackend.h"
 
-#include "catalogue/contentloading.h"
 #include "catalogue/mediaclasses.h"
 #include "search/nameindex.h"
 
@@ -63,15 +62,6 @@ TIndexBackend NameIndexBackend() {
         for (int i = 0; i < saved.Count(); ++i) blocks.push_back(saved.GetMedium(i)->DataOffset);
         return open(std::move(blocks));
     };
-    backend.build = [](const std::string& pair, const std::atomic<bool>& stop) {
-        CMedienListe saved;
-        if (!saved.Load(pair)) return false;
-        bool whole = true;
-        LoadContentsInOrder(saved, [&](CMedium&, bool loaded) {
-            whole = whole && loaded;
-            return whole && !stop;
-        });
-        return whole && !stop && BuildNameIndex(saved);
-    };
+    backend.build = RebuildNameIndex;
     return backend;
 }

@@ -80,7 +80,8 @@ protected:
     std::vector<std::string> Folder() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            if (entry.path().extension() != ".SXI") // the saves' name indexes: caches
+            // The name indexes are caches, and one may be in the making in the background.
+            if (entry.path().filename().string().find(".SXI") == std::string::npos)
                 names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

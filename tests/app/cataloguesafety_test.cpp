@@ -78,7 +78,7 @@ protected:
         for (const std::string& name : Folder())
             EXPECT_TRUE(name.rfind("Home.SX", 0) == 0 || name.rfind("Home.sxd", 0) == 0)
                 << why << ": left behind " << name;
-        EXPECT_LE(Folder().size(), 4u) << why;
+        EXPECT_LE(Folder().size(), 4u) << why << ": " << ::testing::PrintToString(Folder());
         EXPECT_EQ(DescribeCatalogue(Cat()), whole) << why;
         EXPECT_TRUE(Cat().FileName.empty()) << why;
         EXPECT_TRUE(Cat().IsModified()) << why;

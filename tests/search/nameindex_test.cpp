@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -233,6 +234,31 @@ TEST_P(NameIndexOf, NeverAnswersWronglyWhenDamaged) {
     }
 }
 
+// Rebuilt from the pair alone, a medium at a time, it is byte for byte the index the save wrote
+// from the trees in memory; stopped, it leaves nothing in place. A medium read twice keeps its
+// entries once.
+TEST_P(NameIndexOf, RebuiltFromThePairAloneIsTheOneTheSaveWrote) {
+    TempDir dir;
+    const std::string index = dir.File("Home.SXF"), place = NameIndexFileName(index);
+    ASSERT_TRUE(cat.Save(index));
+    const std::string saved = ReadWholeFile(place);
+    ASSERT_FALSE(saved.empty());
+    std::remove(place.c_str());
+    std::atomic<bool> stop{true};
+    EXPECT_FALSE(RebuildNameIndex(index, stop));
+    EXPECT_FALSE(std::filesystem::exists(place)) << "a stopped rebuild put an index in place";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "a file was left behind";
+    stop = false;
+    ASSERT_TRUE(RebuildNameIndex(index, stop));
+    EXPECT_TRUE(ReadWholeFile(place) == saved) << "the rebuilt index differs from the saved one";
+
+    CMedienListe again;
+    ASSERT_TRUE(again.Load(index));
+    for (int i = 0; i < again.Count(); ++i)
+        for (int load = 0; load < 2; ++load) ASSERT_TRUE(again.GetMedium(i)->LoadContent(again.DataFileName));
+    EXPECT_EQ(TreeFind(again, nullptr, true), TreeFind(cat, nullptr, true));
+}
+
 // Written in two halves, as a save writes it beside the data: the media's offsets are those at
 // the end, when the save has placed their blocks, not those when the groups were written.
 TEST_P(NameIndexOf, WrittenInHalvesNamesTheOffsetsAtTheEnd) {
@@ -287,8 +313,6 @@ TEST(BuildNameIndex, GoesBesideTheCatalogueOrIntoTheCache) {
     }
 }
 
-// The identity a load read is the one the index file names, so the index can be opened with it
-// without reading that file again; a save makes it unknown until the next load.
 // An index of no media, its sums right: each empty table must still lie inside the file, since
 // the reading takes its place before it counts what it lists.
 TEST(NameIndexHeader, RefusesAnEmptyTablePlacedPastTheEnd) {
@@ -316,6 +340,8 @@ TEST(NameIndexHeader, RefusesAnEmptyTablePlacedPastTheEnd) {
     }
 }
 
+// The identity a load read is the one the index file names, so the index can be opened with it
+// without reading that file again; a save makes it unknown until the next load.
 TEST(ReadIdentity, IsWhatTheIndexFileNamesUntilASave) {
     TempDir dir;
     const std::string index = dir.File("Home.SXF");
