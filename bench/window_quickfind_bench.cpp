@@ -8,12 +8,18 @@
 //      at 80 ms intervals, with the real pause, until the last run has ended;
 //  (c) the background reading after Open until every medium is in memory, against
 //      `shelvix-cli dump CAT.SXF > /dev/null`, and the longest stall meanwhile.
-// --parts picks the figures (default abc). With --write PATH it only writes the generated catalogue (for trying the window by hand).
+//  (d) right after a saved catalogue with its name index is opened (--open, by default the 10M
+//      catalogue of nameindex_bench): key to first rows of --open-word, against the index alone
+//      (opened and asked in this process until its first row), with the media read meanwhile
+//      and the process's memory after the find.
+// --parts picks the figures (default abc; d needs the catalogue). With --write PATH it only writes the generated catalogue (for trying the window by hand).
 #include "benchutil.h"
 #include "cataloguegen.h"
 
 #include "app/ufrmShelvix.h"
+#include "search/nameindex.h"
 #include "search/quickfind.h"
+#include "catalogue/savepair.h"
 #include "search/ufrmSearch_results.h"
 #include "app/ufrmQuickFind.h"
 
@@ -164,6 +170,57 @@ void Reading(TfrmShelvix& window, long long entries, long long media, const std:
     std::filesystem::remove_all(folder);
 }
 
+long ResidentKb() {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = -1;
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+    if (status) std::fclose(status);
+    return kb;
+}
+
+void RightAfterOpening(TfrmShelvix& window, const std::string& file, const char* word, int runs) {
+    std::vector<double> widget, alone;
+    size_t found = 0;
+    int read = 0;
+    for (int r = 0; r < runs; ++r) {
+        window.QuickFind()->EditFind->clear();
+        window.ReplaceCatalogue(std::make_unique<CMedienListe>());
+        window.OpenCatalogueFile(QString::fromStdString(file));
+        TfrmQuickFind& find = *window.QuickFind();
+        find.DebounceMs = 0;
+        double start = Now();
+        QTest::keyClicks(find.EditFind, QString::fromLatin1(word));
+        const double typed = Now();
+        QCoreApplication::sendPostedEvents();
+        start += Now() - typed;
+        RunUntil([&] { return !find.Results().empty(); }, 60000);
+        widget.push_back(Now() - start);
+        RunUntil([&] { return !find.Finding(); });
+        found = find.Results().size();
+        read = 0;
+        for (int i = 0; i < window.Catalogue().Count(); ++i) read += window.Catalogue().GetMedium(i)->ContentLoaded;
+
+        std::vector<int32_t> offsets;
+        for (int i = 0; i < window.Catalogue().Count(); ++i) offsets.push_back(window.Catalogue().GetMedium(i)->DataOffset);
+        const double aloneStart = Now();
+        const auto index = TNameIndex::Open(NameIndexFileName(file), DataIdentityOfIndexFile(file), offsets);
+        double first = 0;
+        if (index)
+            index->Find(*TQuickFindQuery::Compile(word), std::vector<bool>(offsets.size(), true),
+                        [&](const TNameIndexRow&) { if (!first) first = Now() - aloneStart; });
+        alone.push_back(first);
+    }
+    const double w = Median(widget), a = Median(alone);
+    std::printf("(d) right after opening %s (%d media): \"%s\" first rows through the window %.1f ms "
+                "(target <= 30 ms), the index alone %.1f ms, ratio %.2f; %zu found, %d media read, "
+                "resident memory %ld MB (target <= 300 MB)\n",
+                file.c_str(), window.Catalogue().Count(), word, w, a, a > 0 ? w / a : 0.0, found, read,
+                ResidentKb() / 1024);
+    window.QuickFind()->EditFind->clear();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -172,6 +229,8 @@ int main(int argc, char** argv) {
     std::string cli = (std::filesystem::path(argv[0]).parent_path().parent_path() / "src/shelvix-cli").string();
     std::string write;
     const char* word = "_Vo";
+    std::string open = "/work/bench-data/names-10000000/Cat.SXF";
+    const char* openWord = "Mix 1234";
     std::string parts = "abc"; // which figures to measure
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
@@ -183,6 +242,8 @@ int main(int argc, char** argv) {
         else if (a == "--word") word = argv[i + 1];
         else if (a == "--write") write = argv[i + 1];
         else if (a == "--parts") parts = argv[i + 1];
+        else if (a == "--open") open = argv[i + 1];
+        else if (a == "--open-word") openWord = argv[i + 1];
     }
     if (!write.empty()) return Generated(small, media)->Save(write) ? 0 : 1;
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -199,6 +260,7 @@ int main(int argc, char** argv) {
     }
     if (wanted('b')) Typing(window, large, media);
     if (wanted('c')) Reading(window, small, media, cli);
+    if (wanted('d')) RightAfterOpening(window, open, openWord, runs);
     std::printf("load average at end: ");
     std::fflush(stdout);
     std::system("cut -d' ' -f1-3 /proc/loadavg");

@@ -211,7 +211,7 @@ bool CMedienListe::Save(const std::string& fileName) {
     // is, as they need only the trees, which the save only reads.
     bool held = true;
     for (size_t i = 0; i < media_.size(); ++i) held = held && (media_[i]->ContentLoaded || before[i].offset < 0);
-    TFileStream* names = held ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
+    TFileStream* names = held && SaveNameIndex ? pair.BeginFollower(NameIndexFileName(target)) : nullptr;
     std::optional<TNameIndexWriting> nameIndex;
     std::atomic<bool> groupsFailed{false};
     std::thread groups;

@@ -250,6 +250,9 @@ public:
     // Make the backup copies (Home.SXF.bak, Home.sxd.bak) when a save replaces this catalogue's
     // own pair, from that pair once it is checked, and put them in place only with the commit.
     bool MakeBackups = false;
+    // Write the name index beside the pair in the same commit (a cache: without it the next
+    // open makes one in the background).
+    bool SaveNameIndex = true;
     // After a failed Save: the position of a medium whose block in the data file is damaged and
     // whose tree is not in memory to write it afresh; -1 when the save failed for another reason.
     int DamagedMedium = -1;

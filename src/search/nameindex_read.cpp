@@ -37,10 +37,11 @@ struct TDecoded {
 
 // Inflates `packed` into exactly `size` bytes of `out`.
 bool Inflate(std::string_view packed, uint32_t size, std::string& out) {
+    // The size comes from the file: checked before anything is reserved for it.
+    if (packed.empty() || size > (64u << 20)) return false;
     out.assign(size, '\0');
     uLongf length = size;
-    return !packed.empty() && size <= (64u << 20) &&
-           uncompress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(packed.data()),
+    return uncompress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(packed.data()),
                       uLong(packed.size())) == Z_OK &&
            length == size;
 }
