@@ -74,6 +74,23 @@ std::unique_ptr<CMedienListe> Generated(long long entries, long long media) {
     return catalogue;
 }
 
+// Types `word` into the find field at once and answers the time until its first rows, once
+// the run has ended. In use, the window paints what was typed during the pause after the last
+// key, before the run starts; here the pause is 0, and that painting is done, and not counted,
+// before the event loop gets to the run.
+double TypedUntilRows(TfrmQuickFind& find, const char* word) {
+    find.DebounceMs = 0;
+    double start = Now();
+    QTest::keyClicks(find.EditFind, QString::fromLatin1(word));
+    const double typed = Now();
+    QCoreApplication::sendPostedEvents();
+    start += Now() - typed;
+    RunUntil([&] { return !find.Results().empty(); }, 60000);
+    const double took = Now() - start;
+    RunUntil([&] { return !find.Finding(); });
+    return took;
+}
+
 void Keystrokes(TfrmShelvix& window, long long entries, long long media, int runs, const char* word) {
     window.ReplaceCatalogue(Generated(entries, media));
     TfrmQuickFind& find = *window.QuickFind();
@@ -84,18 +101,7 @@ void Keystrokes(TfrmShelvix& window, long long entries, long long media, int run
     for (int r = 0; r < runs; ++r) {
         find.EditFind->clear();
         QTest::qWait(100); // the explorer is back and painted, as it is when the user starts typing
-        // The word is typed at once. In use, the window paints what was typed during the pause
-        // after the last key, before the run starts; here the pause is 0, and that painting
-        // is done, and not counted, before the event loop gets to the run.
-        find.DebounceMs = 0;
-        double start = Now();
-        QTest::keyClicks(find.EditFind, QString::fromLatin1(word));
-        const double typed = Now();
-        QCoreApplication::sendPostedEvents();
-        start += Now() - typed;
-        RunUntil([&] { return !find.Results().empty(); }, 60000);
-        widget.push_back(Now() - start);
-        RunUntil([&] { return !find.Finding(); });
+        widget.push_back(TypedUntilRows(find, word));
         found = find.Results().size();
 
         const auto query = TQuickFindQuery::Compile(word);
@@ -189,15 +195,7 @@ void RightAfterOpening(TfrmShelvix& window, const std::string& file, const char*
         window.ReplaceCatalogue(std::make_unique<CMedienListe>());
         window.OpenCatalogueFile(QString::fromStdString(file));
         TfrmQuickFind& find = *window.QuickFind();
-        find.DebounceMs = 0;
-        double start = Now();
-        QTest::keyClicks(find.EditFind, QString::fromLatin1(word));
-        const double typed = Now();
-        QCoreApplication::sendPostedEvents();
-        start += Now() - typed;
-        RunUntil([&] { return !find.Results().empty(); }, 60000);
-        widget.push_back(Now() - start);
-        RunUntil([&] { return !find.Finding(); });
+        widget.push_back(TypedUntilRows(find, word));
         found = find.Results().size();
         read = 0;
         for (int i = 0; i < window.Catalogue().Count(); ++i) read += window.Catalogue().GetMedium(i)->ContentLoaded;
