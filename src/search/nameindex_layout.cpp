@@ -2,11 +2,171 @@
 #include "search/nameindex_layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace nameindex {
+
+namespace {
+
+void PutSteps(std::string& out, const std::vector<uint32_t>& groups) {
+    for (size_t i = 0; i < groups.size(); ++i) PutVarint(out, i == 0 ? groups[0] : groups[i] - groups[i - 1]);
+}
+
+// `count` increasing groups below `blocks` as steps; false when they do not hold together.
+bool GetSteps(std::string_view& in, uint64_t count, uint32_t blocks, std::vector<uint32_t>& out) {
+    uint64_t group = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        const auto step = GetVarint(in);
+        if (!step || (i > 0 && *step == 0) || *step >= blocks) return false;
+        group = i == 0 ? *step : group + *step;
+        if (group >= blocks) return false;
+        out.push_back(uint32_t(group));
+    }
+    return true;
+}
+
+size_t VarintSize(uint64_t v) {
+    size_t size = 1;
+    for (; v >= 0x80; v >>= 7) ++size;
+    return size;
+}
+
+// The low bits per group of the split form of `count` groups below `blocks`: the fewest for
+// which the high parts take about as many bits as there are groups.
+unsigned SplitLowBits(uint64_t count, uint32_t blocks) {
+    unsigned low = 0;
+    while (low < 31 && (uint64_t(blocks) >> (low + 1)) >= count) ++low;
+    return low;
+}
+
+size_t SplitSize(uint64_t count, uint32_t blocks, unsigned low) {
+    return 2 + size_t((count * low + 7) / 8) + size_t(((uint64_t(blocks - 1) >> low) + count + 7) / 8);
+}
+
+std::string SplitList(const std::vector<uint32_t>& groups, uint32_t blocks) {
+    const unsigned low = SplitLowBits(groups.size(), blocks);
+    std::string out(SplitSize(groups.size(), blocks, low), '\0');
+    out[0] = char(kListSplit);
+    out[1] = char(low);
+    char* lows = out.data() + 2;
+    char* highs = lows + (groups.size() * low + 7) / 8;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        for (unsigned bit = 0; bit < low; ++bit)
+            if (groups[i] >> bit & 1) lows[(i * low + bit) / 8] |= char(1 << ((i * low + bit) % 8));
+        const uint64_t at = (uint64_t(groups[i]) >> low) + i;
+        highs[at / 8] |= char(1 << (at % 8));
+    }
+    return out;
+}
+
+bool GetSplit(std::string_view list, uint64_t count, uint32_t blocks, std::vector<uint32_t>& out) {
+    if (count == 0 || list.empty()) return false;
+    const auto low = unsigned(static_cast<unsigned char>(list[0]));
+    if (low > 31 || list.size() != SplitSize(count, blocks, low) - 1) return false;
+    const char* lows = list.data() + 1;
+    const std::string_view highs = list.substr(1 + size_t((count * low + 7) / 8));
+    out.reserve(size_t(count));
+    for (size_t byte = 0; byte < highs.size(); ++byte)
+        for (unsigned bits = static_cast<unsigned char>(highs[byte]); bits; bits &= bits - 1) {
+            const uint64_t i = out.size();
+            const uint64_t at = byte * 8 + uint64_t(__builtin_ctz(bits));
+            if (i == count || at < i) return false;
+            uint64_t group = (at - i) << low;
+            for (unsigned bit = 0; bit < low; ++bit)
+                group |= uint64_t(lows[(i * low + bit) / 8] >> ((i * low + bit) % 8) & 1) << bit;
+            if (group >= blocks || (i > 0 && group <= out.back())) return false;
+            out.push_back(uint32_t(group));
+        }
+    return out.size() == count;
+}
+
+} // namespace
+
+std::string ShortestGroupList(std::string_view steps, uint64_t count, uint32_t first, uint32_t last,
+                              uint32_t blocks) {
+    const size_t bitmap = count ? VarintSize(first) + (last - first) / 8 + 1 : SIZE_MAX;
+    const size_t split = count ? SplitSize(count, blocks, SplitLowBits(count, blocks)) : SIZE_MAX;
+    // A list in most groups is shortest as the few it misses, which only its groups tell.
+    if (steps.size() <= std::min(bitmap, split) && count <= blocks / 2)
+        return char(kListSteps) + std::string(steps);
+    std::vector<uint32_t> groups;
+    groups.reserve(size_t(count));
+    if (!GetSteps(steps, count, blocks, groups)) return char(kListSteps) + std::string(steps);
+    return EncodeGroupList(groups, blocks);
+}
+
+std::string EncodeGroupList(const std::vector<uint32_t>& groups, uint32_t blocks) {
+    std::string best(1, char(kListSteps));
+    PutSteps(best, groups);
+    if (groups.empty()) return best;
+    std::string bitmap(1, char(kListBitmap));
+    PutVarint(bitmap, groups.front());
+    const size_t bits = bitmap.size();
+    bitmap.resize(bits + (groups.back() - groups.front()) / 8 + 1, '\0');
+    for (uint32_t g : groups) bitmap[bits + (g - groups.front()) / 8] |= char(1 << ((g - groups.front()) % 8));
+    if (bitmap.size() < best.size()) best.swap(bitmap);
+    if (SplitSize(groups.size(), blocks, SplitLowBits(groups.size(), blocks)) < best.size()) best = SplitList(groups, blocks);
+    if (groups.size() > blocks / 2) {
+        std::vector<uint32_t> missing;
+        size_t next = 0;
+        for (uint32_t g = 0; g < blocks; ++g) {
+            if (next < groups.size() && groups[next] == g) ++next;
+            else missing.push_back(g);
+        }
+        std::string rest(1, char(kListMissing));
+        PutSteps(rest, missing);
+        if (rest.size() < best.size()) best.swap(rest);
+    }
+    return best;
+}
+
+bool DecodeGroupList(std::string_view list, uint64_t count, uint32_t blocks, std::vector<uint32_t>& groups) {
+    groups.clear();
+    if (list.empty() || count > blocks) return false;
+    const auto form = static_cast<unsigned char>(list.front());
+    list.remove_prefix(1);
+    if (form == kListSteps) return GetSteps(list, count, blocks, groups) && list.empty();
+    if (form == kListMissing) {
+        std::vector<uint32_t> missing;
+        if (!GetSteps(list, blocks - count, blocks, missing) || !list.empty()) return false;
+        groups.reserve(size_t(count));
+        size_t next = 0;
+        for (uint32_t g = 0; g < blocks; ++g) {
+            if (next < missing.size() && missing[next] == g) ++next;
+            else groups.push_back(g);
+        }
+        return true;
+    }
+    if (form == kListSplit) return GetSplit(list, count, blocks, groups);
+    if (form != kListBitmap || count == 0) return false;
+    const auto first = GetVarint(list);
+    if (!first || *first >= blocks || list.size() > (blocks - *first + 7) / 8) return false;
+    groups.reserve(size_t(count));
+    for (size_t byte = 0; byte < list.size(); ++byte)
+        for (unsigned bits = static_cast<unsigned char>(list[byte]); bits; bits &= bits - 1) {
+            const uint64_t g = *first + byte * 8 + uint64_t(__builtin_ctz(bits));
+            if (g >= blocks || groups.size() == count) return false;
+            groups.push_back(uint32_t(g));
+        }
+    return groups.size() == count;
+}
+
+std::optional<int64_t> WholeSeconds(double date) {
+    if (!std::isfinite(date) || std::fabs(date) > 1e9) return std::nullopt;
+    const double day = std::floor(date);
+    const auto seconds = int64_t(day) * 86400 + std::llround((date - day) * 86400.0);
+    if (DoubleBits(DateOfSeconds(seconds)) != DoubleBits(date)) return std::nullopt;
+    return seconds;
+}
+
+double DateOfSeconds(int64_t seconds) {
+    int64_t day = seconds / 86400, rest = seconds % 86400;
+    if (rest < 0) rest += 86400, --day;
+    return double(day) + int(rest) / 86400.0;
+}
 
 std::string EncodeHeader(const THeader& h) {
     std::string out;

@@ -10,11 +10,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nameindex {
 
 constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
-constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion = 3;
 // Entries per group: small, so that a trigram lists few groups a word does not hold.
 constexpr uint32_t kBlockEntries = 32;
 constexpr size_t kHeaderSize = 96;
@@ -85,6 +86,35 @@ template <typename Visit> void ForEachTrigram(std::string_view text, Visit visit
               uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 1]))) << 8 |
               uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 2]))));
 }
+
+// A group list's first byte: how the rest of it names the groups.
+enum TListForm : uint8_t {
+    kListSteps = 0,   // the first group, then each next one's distance from the one before
+    kListBitmap = 1,  // the first group, then a bit for it and each group after (low bit first)
+    kListMissing = 2, // the groups that are not listed, as steps
+    // Elias-Fano: a byte of low bits per group L, then each group's low L bits packed (low
+    // bit first), then for the i-th group a set bit at (group >> L) + i among enough bits for
+    // the last group there may be: about 2 + L bits a group, for lists of middling density.
+    kListSplit = 3,
+};
+// The list of `groups` (increasing, each below `blocks`) in whichever form is shortest.
+std::string EncodeGroupList(const std::vector<uint32_t>& groups, uint32_t blocks);
+// The same from the steps form's bytes past its first byte, without decoding them when the
+// others cannot be shorter.
+std::string ShortestGroupList(std::string_view steps, uint64_t count, uint32_t first, uint32_t last,
+                              uint32_t blocks);
+// The `count` groups `list` names, each below `blocks`; false when it does not hold together.
+bool DecodeGroupList(std::string_view list, uint64_t count, uint32_t blocks, std::vector<uint32_t>& groups);
+
+// How a group's dates are kept, the byte before them.
+enum TDatesForm : uint8_t {
+    kDatesBits = 0,    // each date's eight bytes, the highest byte of every date first, then the next
+    kDatesSeconds = 1, // whole seconds (WholeSeconds), zigzag varint steps from 0 and then the one before
+};
+// A date as whole seconds from day 0, when it is exactly what the scan makes of those seconds
+// (the day, plus the seconds of that day over 86400); none for any other date.
+std::optional<int64_t> WholeSeconds(double date);
+double DateOfSeconds(int64_t seconds);
 
 std::string EncodeHeader(const THeader& h);
 std::optional<THeader> DecodeHeader(std::string_view bytes);

@@ -23,7 +23,7 @@ namespace {
 struct TPostings {
     uint32_t trigram = 0;
     std::string bytes;
-    uint32_t last = 0, count = 0;
+    uint32_t first = 0, last = 0, count = 0;
 };
 
 // Each trigram's list, found by open addressing: a lookup for every trigram of every name is
@@ -35,7 +35,7 @@ public:
         size_t at = Slot(trigram);
         if (slots_[at] == kEmpty) {
             slots_[at] = uint32_t(lists_.size());
-            lists_.push_back({trigram, {}, 0, 0});
+            lists_.push_back({trigram, {}, 0, 0, 0});
         }
         return lists_[slots_[at]];
     }
@@ -65,18 +65,24 @@ public:
         const uint64_t id = entries_++;
         PutVarint(names_, entry.Name().size());
         names_.append(entry.Name());
-        PutVarint(raw_, parent == kNoParent ? 0 : id - parent);
-        PutVarint(raw_, uint32_t(entry.Kind));
-        PutVarint(raw_, ZigZag(entry.Size));
-        PutFixed(raw_, DoubleBits(entry.Date));
-        PutVarint(raw_, ZigZag(entry.Category));
-        PutVarint(raw_, details.size());
-        raw_.append(details);
+        // Siblings follow one another in the walk: most entries share the previous one's parent.
+        const uint64_t code = parent == kNoParent ? 0
+                              : inBlock_ > 0 && parent == lastParent_ ? 1
+                                                                        : id - parent + 1;
+        lastParent_ = parent;
+        PutVarint(parents_, code);
+        PutVarint(kinds_, uint32_t(entry.Kind));
+        PutVarint(sizes_, ZigZag(entry.Size));
+        PutVarint(categories_, ZigZag(entry.Category));
+        PutVarint(detailSizes_, details.size());
+        details_.append(details);
+        dates_.push_back(entry.Date);
         const auto block = uint32_t(blocks_.size());
         ForEachTrigram(entry.Name(), [this, block](uint32_t t) {
             TPostings& p = postings_.Of(t);
             if (p.count > 0 && p.last == block) return; // listed for this group already
             PutVarint(p.bytes, p.count == 0 ? block : block - p.last);
+            if (p.count == 0) p.first = block;
             p.last = block;
             ++p.count;
         });
@@ -85,26 +91,52 @@ public:
 
     void EndBlock() {
         if (inBlock_ == 0) return;
-        // The names apart and as they are, so a find reads a candidate group's names without
-        // inflating anything, and the other fields only of groups it answers from.
+        // The other fields inflated only for groups a find answers from, a column each so that
+        // alike bytes stand together.
+        std::string raw = parents_ + kinds_ + sizes_ + categories_ + detailSizes_ + details_;
+        DatesTo(raw);
+        // Names as they are: a find reads those of every candidate group, thousands of them
+        // for a common word, and inflating each costs more than the find may take.
         std::string packed = names_;
         const auto namesPacked = uint32_t(packed.size());
-        packed += Pack(raw_);
+        packed += Pack(raw);
         blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
-                           uint32_t(packed.size()) - namesPacked, uint32_t(raw_.size()),
+                           uint32_t(packed.size()) - namesPacked, uint32_t(raw.size()),
                            BlockSumOf(packed.data(), packed.size())});
         Put(packed);
-        names_.clear();
-        raw_.clear();
+        for (std::string* column : {&names_, &parents_, &kinds_, &sizes_, &categories_, &detailSizes_, &details_})
+            column->clear();
+        dates_.clear();
         inBlock_ = 0;
     }
 
+    // Dates the scan made are whole seconds, a few bytes as steps from the one before; others
+    // as their eight bytes, each byte's column apart so the alike high bytes pack.
+    void DatesTo(std::string& raw) const {
+        std::vector<int64_t> seconds;
+        for (double d : dates_) {
+            const auto whole = WholeSeconds(d);
+            if (!whole) break;
+            seconds.push_back(*whole);
+        }
+        if (seconds.size() == dates_.size()) {
+            raw.push_back(char(kDatesSeconds));
+            for (size_t i = 0; i < seconds.size(); ++i)
+                PutVarint(raw, ZigZag(i == 0 ? seconds[0] : seconds[i] - seconds[i - 1]));
+            return;
+        }
+        raw.push_back(char(kDatesBits));
+        for (int byte = 7; byte >= 0; --byte)
+            for (double d : dates_) raw.push_back(char(DoubleBits(d) >> (8 * byte)));
+    }
+
     // Level 1: the save waits for this, and a better level saves little on small groups. One
-    // stream reset per group: setting one up costs more than packing a group's few hundred bytes.
+    // stream reset per group: setting one up costs more than packing a group's few hundred
+    // bytes. Raw deflate: the group's sum already guards it.
     std::string Pack(const std::string& raw) {
         if (!zip_) {
             zip_ = std::make_unique<z_stream>();
-            if (deflateInit(zip_.get(), 1) != Z_OK) {
+            if (deflateInit2(zip_.get(), 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
                 zip_.reset();
                 failed_ = true;
                 return {};
@@ -136,9 +168,10 @@ public:
             PutFixed32(trigramTable, p.trigram);
             PutFixed32(trigramTable, p.count);
             PutFixed(trigramTable, uint64_t(position_));
-            PutFixed32(trigramTable, uint32_t(p.bytes.size()));
-            PutFixed32(trigramTable, uint32_t(BlockSumOf(p.bytes.data(), p.bytes.size())));
-            Put(p.bytes);
+            const std::string list = ShortestGroupList(p.bytes, p.count, p.first, p.last, uint32_t(blocks_.size()));
+            PutFixed32(trigramTable, uint32_t(list.size()));
+            PutFixed32(trigramTable, uint32_t(BlockSumOf(list.data(), list.size())));
+            Put(list);
         }
         std::string mediaTable;
         for (size_t m = 0; m < ranges.size(); ++m) {
@@ -189,7 +222,9 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
-    std::string names_, raw_;
+    uint64_t lastParent_ = kNoParent;
+    std::string names_, parents_, kinds_, sizes_, categories_, detailSizes_, details_;
+    std::vector<double> dates_;
     TPostingTable postings_;
     std::vector<TBlockInfo> blocks_;
     std::unique_ptr<z_stream> zip_;
