@@ -168,6 +168,68 @@ double DateOfSeconds(int64_t seconds) {
     return double(day) + int(rest) / 86400.0;
 }
 
+TNamePairs::TNamePairs(std::string_view table) : codeOf_(65536, 0) {
+    table = table.substr(0, sizeof pairs_);
+    std::copy(table.begin(), table.end(), pairs_);
+    for (size_t k = kPairCodes; k-- > 0;) {
+        const unsigned pair = unsigned(static_cast<unsigned char>(pairs_[2 * k])) << 8 |
+                              static_cast<unsigned char>(pairs_[2 * k + 1]);
+        if (pair) codeOf_[pair] = uint8_t(0x80 + k);
+    }
+}
+
+std::string TNamePairs::Commonest(const std::vector<std::string_view>& names) {
+    std::vector<uint32_t> counts(65536, 0);
+    for (std::string_view name : names)
+        for (size_t i = 0; i + 1 < name.size(); ++i)
+            ++counts[unsigned(static_cast<unsigned char>(name[i])) << 8 | static_cast<unsigned char>(name[i + 1])];
+    counts[0] = 0;
+    std::vector<uint32_t> order;
+    for (uint32_t pair = 1; pair < counts.size(); ++pair)
+        if (counts[pair] > 1) order.push_back(pair);
+    std::stable_sort(order.begin(), order.end(), [&counts](uint32_t a, uint32_t b) { return counts[a] > counts[b]; });
+    std::string table(2 * kPairCodes, '\0');
+    for (size_t k = 0; k < std::min(order.size(), kPairCodes); ++k) {
+        table[2 * k] = char(order[k] >> 8);
+        table[2 * k + 1] = char(order[k]);
+    }
+    return table;
+}
+
+void TNamePairs::Encode(std::string_view raw, std::string& out) const {
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (i + 1 < raw.size()) {
+            const uint8_t code = codeOf_[unsigned(c) << 8 | static_cast<unsigned char>(raw[i + 1])];
+            if (code) {
+                out.push_back(char(code));
+                ++i;
+                continue;
+            }
+        }
+        if (c >= 0x80) out.push_back(char(kPairEscape));
+        out.push_back(char(c));
+    }
+}
+
+bool TNamePairs::Decode(std::string_view packed, size_t size, std::string& out) const {
+    out.resize(size);
+    size_t at = 0;
+    for (size_t i = 0; i < packed.size(); ++i) {
+        const auto c = static_cast<unsigned char>(packed[i]);
+        if (c < 0x80 || c == kPairEscape) {
+            if (c == kPairEscape && ++i == packed.size()) return false;
+            if (at == size) return false;
+            out[at++] = packed[i];
+            continue;
+        }
+        if (size - at < 2) return false;
+        out[at++] = pairs_[2 * (c - 0x80)];
+        out[at++] = pairs_[2 * (c - 0x80) + 1];
+    }
+    return at == size;
+}
+
 std::string EncodeHeader(const THeader& h) {
     std::string out;
     PutFixed32(out, kMagic);
@@ -181,6 +243,8 @@ std::string EncodeHeader(const THeader& h) {
     PutFixed32(out, h.blockEntries);
     for (uint64_t v : {h.mediaTable, h.blockTable, h.trigramTable, h.fileSize, h.tablesSum, uint64_t(0)})
         PutFixed(out, v);
+    out += h.pairs.substr(0, 2 * kPairCodes);
+    out.resize(kHeaderSize, '\0');
     return out;
 }
 
@@ -201,6 +265,7 @@ std::optional<THeader> DecodeHeader(std::string_view b) {
     h.trigramTable = GetFixed(p + 64, 8);
     h.fileSize = GetFixed(p + 72, 8);
     h.tablesSum = GetFixed(p + 80, 8);
+    h.pairs.assign(p + kPairTable, 2 * kPairCodes);
     return h;
 }
 

@@ -64,6 +64,7 @@ struct TNameIndex::Impl {
     size_t length = 0;
     void* mapped = nullptr;
     THeader h;
+    TNamePairs pairs;
     struct Medium {
         uint64_t first, count;
     };
@@ -131,9 +132,8 @@ struct TNameIndex::Impl {
         const TBlockInfo info = Block(b);
         const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
         if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
-            info.namesPacked != info.namesRaw)
+            !pairs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
             return false;
-        out.names.assign(packed.substr(0, info.namesRaw));
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
         out.entries.assign(count, TEntry{});
         out.rest = false;
@@ -304,6 +304,7 @@ std::unique_ptr<TNameIndex::Impl> Checked(std::unique_ptr<TNameIndex::Impl> impl
         h->media != offsets.size())
         return nullptr;
     impl->h = *h;
+    impl->pairs = TNamePairs(h->pairs);
     const std::string_view mt = impl->Bytes(h->mediaTable, uint64_t(h->media) * kMediumRecord);
     if (h->media && mt.empty()) return nullptr;
     for (size_t m = 0; m < offsets.size(); ++m) {

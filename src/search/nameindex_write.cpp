@@ -1,11 +1,12 @@
 // Writing the name index: the entries of every medium in walk order, in groups of
-// kBlockEntries whose names are stored as they are and other fields compressed; every trigram of the folded
+// kBlockEntries whose names are kept in byte pairs and other fields compressed; every trigram of the folded
 // names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/contentloading.h"
+#include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 #include "catalogue/savepair.h"
 
@@ -95,9 +96,8 @@ public:
         // alike bytes stand together.
         std::string raw = parents_ + kinds_ + sizes_ + categories_ + detailSizes_ + details_;
         DatesTo(raw);
-        // Names as they are: a find reads those of every candidate group, thousands of them
-        // for a common word, and inflating each costs more than the find may take.
-        std::string packed = names_;
+        std::string packed;
+        pairs_.Encode(names_, packed);
         const auto namesPacked = uint32_t(packed.size());
         packed += Pack(raw);
         blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
@@ -192,6 +192,7 @@ public:
         h.blocks = uint32_t(blocks_.size());
         h.entries = entries_;
         h.trigrams = uint32_t(lists.size());
+        h.pairs = pairTable_;
         h.mediaTable = uint64_t(position_);
         Put(mediaTable);
         h.blockTable = uint64_t(position_);
@@ -204,6 +205,12 @@ public:
         header = EncodeHeader(h);
         if (!out_.Seek(0) || out_.Write(header.data(), header.size()) != header.size()) failed_ = true;
         return !failed_;
+    }
+
+    // The pairs names are kept with, before the first group: those of the first medium's names.
+    void UsePairs(std::string table) {
+        pairs_ = TNamePairs(table);
+        pairTable_ = std::move(table);
     }
 
     void Start() {
@@ -222,6 +229,8 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
+    TNamePairs pairs_;
+    std::string pairTable_;
     uint64_t lastParent_ = kNoParent;
     std::string names_, parents_, kinds_, sizes_, categories_, detailSizes_, details_;
     std::vector<double> dates_;
@@ -236,7 +245,7 @@ private:
 struct TNameIndexWriting::Impl {
     explicit Impl(TStream& out) : writer(out) {}
     TWriter writer;
-    bool started = false;
+    bool started = false, paired = false;
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
 };
 
@@ -251,6 +260,15 @@ void TNameIndexWriting::WriteMedium(const CMedium& medium) {
     TWriter& writer = impl_->writer;
     if (!impl_->started) writer.Start();
     impl_->started = true;
+    if (!impl_->paired && medium.Entries().Count() > 0) {
+        std::vector<std::string_view> names;
+        WalkEntries(medium.Entries(), [&names](const CFile* e) {
+            names.push_back(e->Name());
+            return false;
+        });
+        writer.UsePairs(TNamePairs::Commonest(names));
+        impl_->paired = true;
+    }
     static const std::string none;
     const uint64_t first = writer.Entries();
     // The find's walk (entrywalk.h), keeping each list's parent by its number.
