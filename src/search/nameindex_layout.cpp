@@ -168,64 +168,97 @@ double DateOfSeconds(int64_t seconds) {
     return double(day) + int(rest) / 86400.0;
 }
 
-TNamePairs::TNamePairs(std::string_view table) : codeOf_(65536, 0) {
-    table = table.substr(0, sizeof pairs_);
-    std::copy(table.begin(), table.end(), pairs_);
-    for (size_t k = kPairCodes; k-- > 0;) {
-        const unsigned pair = unsigned(static_cast<unsigned char>(pairs_[2 * k])) << 8 |
-                              static_cast<unsigned char>(pairs_[2 * k + 1]);
-        if (pair) codeOf_[pair] = uint8_t(0x80 + k);
+TNameRuns::TNameRuns(std::string_view table) {
+    for (size_t k = 0; k < kRunCodes && (k + 1) * kRunRecord <= table.size(); ++k) {
+        const std::string_view record = table.substr(k * kRunRecord, kRunRecord);
+        const auto length = size_t(static_cast<unsigned char>(record[0]));
+        if (length < 2 || length > kRunLength) continue;
+        runs_[k].assign(record.substr(1, length));
+        byFirst_[static_cast<unsigned char>(runs_[k][0])].push_back(uint8_t(k));
     }
+    for (auto& codes : byFirst_)
+        std::stable_sort(codes.begin(), codes.end(),
+                         [this](uint8_t a, uint8_t b) { return runs_[a].size() > runs_[b].size(); });
 }
 
-std::string TNamePairs::Commonest(const std::vector<std::string_view>& names) {
-    std::vector<uint32_t> counts(65536, 0);
-    for (std::string_view name : names)
-        for (size_t i = 0; i + 1 < name.size(); ++i)
-            ++counts[unsigned(static_cast<unsigned char>(name[i])) << 8 | static_cast<unsigned char>(name[i + 1])];
-    counts[0] = 0;
-    std::vector<uint32_t> order;
-    for (uint32_t pair = 1; pair < counts.size(); ++pair)
-        if (counts[pair] > 1) order.push_back(pair);
-    std::stable_sort(order.begin(), order.end(), [&counts](uint32_t a, uint32_t b) { return counts[a] > counts[b]; });
-    std::string table(2 * kPairCodes, '\0');
-    for (size_t k = 0; k < std::min(order.size(), kPairCodes); ++k) {
-        table[2 * k] = char(order[k] >> 8);
-        table[2 * k + 1] = char(order[k]);
+std::string TNameRuns::Commonest(const std::vector<std::string_view>& names) {
+    // Symbols: the bytes, then the runs in the order they are made.
+    constexpr size_t kSymbols = 256 + kRunCodes;
+    std::vector<std::string> spelled(kSymbols);
+    for (size_t b = 0; b < 256; ++b) spelled[b] = std::string(1, char(b));
+    std::vector<std::vector<uint16_t>> words;
+    for (std::string_view name : names) words.emplace_back(name.begin(), name.end());
+    for (auto& word : words)
+        for (uint16_t& symbol : word) symbol = uint16_t(static_cast<unsigned char>(symbol));
+    std::vector<uint32_t> counts(kSymbols * kSymbols, 0), seen;
+    std::string table(kRunRecord * kRunCodes, '\0');
+    for (size_t k = 0; k < kRunCodes; ++k) {
+        for (const auto& word : words)
+            for (size_t i = 0; i + 1 < word.size(); ++i) {
+                const size_t pair = size_t(word[i]) * kSymbols + word[i + 1];
+                if (counts[pair]++ == 0) seen.push_back(uint32_t(pair));
+            }
+        uint32_t best = 0, bestCount = 1;
+        for (uint32_t pair : seen) {
+            const bool fits = spelled[pair / kSymbols].size() + spelled[pair % kSymbols].size() <= kRunLength;
+            if (fits && (counts[pair] > bestCount || (counts[pair] == bestCount && bestCount > 1 && pair < best)))
+                best = pair, bestCount = counts[pair];
+            counts[pair] = 0;
+        }
+        seen.clear();
+        if (bestCount < 2) break;
+        const auto made = uint16_t(256 + k);
+        const auto left = uint16_t(best / kSymbols), right = uint16_t(best % kSymbols);
+        spelled[made] = spelled[left] + spelled[right];
+        table[k * kRunRecord] = char(spelled[made].size());
+        spelled[made].copy(&table[k * kRunRecord + 1], spelled[made].size());
+        for (auto& word : words) {
+            size_t to = 0;
+            for (size_t i = 0; i < word.size(); ++i) {
+                if (i + 1 < word.size() && word[i] == left && word[i + 1] == right) word[to++] = made, ++i;
+                else word[to++] = word[i];
+            }
+            word.resize(to);
+        }
     }
     return table;
 }
 
-void TNamePairs::Encode(std::string_view raw, std::string& out) const {
-    for (size_t i = 0; i < raw.size(); ++i) {
+void TNameRuns::Encode(std::string_view raw, std::string& out) const {
+    for (size_t i = 0; i < raw.size();) {
         const auto c = static_cast<unsigned char>(raw[i]);
-        if (i + 1 < raw.size()) {
-            const uint8_t code = codeOf_[unsigned(c) << 8 | static_cast<unsigned char>(raw[i + 1])];
-            if (code) {
-                out.push_back(char(code));
-                ++i;
-                continue;
+        bool taken = false;
+        for (uint8_t code : byFirst_[c]) {
+            const std::string& run = runs_[code];
+            if (raw.compare(i, run.size(), run) == 0) {
+                out.push_back(char(0x80 + code));
+                i += run.size();
+                taken = true;
+                break;
             }
         }
-        if (c >= 0x80) out.push_back(char(kPairEscape));
+        if (taken) continue;
+        if (c >= 0x80) out.push_back(char(kRunEscape));
         out.push_back(char(c));
+        ++i;
     }
 }
 
-bool TNamePairs::Decode(std::string_view packed, size_t size, std::string& out) const {
+bool TNameRuns::Decode(std::string_view packed, size_t size, std::string& out) const {
     out.resize(size);
     size_t at = 0;
     for (size_t i = 0; i < packed.size(); ++i) {
         const auto c = static_cast<unsigned char>(packed[i]);
-        if (c < 0x80 || c == kPairEscape) {
-            if (c == kPairEscape && ++i == packed.size()) return false;
+        if (c < 0x80 || c == kRunEscape) {
+            if (c == kRunEscape && ++i == packed.size()) return false;
             if (at == size) return false;
             out[at++] = packed[i];
             continue;
         }
-        if (size - at < 2) return false;
-        out[at++] = pairs_[2 * (c - 0x80)];
-        out[at++] = pairs_[2 * (c - 0x80) + 1];
+        const std::string& run = runs_[c - 0x80];
+        if (run.empty() || size - at < run.size()) return false;
+        run.copy(&out[at], run.size());
+        at += run.size();
     }
     return at == size;
 }
@@ -243,7 +276,7 @@ std::string EncodeHeader(const THeader& h) {
     PutFixed32(out, h.blockEntries);
     for (uint64_t v : {h.mediaTable, h.blockTable, h.trigramTable, h.fileSize, h.tablesSum, uint64_t(0)})
         PutFixed(out, v);
-    out += h.pairs.substr(0, 2 * kPairCodes);
+    out += h.runs.substr(0, kRunRecord * kRunCodes);
     out.resize(kHeaderSize, '\0');
     return out;
 }
@@ -265,7 +298,7 @@ std::optional<THeader> DecodeHeader(std::string_view b) {
     h.trigramTable = GetFixed(p + 64, 8);
     h.fileSize = GetFixed(p + 72, 8);
     h.tablesSum = GetFixed(p + 80, 8);
-    h.pairs.assign(p + kPairTable, 2 * kPairCodes);
+    h.runs.assign(p + kRunTable, kRunRecord * kRunCodes);
     return h;
 }
 

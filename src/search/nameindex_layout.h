@@ -18,14 +18,16 @@ constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
 constexpr uint32_t kVersion = 3;
 // Entries per group: small, so that a trigram lists few groups a word does not hold.
 constexpr uint32_t kBlockEntries = 32;
-// Names are kept with the commonest byte pairs of the catalogue's names as one byte each: codes
-// 0x80 to 0xFE stand for the pairs of the header's table, 0xFF for the byte after it, any other
-// byte for itself. Plain bytes to read back, a few per name: a find reads the names of every
-// candidate group, thousands for a common word, and inflating each would cost more than that.
-constexpr size_t kPairCodes = 127;
-constexpr uint8_t kPairEscape = 0xFF;
-constexpr size_t kPairTable = 96; // where the header keeps the pairs, 2 bytes each
-constexpr size_t kHeaderSize = kPairTable + 2 * kPairCodes + 2;
+// Names are kept with the commonest runs of bytes of the catalogue's names as one byte each:
+// codes 0x80 to 0xFE stand for the runs of the header's table, 0xFF for the byte after it, any
+// other byte for itself. Plain bytes to read back: a find reads the names of every candidate
+// group, thousands for a common word, and inflating each would cost more than the find may.
+constexpr size_t kRunCodes = 127;
+constexpr uint8_t kRunEscape = 0xFF;
+constexpr size_t kRunLength = 15;  // bytes a run holds at most
+constexpr size_t kRunRecord = 16;  // its length, then its bytes
+constexpr size_t kRunTable = 96;   // where the header keeps the runs
+constexpr size_t kHeaderSize = kRunTable + kRunRecord * (kRunCodes + 1);
 constexpr size_t kMediumRecord = 24, kBlockRecord = 32, kTrigramRecord = 24;
 constexpr uint64_t kNoParent = ~uint64_t(0);
 
@@ -35,22 +37,24 @@ struct THeader {
     uint64_t entries = 0;
     uint32_t trigrams = 0, blockEntries = kBlockEntries;
     uint64_t mediaTable = 0, blockTable = 0, trigramTable = 0, fileSize = 0, tablesSum = 0;
-    std::string pairs; // 2 bytes a pair code, unused codes as zero (NUL NUL: no name holds it)
+    std::string runs; // kRunRecord bytes a code; a length below 2 for a code not used
 };
 
-class TNamePairs {
+class TNameRuns {
 public:
-    // The pairs of `table` (as a header keeps them).
-    explicit TNamePairs(std::string_view table = {});
-    // The pairs that occur most in `names`, ties to the lower pair, as a header keeps them.
+    // The runs of `table` (as a header keeps them).
+    explicit TNameRuns(std::string_view table = {});
+    // The runs that pay most in `names` (pairs of bytes or of runs made before, merged while
+    // they occur more than once), as a header keeps them.
     static std::string Commonest(const std::vector<std::string_view>& names);
+    // Each place takes the longest run that starts there, else its byte.
     void Encode(std::string_view raw, std::string& out) const;
     // `packed` read back into exactly `size` bytes; false when it does not come to that.
     bool Decode(std::string_view packed, size_t size, std::string& out) const;
 
 private:
-    char pairs_[2 * kPairCodes] = {};
-    std::vector<uint8_t> codeOf_; // by the pair's two bytes, 0 for none
+    std::string runs_[kRunCodes];
+    std::vector<uint8_t> byFirst_[256]; // the codes whose run starts with the byte, longest first
 };
 
 // A group: its names packed, then its other fields packed, one sum over both.

@@ -64,7 +64,7 @@ struct TNameIndex::Impl {
     size_t length = 0;
     void* mapped = nullptr;
     THeader h;
-    TNamePairs pairs;
+    TNameRuns runs;
     struct Medium {
         uint64_t first, count;
     };
@@ -132,7 +132,7 @@ struct TNameIndex::Impl {
         const TBlockInfo info = Block(b);
         const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
         if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
-            !pairs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
+            !runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
             return false;
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
         out.entries.assign(count, TEntry{});
@@ -304,7 +304,7 @@ std::unique_ptr<TNameIndex::Impl> Checked(std::unique_ptr<TNameIndex::Impl> impl
         h->media != offsets.size())
         return nullptr;
     impl->h = *h;
-    impl->pairs = TNamePairs(h->pairs);
+    impl->runs = TNameRuns(h->runs);
     const std::string_view mt = impl->Bytes(h->mediaTable, uint64_t(h->media) * kMediumRecord);
     if (h->media && mt.empty()) return nullptr;
     for (size_t m = 0; m < offsets.size(); ++m) {

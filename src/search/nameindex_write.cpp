@@ -1,5 +1,5 @@
 // Writing the name index: the entries of every medium in walk order, in groups of
-// kBlockEntries whose names are kept in byte pairs and other fields compressed; every trigram of the folded
+// kBlockEntries whose names are kept in runs of bytes and other fields compressed; every trigram of the folded
 // names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
@@ -97,7 +97,7 @@ public:
         std::string raw = parents_ + kinds_ + sizes_ + categories_ + detailSizes_ + details_;
         DatesTo(raw);
         std::string packed;
-        pairs_.Encode(names_, packed);
+        runs_.Encode(names_, packed);
         const auto namesPacked = uint32_t(packed.size());
         packed += Pack(raw);
         blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
@@ -192,7 +192,7 @@ public:
         h.blocks = uint32_t(blocks_.size());
         h.entries = entries_;
         h.trigrams = uint32_t(lists.size());
-        h.pairs = pairTable_;
+        h.runs = runTable_;
         h.mediaTable = uint64_t(position_);
         Put(mediaTable);
         h.blockTable = uint64_t(position_);
@@ -207,10 +207,10 @@ public:
         return !failed_;
     }
 
-    // The pairs names are kept with, before the first group: those of the first medium's names.
-    void UsePairs(std::string table) {
-        pairs_ = TNamePairs(table);
-        pairTable_ = std::move(table);
+    // The runs names are kept with, before the first group: those of the first medium's names.
+    void UseRuns(std::string table) {
+        runs_ = TNameRuns(table);
+        runTable_ = std::move(table);
     }
 
     void Start() {
@@ -229,8 +229,8 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
-    TNamePairs pairs_;
-    std::string pairTable_;
+    TNameRuns runs_;
+    std::string runTable_;
     uint64_t lastParent_ = kNoParent;
     std::string names_, parents_, kinds_, sizes_, categories_, detailSizes_, details_;
     std::vector<double> dates_;
@@ -245,7 +245,7 @@ private:
 struct TNameIndexWriting::Impl {
     explicit Impl(TStream& out) : writer(out) {}
     TWriter writer;
-    bool started = false, paired = false;
+    bool started = false, ran = false;
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
 };
 
@@ -260,14 +260,15 @@ void TNameIndexWriting::WriteMedium(const CMedium& medium) {
     TWriter& writer = impl_->writer;
     if (!impl_->started) writer.Start();
     impl_->started = true;
-    if (!impl_->paired && medium.Entries().Count() > 0) {
+    if (!impl_->ran && medium.Entries().Count() > 0) {
         std::vector<std::string_view> names;
+        // A few thousand names tell the common runs; more would cost the save more than they pay.
         WalkEntries(medium.Entries(), [&names](const CFile* e) {
             names.push_back(e->Name());
-            return false;
+            return names.size() >= 4000;
         });
-        writer.UsePairs(TNamePairs::Commonest(names));
-        impl_->paired = true;
+        writer.UseRuns(TNameRuns::Commonest(names));
+        impl_->ran = true;
     }
     static const std::string none;
     const uint64_t first = writer.Entries();

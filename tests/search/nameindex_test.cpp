@@ -536,21 +536,21 @@ TEST(NameIndexDates, AreWholeSecondsOnlyWhenTheyGiveTheDateBack) {
 
 namespace {
 
-using nameindex::TNamePairs;
+using nameindex::TNameRuns;
 
-// Names come back byte for byte through the pairs of other names, whatever bytes they hold.
-TEST(NameIndexPairs, GiveEveryNameBackAndShortenCommonOnes) {
+// Names come back byte for byte through the runs of other names, whatever bytes they hold.
+TEST(NameIndexRuns, GiveEveryNameBackAndShortenCommonOnes) {
     const std::vector<std::string_view> sample{"holiday photos", "photos of the holiday", "IMG_0001.JPG",
                                                "IMG_0002.JPG", "Caf\xE9 \xFF\xFE", "\xFF\xFF\xFF\xFF"};
-    const TNamePairs pairs(TNamePairs::Commonest(sample));
+    const TNameRuns runs(TNameRuns::Commonest(sample));
     const struct {
         const char* name;
         std::string raw;
         bool shorter;
     } cases[] = {
         {"a name of the sample", "holiday photos", true},
-        {"common pairs in a new name", "photos holiday IMG_0003.JPG", true},
-        {"no common pair", "zqxv", false},
+        {"common runs in a new name", "photos holiday IMG_0003.JPG", true},
+        {"no common run", "zqxv", false},
         {"bytes past 0x7F", "Caf\xE9 \xFF\xFE\x80\xFE", false},
         {"the escape byte only", "\xFF\xFF\xFF\xFF", true},
         {"a NUL and a lone byte", std::string("a\0b", 3), false},
@@ -558,24 +558,40 @@ TEST(NameIndexPairs, GiveEveryNameBackAndShortenCommonOnes) {
     };
     for (const auto& c : cases) {
         std::string packed, back;
-        pairs.Encode(c.raw, packed);
+        runs.Encode(c.raw, packed);
         EXPECT_EQ(packed.size() < c.raw.size(), c.shorter) << c.name;
-        ASSERT_TRUE(pairs.Decode(packed, c.raw.size(), back)) << c.name;
+        ASSERT_TRUE(runs.Decode(packed, c.raw.size(), back)) << c.name;
         EXPECT_EQ(back, c.raw) << c.name;
     }
 }
 
-// The pairs kept are the commonest, ties to the lower pair, none that occurs only once.
-TEST(NameIndexPairs, KeepTheCommonestPairs) {
-    // "ab" three times, "ef" and "cd" twice each; "ba", "fe", "dc" and "xy" once.
-    const std::string table = TNamePairs::Commonest({"abab", "ab", "efef", "cdcd", "xy"});
-    ASSERT_EQ(table.size(), 2 * nameindex::kPairCodes);
-    EXPECT_EQ(table.substr(0, 6), "abcdef");
-    EXPECT_EQ(table.substr(6), std::string(table.size() - 6, '\0')) << "a pair seen once is kept";
+// The runs kept are the commonest pairs, ties to the lower pair, merged again while a pair of
+// them occurs more than once; none that occurs only once.
+TEST(NameIndexRuns, KeepTheCommonestRuns) {
+    static const std::string kForty(40, 'z');
+    const struct {
+        const char* name;
+        std::vector<std::string_view> names;
+        std::vector<std::string> runs;
+    } cases[] = {
+        // "ab" three times, "ef" and "cd" twice each; "ba", "fe", "dc" and "xy" once.
+        {"pairs by count, then by bytes", {"abab", "ab", "efef", "cdcd", "xy"}, {"ab", "cd", "ef"}},
+        {"a word thrice, merged whole", {"holiday", "holiday", "holiday"}, {"ay", "day", "ho", "iday", "liday", "holiday"}},
+        {"no run past 15 bytes", {kForty, kForty}, {"zz", "zzzz", "zzzzzzzz"}},
+        {"nothing twice", {"abc", "xyz"}, {}},
+    };
+    for (const auto& c : cases) {
+        const std::string table = TNameRuns::Commonest(c.names);
+        ASSERT_EQ(table.size(), nameindex::kRunRecord * nameindex::kRunCodes) << c.name;
+        std::vector<std::string> runs;
+        for (size_t k = 0; k < nameindex::kRunCodes && table[k * nameindex::kRunRecord]; ++k)
+            runs.push_back(table.substr(k * nameindex::kRunRecord + 1, size_t(table[k * nameindex::kRunRecord])));
+        EXPECT_EQ(runs, c.runs) << c.name;
+    }
 }
 
-TEST(NameIndexPairs, RefuseBytesThatDoNotComeToTheSize) {
-    const TNamePairs pairs(TNamePairs::Commonest({"abab", "abab"}));
+TEST(NameIndexRuns, RefuseBytesThatDoNotComeToTheSize) {
+    const TNameRuns runs(TNameRuns::Commonest({"abab", "abab"}));
     const struct {
         const char* name;
         std::string packed;
@@ -588,7 +604,7 @@ TEST(NameIndexPairs, RefuseBytesThatDoNotComeToTheSize) {
     };
     for (const auto& c : cases) {
         std::string out;
-        EXPECT_FALSE(pairs.Decode(c.packed, c.size, out)) << c.name;
+        EXPECT_FALSE(runs.Decode(c.packed, c.size, out)) << c.name;
     }
 }
 
