@@ -169,11 +169,14 @@ double DateOfSeconds(int64_t seconds) {
 }
 
 TNameRuns::TNameRuns(std::string_view table) {
+    for (size_t c = 0; c < 0x80; ++c) padded_[c][0] = char(c), lengths_[c] = 1;
     for (size_t k = 0; k < kRunCodes && (k + 1) * kRunRecord <= table.size(); ++k) {
         const std::string_view record = table.substr(k * kRunRecord, kRunRecord);
         const auto length = size_t(static_cast<unsigned char>(record[0]));
         if (length < 2 || length > kRunLength) continue;
         runs_[k].assign(record.substr(1, length));
+        runs_[k].copy(padded_[0x80 + k], length);
+        lengths_[0x80 + k] = uint8_t(length);
         byFirst_[static_cast<unsigned char>(runs_[k][0])].push_back(uint8_t(k));
     }
     for (auto& codes : byFirst_)
@@ -245,21 +248,24 @@ void TNameRuns::Encode(std::string_view raw, std::string& out) const {
 }
 
 bool TNameRuns::Decode(std::string_view packed, size_t size, std::string& out) const {
-    out.resize(size);
+    // Room for a whole record past the end: each run is copied padded, then the end moves on
+    // by its length.
+    out.resize(size + kRunRecord);
+    char* to = out.data();
     size_t at = 0;
     for (size_t i = 0; i < packed.size(); ++i) {
         const auto c = static_cast<unsigned char>(packed[i]);
-        if (c < 0x80 || c == kRunEscape) {
-            if (c == kRunEscape && ++i == packed.size()) return false;
-            if (at == size) return false;
-            out[at++] = packed[i];
+        if (c == kRunEscape) {
+            if (++i == packed.size() || at == size) return false;
+            to[at++] = packed[i];
             continue;
         }
-        const std::string& run = runs_[c - 0x80];
-        if (run.empty() || size - at < run.size()) return false;
-        run.copy(&out[at], run.size());
-        at += run.size();
+        const size_t length = lengths_[c];
+        if (length == 0 || size - at < length) return false;
+        std::memcpy(to + at, padded_[c], kRunRecord);
+        at += length;
     }
+    out.resize(size);
     return at == size;
 }
 

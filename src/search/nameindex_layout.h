@@ -54,6 +54,11 @@ public:
 
 private:
     std::string runs_[kRunCodes];
+    // What each byte read stands for, padded to a record, so that reading one back is one
+    // fixed-size copy: itself below 0x80, its run from there (length 0 for the escape and for
+    // codes not used).
+    char padded_[256][kRunRecord] = {};
+    uint8_t lengths_[256] = {};
     std::vector<uint8_t> byFirst_[256]; // the codes whose run starts with the byte, longest first
 };
 
