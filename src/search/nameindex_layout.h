@@ -10,14 +10,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nameindex {
 
 constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
-constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion = 3;
 // Entries per group: small, so that a trigram lists few groups a word does not hold.
 constexpr uint32_t kBlockEntries = 32;
-constexpr size_t kHeaderSize = 96;
+// Names are kept with the commonest runs of bytes of the catalogue's names as one byte each:
+// codes 0x80 to 0xFE stand for the runs of the header's table, 0xFF for the byte after it, any
+// other byte for itself. Plain bytes to read back: a find reads the names of every candidate
+// group, thousands for a common word, and inflating each would cost more than the find may.
+constexpr size_t kRunCodes = 127;
+constexpr uint8_t kRunEscape = 0xFF;
+constexpr size_t kRunLength = 15;  // bytes a run holds at most
+constexpr size_t kRunRecord = 16;  // its length, then its bytes
+constexpr size_t kRunTable = 96;   // where the header keeps the runs
+constexpr size_t kHeaderSize = kRunTable + kRunRecord * (kRunCodes + 1);
 constexpr size_t kMediumRecord = 24, kBlockRecord = 32, kTrigramRecord = 24;
 constexpr uint64_t kNoParent = ~uint64_t(0);
 
@@ -27,6 +37,29 @@ struct THeader {
     uint64_t entries = 0;
     uint32_t trigrams = 0, blockEntries = kBlockEntries;
     uint64_t mediaTable = 0, blockTable = 0, trigramTable = 0, fileSize = 0, tablesSum = 0;
+    std::string runs; // kRunRecord bytes a code; a length below 2 for a code not used
+};
+
+class TNameRuns {
+public:
+    // The runs of `table` (as a header keeps them).
+    explicit TNameRuns(std::string_view table = {});
+    // The runs that pay most in `names` (pairs of bytes or of runs made before, merged while
+    // they occur more than once), as a header keeps them.
+    static std::string Commonest(const std::vector<std::string_view>& names);
+    // Each place takes the longest run that starts there, else its byte.
+    void Encode(std::string_view raw, std::string& out) const;
+    // `packed` read back into exactly `size` bytes; false when it does not come to that.
+    bool Decode(std::string_view packed, size_t size, std::string& out) const;
+
+private:
+    std::string runs_[kRunCodes];
+    // What each byte read stands for, padded to a record, so that reading one back is one
+    // fixed-size copy: itself below 0x80, its run from there (length 0 for the escape and for
+    // codes not used).
+    char padded_[256][kRunRecord] = {};
+    uint8_t lengths_[256] = {};
+    std::vector<uint8_t> byFirst_[256]; // the codes whose run starts with the byte, longest first
 };
 
 // A group: its names packed, then its other fields packed, one sum over both.
@@ -85,6 +118,35 @@ template <typename Visit> void ForEachTrigram(std::string_view text, Visit visit
               uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 1]))) << 8 |
               uint32_t(FoldAscii(static_cast<unsigned char>(text[i + 2]))));
 }
+
+// A group list's first byte: how the rest of it names the groups.
+enum TListForm : uint8_t {
+    kListSteps = 0,   // the first group, then each next one's distance from the one before
+    kListBitmap = 1,  // the first group, then a bit for it and each group after (low bit first)
+    kListMissing = 2, // the groups that are not listed, as steps
+    // Elias-Fano: a byte of low bits per group L, then each group's low L bits packed (low
+    // bit first), then for the i-th group a set bit at (group >> L) + i among enough bits for
+    // the last group there may be: about 2 + L bits a group, for lists of middling density.
+    kListSplit = 3,
+};
+// The list of `groups` (increasing, each below `blocks`) in whichever form is shortest.
+std::string EncodeGroupList(const std::vector<uint32_t>& groups, uint32_t blocks);
+// The same from the steps form's bytes past its first byte, without decoding them when the
+// others cannot be shorter.
+std::string ShortestGroupList(std::string_view steps, uint64_t count, uint32_t first, uint32_t last,
+                              uint32_t blocks);
+// The `count` groups `list` names, each below `blocks`; false when it does not hold together.
+bool DecodeGroupList(std::string_view list, uint64_t count, uint32_t blocks, std::vector<uint32_t>& groups);
+
+// How a group's dates are kept, the byte before them.
+enum TDatesForm : uint8_t {
+    kDatesBits = 0,    // each date's eight bytes, the highest byte of every date first, then the next
+    kDatesSeconds = 1, // whole seconds (WholeSeconds), zigzag varint steps from 0 and then the one before
+};
+// A date as whole seconds from day 0, when it is exactly what the scan makes of those seconds
+// (the day, plus the seconds of that day over 86400); none for any other date.
+std::optional<int64_t> WholeSeconds(double date);
+double DateOfSeconds(int64_t seconds);
 
 std::string EncodeHeader(const THeader& h);
 std::optional<THeader> DecodeHeader(std::string_view bytes);

@@ -35,15 +35,25 @@ struct TDecoded {
     bool rest = false; // whether the fields past the names are decoded
 };
 
-// Inflates `packed` into exactly `size` bytes of `out`.
+// Inflates the raw deflate stream `packed` into exactly `size` bytes of `out`. One stream per
+// thread, reset for each group: setting one up costs more than a group's inflating.
 bool Inflate(std::string_view packed, uint32_t size, std::string& out) {
-    // The size comes from the file: checked before anything is reserved for it.
-    if (packed.empty() || size > (64u << 20)) return false;
+    struct TStreamOfThread {
+        z_stream z{};
+        bool ready = inflateInit2(&z, -15) == Z_OK;
+        ~TStreamOfThread() {
+            if (ready) inflateEnd(&z);
+        }
+    };
+    thread_local TStreamOfThread stream;
+    if (!stream.ready || packed.empty() || size > (64u << 20) || inflateReset(&stream.z) != Z_OK) return false;
     out.assign(size, '\0');
-    uLongf length = size;
-    return uncompress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(packed.data()),
-                      uLong(packed.size())) == Z_OK &&
-           length == size;
+    stream.z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.z.avail_in = uInt(packed.size());
+    stream.z.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.z.avail_out = uInt(size);
+    // All of it, and no more: a stream that ends early or goes on is not the group's.
+    return inflate(&stream.z, Z_FINISH) == Z_STREAM_END && stream.z.avail_out == 0 && stream.z.avail_in == 0;
 }
 
 } // namespace
@@ -54,6 +64,7 @@ struct TNameIndex::Impl {
     size_t length = 0;
     void* mapped = nullptr;
     THeader h;
+    TNameRuns runs;
     struct Medium {
         uint64_t first, count;
     };
@@ -121,9 +132,8 @@ struct TNameIndex::Impl {
         const TBlockInfo info = Block(b);
         const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
         if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
-            info.namesPacked != info.namesRaw)
+            !runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
             return false;
-        out.names.assign(packed.substr(0, info.namesRaw));
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
         out.entries.assign(count, TEntry{});
         out.rest = false;
@@ -148,26 +158,63 @@ struct TNameIndex::Impl {
             return false;
         const uint64_t first = FirstOf(b);
         std::string_view in = out.raw;
-        for (size_t i = 0; i < out.entries.size(); ++i) {
-            TEntry& e = out.entries[i];
-            const auto field = [&in](uint64_t& v) {
-                auto got = GetVarint(in);
-                if (got) v = *got;
-                return got.has_value();
-            };
-            uint64_t up = 0, kind = 0, size = 0, category = 0, detailsLength = 0;
-            if (!field(up) || !field(kind) || !field(size) || in.size() < 8) return false;
-            e.date = BitsDouble(GetFixed(in.data(), 8));
-            in.remove_prefix(8);
-            if (!field(category) || !field(detailsLength) || detailsLength > in.size()) return false;
-            e.details = in.substr(0, detailsLength);
-            in.remove_prefix(detailsLength);
-            const uint64_t id = first + i;
-            if (up > id || kind > 0xFFFFFFFFu) return false;
-            e.parent = up == 0 ? kNoParent : id - up;
-            e.kind = int32_t(uint32_t(kind));
-            e.size = UnZigZag(size);
-            e.category = int32_t(UnZigZag(category));
+        const size_t count = out.entries.size();
+        // A column at a time, as the writer puts them.
+        std::vector<uint64_t> column(count);
+        const auto read = [&in, &column]() {
+            for (uint64_t& v : column) {
+                const auto got = GetVarint(in);
+                if (!got) return false;
+                v = *got;
+            }
+            return true;
+        };
+        if (!read()) return false;
+        uint64_t previous = kNoParent;
+        for (size_t i = 0; i < count; ++i) {
+            const uint64_t id = first + i, code = column[i];
+            if (code == 1 && i == 0) return false;
+            if (code > id + 1) return false;
+            out.entries[i].parent = previous = code == 0 ? kNoParent : code == 1 ? previous : id - (code - 1);
+        }
+        if (!read()) return false;
+        for (size_t i = 0; i < count; ++i) {
+            if (column[i] > 0xFFFFFFFFu) return false;
+            out.entries[i].kind = int32_t(uint32_t(column[i]));
+        }
+        if (!read()) return false;
+        for (size_t i = 0; i < count; ++i) out.entries[i].size = UnZigZag(column[i]);
+        if (!read()) return false;
+        for (size_t i = 0; i < count; ++i) out.entries[i].category = int32_t(UnZigZag(column[i]));
+        if (!read()) return false;
+        for (size_t i = 0; i < count; ++i) {
+            if (column[i] > in.size()) return false;
+            out.entries[i].details = in.substr(0, column[i]);
+            in.remove_prefix(column[i]);
+        }
+        if (in.empty()) return false;
+        const auto form = static_cast<unsigned char>(in.front());
+        in.remove_prefix(1);
+        if (form == kDatesSeconds) {
+            if (!read()) return false;
+            int64_t seconds = 0;
+            for (size_t i = 0; i < count; ++i) {
+                // Steps past any date a day count can hold are not the writer's.
+                const int64_t step = UnZigZag(column[i]);
+                if (step > (int64_t(1) << 50) || step < -(int64_t(1) << 50)) return false;
+                seconds += step;
+                if (seconds > (int64_t(1) << 52) || seconds < -(int64_t(1) << 52)) return false;
+                out.entries[i].date = DateOfSeconds(seconds);
+            }
+        } else {
+            if (form != kDatesBits || in.size() < count * 8) return false;
+            for (size_t i = 0; i < count; ++i) {
+                uint64_t bits = 0;
+                for (size_t byte = 0; byte < 8; ++byte)
+                    bits = bits << 8 | static_cast<unsigned char>(in[byte * count + i]);
+                out.entries[i].date = BitsDouble(bits);
+            }
+            in.remove_prefix(count * 8);
         }
         out.rest = true;
         return in.empty();
@@ -257,6 +304,7 @@ std::unique_ptr<TNameIndex::Impl> Checked(std::unique_ptr<TNameIndex::Impl> impl
         h->media != offsets.size())
         return nullptr;
     impl->h = *h;
+    impl->runs = TNameRuns(h->runs);
     const std::string_view mt = impl->Bytes(h->mediaTable, uint64_t(h->media) * kMediumRecord);
     if (h->media && mt.empty()) return nullptr;
     for (size_t m = 0; m < offsets.size(); ++m) {
@@ -317,22 +365,11 @@ uint64_t GroupsListed(const TNameIndex::Impl& index, size_t place) {
 
 // The groups listed at `place` of the trigram table; false when its list does not add up.
 bool Postings(const TNameIndex::Impl& index, size_t place, std::vector<uint32_t>& blocks) {
-    blocks.clear();
     const char* p = index.base + index.h.trigramTable + place * kTrigramRecord;
     const uint64_t count = GetFixed(p + 4, 4);
-    std::string_view list = index.Bytes(GetFixed(p + 8, 8), GetFixed(p + 16, 4));
-    if (list.empty() || uint32_t(BlockSumOf(list.data(), list.size())) != GetFixed(p + 20, 4) ||
-        count > index.h.blocks)
-        return false;
-    uint64_t block = 0;
-    for (uint64_t i = 0; i < count; ++i) {
-        const auto step = GetVarint(list);
-        if (!step || (i > 0 && *step == 0)) return false;
-        block = i == 0 ? *step : block + *step;
-        if (block >= index.h.blocks) return false;
-        blocks.push_back(uint32_t(block));
-    }
-    return list.empty();
+    const std::string_view list = index.Bytes(GetFixed(p + 8, 8), GetFixed(p + 16, 4));
+    return !list.empty() && uint32_t(BlockSumOf(list.data(), list.size())) == GetFixed(p + 20, 4) &&
+           DecodeGroupList(list, count, index.h.blocks, blocks);
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 // Writing the name index: the entries of every medium in walk order, in groups of
-// kBlockEntries whose names are stored as they are and other fields compressed; every trigram of the folded
+// kBlockEntries whose names are kept in runs of bytes and other fields compressed; every trigram of the folded
 // names lists the groups that hold it. Layout in docs/catalogue-format.md, "The name index".
 #include "search/nameindex.h"
 #include "search/nameindex_layout.h"
 
 #include "catalogue/IO_BZIP.h"
 #include "catalogue/contentloading.h"
+#include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 #include "catalogue/savepair.h"
 
@@ -23,7 +24,7 @@ namespace {
 struct TPostings {
     uint32_t trigram = 0;
     std::string bytes;
-    uint32_t last = 0, count = 0;
+    uint32_t first = 0, last = 0, count = 0;
 };
 
 // Each trigram's list, found by open addressing: a lookup for every trigram of every name is
@@ -35,7 +36,7 @@ public:
         size_t at = Slot(trigram);
         if (slots_[at] == kEmpty) {
             slots_[at] = uint32_t(lists_.size());
-            lists_.push_back({trigram, {}, 0, 0});
+            lists_.push_back({trigram, {}, 0, 0, 0});
         }
         return lists_[slots_[at]];
     }
@@ -65,18 +66,24 @@ public:
         const uint64_t id = entries_++;
         PutVarint(names_, entry.Name().size());
         names_.append(entry.Name());
-        PutVarint(raw_, parent == kNoParent ? 0 : id - parent);
-        PutVarint(raw_, uint32_t(entry.Kind));
-        PutVarint(raw_, ZigZag(entry.Size));
-        PutFixed(raw_, DoubleBits(entry.Date));
-        PutVarint(raw_, ZigZag(entry.Category));
-        PutVarint(raw_, details.size());
-        raw_.append(details);
+        // Siblings follow one another in the walk: most entries share the previous one's parent.
+        const uint64_t code = parent == kNoParent ? 0
+                              : inBlock_ > 0 && parent == lastParent_ ? 1
+                                                                        : id - parent + 1;
+        lastParent_ = parent;
+        PutVarint(parents_, code);
+        PutVarint(kinds_, uint32_t(entry.Kind));
+        PutVarint(sizes_, ZigZag(entry.Size));
+        PutVarint(categories_, ZigZag(entry.Category));
+        PutVarint(detailSizes_, details.size());
+        details_.append(details);
+        dates_.push_back(entry.Date);
         const auto block = uint32_t(blocks_.size());
         ForEachTrigram(entry.Name(), [this, block](uint32_t t) {
             TPostings& p = postings_.Of(t);
             if (p.count > 0 && p.last == block) return; // listed for this group already
             PutVarint(p.bytes, p.count == 0 ? block : block - p.last);
+            if (p.count == 0) p.first = block;
             p.last = block;
             ++p.count;
         });
@@ -85,26 +92,51 @@ public:
 
     void EndBlock() {
         if (inBlock_ == 0) return;
-        // The names apart and as they are, so a find reads a candidate group's names without
-        // inflating anything, and the other fields only of groups it answers from.
-        std::string packed = names_;
+        // The other fields inflated only for groups a find answers from, a column each so that
+        // alike bytes stand together.
+        std::string raw = parents_ + kinds_ + sizes_ + categories_ + detailSizes_ + details_;
+        DatesTo(raw);
+        std::string packed;
+        runs_.Encode(names_, packed);
         const auto namesPacked = uint32_t(packed.size());
-        packed += Pack(raw_);
+        packed += Pack(raw);
         blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
-                           uint32_t(packed.size()) - namesPacked, uint32_t(raw_.size()),
+                           uint32_t(packed.size()) - namesPacked, uint32_t(raw.size()),
                            BlockSumOf(packed.data(), packed.size())});
         Put(packed);
-        names_.clear();
-        raw_.clear();
+        for (std::string* column : {&names_, &parents_, &kinds_, &sizes_, &categories_, &detailSizes_, &details_})
+            column->clear();
+        dates_.clear();
         inBlock_ = 0;
     }
 
+    // Dates the scan made are whole seconds, a few bytes as steps from the one before; others
+    // as their eight bytes, each byte's column apart so the alike high bytes pack.
+    void DatesTo(std::string& raw) const {
+        std::vector<int64_t> seconds;
+        for (double d : dates_) {
+            const auto whole = WholeSeconds(d);
+            if (!whole) break;
+            seconds.push_back(*whole);
+        }
+        if (seconds.size() == dates_.size()) {
+            raw.push_back(char(kDatesSeconds));
+            for (size_t i = 0; i < seconds.size(); ++i)
+                PutVarint(raw, ZigZag(i == 0 ? seconds[0] : seconds[i] - seconds[i - 1]));
+            return;
+        }
+        raw.push_back(char(kDatesBits));
+        for (int byte = 7; byte >= 0; --byte)
+            for (double d : dates_) raw.push_back(char(DoubleBits(d) >> (8 * byte)));
+    }
+
     // Level 1: the save waits for this, and a better level saves little on small groups. One
-    // stream reset per group: setting one up costs more than packing a group's few hundred bytes.
+    // stream reset per group: setting one up costs more than packing a group's few hundred
+    // bytes. Raw deflate: the group's sum already guards it.
     std::string Pack(const std::string& raw) {
         if (!zip_) {
             zip_ = std::make_unique<z_stream>();
-            if (deflateInit(zip_.get(), 1) != Z_OK) {
+            if (deflateInit2(zip_.get(), 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
                 zip_.reset();
                 failed_ = true;
                 return {};
@@ -136,9 +168,10 @@ public:
             PutFixed32(trigramTable, p.trigram);
             PutFixed32(trigramTable, p.count);
             PutFixed(trigramTable, uint64_t(position_));
-            PutFixed32(trigramTable, uint32_t(p.bytes.size()));
-            PutFixed32(trigramTable, uint32_t(BlockSumOf(p.bytes.data(), p.bytes.size())));
-            Put(p.bytes);
+            const std::string list = ShortestGroupList(p.bytes, p.count, p.first, p.last, uint32_t(blocks_.size()));
+            PutFixed32(trigramTable, uint32_t(list.size()));
+            PutFixed32(trigramTable, uint32_t(BlockSumOf(list.data(), list.size())));
+            Put(list);
         }
         std::string mediaTable;
         for (size_t m = 0; m < ranges.size(); ++m) {
@@ -159,6 +192,7 @@ public:
         h.blocks = uint32_t(blocks_.size());
         h.entries = entries_;
         h.trigrams = uint32_t(lists.size());
+        h.runs = runTable_;
         h.mediaTable = uint64_t(position_);
         Put(mediaTable);
         h.blockTable = uint64_t(position_);
@@ -171,6 +205,12 @@ public:
         header = EncodeHeader(h);
         if (!out_.Seek(0) || out_.Write(header.data(), header.size()) != header.size()) failed_ = true;
         return !failed_;
+    }
+
+    // The runs names are kept with, before the first group: those of the first medium's names.
+    void UseRuns(std::string table) {
+        runs_ = TNameRuns(table);
+        runTable_ = std::move(table);
     }
 
     void Start() {
@@ -189,7 +229,11 @@ private:
     int64_t position_ = 0;
     uint64_t entries_ = 0;
     uint32_t inBlock_ = 0;
-    std::string names_, raw_;
+    TNameRuns runs_;
+    std::string runTable_;
+    uint64_t lastParent_ = kNoParent;
+    std::string names_, parents_, kinds_, sizes_, categories_, detailSizes_, details_;
+    std::vector<double> dates_;
     TPostingTable postings_;
     std::vector<TBlockInfo> blocks_;
     std::unique_ptr<z_stream> zip_;
@@ -201,7 +245,7 @@ private:
 struct TNameIndexWriting::Impl {
     explicit Impl(TStream& out) : writer(out) {}
     TWriter writer;
-    bool started = false;
+    bool started = false, ran = false;
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
 };
 
@@ -216,6 +260,16 @@ void TNameIndexWriting::WriteMedium(const CMedium& medium) {
     TWriter& writer = impl_->writer;
     if (!impl_->started) writer.Start();
     impl_->started = true;
+    if (!impl_->ran && medium.Entries().Count() > 0) {
+        std::vector<std::string_view> names;
+        // A few thousand names tell the common runs; more would cost the save more than they pay.
+        WalkEntries(medium.Entries(), [&names](const CFile* e) {
+            names.push_back(e->Name());
+            return names.size() >= 4000;
+        });
+        writer.UseRuns(TNameRuns::Commonest(names));
+        impl_->ran = true;
+    }
     static const std::string none;
     const uint64_t first = writer.Entries();
     // The find's walk (entrywalk.h), keeping each list's parent by its number.

@@ -1,6 +1,7 @@
 // The name index against the trees it was written from: every entry comes back as the walk
 // gives it, a find answers as the find over the trees does, and an index of another data file,
 // of other media, or with any byte changed or cut off never gives a wrong answer.
+#include "catalogue/IO_BZIP.h"
 #include "catalogue/entrywalk.h"
 #include "catalogue/mediaclasses.h"
 #include "reports/entrytext.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -81,6 +83,23 @@ void GroupEdges(CMedienListe& cat) {
     AddTestEntry(apart, nullptr, "ybcdy", kindFile, 2);
 }
 
+// Forty groups: "mix" in every one, "half" in each of the first twenty, "rare" in two; dates
+// of whole seconds as a scan makes them, but fractions of a second in one group, and steps
+// back in time.
+void Densities(CMedienListe& cat) {
+    CMedium& m = Medium(cat, "densities");
+    CFile* folder = nullptr;
+    for (int i = 0; i < 40 * 32; ++i) {
+        if (i % 50 == 0) folder = AddTestEntry(m, i % 100 ? folder : nullptr, "folder mix", kindFolder);
+        std::string name = "mix " + std::to_string(i);
+        if (i < 20 * 32) name += " half";
+        if (i == 5 || i == 900) name += " rare";
+        const double seconds = double((i * 7919) % 86400) / 86400.0;
+        const double date = i / 32 == 17 ? 45000.0 + i / 3.0 : double(44000 + (i * 37) % 500) + seconds;
+        AddTestEntry(m, folder, name, kindFile, i * 1000, date, i % 5 - 1);
+    }
+}
+
 const CatalogueCase kCatalogues[] = {
     {"Sample", [](CMedienListe& cat) { FillSampleCatalogue(cat); }},
     {"OddBytesRemovedArchivesDetails",
@@ -108,6 +127,7 @@ const CatalogueCase kCatalogues[] = {
          Deep(Medium(cat, "deep again"));
      }},
     {"GroupEdges", GroupEdges},
+    {"Densities", Densities},
 };
 
 std::vector<int32_t> Offsets(const CMedienListe& cat) {
@@ -159,7 +179,8 @@ std::vector<bool> Wanted(const CMedienListe& cat, bool removedToo) {
 const char* const kQueries[] = {"queen",   "QUEEN song", "mp3",     "*.mp3",      "caf\xE9", "\xFF\xFE",
                                 "ab",      "i?g_*",      "file12",  "level3",     "zzzz",    "artist:que",
                                 "width:>3000", "taken:2019", "song duration:150..250", "bottom", "e",
-                                "abcd",    "edge",       "bc",      "edge abc",   "top"};
+                                "abcd",    "edge",       "bc",      "edge abc",   "top",     "mix 12",
+                                "half",    "rare"};
 
 class NameIndexOf : public testing::TestWithParam<CatalogueCase> {
 protected:
@@ -368,6 +389,222 @@ TEST(ReadIdentity, IsWhatTheIndexFileNamesUntilASave) {
         EXPECT_EQ(cat->ReadIdentity.size, named.size) << step.name;
         EXPECT_EQ(cat->ReadIdentity.sum, named.sum) << step.name;
         EXPECT_TRUE(TNameIndex::Open(NameIndexFileName(index), cat->ReadIdentity, Offsets(*cat))) << step.name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+using nameindex::DecodeGroupList;
+using nameindex::EncodeGroupList;
+
+std::vector<uint32_t> EveryNth(uint32_t from, uint32_t to, uint32_t step) {
+    std::vector<uint32_t> groups;
+    for (uint32_t g = from; g < to; g += step) groups.push_back(g);
+    return groups;
+}
+
+// Each list comes back as it went in, in the form that is shortest for it.
+TEST(NameIndexGroupList, TakesTheShortestFormAndReadsItBack) {
+    std::vector<uint32_t> allButTwo = EveryNth(0, 5000, 1);
+    allButTwo.erase(allButTwo.begin() + 4000);
+    allButTwo.erase(allButTwo.begin());
+    const struct {
+        const char* name;
+        std::vector<uint32_t> groups;
+        uint32_t blocks;
+        uint8_t form;
+    } cases[] = {
+        {"one group", {7}, 10, nameindex::kListSteps},
+        {"the last group", {99999}, 100000, nameindex::kListSteps},
+        {"a few far apart", {3, 900, 40000, 99998}, 100000, nameindex::kListSteps},
+        {"every group", EveryNth(0, 5000, 1), 5000, nameindex::kListMissing},
+        {"all but two", allButTwo, 5000, nameindex::kListMissing},
+        {"a run in the middle", EveryNth(60000, 61000, 1), 100000, nameindex::kListBitmap},
+        {"every other group", EveryNth(1, 5000, 2), 5000, nameindex::kListBitmap},
+        {"every tenth group", EveryNth(4, 100000, 10), 100000, nameindex::kListSplit},
+        {"every 300th group", EveryNth(0, 100000, 300), 100000, nameindex::kListSplit},
+    };
+    for (const auto& c : cases) {
+        const std::string list = EncodeGroupList(c.groups, c.blocks);
+        ASSERT_FALSE(list.empty()) << c.name;
+        EXPECT_EQ(int(static_cast<unsigned char>(list[0])), int(c.form)) << c.name;
+        std::vector<uint32_t> back;
+        EXPECT_TRUE(DecodeGroupList(list, c.groups.size(), c.blocks, back)) << c.name;
+        EXPECT_EQ(back, c.groups) << c.name;
+        // The steps form, from which the writer starts, gives the same list.
+        std::string steps;
+        for (size_t i = 0; i < c.groups.size(); ++i)
+            nameindex::PutVarint(steps, i ? c.groups[i] - c.groups[i - 1] : c.groups[0]);
+        EXPECT_LE(list.size(), steps.size() + 1) << c.name;
+        EXPECT_EQ(nameindex::ShortestGroupList(steps, c.groups.size(), c.groups.front(), c.groups.back(), c.blocks),
+                  list)
+            << c.name;
+    }
+}
+
+// A list that does not hold together for its count and the groups there are is refused.
+TEST(NameIndexGroupList, RefusesAListThatDoesNotAddUp) {
+    const std::string split = EncodeGroupList(EveryNth(4, 100000, 10), 100000);
+    const std::string bitmap = EncodeGroupList(EveryNth(1, 5000, 2), 5000);
+    const std::string missing = EncodeGroupList(EveryNth(0, 5000, 1), 5000);
+    std::string splitExtraBit = split;
+    splitExtraBit.back() = char(splitExtraBit.back() | 0x80);
+    std::string splitLowBits = split;
+    splitLowBits[1] = char(40);
+    const struct {
+        const char* name;
+        std::string list;
+        uint64_t count;
+        uint32_t blocks;
+    } cases[] = {
+        {"nothing", "", 1, 10},
+        {"an unknown form", std::string("\x09\x01", 2), 1, 10},
+        {"steps past the last group", std::string("\x00\x05\x05", 3), 2, 10},
+        {"a step of nothing", std::string("\x00\x02\x00", 3), 2, 10},
+        {"steps left over", std::string("\x00\x02\x01", 3), 1, 10},
+        {"more groups listed than there are", std::string("\x00\x00\x01\x01", 4), 3, 2},
+        {"a bitmap counted one short", bitmap, 2499, 5000},
+        {"a bitmap counted one over", bitmap, 2501, 5000},
+        {"a bitmap past the last group", bitmap, 2500, 4000},
+        {"missing groups counted wrong", missing, 4999, 5000},
+        {"split bits for one group more", splitExtraBit, 10000, 100000},
+        {"split counted one short", split, 9999, 100000},
+        {"split with too many low bits", splitLowBits, 10000, 100000},
+        {"split cut short", split.substr(0, split.size() - 1), 10000, 100000},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint32_t> groups;
+        EXPECT_FALSE(DecodeGroupList(c.list, c.count, c.blocks, groups)) << c.name;
+    }
+}
+
+// The trigram table of `bytes`: the form of the list of trigram `t`, -1 when it has none.
+int FormOf(const std::string& bytes, std::string_view t) {
+    const auto h = nameindex::DecodeHeader(bytes);
+    if (!h) return -2;
+    uint32_t want = 0;
+    for (char c : t) want = want << 8 | static_cast<unsigned char>(c);
+    for (uint32_t i = 0; i < h->trigrams; ++i) {
+        const char* p = bytes.data() + h->trigramTable + i * nameindex::kTrigramRecord;
+        if (nameindex::GetFixed(p, 4) == want) return static_cast<unsigned char>(bytes[nameindex::GetFixed(p + 8, 8)]);
+    }
+    return -1;
+}
+
+TEST(NameIndexGroupList, IsWrittenInTheFormItsDensityWants) {
+    CMedienListe cat;
+    Densities(cat);
+    const std::string bytes = Written(cat);
+    const struct {
+        const char* trigram;
+        int form;
+    } cases[] = {{"MIX", nameindex::kListMissing}, {"HAL", nameindex::kListBitmap}, {"RAR", nameindex::kListSteps}};
+    for (const auto& c : cases) EXPECT_EQ(FormOf(bytes, c.trigram), c.form) << c.trigram;
+}
+
+// Whole seconds only when they give the very same date back, as the scan makes it.
+TEST(NameIndexDates, AreWholeSecondsOnlyWhenTheyGiveTheDateBack) {
+    const struct {
+        const char* name;
+        double date;
+        bool whole;
+    } cases[] = {
+        {"midnight", 45000.0, true},
+        {"a quarter day", 45100.25, true},
+        {"a scanned time", double(19000 + kDayCountOf1970) + 51234 / 86400.0, true},
+        {"the last second of a day", 45000.0 + 86399 / 86400.0, true},
+        {"before day 0", -2.5, true},
+        {"before day 0, seconds in", -3.0 + 3601 / 86400.0, true},
+        {"a fraction of a second", 45000.0 + 0.5 / 86400.0, false},
+        {"a random fraction", 36526.0 + 0.123456789, false},
+        {"not a number", std::nan(""), false},
+        {"far too late", 1e300, false},
+    };
+    for (const auto& c : cases) {
+        const auto seconds = nameindex::WholeSeconds(c.date);
+        EXPECT_EQ(seconds.has_value(), c.whole) << c.name;
+        if (seconds) {
+            EXPECT_EQ(nameindex::DoubleBits(nameindex::DateOfSeconds(*seconds)), nameindex::DoubleBits(c.date))
+                << c.name;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+using nameindex::TNameRuns;
+
+// Names come back byte for byte through the runs of other names, whatever bytes they hold.
+TEST(NameIndexRuns, GiveEveryNameBackAndShortenCommonOnes) {
+    const std::vector<std::string_view> sample{"holiday photos", "photos of the holiday", "IMG_0001.JPG",
+                                               "IMG_0002.JPG", "Caf\xE9 \xFF\xFE", "\xFF\xFF\xFF\xFF"};
+    const TNameRuns runs(TNameRuns::Commonest(sample));
+    const struct {
+        const char* name;
+        std::string raw;
+        bool shorter;
+    } cases[] = {
+        {"a name of the sample", "holiday photos", true},
+        {"common runs in a new name", "photos holiday IMG_0003.JPG", true},
+        {"no common run", "zqxv", false},
+        {"bytes past 0x7F", "Caf\xE9 \xFF\xFE\x80\xFE", false},
+        {"the escape byte only", "\xFF\xFF\xFF\xFF", true},
+        {"a NUL and a lone byte", std::string("a\0b", 3), false},
+        {"nothing", "", false},
+    };
+    for (const auto& c : cases) {
+        std::string packed, back;
+        runs.Encode(c.raw, packed);
+        EXPECT_EQ(packed.size() < c.raw.size(), c.shorter) << c.name;
+        ASSERT_TRUE(runs.Decode(packed, c.raw.size(), back)) << c.name;
+        EXPECT_EQ(back, c.raw) << c.name;
+    }
+}
+
+// The runs kept are the commonest pairs, ties to the lower pair, merged again while a pair of
+// them occurs more than once; none that occurs only once.
+TEST(NameIndexRuns, KeepTheCommonestRuns) {
+    static const std::string kForty(40, 'z');
+    const struct {
+        const char* name;
+        std::vector<std::string_view> names;
+        std::vector<std::string> runs;
+    } cases[] = {
+        // "ab" three times, "ef" and "cd" twice each; "ba", "fe", "dc" and "xy" once.
+        {"pairs by count, then by bytes", {"abab", "ab", "efef", "cdcd", "xy"}, {"ab", "cd", "ef"}},
+        {"a word thrice, merged whole", {"holiday", "holiday", "holiday"}, {"ay", "day", "ho", "iday", "liday", "holiday"}},
+        {"no run past 15 bytes", {kForty, kForty}, {"zz", "zzzz", "zzzzzzzz"}},
+        {"nothing twice", {"abc", "xyz"}, {}},
+    };
+    for (const auto& c : cases) {
+        const std::string table = TNameRuns::Commonest(c.names);
+        ASSERT_EQ(table.size(), nameindex::kRunRecord * nameindex::kRunCodes) << c.name;
+        std::vector<std::string> runs;
+        for (size_t k = 0; k < nameindex::kRunCodes && table[k * nameindex::kRunRecord]; ++k)
+            runs.push_back(table.substr(k * nameindex::kRunRecord + 1, size_t(table[k * nameindex::kRunRecord])));
+        EXPECT_EQ(runs, c.runs) << c.name;
+    }
+}
+
+TEST(NameIndexRuns, RefuseBytesThatDoNotComeToTheSize) {
+    const TNameRuns runs(TNameRuns::Commonest({"abab", "abab"}));
+    const struct {
+        const char* name;
+        std::string packed;
+        size_t size;
+    } cases[] = {
+        {"an escape at the end", "x\xFF", 2},
+        {"one byte too many", "xyz", 2},
+        {"one byte too few", "xy", 3},
+        {"a pair past the size", "x\x80", 2},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_FALSE(runs.Decode(c.packed, c.size, out)) << c.name;
     }
 }
 
