@@ -308,13 +308,23 @@ std::optional<THeader> DecodeHeader(std::string_view b) {
     return h;
 }
 
-uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view blocks,
-                   std::string_view trigrams) {
+uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view trigrams) {
     TBlockSummer sum;
     std::string head(header.substr(0, kHeaderSize));
     std::fill(head.begin() + 80, head.begin() + 88, '\0');
     sum.Add(head.data(), head.size());
-    for (std::string_view part : {media, blocks, trigrams}) sum.Add(part.data(), part.size());
+    for (std::string_view part : {media, trigrams}) sum.Add(part.data(), part.size());
+    return sum.Sum();
+}
+
+uint64_t GroupSumOf(uint32_t number, const TBlockInfo& group, std::string_view bytes) {
+    std::string record;
+    PutFixed32(record, number);
+    PutFixed(record, group.offset);
+    for (uint32_t v : {group.namesPacked, group.namesRaw, group.restPacked, group.restRaw}) PutFixed32(record, v);
+    TBlockSummer sum;
+    sum.Add(record.data(), record.size());
+    sum.Add(bytes.data(), bytes.size());
     return sum.Sum();
 }
 

@@ -15,7 +15,7 @@
 namespace nameindex {
 
 constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
-constexpr uint32_t kVersion = 3;
+constexpr uint32_t kVersion = 4;
 // Entries per group: small, so that a trigram lists few groups a word does not hold.
 constexpr uint32_t kBlockEntries = 32;
 // Names are kept with the commonest runs of bytes of the catalogue's names as one byte each:
@@ -150,9 +150,13 @@ double DateOfSeconds(int64_t seconds);
 
 std::string EncodeHeader(const THeader& h);
 std::optional<THeader> DecodeHeader(std::string_view bytes);
-// The sum the header keeps of itself (its sum field as zero) and of the three tables.
-uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view blocks,
-                   std::string_view trigrams);
+// The sum the header keeps of itself (its sum field as zero) and of the media and trigram
+// tables. The group table is left out, so that opening an index reads only what every find
+// needs: each group's sum covers its record instead (GroupSumOf).
+uint64_t TablesSum(std::string_view header, std::string_view media, std::string_view trigrams);
+// A group's sum: over its number and its record's place and sizes, then its bytes, so that a
+// record changed in the table fails the sum of whatever group it leads to.
+uint64_t GroupSumOf(uint32_t number, const TBlockInfo& group, std::string_view bytes);
 
 // The index of `indexFileName` kept in the cache, for a catalogue in a folder that takes no
 // new files: $XDG_CACHE_HOME/shelvix/<its full path, "/" as "%">.SXI.

@@ -6,12 +6,14 @@
 #include "search/quickfind.h"
 
 #include "catalogue/IO_BZIP.h"
+#include "catalogue/workers.h"
 
 #include <algorithm>
 #include <fcntl.h>
 #include <list>
 #include <optional>
 #include <sys/mman.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -113,7 +115,7 @@ struct TNameIndex::Impl {
         if ((h.media && mt.empty()) || (h.blocks && bt.empty()) || (h.trigrams && tt.empty()) ||
             h.mediaTable > length || h.blockTable > length || h.trigramTable > length)
             return false;
-        if (TablesSum({base, kHeaderSize}, mt, bt, tt) != h.tablesSum) return false;
+        if (TablesSum({base, kHeaderSize}, mt, tt) != h.tablesSum) return false;
         // Blocks hold kBlockEntries each but the last; media follow one another.
         if (h.entries > uint64_t(h.blocks) * h.blockEntries ||
             (h.blocks && h.entries <= uint64_t(h.blocks - 1) * h.blockEntries))
@@ -131,7 +133,7 @@ struct TNameIndex::Impl {
         if (b >= h.blocks) return false;
         const TBlockInfo info = Block(b);
         const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
-        if (packed.empty() || BlockSumOf(packed.data(), packed.size()) != info.sum ||
+        if (packed.empty() || GroupSumOf(b, info, packed) != info.sum ||
             !runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
             return false;
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
@@ -432,6 +434,40 @@ bool Rows(const TNameIndex::Impl& index, const std::vector<uint32_t>* blocks, co
 
 } // namespace
 
+namespace {
+
+// Keeps the candidate groups with a name that answers, looked at on a few threads: a common
+// trigram lists many groups that hold it in no name the word matches, and telling them apart
+// is most of a find's work. A group that does not add up is kept, for the visit in order to
+// tell.
+void KeepNamed(const TNameIndex::Impl& index, const TQuickFindQuery& query, std::vector<uint32_t>& candidates) {
+    const size_t n = candidates.size();
+    const size_t threads = std::min<size_t>(size_t(WorkerThreads()), n / 256);
+    if (threads < 2) return;
+    std::vector<char> keep(n, 1);
+    const auto part = [&](size_t from, size_t to) {
+        try {
+            TDecoded names;
+            for (size_t i = from; i < to; ++i) {
+                if (!index.DecodeNames(candidates[i], names)) continue;
+                keep[i] = std::any_of(names.entries.begin(), names.entries.end(),
+                                      [&](const TEntry& e) { return query.Matches(e.name); });
+            }
+        } catch (const std::exception&) { // memory running out: the rest stay candidates
+        }
+    };
+    std::vector<std::thread> others;
+    for (size_t t = 1; t < threads; ++t) others.emplace_back(part, n * t / threads, n * (t + 1) / threads);
+    part(0, n / threads);
+    for (std::thread& other : others) other.join();
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (keep[i]) candidates[kept++] = candidates[i];
+    candidates.resize(kept);
+}
+
+} // namespace
+
 bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wanted,
                       const std::function<void(const TNameIndexRow&)>& row) const {
     const Impl& index = *impl_;
@@ -462,6 +498,7 @@ bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wan
         }
         if (candidates.empty()) return true;
     }
+    if (!trigrams.empty()) KeepNamed(index, query, candidates);
     const auto named = [&query](std::string_view name) { return query.Matches(name); };
     const auto matches = [&query](const TEntry& e) { return query.Matches(e.name, e.details); };
     return Rows(index, trigrams.empty() ? nullptr : &candidates, wanted, named, matches, row);

@@ -100,9 +100,10 @@ public:
         runs_.Encode(names_, packed);
         const auto namesPacked = uint32_t(packed.size());
         packed += Pack(raw);
-        blocks_.push_back({uint64_t(position_), namesPacked, uint32_t(names_.size()),
-                           uint32_t(packed.size()) - namesPacked, uint32_t(raw.size()),
-                           BlockSumOf(packed.data(), packed.size())});
+        TBlockInfo group{uint64_t(position_), namesPacked, uint32_t(names_.size()),
+                         uint32_t(packed.size()) - namesPacked, uint32_t(raw.size()), 0};
+        group.sum = GroupSumOf(uint32_t(blocks_.size()), group, packed);
+        blocks_.push_back(group);
         Put(packed);
         for (std::string* column : {&names_, &parents_, &kinds_, &sizes_, &categories_, &detailSizes_, &details_})
             column->clear();
@@ -201,7 +202,7 @@ public:
         Put(trigramTable);
         h.fileSize = uint64_t(position_);
         std::string header = EncodeHeader(h);
-        h.tablesSum = TablesSum(header, mediaTable, blockTable, trigramTable);
+        h.tablesSum = TablesSum(header, mediaTable, trigramTable);
         header = EncodeHeader(h);
         if (!out_.Seek(0) || out_.Write(header.data(), header.size()) != header.size()) failed_ = true;
         return !failed_;

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -280,6 +281,36 @@ TEST_P(NameIndexOf, RebuiltFromThePairAloneIsTheOneTheSaveWrote) {
     EXPECT_EQ(TreeFind(again, nullptr, true), TreeFind(cat, nullptr, true));
 }
 
+// The group table is not summed when the index opens: a record changed there must still make
+// the groups it leads to fail, never answer with another group's entries.
+TEST_P(NameIndexOf, AChangedGroupRecordIsNeverAnswered) {
+    const std::string bytes = Written(cat);
+    const auto h = nameindex::DecodeHeader(bytes);
+    ASSERT_TRUE(h);
+    if (h->blocks < 2) GTEST_SKIP() << "one group only";
+    const size_t first = h->blockTable, second = first + nameindex::kBlockRecord;
+    const struct {
+        const char* name;
+        std::function<void(std::string&)> change;
+    } cases[] = {
+        {"two records swapped", [&](std::string& b) {
+             std::swap_ranges(b.begin() + long(first), b.begin() + long(second), b.begin() + long(second));
+         }},
+        {"a record copied over the next", [&](std::string& b) {
+             std::copy(b.begin() + long(first), b.begin() + long(second), b.begin() + long(second));
+         }},
+        {"names size one less", [&](std::string& b) { --b[first + 8]; }},
+        {"other fields' size one more", [&](std::string& b) { ++b[first + 20]; }},
+    };
+    for (const auto& c : cases) {
+        std::string changed = bytes;
+        c.change(changed);
+        const auto index = TNameIndex::FromBytes(changed, kData, Offsets(cat));
+        ASSERT_TRUE(index) << c.name << ": the group table is looked at only when a group is read";
+        EXPECT_EQ(IndexFind(index.get(), nullptr, {}), "damaged") << c.name;
+    }
+}
+
 // Written in two halves, as a save writes it beside the data: the media's offsets are those at
 // the end, when the save has placed their blocks, not those when the groups were written.
 TEST_P(NameIndexOf, WrittenInHalvesNamesTheOffsetsAtTheEnd) {
@@ -355,7 +386,7 @@ TEST(NameIndexHeader, RefusesAnEmptyTablePlacedPastTheEnd) {
         h.dataSum = kData.sum;
         h.mediaTable = h.blockTable = h.trigramTable = h.fileSize = nameindex::kHeaderSize;
         if (c.table) h.*c.table = c.place;
-        h.tablesSum = nameindex::TablesSum(nameindex::EncodeHeader(h), {}, {}, {});
+        h.tablesSum = nameindex::TablesSum(nameindex::EncodeHeader(h), {}, {});
         const auto index = TNameIndex::FromBytes(nameindex::EncodeHeader(h), kData, {});
         EXPECT_EQ(bool(index), c.opens) << c.name;
     }
