@@ -279,6 +279,16 @@ TEST_P(NameIndexOf, RebuiltFromThePairAloneIsTheOneTheSaveWrote) {
     for (int i = 0; i < again.Count(); ++i)
         for (int load = 0; load < 2; ++load) ASSERT_TRUE(again.GetMedium(i)->LoadContent(again.DataFileName));
     EXPECT_EQ(TreeFind(again, nullptr, true), TreeFind(cat, nullptr, true));
+
+    // A rotted block: the rebuild gives up and the index in place stays as it was.
+    int32_t block = -1;
+    for (int i = 0; i < again.Count() && block < 0; ++i) block = again.GetMedium(i)->DataOffset;
+    ASSERT_GE(block, 0);
+    std::string data = ReadWholeFile(again.DataFileName);
+    data[size_t(block) + 20] = char(data[size_t(block) + 20] ^ 0x55);
+    WriteWholeFile(again.DataFileName, data);
+    EXPECT_FALSE(RebuildNameIndex(index, stop)) << "rebuilt over a rotted block";
+    EXPECT_TRUE(ReadWholeFile(place) == saved) << "the index in place changed";
 }
 
 // The group table is not summed when the index opens: a record changed there must still make
