@@ -248,6 +248,9 @@ void TNameRuns::Encode(std::string_view raw, std::string& out) const {
 }
 
 bool TNameRuns::Decode(std::string_view packed, size_t size, std::string& out) const {
+    // No byte stands for more than a record's run: a size past that comes from a damaged
+    // file, and must not be reserved before the bytes are read.
+    if (size > packed.size() * kRunLength) return false;
     // Room for a whole record past the end: each run is copied padded, then the end moves on
     // by its length.
     out.resize(size + kRunRecord);

@@ -137,6 +137,8 @@ struct TNameIndex::Impl {
             !runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
             return false;
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
+        // Each name takes at least its length's byte.
+        if (count > out.names.size()) return false;
         out.entries.assign(count, TEntry{});
         out.rest = false;
         std::string_view in = out.names;

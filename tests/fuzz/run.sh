@@ -5,7 +5,8 @@
 # SHELVIX_FUZZ_RUNS=N stops each target after N executions instead (the time still bounds it).
 # Corpora grow in <build>/fuzz-corpus/<target>; crashes land in <build>/fuzz-artifacts/, and any
 # crash makes the script fail. To refresh a kept corpus with what a campaign found (inputs cut to
-# 2 KiB keep nearly all the coverage at a fraction of the size):
+# 2 KiB keep nearly all the coverage at a fraction of the size; 8 KiB for names, whose header
+# alone takes 2,144 bytes):
 #   <build>/tests/fuzz/fuzz_<target> -merge=1 -max_len=2048 tests/fuzz/corpus/<target> \
 #       <build>/fuzz-corpus/<target>
 set -eu

@@ -642,10 +642,13 @@ TEST(NameIndexRuns, RefuseBytesThatDoNotComeToTheSize) {
         {"one byte too many", "xyz", 2},
         {"one byte too few", "xy", 3},
         {"a pair past the size", "x\x80", 2},
+        {"a size no packing of two bytes reaches", "xy", 4294967224u},
     };
     for (const auto& c : cases) {
         std::string out;
         EXPECT_FALSE(runs.Decode(c.packed, c.size, out)) << c.name;
+        // A refused size is never reserved: a damaged group must not cost gigabytes.
+        EXPECT_LT(out.capacity(), 1024u) << c.name;
     }
 }
 
