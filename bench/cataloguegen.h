@@ -76,7 +76,9 @@ inline void BuildMedium(CMedium& m, Rng& rng, int count, int categories) {
         CFile* parent = path.empty() ? nullptr : path.back();
         CFile* e = CFile::Create(&m, parent);
         const int32_t category = rng.Below(5) ? -1 : static_cast<int32_t>(rng.Below(categories));
-        const double date = 36526.0 + rng.Unit() * 9000.0; // 2000 .. 2024
+        // 2000 .. 2024, in whole seconds as a scan takes them from the file system.
+        const int64_t second = static_cast<int64_t>(rng.Below(int64_t(9000) * 86400));
+        const double date = 36526.0 + double(second / 86400) + double(second % 86400) / 86400.0;
         const std::string name = MakeName(rng, folder);
         if (!e->SetFrom(name, folder ? faDirectory : 0, category, folder ? 0 : MakeSize(rng), date))
             GeneratorFailed("SetFrom refused " + name);

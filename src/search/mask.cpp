@@ -36,10 +36,7 @@ template <bool Fold> unsigned char KeepBits(unsigned char c) {
 //
 // Names are scanned eight bytes at a time for the places where the literal's first two
 // characters stand (its only one, for a literal of one); only those are compared in full.
-template <bool Fold>
-bool SkipToLiteral(std::string_view text, const TMask::Token& next, size_t& from) {
-    if (next.kind != TMask::TokenKind::Literal) return true;
-    const std::string& literal = next.argument;
+template <bool Fold> bool FindLiteral(std::string_view text, std::string_view literal, size_t& from) {
     const size_t size = literal.size();
     const size_t n = text.size();
     if (n < size || from > n - size) return false;
@@ -84,7 +81,16 @@ bool SkipToLiteral(std::string_view text, const TMask::Token& next, size_t& from
     return false;
 }
 
+template <bool Fold> bool SkipToLiteral(std::string_view text, const TMask::Token& next, size_t& from) {
+    return next.kind != TMask::TokenKind::Literal || FindLiteral<Fold>(text, next.argument, from);
+}
+
 } // namespace
+
+bool TMask::HoldsFolded(std::string_view text, std::string_view run) {
+    size_t from = 0;
+    return run.empty() || FindLiteral<true>(text, run, from);
+}
 
 void TMask::Add(TokenKind kind, std::string_view argument) {
     if (count_ >= kSlots) throw EMaskError();

@@ -51,6 +51,10 @@ public:
         return caseSensitive ? Run<false>(text) : Run<true>(text);
     }
 
+    // Whether `text` holds `run`, a literal of a mask compiled without case, anywhere: a quick
+    // look at many names at once before each is matched.
+    static bool HoldsFolded(std::string_view text, std::string_view run);
+
     int TokenCount() const { return count_; }
     const Token& TokenAt(int index) const { return tokens_[static_cast<size_t>(index)]; }
 

@@ -128,14 +128,21 @@ struct TNameIndex::Impl {
         return next == h.entries;
     }
 
-    // Decodes the names of group `b`, its sum checked; false when it does not add up.
-    bool DecodeNames(uint32_t b, TDecoded& out) const {
+    // Decodes the names of group `b` into out.names, each behind its length, its sum checked;
+    // false when it does not add up.
+    bool DecodeRuns(uint32_t b, TDecoded& out) const {
         if (b >= h.blocks) return false;
         const TBlockInfo info = Block(b);
         const std::string_view packed = Read(info.offset, uint64_t(info.namesPacked) + info.restPacked, out.packed);
-        if (packed.empty() || GroupSumOf(b, info, packed) != info.sum ||
-            !runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names))
-            return false;
+        return !packed.empty() && GroupSumOf(b, info, packed) == info.sum &&
+               runs.Decode(packed.substr(0, info.namesPacked), info.namesRaw, out.names);
+    }
+
+    // Decodes the names of group `b`, its sum checked; false when it does not add up.
+    bool DecodeNames(uint32_t b, TDecoded& out) const { return DecodeRuns(b, out) && SplitNames(b, out); }
+
+    // Splits out.names, decoded from group `b`, into its entries' names.
+    bool SplitNames(uint32_t b, TDecoded& out) const {
         const uint64_t count = std::min<uint64_t>(h.blockEntries, h.entries - FirstOf(b));
         // Each name takes at least its length's byte.
         if (count > out.names.size()) return false;
@@ -447,11 +454,22 @@ void KeepNamed(const TNameIndex::Impl& index, const TQuickFindQuery& query, std:
     const size_t threads = std::min<size_t>(size_t(WorkerThreads()), n / 256);
     if (threads < 2) return;
     std::vector<char> keep(n, 1);
+    // A run of three is a trigram every candidate holds already.
+    std::vector<std::string> runs = query.RequiredRuns();
+    std::erase_if(runs, [](const std::string& run) { return run.size() == 3; });
     const auto part = [&](size_t from, size_t to) {
         try {
             TDecoded names;
             for (size_t i = from; i < to; ++i) {
-                if (!index.DecodeNames(candidates[i], names)) continue;
+                if (!index.DecodeRuns(candidates[i], names)) continue;
+                // A name holds every run of the word: a group whose names together miss one
+                // answers nothing. Looked at in one sweep, not name by name.
+                if (!std::all_of(runs.begin(), runs.end(),
+                                 [&](const std::string& run) { return TMask::HoldsFolded(names.names, run); })) {
+                    keep[i] = 0;
+                    continue;
+                }
+                if (!index.SplitNames(candidates[i], names)) continue;
                 keep[i] = std::any_of(names.entries.begin(), names.entries.end(),
                                       [&](const TEntry& e) { return query.Matches(e.name); });
             }
