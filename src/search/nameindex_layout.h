@@ -17,7 +17,7 @@ namespace nameindex {
 constexpr uint32_t kMagic = 0x494E5853; // "SXNI"
 constexpr uint32_t kVersion = 4;
 // Entries per group: small, so that a trigram lists few groups a word does not hold.
-constexpr uint32_t kBlockEntries = 128;
+constexpr uint32_t kBlockEntries = 64;
 // Names are kept with the commonest runs of bytes of the catalogue's names as one byte each:
 // codes 0x80 to 0xFE stand for the runs of the header's table, 0xFF for the byte after it, any
 // other byte for itself. Plain bytes to read back: a find reads the names of every candidate
