@@ -518,10 +518,20 @@ bool TNameIndex::Find(const TQuickFindQuery& query, const std::vector<bool>& wan
         }
         if (candidates.empty()) return true;
     }
-    if (!trigrams.empty()) KeepNamed(index, query, candidates);
     const auto named = [&query](std::string_view name) { return query.Matches(name); };
     const auto matches = [&query](const TEntry& e) { return query.Matches(e.name, e.details); };
-    return Rows(index, trigrams.empty() ? nullptr : &candidates, wanted, named, matches, row);
+    if (trigrams.empty()) return Rows(index, nullptr, wanted, named, matches, row);
+    // The candidates a part at a time, each part twice the one before: the first rows come
+    // once a few groups are looked at, not all of them, and a part stays large enough for
+    // the threads.
+    std::vector<uint32_t> part;
+    for (size_t from = 0, size = 1024; from < candidates.size(); from += size, size *= 2) {
+        part.assign(candidates.begin() + std::ptrdiff_t(from),
+                    candidates.begin() + std::ptrdiff_t(std::min(candidates.size(), from + size)));
+        KeepNamed(index, query, part);
+        if (!Rows(index, &part, wanted, named, matches, row)) return false;
+    }
+    return true;
 }
 
 bool TNameIndex::ForEach(const std::function<void(const TNameIndexRow&)>& row) const {

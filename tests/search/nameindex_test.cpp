@@ -104,13 +104,14 @@ void Densities(CMedienListe& cat) {
     }
 }
 
-// Enough groups that a word's candidates are looked at on threads (more than 512), each
+// Enough groups that a word's candidates are looked at on threads (more than 512) and in more
+// than one part (more than 1,024), each
 // holding "x12", "123" and "234": in a third "x1234" stands in a name (either case), in a third
 // only in different names, and in a third only across two names in the group's bytes (the
 // name after "x12" is 51 bytes long, and 51 is the byte "3"); "mix" in every other group.
 void ManyCandidates(CMedienListe& cat) {
     CMedium& m = Medium(cat, "candidates");
-    for (int g = 0; g < 520; ++g)
+    for (int g = 0; g < 1100; ++g)
         for (int i = 0; i < kGroup; ++i) {
             std::string name = "plain" + std::to_string(i);
             if (i == 5) name = g % 3 == 0 ? (g % 2 ? "one x1234" : "ONE X1234") : g % 3 == 1 ? "a123 x12" : "q123 x12";
